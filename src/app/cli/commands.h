@@ -1,0 +1,10 @@
+#pragma once
+// The commands of orvel-cli, one function each.
+
+#include "app/cli/cli.h"
+
+namespace orvel::cli {
+
+int cmdInfo(CliContext& context);
+
+}  // namespace orvel::cli

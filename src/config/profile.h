@@ -1,0 +1,33 @@
+#pragma once
+// TProfile: one configured news server under the user's alias.
+
+#include <string>
+
+#include "config/identity.h"
+
+namespace orvel {
+
+struct TProfile {
+  std::string alias;
+  std::string host;
+  std::string SMTPHost;          // empty: the global setting
+  std::string newsrcPath;        // full path of the read-state file
+  std::string userName;          // empty: no login
+  std::string password;          // empty: ask at login
+  std::string promptedPassword;  // typed at the login prompt; memory only
+  int port = 0;                  // 0: the default port 119
+  int iconIndex = -1;
+  std::string iconPath;          // "Icon" key: an image shown beside the server
+  bool tls = false;              // NNTP over TLS
+  std::string caFile;            // extra trusted CA certificates (PEM), empty: system store only
+  TID identity;
+
+  // The port to connect to.
+  int effectivePort() const { return port == 0 ? 119 : port; }
+};
+
+// Two profiles name the same server when hosts match without regard to case
+// and user names, passwords and ports are equal.
+bool SameServer(const TProfile& a, const TProfile& b);
+
+}  // namespace orvel
