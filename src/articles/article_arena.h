@@ -1,0 +1,43 @@
+#pragma once
+// Storage of a group view's article records: records come from large slabs
+// (no allocation per header) and their strings from one string pool. Freeing a
+// record returns it to a free list for the next one; its strings stay in the
+// pool until the arena goes. The view's master list holds the live records.
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "articles/article.h"
+#include "articles/string_pool.h"
+
+namespace orvel {
+
+class ArticleArena {
+ public:
+  ArticleArena() = default;
+  ArticleArena(const ArticleArena&) = delete;
+  ArticleArena& operator=(const ArticleArena&) = delete;
+
+  // A fresh record with the initial field values.
+  TArticle* New();
+  void Free(TArticle* article);
+
+  StringPool& Strings() { return strings_; }
+  std::size_t LiveRecords() const { return live_; }
+  std::size_t MemoryUsed() const;
+
+ private:
+  static constexpr std::size_t kSlabRecords = 8192;
+  struct SlabDeleter {
+    void operator()(TArticle* records) const;
+  };
+
+  std::vector<std::unique_ptr<TArticle, SlabDeleter>> slabs_;
+  std::size_t usedInSlab_ = kSlabRecords;
+  std::vector<TArticle*> freeList_;
+  std::size_t live_ = 0;
+  StringPool strings_;
+};
+
+}  // namespace orvel
