@@ -78,9 +78,10 @@ class TNode {
   void SetScore(std::int32_t score);
   bool IsQueued() const;
 
+  ~TNode() = default;
+
  protected:
   explicit TNode(bool isThread) : isThread_(isThread) {}
-  ~TNode() = default;
   TNode(const TNode&) = default;
   TNode& operator=(const TNode&) = default;
 
@@ -139,7 +140,7 @@ class TAThread : public TNode {
   }
   // The thread score from its articles' effective scores by ThreadScoreOpt.
   void RecomputeScore();
-  bool IsMultiPart() const { return PartsTotal > 0; }
+  bool IsMultiPart() const { return PartsPresent >= 0; }
 
  private:
   OwnedString ownSubject_;

@@ -196,7 +196,8 @@ class OverviewLineParser {
   }
 
   void appendToNewsgroup(TArticle* a, std::int32_t bit) {
-    view_.masterList.push_back(a);
+    ViewLists& lists = view_.lists;
+    lists.masterList.push_back(a);
     view_.presentSet.set(bit);
     a->Set(NodeFlag::Kept, view_.keptSet.test(bit));
     a->SetRead(view_.readSet.test(bit));
@@ -206,12 +207,12 @@ class OverviewLineParser {
     ++view_.added;
     if (view_.storeModified) *view_.storeModified = true;
     if (view_.quickFilter && !view_.quickFilter->Pass(*a)) return;
-    a->Position = static_cast<std::int32_t>(view_.rootList.size());
-    view_.rootList.push_back(a);
-    a->SourceIndex = static_cast<std::int32_t>(view_.rowList.size());
-    view_.rowList.push_back(a);
-    if (view_.filteredList && view_.filteredList != &view_.masterList) {
-      view_.filteredList->push_back(a);
+    a->Position = static_cast<std::int32_t>(lists.rootList.size());
+    lists.rootList.push_back(a);
+    a->SourceIndex = static_cast<std::int32_t>(lists.rowList.size());
+    lists.rowList.push_back(a);
+    if (lists.viewList && lists.viewList != &lists.masterList) {
+      lists.viewList->push_back(a);
       ++view_.filteredArticles;
       view_.filteredUnread += unread;
     }

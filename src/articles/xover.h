@@ -22,6 +22,7 @@
 
 #include "articles/article.h"
 #include "articles/article_arena.h"
+#include "articles/view_lists.h"
 #include "core/hash.h"
 #include "core/ranges.h"
 
@@ -78,9 +79,10 @@ struct XoverSource {
 
 // The part of a group (or folder) view that the parsers read and fill.
 struct XoverView {
-  explicit XoverView(ArticleArena& arena) : arena(arena) {}
+  XoverView(ArticleArena& arena, ViewLists& lists) : arena(arena), lists(lists) {}
 
   ArticleArena& arena;
+  ViewLists& lists;
   XoverOptions options;
   bool newsgroup = true;
   std::string groupName;
@@ -99,11 +101,6 @@ struct XoverView {
   std::vector<std::string> idTokens;
   bool replyNotice = false;  // raised when a reply to the user arrived
 
-  // Lists. The master list owns its records (through the arena).
-  std::vector<TArticle*> masterList;
-  std::vector<TNode*> rootList;
-  std::vector<TNode*> rowList;
-  std::vector<TArticle*>* filteredList = nullptr;  // a view list other than the master list
 
   // Hooks; none means the feature is off.
   const AuthorTest* plonk = nullptr;
