@@ -4,11 +4,23 @@
 
 namespace orvel::ui {
 
-TOrvelFrame::TOrvelFrame(QWidget* parent) : QMainWindow(parent), mdi_(new QMdiArea(this)) {
+TOrvelFrame::TOrvelFrame(AppState& app, MainState& state, QWidget* parent)
+    : QMainWindow(parent), app_(app), state_(state), mdi_(new QMdiArea(this)) {
   setWindowTitle("Orvel");
   mdi_->setViewMode(QMdiArea::TabbedView);
   setCentralWidget(mdi_);
   resize(1024, 700);
+}
+
+void TOrvelFrame::openNewsUrl(const QString& url) {
+  qInfo("news URL received: %s", qUtf8Printable(url));
+  bringToFront();
+}
+
+void TOrvelFrame::bringToFront() {
+  if (isMinimized()) showNormal();
+  raise();
+  activateWindow();
 }
 
 }  // namespace orvel::ui
