@@ -22,7 +22,12 @@ class TOrvelFrame : public QMainWindow {
   void openNewsUrl(const QString& url);
   void bringToFront();
 
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
  private:
+  void restorePlacement();
+
   AppState& app_;
   MainState& state_;
   QMdiArea* mdi_ = nullptr;

@@ -43,3 +43,40 @@ TEST(SecondStart, WalksArgumentsInOrder) {
 
 }  // namespace
 }  // namespace orvel
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "config/shutdown.h"
+
+namespace orvel {
+namespace {
+
+TEST(Shutdown, SavesPlacementAndOpenWindowsKeepingOtherSections) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("orvel-shutdown-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  AppState app;
+  app.baseDir = dir.string() + "/";
+  {
+    IniFile ini(app.iniPath());
+    ini.write("Metrics", "stale", "1");
+    ini.write("Misc", "Keep", "yes");
+    ASSERT_TRUE(ini.save());
+  }
+  app.bags.metrics = TBag(app.iniPath(), "Metrics");
+  std::string error;
+  ASSERT_TRUE(SaveShutdownState(app, BagPlacement{0, 1, -1, -1, -1, -1, 5, 6, 805, 606}, false,
+                                {{K::ServerGroups, "a"}}, &error))
+      << error;
+  const IniFile ini(app.iniPath());
+  EXPECT_EQ(ini.keys("Metrics"), (std::vector<std::string>{"main"}));  // section erased first
+  EXPECT_EQ(ini.readString("Metrics", "main"), "0,1,-1,-1,-1,-1,5,6,805,606");
+  EXPECT_EQ(ini.readString("Opened", "1"), "S:a");
+  EXPECT_EQ(ini.readString("Misc", "Keep"), "yes");
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace orvel
