@@ -6,6 +6,10 @@
 
 namespace orvel {
 
+#if defined(__x86_64__) || defined(__aarch64__)
+static_assert(sizeof(TArticle) == 104, "a field was added or the packing changed");
+#endif
+
 namespace {
 
 ScoreOptions& currentScoreOptions() {
@@ -45,7 +49,7 @@ bool TNode::IsQueued() const {
 void TArticle::SetReferences(StringPool& pool, std::string_view references) {
   parentStart_ = kNoParent;
   const std::string_view parent = LastReference(references);
-  References = pool.Intern(references);
+  References = pool.Share(references);
   if (!parent.empty()) {
     parentStart_ = static_cast<std::uint32_t>(references.size() - parent.size());
   }

@@ -51,6 +51,11 @@ class TNode {
  public:
   std::int32_t Score = 0;
   std::uint16_t Flags = 0;
+
+ private:
+  bool isThread_;
+
+ public:
   PooledString Subject;
   std::int32_t Position = -1;
   std::int32_t SourceIndex = -1;
@@ -84,28 +89,41 @@ class TNode {
   explicit TNode(bool isThread) : isThread_(isThread) {}
   TNode(const TNode&) = default;
   TNode& operator=(const TNode&) = default;
-
- private:
-  bool isThread_;
 };
 
 class TArticle : public TNode {
  public:
   TArticle() : TNode(false) {}
 
+  // The order of the fields packs the record into 104 bytes.
+  std::int32_t PartNumber = -1;
   PooledString Xref;
   PooledString MessageID;
-  PooledString FromName;
-  PooledString FromAddress;
   PooledString References;
   TAThread* Thread = nullptr;
-  std::int32_t PartNumber = -1;
   std::int32_t QueuePosition = -1;
   std::int32_t Number = 0;
   std::int32_t BodyOffset = -1;
   std::int32_t Lines = 0;
   std::int32_t Bytes = 0;
+
+ private:
+  static constexpr std::uint32_t kNoParent = 0xFFFFFFFFu;
+  std::uint32_t parentStart_ = kNoParent;  // where ParentID starts in References
+
+ public:
   double Date = 0;
+
+  // The author's name and address (one shared record per author).
+  std::string_view FromName() const { return author_ ? author_->Name.view() : std::string_view{}; }
+  std::string_view FromAddress() const {
+    return author_ ? author_->Address.view() : std::string_view{};
+  }
+  void SetFrom(StringPool& pool, std::string_view name, std::string_view address) {
+    author_ = pool.InternAuthor(name, address);
+  }
+  const TAuthor* Author() const { return author_; }
+  void SetAuthor(const TAuthor* author) { author_ = author; }
 
   // The last Message-ID of References, empty when none (or cleared).
   std::string_view ParentID() const {
@@ -120,8 +138,7 @@ class TArticle : public TNode {
   void SetRead(bool read);
 
  private:
-  static constexpr std::uint32_t kNoParent = 0xFFFFFFFFu;
-  std::uint32_t parentStart_ = kNoParent;
+  const TAuthor* author_ = nullptr;
 };
 
 class TAThread : public TNode {

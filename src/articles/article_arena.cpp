@@ -5,7 +5,7 @@
 namespace orvel {
 
 void ArticleArena::SlabDeleter::operator()(TArticle* records) const {
-  ::operator delete(static_cast<void*>(records), std::align_val_t{alignof(TArticle)});
+  FreeArenaBlock(reinterpret_cast<char*>(records));
 }
 
 TArticle* ArticleArena::New() {
@@ -16,8 +16,7 @@ TArticle* ArticleArena::New() {
     return new (a) TArticle();
   }
   if (usedInSlab_ == kSlabRecords) {
-    void* raw = ::operator new(sizeof(TArticle) * kSlabRecords, std::align_val_t{alignof(TArticle)});
-    slabs_.emplace_back(static_cast<TArticle*>(raw));
+    slabs_.emplace_back(reinterpret_cast<TArticle*>(AllocateArenaBlock(sizeof(TArticle) * kSlabRecords)));
     usedInSlab_ = 0;
   }
   return new (slabs_.back().get() + usedInSlab_++) TArticle();

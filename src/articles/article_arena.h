@@ -28,7 +28,7 @@ class ArticleArena {
   std::size_t MemoryUsed() const;
 
  private:
-  static constexpr std::size_t kSlabRecords = 8192;
+  static constexpr std::size_t kSlabRecords = (4 << 20) / sizeof(TArticle);
   struct SlabDeleter {
     void operator()(TArticle* records) const;
   };

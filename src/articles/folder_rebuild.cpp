@@ -103,10 +103,9 @@ bool TFolder::RebuildHeaderFile() {
     a->BodyOffset = static_cast<std::int32_t>(offsets[k]);
     a->Bytes = static_cast<std::int32_t>(text.size());
     a->Lines = countLines(text.substr(bodyStart));
-    a->Subject = pool.Intern(DecodeEncodedWords(h.subject));
+    a->Subject = pool.Share(DecodeEncodedWords(h.subject));
     const FromParts from = ParseFrom(DecodeEncodedWords(h.from));
-    a->FromName = pool.Intern(from.name);
-    a->FromAddress = pool.Intern(from.address);
+    a->SetFrom(pool, from.name, from.address);
     a->Date = ParseArticleDate(h.date);
     a->MessageID = pool.Store(h.messageId);
     a->SetReferences(pool, h.references);

@@ -82,8 +82,8 @@ void writeRecord(store_io::Writer& w, std::uint8_t kind, const TArticle& a, std:
   w.f64(a.Date);
   w.str(a.MessageID);
   w.str(a.Subject);
-  w.str(a.FromName);
-  w.str(a.FromAddress);
+  w.str(a.FromName());
+  w.str(a.FromAddress());
   w.str(a.References);
   w.str(xref);
 }
@@ -112,9 +112,8 @@ bool readRecordRest(store_io::Reader& r, std::uint8_t kind, TArticle& a, StringP
   const std::string_view xref = r.str();
   if (!r.ok()) return false;
   a.MessageID = pool.Store(id);
-  a.Subject = pool.Intern(subject);
-  a.FromName = pool.Intern(name);
-  a.FromAddress = pool.Intern(address);
+  a.Subject = pool.Share(subject);
+  a.SetFrom(pool, name, address);
   a.SetReferences(pool, references);
   a.Xref = pool.Store(xref);
   return true;

@@ -43,7 +43,7 @@ std::pair<std::string_view, std::string_view> origin(const TArticle& a) {
 }
 
 std::string_view authorOf(const TArticle& a) {
-  return a.FromName.empty() ? a.FromAddress.view() : a.FromName.view();
+  return a.FromName().empty() ? a.FromAddress() : a.FromName();
 }
 
 int firstKey(const TNode& x, const TNode& y, const SortOptions& o) {

@@ -1,12 +1,19 @@
 #include "articles/string_pool.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace orvel {
 
 namespace {
 
-constexpr std::size_t kChunkSize = 1 << 20;
+constexpr std::size_t kChunkSize = 4 << 20;
+constexpr std::size_t kHugePage = 2 << 20;
 constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
 
 }  // namespace
@@ -32,6 +39,20 @@ std::uint64_t TextHash(std::string_view text) {
   return h * kMul ^ (h >> 32);
 }
 
+char* AllocateArenaBlock(std::size_t bytes) {
+  const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  void* block = std::aligned_alloc(kHugePage, rounded);
+  if (!block) throw std::bad_alloc();
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  ::madvise(block, rounded, MADV_HUGEPAGE);
+#endif
+  return static_cast<char*>(block);
+}
+
+void FreeArenaBlock(char* block) { std::free(block); }
+
+void StringPool::ChunkDeleter::operator()(char* chunk) const { FreeArenaBlock(chunk); }
+
 PooledString PooledString::encode(char* at, std::string_view text) {
   if (text.size() < kLongMark) {
     at[0] = static_cast<char>(text.size());
@@ -55,13 +76,17 @@ void OwnedString::assign(std::string_view text) {
   value_ = PooledString::encode(buffer_.get(), text);
 }
 
-char* StringPool::allocate(std::size_t n) {
-  if (n > left_) {
+char* StringPool::allocate(std::size_t n, std::size_t align) {
+  const std::size_t pad = (align - reinterpret_cast<std::uintptr_t>(cursor_) % align) % align;
+  if (n + pad > left_) {
     const std::size_t size = std::max(n, kChunkSize);
-    chunks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+    chunks_.emplace_back(AllocateArenaBlock(size));
     chunkBytes_ += size;
     cursor_ = chunks_.back().get();
     left_ = size;
+  } else {
+    cursor_ += pad;
+    left_ -= pad;
   }
   char* at = cursor_;
   cursor_ += n;
@@ -74,30 +99,84 @@ PooledString StringPool::Store(std::string_view text) {
   return PooledString::encode(allocate(PooledString::encodedSize(text.size())), text);
 }
 
-PooledString StringPool::Intern(std::string_view text) {
-  if (text.empty()) return {};
+const TAuthor* StringPool::InternAuthor(std::string_view name, std::string_view address) {
+  if (name.empty() && address.empty()) return nullptr;
   if ((interned_ + 1) * 4 > slots_.size() * 3) growTable();
-  const auto h = static_cast<std::uint32_t>(TextHash(text));
+  const auto h = static_cast<std::uint32_t>(TextHash(name) * 31 + TextHash(address));
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t i = h & mask;; i = (i + 1) & mask) {
-    if (slots_[i].empty()) {
-      slots_[i] = Store(text);
+    if (!slots_[i]) {
+      auto* author = new (allocate(sizeof(TAuthor), alignof(TAuthor))) TAuthor{Store(name), Store(address)};
+      slots_[i] = author;
       hashes_[i] = h;
       ++interned_;
+      return author;
+    }
+    if (hashes_[i] == h && slots_[i]->Name.view() == name && slots_[i]->Address.view() == address) {
       return slots_[i];
     }
-    if (hashes_[i] == h && slots_[i].view() == text) return slots_[i];
+  }
+}
+
+PooledString StringPool::Share(std::string_view text) {
+  if (text.empty()) return {};
+  if (recent_.empty()) {
+    recent_.resize(kRecentSlots);
+    recentHashes_.resize(kRecentSlots);
+  }
+  const auto h = static_cast<std::uint32_t>(TextHash(text));
+  const std::size_t slot = (h ^ (h >> 13)) & (kRecentSlots - 1);
+  if (recentHashes_[slot] == h && !recent_[slot].empty() && recent_[slot].view() == text) {
+    return recent_[slot];
+  }
+  recentHashes_[slot] = h;
+  return recent_[slot] = Store(text);
+}
+
+const TAuthor* StringPool::AuthorOfRawFrom(std::string_view from) const {
+  if (rawFroms_.empty()) return nullptr;
+  const auto h = static_cast<std::uint32_t>(TextHash(from));
+  const std::size_t mask = rawFroms_.size() - 1;
+  for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+    const RawFrom& slot = rawFroms_[i];
+    if (!slot.author) return nullptr;
+    if (slot.hash == h && slot.text.view() == from) return slot.author;
+  }
+}
+
+void StringPool::RememberRawFrom(std::string_view from, const TAuthor* author) {
+  if (from.empty() || !author || AuthorOfRawFrom(from)) return;
+  if ((rawFromCount_ + 1) * 4 > rawFroms_.size() * 3) {
+    std::vector<RawFrom> old(std::max<std::size_t>(1024, rawFroms_.size() * 2));
+    old.swap(rawFroms_);
+    for (const RawFrom& r : old) {
+      if (!r.author) continue;
+      for (std::size_t i = r.hash & (rawFroms_.size() - 1);; i = (i + 1) & (rawFroms_.size() - 1)) {
+        if (!rawFroms_[i].author) {
+          rawFroms_[i] = r;
+          break;
+        }
+      }
+    }
+  }
+  const auto h = static_cast<std::uint32_t>(TextHash(from));
+  for (std::size_t i = h & (rawFroms_.size() - 1);; i = (i + 1) & (rawFroms_.size() - 1)) {
+    if (!rawFroms_[i].author) {
+      rawFroms_[i] = RawFrom{Store(from), author, h};
+      ++rawFromCount_;
+      return;
+    }
   }
 }
 
 void StringPool::growTable() {
   const std::size_t size = slots_.empty() ? 1024 : slots_.size() * 2;
-  std::vector<PooledString> slots(size);
+  std::vector<const TAuthor*> slots(size, nullptr);
   std::vector<std::uint32_t> hashes(size);
   for (std::size_t k = 0; k < slots_.size(); ++k) {
-    if (slots_[k].empty()) continue;
+    if (!slots_[k]) continue;
     for (std::size_t i = hashes_[k] & (size - 1);; i = (i + 1) & (size - 1)) {
-      if (slots[i].empty()) {
+      if (!slots[i]) {
         slots[i] = slots_[k];
         hashes[i] = hashes_[k];
         break;
@@ -109,8 +188,9 @@ void StringPool::growTable() {
 }
 
 std::size_t StringPool::MemoryUsed() const {
-  return chunkBytes_ + slots_.capacity() * sizeof(PooledString) +
-         hashes_.capacity() * sizeof(std::uint32_t);
+  return chunkBytes_ + slots_.capacity() * sizeof(const TAuthor*) +
+         hashes_.capacity() * sizeof(std::uint32_t) + recent_.capacity() * sizeof(PooledString) +
+         recentHashes_.capacity() * sizeof(std::uint32_t) + rawFroms_.capacity() * sizeof(RawFrom);
 }
 
 void StringPool::Clear() {
@@ -120,6 +200,10 @@ void StringPool::Clear() {
   slots_.clear();
   hashes_.clear();
   interned_ = 0;
+  recent_.clear();
+  recentHashes_.clear();
+  rawFroms_.clear();
+  rawFromCount_ = 0;
 }
 
 }  // namespace orvel

@@ -3,9 +3,13 @@
 // length-prefixed text kept elsewhere (a StringPool, or a thread node's own
 // buffer); records stay small and copying a record's string is free.
 //
-// A StringPool is an append-only arena in large chunks. Intern() keeps one
-// copy of equal texts (authors, subjects and References repeat across a
-// group), Store() always copies. Nothing is freed before the pool itself, so
+// A StringPool is an append-only arena in large chunks. Store() always copies;
+// InternAuthor() keeps one record per distinct name and address pair through
+// a table of every author (a group has few, and they repeat); Share() only
+// looks among the last few thousand texts it was given, which catches the
+// repeats that come close together (the subject and References of replies
+// to one article) without a table of every subject in the group, whose
+// look-ups would miss the cache every time. Nothing is freed before the pool itself, so
 // a pool lives as long as the records that point into it.
 
 #include <cstdint>
@@ -63,6 +67,12 @@ class OwnedString {
   PooledString value_;
 };
 
+// An author as the From header gave it, shared by all of the author's articles.
+struct TAuthor {
+  PooledString Name;
+  PooledString Address;
+};
+
 class StringPool {
  public:
   StringPool() = default;
@@ -70,27 +80,55 @@ class StringPool {
   StringPool& operator=(const StringPool&) = delete;
 
   PooledString Store(std::string_view text);
-  PooledString Intern(std::string_view text);
+  PooledString Share(std::string_view text);
+  // Nothing for an empty name and address.
+  const TAuthor* InternAuthor(std::string_view name, std::string_view address);
+  // The author made earlier from this exact From text; a From value repeats
+  // on every article of its author, so decoding and splitting it once per
+  // author saves most of that work.
+  const TAuthor* AuthorOfRawFrom(std::string_view from) const;
+  void RememberRawFrom(std::string_view from, const TAuthor* author);
 
   // Bytes held in chunks and in the intern table.
   std::size_t MemoryUsed() const;
   void Clear();
 
  private:
-  char* allocate(std::size_t n);
+  char* allocate(std::size_t n, std::size_t align = 1);
   void growTable();
 
-  std::vector<std::unique_ptr<char[]>> chunks_;
+  struct ChunkDeleter {
+    void operator()(char* chunk) const;
+  };
+  std::vector<std::unique_ptr<char, ChunkDeleter>> chunks_;
   char* cursor_ = nullptr;
   std::size_t left_ = 0;
   std::size_t chunkBytes_ = 0;
-  // Open addressing over interned strings, with each slot's hash beside it.
-  std::vector<PooledString> slots_;
+  // Open addressing over the authors, with each slot's hash beside it.
+  std::vector<const TAuthor*> slots_;
   std::vector<std::uint32_t> hashes_;
   std::size_t interned_ = 0;
+  // Raw From texts and their authors, open addressing.
+  struct RawFrom {
+    PooledString text;
+    const TAuthor* author = nullptr;
+    std::uint32_t hash = 0;
+  };
+  std::vector<RawFrom> rawFroms_;
+  std::size_t rawFromCount_ = 0;
+  // Recently shared texts, direct-mapped by hash.
+  static constexpr std::size_t kRecentSlots = 8192;
+  std::vector<PooledString> recent_;
+  std::vector<std::uint32_t> recentHashes_;
 };
 
 // A fast 64-bit hash of a text (multiply and fold, eight bytes at a time).
 std::uint64_t TextHash(std::string_view text);
+
+// Large blocks for the record and string arenas, backed by huge pages where
+// the system offers them (a million headers touch hundreds of megabytes:
+// small pages cost a fault every 4 KB).
+char* AllocateArenaBlock(std::size_t bytes);
+void FreeArenaBlock(char* block);
 
 }  // namespace orvel

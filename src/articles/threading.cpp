@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "articles/header_utils.h"
 #include "core/hash.h"
 #include "core/prompter.h"
@@ -187,8 +191,8 @@ class Threader {
     std::string key = parts.Key();
     const std::size_t keyLength = key.size();
     key += a->ParentID();
-    key += a->FromName.view();
-    key += a->FromAddress.view();
+    key += a->FromName();
+    key += a->FromAddress();
     TNode* found = byKey_.Find(key);
     TAThread* t = nullptr;
     if (!found) {
@@ -276,7 +280,17 @@ bool ParsePartNumbers(std::string_view subject, PartNumbers& out) {
 
 void BuildRows(std::vector<TNode*>& rootList, std::vector<TNode*>& rowList, bool expandAll) {
   rowList.clear();
-  rowList.reserve(rootList.size());
+  std::size_t rows = rootList.size();
+  if (expandAll) {
+    for (const TNode* root : rootList) {
+      if (const TAThread* t = root->AsThread()) rows += t->Articles.size();
+    }
+  }
+  // Exact capacity: a million rows grown by doubling would waste megabytes.
+  if (rowList.capacity() < rows || rowList.capacity() > rows + rows / 4) {
+    std::vector<TNode*>().swap(rowList);
+    rowList.reserve(rows);
+  }
   for (TNode* root : rootList) {
     root->SourceIndex = static_cast<std::int32_t>(rowList.size());
     rowList.push_back(root);
@@ -292,6 +306,20 @@ void BuildRows(std::vector<TNode*>& rootList, std::vector<TNode*>& rowList, bool
     UpdateThreadState(*t);
   }
 }
+
+namespace {
+
+// Hands the scratch memory of a pass over a large list back to the system:
+// the allocator would otherwise keep tens of megabytes of freed tables.
+void releaseScratchMemory(std::size_t articles) {
+#if defined(__GLIBC__)
+  if (articles >= 100000) malloc_trim(0);
+#else
+  (void)articles;
+#endif
+}
+
+}  // namespace
 
 void ThreadArticles(ViewLists& lists, const ThreadOptions& options, ThreadStats& stats,
                     Prompter* prompter) {
@@ -316,9 +344,15 @@ void ThreadArticles(ViewLists& lists, const ThreadOptions& options, ThreadStats&
   } else {
     if (prompter) prompter->status("Classement..");
     Threader(lists, options, stats).run();
+    // The root list was sized for the worst case; threads hold most articles.
+    if (lists.rootList.capacity() > 2 * lists.rootList.size() + 1024) lists.rootList.shrink_to_fit();
+    for (TAThread& t : lists.threadNodes) {
+      if (t.Articles.capacity() > t.Articles.size() + t.Articles.size() / 4 + 2) t.Articles.shrink_to_fit();
+    }
   }
   SortRoots(lists.rootList, options.sort);
   BuildRows(lists.rootList, lists.rowList, options.expandAll);
+  releaseScratchMemory(viewList.size());
   if (prompter && options.multiPartThreading && stats.multiPart > 0) {
     prompter->status(format(" %lld/%lld=%.0f%% complete",
                             static_cast<long long>(stats.completeMultiPart),

@@ -93,7 +93,7 @@ class OverviewLineParser {
     StringPool& pool = arena.Strings();
     TArticle* a = arena.New();
     a->Number = number;
-    a->Subject = pool.Intern(decoded(fields[1], subjectScratch_));
+    a->Subject = pool.Share(decoded(fields[1], subjectScratch_));
     setAuthor(*a, fields[2]);
     const DateTime date = ParseArticleDate(fields[3]);
     a->Date = date != 0 ? date + tzShift_ : 0;
@@ -140,12 +140,17 @@ class OverviewLineParser {
   }
 
   void setAuthor(TArticle& a, std::string_view field) {
-    std::string_view name, address;
-    ParseFromInto(decoded(field, fromScratch_), name, address, nameScratch_);
     StringPool& pool = view_.arena.Strings();
-    a.FromName = pool.Intern(name);
-    a.FromAddress = pool.Intern(address);
-    if (view_.newsgroup && view_.plonk && view_.plonk->IsPlonked(name, address)) {
+    const TAuthor* author = pool.AuthorOfRawFrom(field);
+    if (author) {
+      a.SetAuthor(author);
+    } else {
+      std::string_view name, address;
+      ParseFromInto(decoded(field, fromScratch_), name, address, nameScratch_);
+      a.SetFrom(pool, name, address);
+      pool.RememberRawFrom(field, a.Author());
+    }
+    if (view_.newsgroup && view_.plonk && view_.plonk->IsPlonked(a.FromName(), a.FromAddress())) {
       a.SetScore(kKilledScore);
     }
   }

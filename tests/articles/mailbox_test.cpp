@@ -97,8 +97,8 @@ TEST_F(MailboxTest, HandWrittenHeaderFileLoads) {
   EXPECT_EQ(a.Date, date);
   EXPECT_EQ(a.MessageID, "<id@x>");
   EXPECT_EQ(a.Subject, "Hello");
-  EXPECT_EQ(a.FromName, "Ann");
-  EXPECT_EQ(a.FromAddress, "ann@x");
+  EXPECT_EQ(a.FromName(), "Ann");
+  EXPECT_EQ(a.FromAddress(), "ann@x");
   EXPECT_EQ(a.ParentID(), "<b@x>");
   EXPECT_EQ(a.Xref, "other.group:5");
   EXPECT_TRUE(l->view.presentSet.test(2));
@@ -423,7 +423,7 @@ TEST_F(MailboxTest, FolderAddLoadAndRebuild) {
   ASSERT_TRUE(rebuilt.LoadHeaders(arena2, again));
   ASSERT_EQ(again.size(), 1u);
   EXPECT_EQ(again[0]->Subject, "café");
-  EXPECT_EQ(again[0]->FromName, "Ann");
+  EXPECT_EQ(again[0]->FromName(), "Ann");
   EXPECT_EQ(again[0]->MessageID, "<k@x>");
   EXPECT_EQ(again[0]->Lines, 2);
   EXPECT_EQ(again[0]->Date, *EncodeDateTime(2003, 6, 3, 10));

@@ -46,12 +46,11 @@ inline TArticle* ThreadBuilder::Add(const ArticleSpec& spec) {
   TArticle* a = arena.New();
   StringPool& pool = arena.Strings();
   a->Number = static_cast<std::int32_t>(lists.masterList.size()) + 1;
-  a->Subject = pool.Intern(spec.subject);
+  a->Subject = pool.Share(spec.subject);
   a->MessageID = pool.Store(spec.messageId);
   a->SetReferences(pool, spec.references);
   const FromParts from = ParseFrom(spec.from);
-  a->FromName = pool.Intern(from.name);
-  a->FromAddress = pool.Intern(from.address);
+  a->SetFrom(pool, from.name, from.address);
   a->Lines = spec.lines;
   a->Bytes = spec.lines * 60;
   a->Date = spec.date != 0 ? spec.date : 40000 + static_cast<double>(lists.masterList.size());

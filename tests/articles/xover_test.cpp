@@ -46,8 +46,8 @@ TEST_F(XoverTest, ParsesEveryField) {
   const TArticle& a = only();
   EXPECT_EQ(a.Number, 100);
   EXPECT_EQ(a.Subject, "Hello wörld");
-  EXPECT_EQ(a.FromName, "Jörg");
-  EXPECT_EQ(a.FromAddress, "j@x.org");
+  EXPECT_EQ(a.FromName(), "Jörg");
+  EXPECT_EQ(a.FromAddress(), "j@x.org");
   EXPECT_NEAR(a.Date, *EncodeDateTime(1998, 3, 4, 17, 30), 1e-9);
   EXPECT_EQ(a.MessageID, "<m@x>");
   EXPECT_EQ(a.References, "<a@x> <p@x>");
@@ -139,7 +139,7 @@ TEST_F(XoverTest, NulAndInvalidUtf8AreKeptAsBytes) {
   parse(std::string(kLine, sizeof kLine - 1));
   static const char kSubject[] = "bad \xff\xfe subject\0x";
   EXPECT_EQ(only().Subject, std::string(kSubject, sizeof kSubject - 1));
-  EXPECT_EQ(only().FromAddress, "a@b");
+  EXPECT_EQ(only().FromAddress(), "a@b");
 }
 
 TEST_F(XoverTest, OwnMessageIdAsOnlyReferenceMakesARoot) {
