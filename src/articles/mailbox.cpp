@@ -146,6 +146,36 @@ bool entryText(const store_io::FileReader& file, std::int64_t offset, std::int32
 
 }  // namespace
 
+bool ReadHeaderFile(const std::string& path, ArticleArena& arena, HeaderFileDump& out) {
+  std::string bytes;
+  if (!store_io::ReadFile(path, bytes) || bytes.size() < 4) return false;
+  const std::int32_t magic = store_io::Reader(bytes).i32();
+  if (magic <= kStoreMagic || magic > kStoreMagic + 255) return false;
+  out.kind = static_cast<std::uint8_t>(magic - kStoreMagic);
+  store_io::Reader r(bytes);
+  StoreHeader h;
+  if (!readStoreHeader(r, out.kind, h)) return false;
+  out.count = h.count;
+  out.bodySize = h.bodySize;
+  out.expiryDays = h.expiryDays;
+  out.flags = h.flags;
+  out.low = h.low;
+  out.high = h.high;
+  out.complete = false;
+  if (h.count < 0) return true;
+  for (std::int32_t k = 0; k < h.count; ++k) {
+    TArticle* a = arena.New();
+    if (out.kind == kStoreNewsgroup) a->Number = r.i32();
+    if (!r.ok() || !readRecordRest(r, out.kind, *a, arena.Strings())) {
+      arena.Free(a);
+      return true;
+    }
+    out.records.push_back(a);
+  }
+  out.complete = true;
+  return true;
+}
+
 std::string StoreBodyPath(std::string_view baseDir, std::string_view serverName,
                           std::string_view groupName) {
   std::string path(baseDir);

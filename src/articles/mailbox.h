@@ -63,6 +63,22 @@ std::string StoreBodyPath(std::string_view baseDir, std::string_view serverName,
 // The separator line in front of a body of the given size.
 std::string SeparatorLine(std::int32_t bytes, DateTime date, int tz, DateTime now);
 
+// A header file as it stands, for inspection: every record whatever its
+// number, date or flags.
+struct HeaderFileDump {
+  std::uint8_t kind = 0;
+  std::int32_t count = 0;
+  std::int32_t bodySize = 0;
+  std::int32_t expiryDays = 0;
+  std::int32_t flags = 0;
+  std::int32_t low = 0;
+  std::int32_t high = 0;
+  std::vector<TArticle*> records;  // held by the arena given
+  bool complete = false;           // every counted record could be read
+};
+// False when the file cannot be read or its magic names no store kind.
+bool ReadHeaderFile(const std::string& path, ArticleArena& arena, HeaderFileDump& out);
+
 class TMailbox {
  public:
   virtual ~TMailbox() = default;

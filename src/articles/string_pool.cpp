@@ -140,12 +140,18 @@ const TAuthor* StringPool::AuthorOfRawFrom(std::string_view from) const {
   for (std::size_t i = h & mask;; i = (i + 1) & mask) {
     const RawFrom& slot = rawFroms_[i];
     if (!slot.author) return nullptr;
-    if (slot.hash == h && slot.text.view() == from) return slot.author;
+    if (slot.hash == h && slot.length == from.size() &&
+        std::memcmp(rawFromText_.data() + slot.offset, from.data(), from.size()) == 0) {
+      return slot.author;
+    }
   }
 }
 
 void StringPool::RememberRawFrom(std::string_view from, const TAuthor* author) {
-  if (from.empty() || !author || AuthorOfRawFrom(from)) return;
+  if (from.empty() || !author || from.size() > 4096 || AuthorOfRawFrom(from) ||
+      rawFromText_.size() + from.size() > UINT32_MAX) {
+    return;
+  }
   if ((rawFromCount_ + 1) * 4 > rawFroms_.size() * 3) {
     std::vector<RawFrom> old(std::max<std::size_t>(1024, rawFroms_.size() * 2));
     old.swap(rawFroms_);
@@ -162,7 +168,9 @@ void StringPool::RememberRawFrom(std::string_view from, const TAuthor* author) {
   const auto h = static_cast<std::uint32_t>(TextHash(from));
   for (std::size_t i = h & (rawFroms_.size() - 1);; i = (i + 1) & (rawFroms_.size() - 1)) {
     if (!rawFroms_[i].author) {
-      rawFroms_[i] = RawFrom{Store(from), author, h};
+      rawFroms_[i] = RawFrom{static_cast<std::uint32_t>(rawFromText_.size()),
+                             static_cast<std::uint32_t>(from.size()), author, h};
+      rawFromText_.append(from);
       ++rawFromCount_;
       return;
     }
@@ -190,7 +198,8 @@ void StringPool::growTable() {
 std::size_t StringPool::MemoryUsed() const {
   return chunkBytes_ + slots_.capacity() * sizeof(const TAuthor*) +
          hashes_.capacity() * sizeof(std::uint32_t) + recent_.capacity() * sizeof(PooledString) +
-         recentHashes_.capacity() * sizeof(std::uint32_t) + rawFroms_.capacity() * sizeof(RawFrom);
+         recentHashes_.capacity() * sizeof(std::uint32_t) + rawFroms_.capacity() * sizeof(RawFrom) +
+         rawFromText_.capacity();
 }
 
 void StringPool::Clear() {
@@ -203,6 +212,7 @@ void StringPool::Clear() {
   recent_.clear();
   recentHashes_.clear();
   rawFroms_.clear();
+  rawFromText_.clear();
   rawFromCount_ = 0;
 }
 

@@ -108,13 +108,16 @@ class StringPool {
   std::vector<const TAuthor*> slots_;
   std::vector<std::uint32_t> hashes_;
   std::size_t interned_ = 0;
-  // Raw From texts and their authors, open addressing.
+  // Raw From texts and their authors, open addressing; the texts sit together
+  // in one buffer so that look-ups stay in the cache.
   struct RawFrom {
-    PooledString text;
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
     const TAuthor* author = nullptr;
     std::uint32_t hash = 0;
   };
   std::vector<RawFrom> rawFroms_;
+  std::string rawFromText_;
   std::size_t rawFromCount_ = 0;
   // Recently shared texts, direct-mapped by hash.
   static constexpr std::size_t kRecentSlots = 8192;

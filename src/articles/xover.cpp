@@ -257,6 +257,35 @@ void XoverView::SizeSets(std::int32_t low, std::int32_t high) {
   }
 }
 
+bool OverviewNumberRange(std::string_view text, std::int32_t& low, std::int32_t& high) {
+  low = INT32_MAX;
+  high = -1;
+  LineCursor cursor{text};
+  std::string_view line;
+  while (cursor.next(line)) {
+    const std::int32_t n = fieldInt(line.substr(0, line.find('\t')), -1);
+    if (n < 0) continue;
+    low = std::min(low, n);
+    high = std::max(high, n);
+  }
+  return high >= 0;
+}
+
+void ParseOverviewText(XoverView& view, std::string_view text) {
+  std::int32_t low = 0, high = -1;
+  if (view.presentSet.size() == 0 && OverviewNumberRange(text, low, high)) {
+    // A bogus number far away must not size the sets.
+    view.SizeSets(low, static_cast<std::int32_t>(
+                           std::min<std::int64_t>(high, static_cast<std::int64_t>(low) + (1 << 28))));
+  }
+  bool done = false;
+  const std::size_t rest = ParseXOVER(view, nullptr, text, done);
+  // A last line without its line end still counts.
+  if (!done && rest != std::string_view::npos) {
+    ParseXOVER(view, nullptr, std::string(text.substr(rest)) + "\r\n", done);
+  }
+}
+
 std::string_view TrimXref(std::string_view xref, std::string_view groupName, std::string& scratch) {
   std::size_t pos = 0;
   auto skipWord = [&] {

@@ -137,6 +137,15 @@ std::size_t ParseXOVER(XoverView& view, XoverSource* source, std::string_view te
 // Parses XHDR lines for the header extraNames[extraIndex].
 std::size_t ParseXHDR(XoverView& view, XoverSource* source, std::string_view text, bool& done);
 
+// The lowest and highest article numbers of an overview text; false when it
+// has none.
+bool OverviewNumberRange(std::string_view text, std::int32_t& low, std::int32_t& high);
+
+// Parses a whole saved overview text (one line per article, CRLF or LF, the
+// final "." optional). When the view's sets are empty they are first sized
+// to the text's numbers (at most 2^28 numbers above the lowest).
+void ParseOverviewText(XoverView& view, std::string_view text);
+
 // The Xref value to keep: without "Xref:", the server name and the entry of
 // the current group (when groupName is not empty).
 std::string_view TrimXref(std::string_view xref, std::string_view groupName, std::string& scratch);

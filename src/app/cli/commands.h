@@ -6,5 +6,9 @@
 namespace orvel::cli {
 
 int cmdInfo(CliContext& context);
+int cmdThread(CliContext& context);
+int cmdStore(CliContext& context);
+// Reads a file, or standard input for "-".
+bool ReadInput(const std::string& name, std::string& text);
 
 }  // namespace orvel::cli
