@@ -1,5 +1,6 @@
 #include "articles/article_arena.h"
 
+#include <algorithm>
 #include <new>
 
 namespace orvel {
@@ -15,8 +16,12 @@ TArticle* ArticleArena::New() {
     freeList_.pop_back();
     return new (a) TArticle();
   }
-  if (usedInSlab_ == kSlabRecords) {
-    slabs_.emplace_back(reinterpret_cast<TArticle*>(AllocateArenaBlock(sizeof(TArticle) * kSlabRecords)));
+  if (usedInSlab_ == slabRecords_) {
+    slabRecords_ = slabRecords_ == 0 ? kFirstSlabRecords
+                                     : std::min(2 * slabRecords_, kLargestSlabRecords);
+    slabs_.emplace_back(
+        reinterpret_cast<TArticle*>(AllocateArenaBlock(sizeof(TArticle) * slabRecords_)));
+    slabBytes_ += sizeof(TArticle) * slabRecords_;
     usedInSlab_ = 0;
   }
   return new (slabs_.back().get() + usedInSlab_++) TArticle();
@@ -30,7 +35,7 @@ void ArticleArena::Free(TArticle* article) {
 }
 
 std::size_t ArticleArena::MemoryUsed() const {
-  return slabs_.size() * kSlabRecords * sizeof(TArticle) +
+  return slabBytes_ +
          freeList_.capacity() * sizeof(TArticle*) + strings_.MemoryUsed();
 }
 

@@ -28,13 +28,17 @@ class ArticleArena {
   std::size_t MemoryUsed() const;
 
  private:
-  static constexpr std::size_t kSlabRecords = (4 << 20) / sizeof(TArticle);
+  // Slabs start small (a folder of ten messages) and double up to 4 MB.
+  static constexpr std::size_t kFirstSlabRecords = 256;
+  static constexpr std::size_t kLargestSlabRecords = (4 << 20) / sizeof(TArticle);
   struct SlabDeleter {
     void operator()(TArticle* records) const;
   };
 
   std::vector<std::unique_ptr<TArticle, SlabDeleter>> slabs_;
-  std::size_t usedInSlab_ = kSlabRecords;
+  std::size_t slabRecords_ = 0;  // records in the newest slab
+  std::size_t usedInSlab_ = 0;
+  std::size_t slabBytes_ = 0;
   std::vector<TArticle*> freeList_;
   std::size_t live_ = 0;
   StringPool strings_;

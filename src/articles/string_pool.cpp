@@ -12,7 +12,9 @@ namespace orvel {
 
 namespace {
 
-constexpr std::size_t kChunkSize = 4 << 20;
+// Chunks start small and double up to 4 MB.
+constexpr std::size_t kFirstChunkSize = 16 << 10;
+constexpr std::size_t kLargestChunkSize = 4 << 20;
 constexpr std::size_t kHugePage = 2 << 20;
 constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
 
@@ -40,6 +42,11 @@ std::uint64_t TextHash(std::string_view text) {
 }
 
 char* AllocateArenaBlock(std::size_t bytes) {
+  if (bytes < kHugePage) {
+    void* block = std::malloc(bytes);
+    if (!block) throw std::bad_alloc();
+    return static_cast<char*>(block);
+  }
   const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
   void* block = std::aligned_alloc(kHugePage, rounded);
   if (!block) throw std::bad_alloc();
@@ -79,7 +86,8 @@ void OwnedString::assign(std::string_view text) {
 char* StringPool::allocate(std::size_t n, std::size_t align) {
   const std::size_t pad = (align - reinterpret_cast<std::uintptr_t>(cursor_) % align) % align;
   if (n + pad > left_) {
-    const std::size_t size = std::max(n, kChunkSize);
+    nextChunk_ = nextChunk_ == 0 ? kFirstChunkSize : std::min(2 * nextChunk_, kLargestChunkSize);
+    const std::size_t size = std::max(n, nextChunk_);
     chunks_.emplace_back(AllocateArenaBlock(size));
     chunkBytes_ += size;
     cursor_ = chunks_.back().get();
@@ -205,7 +213,7 @@ std::size_t StringPool::MemoryUsed() const {
 void StringPool::Clear() {
   chunks_.clear();
   cursor_ = nullptr;
-  left_ = chunkBytes_ = 0;
+  left_ = chunkBytes_ = nextChunk_ = 0;
   slots_.clear();
   hashes_.clear();
   interned_ = 0;

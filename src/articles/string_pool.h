@@ -104,6 +104,7 @@ class StringPool {
   char* cursor_ = nullptr;
   std::size_t left_ = 0;
   std::size_t chunkBytes_ = 0;
+  std::size_t nextChunk_ = 0;
   // Open addressing over the authors, with each slot's hash beside it.
   std::vector<const TAuthor*> slots_;
   std::vector<std::uint32_t> hashes_;
