@@ -147,8 +147,9 @@ bool entryText(const store_io::FileReader& file, std::int64_t offset, std::int32
 }  // namespace
 
 bool ReadHeaderFile(const std::string& path, ArticleArena& arena, HeaderFileDump& out) {
-  std::string bytes;
-  if (!store_io::ReadFile(path, bytes) || bytes.size() < 4) return false;
+  store_io::MappedFile file;
+  if (!file.open(path) || file.bytes().size() < 4) return false;
+  const std::string_view bytes = file.bytes();
   const std::int32_t magic = store_io::Reader(bytes).i32();
   if (magic <= kStoreMagic || magic > kStoreMagic + 255) return false;
   out.kind = static_cast<std::uint8_t>(magic - kStoreMagic);
@@ -426,9 +427,9 @@ void TCacheBox::ApplyStorageChoice(StorageChoice choice) {
 
 bool TCacheBox::LoadHeaders(XoverView& view, bool rescore) {
   const std::string header = HeaderPath();
-  std::string bytes;
-  if (!store_io::ReadFile(header, bytes)) return false;
-  store_io::Reader r(bytes);
+  store_io::MappedFile file;
+  if (!file.open(header)) return false;
+  store_io::Reader r(file.bytes());
   StoreHeader h;
   auto corrupt = [&] {
     report(header + " Corrompu ?      ");
@@ -507,9 +508,9 @@ TFolder::TFolder(std::string bodyPath, std::uint8_t kind) : TMailbox(kind, std::
 
 bool TFolder::LoadHeaders(ArticleArena& arena, std::vector<TArticle*>& masterList) {
   const std::string header = HeaderPath();
-  std::string bytes;
-  if (!store_io::ReadFile(header, bytes)) return false;
-  store_io::Reader r(bytes);
+  store_io::MappedFile file;
+  if (!file.open(header)) return false;
+  store_io::Reader r(file.bytes());
   StoreHeader h;
   auto corrupt = [&] {
     report(header + " Corrompu ?      ");
