@@ -134,7 +134,6 @@ bool Writer::openReplacing(const std::string& path) {
   fd_ = ::mkstemp(temp_.data());
   ok_ = fd_ >= 0;
   if (!ok_) temp_.clear();
-  buffer_.reserve(kBufferSize);
   return ok_;
 }
 
@@ -161,9 +160,9 @@ void Writer::writeOut(std::string_view s) {
 }
 
 void Writer::flush() {
-  if (buffer_.empty()) return;
-  writeOut(buffer_);
-  buffer_.clear();
+  if (used_ == 0) return;
+  writeOut(std::string_view(buffer_.get(), used_));
+  used_ = 0;
 }
 
 void Writer::patch(std::int64_t offset, std::string_view s) {

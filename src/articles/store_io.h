@@ -4,8 +4,10 @@
 // writer that either replaces a file through a temporary one (crash-safe) or
 // appends to it, and small file helpers.
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,6 +58,14 @@ class FileReader {
   int fd_ = -1;
 };
 
+inline std::uint32_t byteswap32(std::uint32_t v) {
+  return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
+}
+inline std::uint64_t byteswap64(std::uint64_t v) {
+  return (static_cast<std::uint64_t>(byteswap32(static_cast<std::uint32_t>(v))) << 32) |
+         byteswap32(static_cast<std::uint32_t>(v >> 32));
+}
+
 // Reads numbers and counted strings; every read checks the bytes left, and a
 // failed read leaves the reader failed.
 class Reader {
@@ -68,16 +78,18 @@ class Reader {
 
   std::int32_t i32() {
     if (!need(4)) return 0;
-    std::uint32_t v = 0;
-    for (int k = 3; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(bytes_[pos_ + k]);
+    std::uint32_t v;
+    std::memcpy(&v, bytes_.data() + pos_, 4);
     pos_ += 4;
+    if constexpr (std::endian::native == std::endian::big) v = byteswap32(v);
     return static_cast<std::int32_t>(v);
   }
   double f64() {
     if (!need(8)) return 0;
-    std::uint64_t v = 0;
-    for (int k = 7; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(bytes_[pos_ + k]);
+    std::uint64_t v;
+    std::memcpy(&v, bytes_.data() + pos_, 8);
     pos_ += 8;
+    if constexpr (std::endian::native == std::endian::big) v = byteswap64(v);
     double d;
     std::memcpy(&d, &v, 8);
     return d;
@@ -120,31 +132,29 @@ class Writer {
   bool openReplacing(const std::string& path);
   // Appends at the end (creating the file); position() starts at its size.
   bool openAppending(const std::string& path);
-  std::int64_t position() const { return written_ + static_cast<std::int64_t>(buffer_.size()); }
+  std::int64_t position() const { return written_ + static_cast<std::int64_t>(used_); }
 
   void i32(std::int32_t v) {
-    char b[4];
-    const auto u = static_cast<std::uint32_t>(v);
-    for (int k = 0; k < 4; ++k) b[k] = static_cast<char>((u >> (8 * k)) & 0xFF);
-    bytes(std::string_view(b, 4));
+    auto u = static_cast<std::uint32_t>(v);
+    if constexpr (std::endian::native == std::endian::big) u = byteswap32(u);
+    put(&u, 4);
   }
   void f64(double d) {
     std::uint64_t u;
     std::memcpy(&u, &d, 8);
-    char b[8];
-    for (int k = 0; k < 8; ++k) b[k] = static_cast<char>((u >> (8 * k)) & 0xFF);
-    bytes(std::string_view(b, 8));
+    if constexpr (std::endian::native == std::endian::big) u = byteswap64(u);
+    put(&u, 8);
   }
   void str(std::string_view s) {
     i32(static_cast<std::int32_t>(s.size()));
     bytes(s);
   }
   void bytes(std::string_view s) {
-    if (buffer_.size() + s.size() > kBufferSize) flush();
     if (s.size() > kBufferSize) {
+      flush();
       writeOut(s);
     } else {
-      buffer_.append(s);
+      put(s.data(), s.size());
     }
   }
   // Overwrites bytes already written (flushing first).
@@ -158,13 +168,20 @@ class Writer {
 
  private:
   static constexpr std::size_t kBufferSize = 1 << 20;
+  void put(const void* p, std::size_t n) {
+    if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    if (used_ + n > kBufferSize) flush();
+    std::memcpy(buffer_.get() + used_, p, n);
+    used_ += n;
+  }
   void flush();
   void writeOut(std::string_view s);
 
   int fd_ = -1;
   std::string target_;
   std::string temp_;
-  std::string buffer_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0;
   std::int64_t written_ = 0;
   bool ok_ = true;
 };

@@ -1,12 +1,9 @@
 #include "articles/string_pool.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <new>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
+#include "core/hash.h"
 
 namespace orvel {
 
@@ -15,7 +12,6 @@ namespace {
 // Chunks start small and double up to 4 MB.
 constexpr std::size_t kFirstChunkSize = 16 << 10;
 constexpr std::size_t kLargestChunkSize = 4 << 20;
-constexpr std::size_t kHugePage = 2 << 20;
 constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
 
 }  // namespace
@@ -41,24 +37,11 @@ std::uint64_t TextHash(std::string_view text) {
   return h * kMul ^ (h >> 32);
 }
 
-char* AllocateArenaBlock(std::size_t bytes) {
-  if (bytes < kHugePage) {
-    void* block = std::malloc(bytes);
-    if (!block) throw std::bad_alloc();
-    return static_cast<char*>(block);
-  }
-  const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-  void* block = std::aligned_alloc(kHugePage, rounded);
-  if (!block) throw std::bad_alloc();
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  ::madvise(block, rounded, MADV_HUGEPAGE);
-#endif
-  return static_cast<char*>(block);
-}
+char* AllocateArenaBlock(std::size_t bytes) { return static_cast<char*>(AllocateLargeBlock(bytes)); }
 
-void FreeArenaBlock(char* block) { std::free(block); }
+void FreeArenaBlock(char* block) { FreeLargeBlock(block); }
 
-void StringPool::ChunkDeleter::operator()(char* chunk) const { FreeArenaBlock(chunk); }
+void StringPool::Arena::ChunkDeleter::operator()(char* chunk) const { FreeArenaBlock(chunk); }
 
 PooledString PooledString::encode(char* at, std::string_view text) {
   if (text.size() < kLongMark) {
@@ -83,7 +66,7 @@ void OwnedString::assign(std::string_view text) {
   value_ = PooledString::encode(buffer_.get(), text);
 }
 
-char* StringPool::allocate(std::size_t n, std::size_t align) {
+char* StringPool::Arena::allocate(std::size_t n, std::size_t align) {
   const std::size_t pad = (align - reinterpret_cast<std::uintptr_t>(cursor_) % align) % align;
   if (n + pad > left_) {
     nextChunk_ = nextChunk_ == 0 ? kFirstChunkSize : std::min(2 * nextChunk_, kLargestChunkSize);
@@ -102,10 +85,12 @@ char* StringPool::allocate(std::size_t n, std::size_t align) {
   return at;
 }
 
-PooledString StringPool::Store(std::string_view text) {
+PooledString StringPool::storeIn(Arena& arena, std::string_view text) {
   if (text.empty()) return {};
-  return PooledString::encode(allocate(PooledString::encodedSize(text.size())), text);
+  return PooledString::encode(arena.allocate(PooledString::encodedSize(text.size()), 1), text);
 }
+
+PooledString StringPool::Store(std::string_view text) { return storeIn(texts_, text); }
 
 const TAuthor* StringPool::InternAuthor(std::string_view name, std::string_view address) {
   if (name.empty() && address.empty()) return nullptr;
@@ -114,7 +99,8 @@ const TAuthor* StringPool::InternAuthor(std::string_view name, std::string_view 
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t i = h & mask;; i = (i + 1) & mask) {
     if (!slots_[i]) {
-      auto* author = new (allocate(sizeof(TAuthor), alignof(TAuthor))) TAuthor{Store(name), Store(address)};
+      auto* author = new (authors_.allocate(sizeof(TAuthor), alignof(TAuthor)))
+          TAuthor{storeIn(authors_, name), storeIn(authors_, address)};
       slots_[i] = author;
       hashes_[i] = h;
       ++interned_;
@@ -204,16 +190,15 @@ void StringPool::growTable() {
 }
 
 std::size_t StringPool::MemoryUsed() const {
-  return chunkBytes_ + slots_.capacity() * sizeof(const TAuthor*) +
+  return texts_.bytes() + authors_.bytes() + slots_.capacity() * sizeof(const TAuthor*) +
          hashes_.capacity() * sizeof(std::uint32_t) + recent_.capacity() * sizeof(PooledString) +
          recentHashes_.capacity() * sizeof(std::uint32_t) + rawFroms_.capacity() * sizeof(RawFrom) +
          rawFromText_.capacity();
 }
 
 void StringPool::Clear() {
-  chunks_.clear();
-  cursor_ = nullptr;
-  left_ = chunkBytes_ = nextChunk_ = 0;
+  texts_ = Arena();
+  authors_ = Arena();
   slots_.clear();
   hashes_.clear();
   interned_ = 0;

@@ -94,17 +94,30 @@ class StringPool {
   void Clear();
 
  private:
-  char* allocate(std::size_t n, std::size_t align = 1);
+  // Chunks that grow from small to 4 MB, handed out front to back.
+  class Arena {
+   public:
+    char* allocate(std::size_t n, std::size_t align);
+    std::size_t bytes() const { return chunkBytes_; }
+
+   private:
+    struct ChunkDeleter {
+      void operator()(char* chunk) const;
+    };
+    std::vector<std::unique_ptr<char, ChunkDeleter>> chunks_;
+    char* cursor_ = nullptr;
+    std::size_t left_ = 0;
+    std::size_t chunkBytes_ = 0;
+    std::size_t nextChunk_ = 0;
+  };
+
+  PooledString storeIn(Arena& arena, std::string_view text);
   void growTable();
 
-  struct ChunkDeleter {
-    void operator()(char* chunk) const;
-  };
-  std::vector<std::unique_ptr<char, ChunkDeleter>> chunks_;
-  char* cursor_ = nullptr;
-  std::size_t left_ = 0;
-  std::size_t chunkBytes_ = 0;
-  std::size_t nextChunk_ = 0;
+  Arena texts_;
+  // Authors and their strings apart from the other texts, so that the few
+  // thousand of them stay together in the cache.
+  Arena authors_;
   // Open addressing over the authors, with each slot's hash beside it.
   std::vector<const TAuthor*> slots_;
   std::vector<std::uint32_t> hashes_;

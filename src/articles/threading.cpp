@@ -73,11 +73,18 @@ class Threader {
     byId_.SetSize(std::max(count, 1));
     byKey_.SetSize(std::max(count / 8, 1));
     bySubject_.SetSize(std::max(count / 8, 1));
+    constexpr std::size_t kAhead = 8;
     for (std::int32_t i = 0; i < count; ++i) {
-      byId_.Add(list_[static_cast<std::size_t>(i)]->MessageID, list_[static_cast<std::size_t>(i)]);
-      list_[static_cast<std::size_t>(i)]->SourceIndex = i;
+      const auto k = static_cast<std::size_t>(i);
+      if (k + kAhead < list_.size()) byId_.Prefetch(list_[k + kAhead]->MessageID);
+      byId_.Add(list_[k]->MessageID, list_[k]);
+      list_[k]->SourceIndex = i;
     }
     for (std::size_t i = 0; i < list_.size();) {
+      if (i + kAhead < list_.size()) {
+        const std::string_view parent = list_[i + kAhead]->ParentID();
+        if (!parent.empty()) byId_.Prefetch(parent);
+      }
       if (place(i)) {
         count_(*list_[i]);
         ++i;
@@ -188,7 +195,8 @@ class Threader {
     a->PartNumber = parts.part;
     if (parts.total == 1) return;
     byId_.Remove(a->MessageID);
-    std::string key = parts.Key();
+    std::string& key = key_;
+    key = parts.Key();
     const std::size_t keyLength = key.size();
     key += a->ParentID();
     key += a->FromName();
@@ -237,9 +245,11 @@ class Threader {
   }
 
   void addPart(TAThread& t, TArticle* a) {
-    const auto it = std::find_if(t.Articles.begin(), t.Articles.end(), [&](const TArticle* x) {
-      return x->PartNumber >= a->PartNumber;
-    });
+    // Parts mostly arrive in order: look at the end before searching.
+    const bool last = t.Articles.empty() || t.Articles.back()->PartNumber < a->PartNumber;
+    const auto it = last ? t.Articles.end()
+                         : std::find_if(t.Articles.begin(), t.Articles.end(),
+                                        [&](const TArticle* x) { return x->PartNumber >= a->PartNumber; });
     const bool newPart = it == t.Articles.end() || (*it)->PartNumber != a->PartNumber;
     a->Depth = 1;
     insertAt(t, static_cast<std::size_t>(it - t.Articles.begin()), a);
@@ -261,6 +271,7 @@ class Threader {
   THashView<TArticle> byId_;
   THash<TNode> byKey_;
   THashView<TArticle> bySubject_;
+  std::string key_;  // the multi-part key being looked up
 };
 
 }  // namespace

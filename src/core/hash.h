@@ -26,6 +26,23 @@ namespace orvel {
 // Replaces the built-in hash of a table; read as a signed 32-bit number.
 using HashFunction = std::int32_t (*)(std::string_view key);
 
+// Memory for large tables and arenas: blocks of 2 MB and more are backed by
+// huge pages where the system offers them, so that random look-ups in a
+// table of a million entries do not miss the TLB on every probe.
+void* AllocateLargeBlock(std::size_t bytes);
+void FreeLargeBlock(void* block);
+
+template <class T>
+struct LargeBlockAllocator {
+  using value_type = T;
+  LargeBlockAllocator() = default;
+  template <class U>
+  LargeBlockAllocator(const LargeBlockAllocator<U>&) {}
+  T* allocate(std::size_t n) { return static_cast<T*>(AllocateLargeBlock(n * sizeof(T))); }
+  void deallocate(T* p, std::size_t) { FreeLargeBlock(p); }
+  friend bool operator==(const LargeBlockAllocator&, const LargeBlockAllocator&) { return true; }
+};
+
 namespace hash_detail {
 
 inline constexpr std::int32_t kDefaultBuckets = 17;
@@ -39,7 +56,24 @@ const std::int32_t* BucketPrimes();
 inline constexpr int kBucketPrimeCount = 288;
 
 // Length, then for each byte a left rotation by 5 and an XOR with the byte.
+// Rotation distributes over XOR, so the result is the length rotated by 5n
+// XOR each byte rotated by 5 times the bytes after it: the terms are
+// independent and the loop has no chain of rotations to wait on.
 inline std::uint32_t BuiltinHash(std::string_view key) {
+  const auto rotl = [](std::uint32_t v, unsigned r) {
+    r &= 31;
+    return r ? (v << r) | (v >> (32 - r)) : v;
+  };
+  const std::size_t n = key.size();
+  std::uint32_t h = rotl(static_cast<std::uint32_t>(n), static_cast<unsigned>(5 * (n % 32)));
+  for (std::size_t i = 0; i < n; ++i) {
+    h ^= rotl(static_cast<unsigned char>(key[i]), static_cast<unsigned>(5 * ((n - 1 - i) % 32)));
+  }
+  return h;
+}
+
+// Reference form of the same hash, for tests.
+inline std::uint32_t BuiltinHashSerial(std::string_view key) {
   std::uint32_t h = static_cast<std::uint32_t>(key.size());
   for (unsigned char b : key) h = ((h << 5) ^ (h >> 27)) ^ b;
   return h;
@@ -52,6 +86,18 @@ inline std::uint32_t BucketOf(std::uint32_t h, std::int32_t count) {
       static_cast<std::int32_t>(h) < 0 ? 0u - h : h;
   return magnitude % static_cast<std::uint32_t>(count);
 }
+
+// x % d by two multiplications with a constant made once per divisor
+// (Lemire's method, exact for 32-bit x and d).
+struct FastModulo {
+  explicit FastModulo(std::uint32_t d = 17) : d(d), m(~std::uint64_t{0} / d + 1) {}
+  std::uint32_t operator()(std::uint32_t x) const {
+    const std::uint64_t low = m * x;
+    return static_cast<std::uint32_t>((static_cast<unsigned __int128>(low) * d) >> 64);
+  }
+  std::uint32_t d;
+  std::uint64_t m;
+};
 
 }  // namespace hash_detail
 
@@ -88,6 +134,7 @@ class BasicHash {
     const std::int32_t size = hash_detail::BucketCountFor(n);
     if (count_ == 0) {
       buckets_.assign(static_cast<std::size_t>(size), Bucket{});
+      modulo_ = hash_detail::FastModulo(static_cast<std::uint32_t>(size));
       return;
     }
     std::vector<std::pair<Key, V*>> pairs;
@@ -102,6 +149,7 @@ class BasicHash {
     }
     Clear(false);
     buckets_.assign(static_cast<std::size_t>(size), Bucket{});
+    modulo_ = hash_detail::FastModulo(static_cast<std::uint32_t>(size));
     for (auto& p : pairs) Add(p.first, p.second);
   }
 
@@ -114,6 +162,12 @@ class BasicHash {
       if (std::string_view(s.key) == key) return s.value;
     }
     return nullptr;
+  }
+
+  // A hint before a look-up or insert of key a little later: loads its
+  // bucket into the cache (bulk passes are bound by those misses).
+  void Prefetch(std::string_view key) const {
+    __builtin_prefetch(&buckets_[bucketIndex(key)]);
   }
 
   bool Add(std::string_view key, V* value) {
@@ -198,6 +252,7 @@ class BasicHash {
       for (auto& s : slots_) delete s.value;
     }
     buckets_.assign(hash_detail::kDefaultBuckets, Bucket{});
+    modulo_ = hash_detail::FastModulo(hash_detail::kDefaultBuckets);
     slots_.clear();
     freeSlots_.clear();
     count_ = usedBuckets_ = chainedBuckets_ = 0;
@@ -269,7 +324,8 @@ class BasicHash {
   std::size_t bucketIndex(std::string_view key) const {
     const std::uint32_t h = hashFunction_ ? static_cast<std::uint32_t>(hashFunction_(key))
                                           : hash_detail::BuiltinHash(key);
-    return hash_detail::BucketOf(h, BucketCount());
+    const std::uint32_t magnitude = static_cast<std::int32_t>(h) < 0 ? 0u - h : h;
+    return modulo_(magnitude);
   }
 
   void insertAt(Bucket& b, std::string_view key, V* value) {
@@ -309,8 +365,9 @@ class BasicHash {
     }
   }
 
-  std::vector<Bucket> buckets_;
-  std::vector<Slot> slots_;
+  std::vector<Bucket, LargeBlockAllocator<Bucket>> buckets_;
+  hash_detail::FastModulo modulo_;
+  std::vector<Slot, LargeBlockAllocator<Slot>> slots_;
   std::vector<std::int32_t> freeSlots_;
   HashFunction hashFunction_ = nullptr;
   const bool ownsValues_;
