@@ -73,17 +73,25 @@ class Threader {
     byId_.SetSize(std::max(count, 1));
     byKey_.SetSize(std::max(count / 8, 1));
     bySubject_.SetSize(std::max(count / 8, 1));
-    constexpr std::size_t kAhead = 8;
+    constexpr std::size_t kAhead = 16;
     for (std::int32_t i = 0; i < count; ++i) {
       const auto k = static_cast<std::size_t>(i);
       if (k + kAhead < list_.size()) byId_.Prefetch(list_[k + kAhead]->MessageID);
       byId_.Add(list_[k]->MessageID, list_[k]);
       list_[k]->SourceIndex = i;
     }
+    // Parents are looked up in two prefetch steps: the bucket well ahead,
+    // then its entry's key and record.
+    constexpr std::size_t kFar = 16;
+    constexpr std::size_t kNear = 6;
     for (std::size_t i = 0; i < list_.size();) {
-      if (i + kAhead < list_.size()) {
-        const std::string_view parent = list_[i + kAhead]->ParentID();
+      if (i + kFar < list_.size()) {
+        const std::string_view parent = list_[i + kFar]->ParentID();
         if (!parent.empty()) byId_.Prefetch(parent);
+      }
+      if (i + kNear < list_.size()) {
+        const std::string_view parent = list_[i + kNear]->ParentID();
+        if (!parent.empty()) byId_.PrefetchEntry(parent);
       }
       if (place(i)) {
         count_(*list_[i]);

@@ -169,6 +169,15 @@ class BasicHash {
   void Prefetch(std::string_view key) const {
     __builtin_prefetch(&buckets_[bucketIndex(key)]);
   }
+  // The second step, once the bucket is likely cached: loads the first
+  // entry's key text and value, which a look-up compares and returns.
+  void PrefetchEntry(std::string_view key) const {
+    const Bucket& b = buckets_[bucketIndex(key)];
+    if (b.value) {
+      __builtin_prefetch(std::string_view(b.key).data());
+      __builtin_prefetch(b.value);
+    }
+  }
 
   bool Add(std::string_view key, V* value) {
     if (key.empty() || !value) return false;
