@@ -65,6 +65,11 @@ struct CorpusView {
   CorpusView() {
     view.groupName = kCorpusGroup;
     view.SizeSets(1, kCorpusLines);
+    // As the header download does before its first range.
+    view.linesExpected = kCorpusLines;
+    lists.masterList.reserve(kCorpusLines);
+    lists.rootList.reserve(kCorpusLines);
+    lists.rowList.reserve(kCorpusLines);
   }
   // Feeds the text in blocks of blockSize bytes, as a connection would.
   void Parse(std::string_view text, std::size_t blockSize = 65536) {
