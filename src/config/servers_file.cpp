@@ -167,7 +167,8 @@ LoadedProfiles ReadProfiles(const IniFile& ini, const ServersFileContext& contex
 
 void WriteProfiles(IniFile& ini, const ProfileList& profiles, int defaultIndex,
                    const ServersFileContext& context) {
-  ini.eraseSection(kProfilesSection);
+  // Emptied rather than erased, so that the section keeps its place.
+  for (const auto& key : ini.keys(kProfilesSection)) ini.eraseKey(kProfilesSection, key);
   ini.writeInteger(kProfilesSection, "count", static_cast<long long>(profiles.size()));
   for (std::size_t i = 0; i < profiles.size(); ++i) {
     ini.write(kProfilesSection, std::to_string(i + 1), ProfileEntryText(*profiles[i]));

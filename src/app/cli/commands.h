@@ -6,5 +6,9 @@
 namespace orvel::cli {
 
 int cmdInfo(CliContext& context);
+int cmdServers(CliContext& context);
+int cmdIdentity(CliContext& context);
+int cmdSettings(CliContext& context);
+int cmdKeys(CliContext& context);
 
 }  // namespace orvel::cli
