@@ -27,7 +27,8 @@ bool hasForbidden(std::string_view name) {
 }  // namespace
 
 std::optional<std::string> CheckNewAlias(const ProfileList& profiles, std::string_view alias) {
-  if (ProfileIndex(profiles, alias) >= 0) {
+  // "Profiles" names the list's own section in "servers.ini".
+  if (ProfileIndex(profiles, alias) >= 0 || equalsNoCase(alias, "Profiles")) {
     return "Ce nom (surnom) " + std::string(alias) + " existe déjà !  ";
   }
   if (hasForbidden(alias)) return "Un alias ne doit pas contenir un de ces symboles \\/:*?\"<>|,";

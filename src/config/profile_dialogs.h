@@ -16,7 +16,7 @@
 namespace orvel {
 
 // The message refusing an alias, or nothing when it may be used: one already
-// in the list (without regard to case), or one holding \ / : * ? " < > | ,
+// in the list (without regard to case) or "Profiles", or one holding \ / : * ? " < > | ,
 // (and, since it names a section, [ ] or a control character).
 std::optional<std::string> CheckNewAlias(const ProfileList& profiles, std::string_view alias);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "config/ini_text.h"
 #include "core/text.h"
 
 namespace orvel {
@@ -330,7 +331,7 @@ void WriteSettings(const Settings& settings, IniFile& ini, TBag& misc, TBag& dis
     } else if (key.section == Sec::Display) {
       display.SetString(key.key, text);
     } else {
-      ini.write(SectionName(key.section), key.key, text);
+      ini.write(SectionName(key.section), key.key, IniValueText(text));
     }
   }
   WriteCustomHeaders(ini, kComposeSection, settings.customHeaders);

@@ -99,12 +99,13 @@ TEST_F(ServersFileTest, EverythingSurvivesASaveAndALoad) {
   a->alias = "home";
   a->host = "news.example.net";
   a->port = 433;
-  a->userName = "ann";
+  a->userName = " 'ann' ";
   a->password = "p\"a$s w\xC3\xB6rd'";
   a->SMTPHost = "mail.example.net";
   a->newsrcPath = dir_.path() + "elsewhere.rc";
   a->identity = context().identities[1];
   a->identity.Email = "other@example.net";
+  a->identity.Name = "\"Ann\"";
   a->tls = true;
   a->caFile = dir_.path() + "ca.pem";
   auto b = std::make_shared<TProfile>();
@@ -140,10 +141,11 @@ TEST_F(ServersFileTest, EverythingSurvivesASaveAndALoad) {
   EXPECT_EQ(ini.readString("home", "CAFile"), "ca.pem");
   EXPECT_EQ(ini.readString("home", "ID"), "Work");
   EXPECT_EQ(ini.keys("home"),
-            (std::vector<std::string>{"NewsRC", "UserName", "PassWd", "SMTPHost", "ID", "Email",
-                                      "TLS", "CAFile"}));
+            (std::vector<std::string>{"NewsRC", "UserName", "PassWd", "SMTPHost", "ID", "Name",
+                                      "Email", "TLS", "CAFile"}));
   EXPECT_EQ(ini.readString("plain", "TLS"), "0");
   EXPECT_EQ(ini.read("home", "PassWd")->find("ann"), std::string::npos);
+  EXPECT_EQ(ini.readString("home", "UserName"), " 'ann' ");
 }
 
 TEST_F(ServersFileTest, FileIsReadableByItsOwnerOnly) {

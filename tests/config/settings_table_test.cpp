@@ -6,6 +6,7 @@
 
 #include "config/main_state.h"
 #include "config/temp_base_dir.h"
+#include "config/window_placements.h"
 
 namespace orvel {
 namespace {
@@ -108,13 +109,15 @@ TEST(SettingsTable, KeysAreUniqueAndSettingsRoundTrip) {
   s.viewerFont = DefaultFont(14, BagFont::Italic, Rgb(1, 2, 3), "Serif");
   s.quoteColor6 = Rgb(10, 20, 30);
   s.mdiEditor = true;
+  s.newsAttrib = "%g a écrit : ";  // a trailing blank and quotes survive the file
+  s.externalEditor = "\"vi\"";
   s.customHeaders = {{true, "X-A", "1", "*X-A: 1"}};
   IniFile ini;
   TBag misc, display;
   WriteSettings(s, ini, misc, display);
   TPerlre pattern;
   pattern.Compile(kHeaderLinePattern);
-  const Settings back = ReadSettings(ini, misc, display, pattern);
+  const Settings back = ReadSettings(IniFile::FromText(ini.text()), misc, display, pattern);
   for (const auto& key : SettingsTable()) {
     EXPECT_EQ(SettingText(back, key), SettingText(s, key)) << key.key;
   }
@@ -201,6 +204,27 @@ TEST(SettingsHelpers, TimeZoneAndGapBudget) {
   s.defragGapSize = 0;
   EXPECT_EQ(s.defragGapBudget(), 100);
   EXPECT_EQ(s.quoteColor(9), s.quoteColor6);
+}
+
+}  // namespace
+}  // namespace orvel
+
+namespace orvel {
+namespace {
+
+TEST(WindowPlacements, StoredPlacementWinsWhenUsable) {
+  TBag metrics;
+  metrics.SetString("main", "0,3,-1,-1,-1,-1,10,20,810,620");
+  metrics.SetString("editor", "0,1,-1,-1,-1,-1,50,50,40,40");  // no size
+  metrics.SetString("groups", "1,2,3");
+  const WindowGeometry main = WindowGeometryFor(metrics, "main", true);
+  EXPECT_EQ(main.x, 10);
+  EXPECT_EQ(main.width, 800);
+  EXPECT_TRUE(main.maximised);
+  EXPECT_FALSE(WindowGeometryFor(metrics, "main", false).maximised);
+  EXPECT_EQ(WindowGeometryFor(metrics, "editor", true).width, DefaultWindowGeometry("editor").width);
+  EXPECT_EQ(WindowGeometryFor(metrics, "groups", true).height, DefaultWindowGeometry("groups").height);
+  EXPECT_GT(DefaultWindowGeometry("unknown").width, 0);
 }
 
 }  // namespace
