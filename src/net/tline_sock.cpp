@@ -65,7 +65,7 @@ void TLineSock::lookupDone() {
   lastError_ = resolver_.errorCode();
   // A resolver that found no address and no error still failed.
   if (lastError_ == 0) lastError_ = neterr::kNoData;
-  if (!RaiseError(lastError_, LookupFailureText(lastError_, resolver_.host()))) Close();
+  SocketError(lastError_, LookupFailureText(lastError_, resolver_.host()));
 }
 
 void TLineSock::onTransportConnected() { SocketConnected(); }

@@ -424,11 +424,9 @@ bool TNNTP::loginStep(const std::string& code) {
     case NNTPState::AwaitingUser: {
       if (code != "381") break;
       state_ = NNTPState::AwaitingPassword;
-      const auto alive = alive_;
-      const auto session = session_;
-      const std::string password = passwordForLogin();
-      if (!*alive || session_ != session || state_ != NNTPState::AwaitingPassword) return false;
-      SendLine("AUTHINFO PASS " + password);
+      const auto password = passwordForLogin();
+      if (!password) return false;
+      SendLine("AUTHINFO PASS " + *password);
       return true;
     }
     case NNTPState::AwaitingPassword:
@@ -445,20 +443,24 @@ bool TNNTP::loginStep(const std::string& code) {
   return false;
 }
 
-std::string TNNTP::passwordForLogin() {
+std::optional<std::string> TNNTP::passwordForLogin() {
   if (!profile_->password.empty()) return profile_->password;
   if (!profile_->promptedPassword.empty()) return profile_->promptedPassword;
-  // The person may take longer than the time-out to answer.
+  // The person may take longer than the time-out to answer, and the GUI's
+  // dialog runs events meanwhile: the connection may end or go away.
   stopTimer();
-  const std::string prompt = "Mot de passe pour: " + profile_->host;
+  const auto alive = alive_;
+  const auto session = session_;
+  const auto profile = profile_;
+  const std::string prompt = "Mot de passe pour: " + profile->host;
   std::optional<std::string> answer;
   do {
     answer = prompter_.inputText("Le Mot de passe ?", prompt, {}, InputMode::Masked);
   } while (answer && trimView(*answer).empty());
+  if (answer) profile->promptedPassword = *answer;
+  if (!*alive || session_ != session || state_ != NNTPState::AwaitingPassword) return std::nullopt;
   prepareTimer(true, kConnectTimeoutMs);
-  if (!answer) return {};
-  profile_->promptedPassword = *answer;
-  return *answer;
+  return answer.value_or(std::string());
 }
 
 void TNNTP::groupReply(const std::string& line) {

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -162,7 +163,8 @@ class TNNTP final : public TLineSock {
   bool dispatch(const std::string& line, const std::string& code);
   void groupReply(const std::string& line);
   bool loginStep(const std::string& code);
-  std::string passwordForLogin();
+  // Nothing when the connection ended while the person was asked.
+  std::optional<std::string> passwordForLogin();
   bool deliverData(std::size_t arrived);
   void fail(const std::string& code, const std::string& line);
   void protocolFailure(const std::string& text);
