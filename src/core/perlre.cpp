@@ -3,6 +3,7 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
+#include "core/charset.h"
 #include "core/text.h"
 
 namespace orvel {
@@ -48,41 +49,6 @@ std::size_t charLength(std::string_view text, std::size_t pos) {
     if ((static_cast<unsigned char>(text[pos + i]) & 0xC0) != 0x80) return 1;
   }
   return n;
-}
-
-bool validUtf8(std::string_view text) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const std::size_t n = text.size();
-  std::size_t i = 0;
-  while (i < n) {
-    if (p[i] < 0x80) {
-      ++i;
-      continue;
-    }
-    std::size_t len;
-    unsigned min;
-    if ((p[i] & 0xE0) == 0xC0) {
-      len = 2;
-      min = 0x80;
-    } else if ((p[i] & 0xF0) == 0xE0) {
-      len = 3;
-      min = 0x800;
-    } else if ((p[i] & 0xF8) == 0xF0) {
-      len = 4;
-      min = 0x10000;
-    } else {
-      return false;
-    }
-    if (i + len > n) return false;
-    unsigned cp = p[i] & (0x7F >> len);
-    for (std::size_t k = 1; k < len; ++k) {
-      if ((p[i + k] & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (p[i + k] & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += len;
-  }
-  return true;
 }
 
 pcre2_code* compileCode(const std::string& pattern, std::uint32_t options, bool utf,
@@ -137,7 +103,7 @@ void TPerlre::SetCaseSensitive(std::string_view pattern, bool caseSensitive) {
 
 void TPerlre::SetSubject(std::string_view text) {
   subject_ = text;
-  subjectIsUtf8_ = validUtf8(text);
+  subjectIsUtf8_ = IsValidUtf8(text);
   matchStart_ = 0;
   nextPos_ = 0;
 }
