@@ -143,38 +143,38 @@ class InterruptedPrompter final : public Prompter {
   void progress(std::int64_t, std::int64_t) override {}
 };
 
-TEST(LoginPrompt, ConnectionClosedDuringPromptSendsNoPassword) {
+// A connection of user "tester" waiting for the reply to AUTHINFO USER.
+struct AwaitingUserReply {
   FakeNetwork net;
   ManualClock clock;
   InterruptedPrompter prompter;
-  auto conn = std::make_unique<TNNTP>(net, clock, prompter);
-  conn->setProfile(makeProfile("192.0.2.1", 0, "tester"));
-  conn->Connect();
-  FakeTransport& t = net.last();
-  t.accept();
-  t.receive("200 hi\r\n");
-  t.receive("200 reader\r\n");
-  t.takeSent();
-  prompter.duringInput = [&] { conn->Close(); };
-  t.receive("381 pass\r\n");
-  EXPECT_EQ(conn->state(), NNTPState::Idle);
-  EXPECT_EQ(t.takeSent(), "");
+  std::unique_ptr<TNNTP> conn = std::make_unique<TNNTP>(net, clock, prompter);
+  FakeTransport* transport = nullptr;
+
+  AwaitingUserReply() {
+    conn->setProfile(makeProfile("192.0.2.1", 0, "tester"));
+    conn->Connect();
+    transport = &net.last();
+    transport->accept();
+    transport->receive("200 hi\r\n");
+    transport->receive("200 reader\r\n");
+    transport->takeSent();
+  }
+};
+
+TEST(LoginPrompt, ConnectionClosedDuringPromptSendsNoPassword) {
+  AwaitingUserReply a;
+  a.prompter.duringInput = [&] { a.conn->Close(); };
+  a.transport->receive("381 pass\r\n");
+  EXPECT_EQ(a.conn->state(), NNTPState::Idle);
+  EXPECT_EQ(a.transport->takeSent(), "");
 }
 
 TEST(LoginPrompt, ConnectionDestroyedDuringPromptIsNotTouched) {
-  FakeNetwork net;
-  ManualClock clock;
-  InterruptedPrompter prompter;
-  auto conn = std::make_unique<TNNTP>(net, clock, prompter);
-  conn->setProfile(makeProfile("192.0.2.1", 0, "tester"));
-  conn->Connect();
-  FakeTransport& t = net.last();
-  t.accept();
-  t.receive("200 hi\r\n");
-  t.receive("200 reader\r\n");
-  prompter.duringInput = [&] { conn.reset(); };
-  EXPECT_FALSE(t.receive("381 pass\r\n"));  // the transport went with it
-  EXPECT_EQ(conn, nullptr);
+  AwaitingUserReply a;
+  a.prompter.duringInput = [&] { a.conn.reset(); };
+  EXPECT_FALSE(a.transport->receive("381 pass\r\n"));  // the transport went with it
+  EXPECT_EQ(a.conn, nullptr);
 }
 
 TEST(Connect, NameIsLookedUpThenConnectedWithTlsOptions) {
