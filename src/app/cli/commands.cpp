@@ -16,6 +16,8 @@ const std::vector<Command>& commands() {
        cmdSettings},
       {"keys", "[CONTEXT]", "every action with its effective shortcut (Main, Group, Article, Edit, "
        "Folders)", cmdKeys},
+      {"probe", "--host HOST [--port N] [--user U [--password P]] [--tls] [--ca-file F] [--group G]",
+       "connect and log in to a news server, print its greeting and the reply to GROUP", cmdProbe},
   };
   return table;
 }

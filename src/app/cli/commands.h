@@ -10,5 +10,6 @@ int cmdServers(CliContext& context);
 int cmdIdentity(CliContext& context);
 int cmdSettings(CliContext& context);
 int cmdKeys(CliContext& context);
+int cmdProbe(CliContext& context);
 
 }  // namespace orvel::cli
