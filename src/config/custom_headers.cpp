@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "config/ini_text.h"
 #include "core/text.h"
 
 namespace orvel {
@@ -62,7 +61,7 @@ void WriteCustomHeaders(IniFile& ini, std::string_view section,
   const int old = std::min(ini.readInteger(section, kCountKey, 0), kMaxCustomHeaders);
   ini.writeInteger(section, kCountKey, static_cast<long long>(headers.size()));
   for (std::size_t i = 0; i < headers.size(); ++i) {
-    ini.write(section, std::string(kLineKey) + std::to_string(i + 1), IniValueText(headers[i].line));
+    ini.write(section, std::string(kLineKey) + std::to_string(i + 1), headers[i].line);
   }
   for (int i = static_cast<int>(headers.size()) + 1; i <= old; ++i) {
     ini.eraseKey(section, std::string(kLineKey) + std::to_string(i));

@@ -1,6 +1,5 @@
 #include "config/identities_file.h"
 
-#include "config/ini_text.h"
 #include "core/text.h"
 
 namespace orvel {
@@ -24,7 +23,7 @@ TID ReadDefaultIdentity(const IniFile& ini) {
 }
 
 void WriteDefaultIdentity(IniFile& ini, const TID& id) {
-  for (const auto& f : kIdentityFields) ini.write(kIdSection, f.key, IniValueText(id.*f.field));
+  for (const auto& f : kIdentityFields) ini.write(kIdSection, f.key, id.*f.field);
 }
 
 std::vector<TID> ReadIdentities(const IniFile& ini, const TID& defaultIdentity) {
@@ -46,7 +45,7 @@ void WriteIdentities(IniFile& ini, const std::vector<TID>& identities) {
     const TID& id = identities[i];
     ini.eraseSection(id.name);
     for (const auto& f : kIdentityFields) {
-      if (id.*f.field != base.*f.field) ini.write(id.name, f.key, IniValueText(id.*f.field));
+      if (id.*f.field != base.*f.field) ini.write(id.name, f.key, id.*f.field);
     }
   }
 }

@@ -4,7 +4,6 @@
 #include <fstream>
 #include <map>
 
-#include "config/ini_text.h"
 #include "config/password_scramble.h"
 #include "core/text.h"
 
@@ -33,7 +32,7 @@ std::string relativeToBaseDir(const std::string& baseDir, const std::string& pat
 void writeOrErase(IniFile& ini, const std::string& section, const char* key, bool keep,
                   const std::string& value) {
   if (keep) {
-    ini.write(section, key, IniValueText(value));
+    ini.write(section, key, value);
   } else {
     ini.eraseKey(section, key);
   }
@@ -172,7 +171,7 @@ void WriteProfiles(IniFile& ini, const ProfileList& profiles, int defaultIndex,
   for (const auto& key : ini.keys(kProfilesSection)) ini.eraseKey(kProfilesSection, key);
   ini.writeInteger(kProfilesSection, "count", static_cast<long long>(profiles.size()));
   for (std::size_t i = 0; i < profiles.size(); ++i) {
-    ini.write(kProfilesSection, std::to_string(i + 1), IniValueText(ProfileEntryText(*profiles[i])));
+    ini.write(kProfilesSection, std::to_string(i + 1), ProfileEntryText(*profiles[i]));
   }
   ini.writeInteger(kProfilesSection, "Default", defaultIndex + 1);
   for (const auto& p : profiles) writeProfileSection(ini, *p, context);

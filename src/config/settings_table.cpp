@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "config/ini_text.h"
 #include "core/text.h"
 
 namespace orvel {
@@ -331,7 +330,7 @@ void WriteSettings(const Settings& settings, IniFile& ini, TBag& misc, TBag& dis
     } else if (key.section == Sec::Display) {
       display.SetString(key.key, text);
     } else {
-      ini.write(SectionName(key.section), key.key, IniValueText(text));
+      ini.write(SectionName(key.section), key.key, text);
     }
   }
   WriteCustomHeaders(ini, kComposeSection, settings.customHeaders);
