@@ -90,7 +90,7 @@ std::string NewsStore::recommendMessageId(std::int64_t now) {
   return "<fixture." + std::to_string(now) + "." + std::to_string(++idCounter_) + "@" + host_ + ">";
 }
 
-PostResult NewsStore::post(std::string_view text, std::int64_t now) {
+PostResult NewsStore::post(std::string_view text, std::int64_t now, std::string_view recommendedId) {
   if (trimView(text).empty()) return {false, "441 Article is empty"};
   ArticleParts parts = splitArticle(text);
   auto newsgroups = headerValue(text, "Newsgroups");
@@ -123,7 +123,7 @@ PostResult NewsStore::post(std::string_view text, std::int64_t now) {
     appendArticleDate(now, stored);
     stored += "\r\n";
   }
-  std::string messageId = id ? trim(*id) : recommendMessageId(now);
+  std::string messageId = id ? trim(*id) : std::string(recommendedId);
   if (!id) stored += "Message-ID: " + messageId + "\r\n";
   std::string xref = "Xref: " + host_;
   std::vector<std::int64_t> numbers;

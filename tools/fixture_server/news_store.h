@@ -76,8 +76,9 @@ class NewsStore {
   // The Message-ID offered in the 340 reply to POST.
   std::string recommendMessageId(std::int64_t now);
   // Stores a posted article (CRLF lines, dot-stuffing already undone) in the
-  // groups its Newsgroups header names; the reply is 240 or 441 as INN gives.
-  PostResult post(std::string_view text, std::int64_t now);
+  // groups its Newsgroups header names, with recommendedId as its Message-ID
+  // when it has none; the reply is 240 or 441 as INN gives.
+  PostResult post(std::string_view text, std::int64_t now, std::string_view recommendedId);
 
  private:
   std::string host_;

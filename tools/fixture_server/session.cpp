@@ -252,7 +252,8 @@ Reply Session::post() {
   receivingArticle_ = true;
   articleTooLarge_ = false;
   article_.clear();
-  return lineReply("340 Ok, recommended Message-ID " + state_.store.recommendMessageId(state_.now()));
+  recommendedId_ = state_.store.recommendMessageId(state_.now());
+  return lineReply("340 Ok, recommended Message-ID " + recommendedId_);
 }
 
 void Session::finishPost(std::deque<Reply>& out) {
@@ -260,7 +261,7 @@ void Session::finishPost(std::deque<Reply>& out) {
   if (articleTooLarge_) {
     out.push_back(lineReply("441 Article too large"));
   } else {
-    out.push_back(lineReply(state_.store.post(article_, state_.now()).reply));
+    out.push_back(lineReply(state_.store.post(article_, state_.now(), recommendedId_).reply));
   }
   article_.clear();
   article_.shrink_to_fit();

@@ -59,6 +59,7 @@ class Session {
   bool receivingArticle_ = false;
   bool articleTooLarge_ = false;
   std::string article_;
+  std::string recommendedId_;
 };
 
 // "text\r\n".
