@@ -110,7 +110,14 @@ void appendArticleDate(std::int64_t epoch, std::string& out) {
                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   std::int64_t days = floorDiv(epoch, 86400);
   auto secs = static_cast<unsigned>(epoch - days * 86400);
-  Civil c = civilFromDays(days);
+  // Overview listings ask for runs of dates on the same day.
+  thread_local std::int64_t cachedDays = 0;
+  thread_local Civil cached = civilFromDays(0);
+  if (days != cachedDays) {
+    cached = civilFromDays(days);
+    cachedDays = days;
+  }
+  const Civil& c = cached;
   out += kDays[((days % 7) + 7) % 7];
   out += ", ";
   appendTwo(c.day, out);
