@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "core/text.h"
+#include "text_util.h"
 
 namespace orvel::fixture {
 
@@ -20,12 +21,6 @@ void forEachLine(std::string_view text, F f) {
     f(text.substr(pos, stop - pos));
     pos = next;
   }
-}
-
-void appendNumber(std::int64_t value, std::string& out) {
-  char buf[24];
-  auto res = std::to_chars(buf, buf + sizeof buf, value);
-  out.append(buf, res.ptr);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/text.h"
+#include "text_util.h"
 
 namespace orvel::fixture {
 
@@ -25,19 +26,6 @@ std::string_view kindName(FaultKind kind) {
     if (k.kind == kind) return k.name;
   }
   return "?";
-}
-
-std::vector<std::string_view> words(std::string_view text) {
-  std::vector<std::string_view> out;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
-    std::size_t end = pos;
-    while (end < text.size() && text[end] != ' ' && text[end] != '\t') ++end;
-    if (end > pos) out.push_back(text.substr(pos, end - pos));
-    pos = end;
-  }
-  return out;
 }
 
 std::optional<std::int64_t> count(std::string_view text) {
@@ -117,12 +105,11 @@ std::string defaultReplyText(int code) {
 
 std::variant<FaultSpec, std::string> parseFault(std::string_view text) {
   FaultSpec spec;
-  std::vector<std::string_view> w = words(text);
+  std::vector<std::string_view> w = splitWords(text);
   bool haveKind = false;
   std::size_t i = 0;
-  auto needArg = [&](std::string_view what) -> std::optional<std::string_view> {
+  auto needArg = [&]() -> std::optional<std::string_view> {
     if (i + 1 >= w.size()) return std::nullopt;
-    (void)what;
     return w[++i];
   };
   for (; i < w.size(); ++i) {
@@ -158,14 +145,14 @@ std::variant<FaultSpec, std::string> parseFault(std::string_view text) {
       haveKind = true;
       switch (spec.kind) {
         case FaultKind::Reset: {
-          auto arg = needArg("bytes");
+          auto arg = needArg();
           auto n = arg ? count(*arg) : std::nullopt;
           if (!n) return std::string("reset needs a byte count");
           spec.bytes = *n;
           break;
         }
         case FaultKind::Stall: {
-          auto arg = needArg("seconds");
+          auto arg = needArg();
           auto s = arg ? seconds(*arg) : std::nullopt;
           if (!s) return std::string("stall needs a number of seconds");
           spec.seconds = *s;
@@ -175,7 +162,7 @@ std::variant<FaultSpec, std::string> parseFault(std::string_view text) {
           if (i + 1 < w.size() && seconds(w[i + 1])) spec.dripMs = *seconds(w[++i]);
           break;
         case FaultKind::Omit: {
-          auto arg = needArg("numbers");
+          auto arg = needArg();
           auto list = arg ? numberList(*arg) : std::nullopt;
           if (!list) return std::string("omit needs article numbers such as 5,7,10-12");
           spec.numbers = *list;
@@ -183,7 +170,7 @@ std::variant<FaultSpec, std::string> parseFault(std::string_view text) {
         }
         case FaultKind::Reply:
         case FaultKind::Greeting: {
-          auto arg = needArg("code");
+          auto arg = needArg();
           auto code = arg && arg->size() == 3 ? count(*arg) : std::nullopt;
           if (!code || *code < 100) return std::string(kindName(spec.kind)) + " needs a three-digit code";
           spec.code = static_cast<int>(*code);
@@ -240,6 +227,26 @@ std::string describeFault(const FaultSpec& spec) {
   return out;
 }
 
+namespace {
+
+// Puts a reset, stall or drip fault into the reply's delivery unless one of
+// its kind is there already; false when it does not.
+bool takeDelivery(const FaultSpec& s, ReplyFaults& delivery) {
+  if (s.kind == FaultKind::Reset && !delivery.resetAfter) {
+    delivery.resetAfter = s.bytes;
+  } else if (s.kind == FaultKind::Stall && !delivery.stallAfter) {
+    delivery.stallAfter = s.bytes;
+    delivery.stallSeconds = s.seconds;
+  } else if (s.kind == FaultKind::Drip && !delivery.dripMs) {
+    delivery.dripMs = s.dripMs;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool OmitSet::contains(std::int64_t n) const {
   for (auto [lo, hi] : ranges) {
     if (n >= lo && n <= hi) return true;
@@ -278,29 +285,20 @@ void FaultTable::use(std::size_t index) {
 GreetingFaults FaultTable::onConnect(std::uint64_t connection) {
   GreetingFaults out;
   std::vector<std::size_t> fired;
-  bool reset = false, stall = false, drip = false;
   for (std::size_t i = 0; i < faults_.size(); ++i) {
     const FaultSpec& s = faults_[i].spec;
     if (!applies(faults_[i], connection, "GREETING", "")) continue;
-    if (s.kind == FaultKind::Greeting && !out.greeting) {
+    bool fires = takeDelivery(s, out.delivery);
+    if (!fires && s.kind == FaultKind::Greeting && !out.greeting) {
       out.greeting = std::to_string(s.code) + " " + s.text;
+      // A server that is unavailable says so and hangs up.
       if (s.code >= 400) out.delivery.closeAfter = true;
-    } else if (s.kind == FaultKind::CloseAfterGreeting && !out.delivery.closeAfter) {
+      fires = true;
+    } else if (!fires && s.kind == FaultKind::CloseAfterGreeting && !out.delivery.closeAfter) {
       out.delivery.closeAfter = true;
-    } else if (s.kind == FaultKind::Reset && !reset) {
-      reset = true;
-      out.delivery.resetAfter = s.bytes;
-    } else if (s.kind == FaultKind::Stall && !stall) {
-      stall = true;
-      out.delivery.stallAfter = s.bytes;
-      out.delivery.stallSeconds = s.seconds;
-    } else if (s.kind == FaultKind::Drip && !drip) {
-      drip = true;
-      out.delivery.dripMs = s.dripMs;
-    } else {
-      continue;
+      fires = true;
     }
-    fired.push_back(i);
+    if (fires) fired.push_back(i);
   }
   for (auto it = fired.rbegin(); it != fired.rend(); ++it) use(*it);
   return out;
@@ -312,28 +310,18 @@ CommandFaults FaultTable::onCommand(std::uint64_t connection, std::string_view c
   bool listing = std::find(std::begin(kListings), std::end(kListings), command) != std::end(kListings);
   CommandFaults out;
   std::vector<std::size_t> fired;
-  bool reset = false, stall = false, drip = false;
   for (std::size_t i = 0; i < faults_.size(); ++i) {
     const FaultSpec& s = faults_[i].spec;
     if (!applies(faults_[i], connection, command, group)) continue;
-    if (s.kind == FaultKind::Reply && !out.reply) {
+    bool fires = takeDelivery(s, out.delivery);
+    if (!fires && s.kind == FaultKind::Reply && !out.reply) {
       out.reply = std::to_string(s.code) + " " + s.text;
-    } else if (s.kind == FaultKind::Reset && !reset) {
-      reset = true;
-      out.delivery.resetAfter = s.bytes;
-    } else if (s.kind == FaultKind::Stall && !stall) {
-      stall = true;
-      out.delivery.stallAfter = s.bytes;
-      out.delivery.stallSeconds = s.seconds;
-    } else if (s.kind == FaultKind::Drip && !drip) {
-      drip = true;
-      out.delivery.dripMs = s.dripMs;
-    } else if (s.kind == FaultKind::Omit && listing) {
+      fires = true;
+    } else if (!fires && s.kind == FaultKind::Omit && listing) {
       out.omit.ranges.insert(out.omit.ranges.end(), s.numbers.begin(), s.numbers.end());
-    } else {
-      continue;
+      fires = true;
     }
-    fired.push_back(i);
+    if (fires) fired.push_back(i);
   }
   for (auto it = fired.rbegin(); it != fired.rend(); ++it) use(*it);
   return out;

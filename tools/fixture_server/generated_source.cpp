@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "core/text.h"
+#include "text_util.h"
 #include "dates.h"
 
 namespace orvel::fixture {
@@ -49,12 +50,6 @@ std::uint64_t splitmix(std::uint64_t x) {
   x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ULL;
   x = (x ^ (x >> 27)) * 0x94d049bb133111ebULL;
   return x ^ (x >> 31);
-}
-
-void appendNumber(std::int64_t value, std::string& out) {
-  char buf[24];
-  auto res = std::to_chars(buf, buf + sizeof buf, value);
-  out.append(buf, res.ptr);
 }
 
 int digits(std::int64_t value) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/text.h"
+#include "text_util.h"
 #include "dates.h"
 #include "generated_source.h"
 #include "wildmat.h"
@@ -12,19 +13,6 @@ namespace orvel::fixture {
 namespace {
 
 constexpr std::size_t kMaxArticle = 32 * 1024 * 1024;
-
-std::vector<std::string_view> splitWords(std::string_view text) {
-  std::vector<std::string_view> out;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
-    std::size_t end = pos;
-    while (end < text.size() && text[end] != ' ' && text[end] != '\t') ++end;
-    if (end > pos) out.push_back(text.substr(pos, end - pos));
-    pos = end;
-  }
-  return out;
-}
 
 // The text after the first word (the command), trimmed.
 std::string_view afterCommand(std::string_view line) {

@@ -7,6 +7,7 @@
 
 #include "article_text.h"
 #include "core/text.h"
+#include "text_util.h"
 #include "session.h"
 #include "wildmat.h"
 
@@ -41,12 +42,6 @@ std::optional<NumberRange> parseRange(std::string_view text, const Group& g) {
 bool anyIn(const Group& g, NumberRange r) {
   auto n = g.next(r.from);
   return n && *n <= r.to;
-}
-
-void appendNumber(std::int64_t value, std::string& out) {
-  char buf[24];
-  auto res = std::to_chars(buf, buf + sizeof buf, value);
-  out.append(buf, res.ptr);
 }
 
 // Appends one line per existing, not omitted number of the range; each
