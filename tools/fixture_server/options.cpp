@@ -97,7 +97,7 @@ void configureServer(Server& server, const Options& options) {
       throw CorpusError("group " + g.name + " is given twice");
     }
   }
-  for (const FaultSpec& f : options.faults) state.faults.add(f, 0);
+  for (const FaultSpec& f : options.faults) state.faults.add(f, state.nextConnection);
 }
 
 std::string helpText() {

@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "fixture_harness.h"
+#include "fixture_server/options.h"
 #include "nntp_test_client.h"
 
 namespace orvel::test {
@@ -201,6 +202,22 @@ TEST_F(FaultInjectionTest, ListAndClearAndBadSpecs) {
   EXPECT_EQ(control_->command("XFAULT CLEAR"), "290 Faults cleared");
   EXPECT_EQ(control_->command("XFAULT LIST"), "291 Faults follow");
   EXPECT_TRUE(control_->readBlock().empty());
+}
+
+TEST(FaultOptionTest, StartFaultsCountTheFirstConnections) {
+  fixture::Options options;
+  options.generated.push_back({"alt.gen", 10, 1});
+  options.faults.push_back(std::get<fixture::FaultSpec>(fixture::parseFault("conns=1 reply 502")));
+  auto server = std::make_unique<fixture::Server>(options.config);
+  fixture::configureServer(*server, options);
+  server->listen("127.0.0.1", 0);
+  fixture::ServerThread running(std::move(server));
+  NntpTestClient first(running.port());
+  first.readLine();
+  EXPECT_EQ(first.command("GROUP alt.gen"), "502 Permission denied");
+  NntpTestClient second(running.port());
+  second.readLine();
+  EXPECT_EQ(second.command("GROUP alt.gen"), "211 10 1 10 alt.gen");
 }
 
 TEST(FaultAuthTest, ControlCommandsNeedNoLogin) {
