@@ -6,6 +6,11 @@
 namespace orvel::cli {
 
 int cmdInfo(CliContext& context);
+int cmdServers(CliContext& context);
+int cmdIdentity(CliContext& context);
+int cmdSettings(CliContext& context);
+int cmdKeys(CliContext& context);
+int cmdProbe(CliContext& context);
 int cmdThread(CliContext& context);
 int cmdStore(CliContext& context);
 // Reads a file, or standard input for "-".
