@@ -21,14 +21,7 @@ constexpr std::size_t kReservedWords = 13;
 constexpr std::size_t kSmallestRecord = 36 + 6 * 4;
 constexpr std::size_t kSeparatorLookahead = 256;
 
-struct StoreHeader {
-  std::int32_t count = 0;
-  std::int32_t bodySize = 0;
-  std::int32_t expiryDays = 0;
-  std::int32_t flags = 0;
-  std::int32_t low = 0;
-  std::int32_t high = 0;
-};
+using StoreHeader = StoreFileHeader;
 
 bool readStoreHeader(store_io::Reader& r, std::uint8_t kind, StoreHeader& h) {
   if (r.i32() != kStoreMagic + kind || !r.ok()) return false;
@@ -154,14 +147,8 @@ bool ReadHeaderFile(const std::string& path, ArticleArena& arena, HeaderFileDump
   if (magic <= kStoreMagic || magic > kStoreMagic + 255) return false;
   out.kind = static_cast<std::uint8_t>(magic - kStoreMagic);
   store_io::Reader r(bytes);
-  StoreHeader h;
+  StoreHeader& h = out.header;
   if (!readStoreHeader(r, out.kind, h)) return false;
-  out.count = h.count;
-  out.bodySize = h.bodySize;
-  out.expiryDays = h.expiryDays;
-  out.flags = h.flags;
-  out.low = h.low;
-  out.high = h.high;
   out.complete = false;
   if (h.count < 0) return true;
   for (std::int32_t k = 0; k < h.count; ++k) {
@@ -425,17 +412,24 @@ void TCacheBox::ApplyStorageChoice(StorageChoice choice) {
   SetNoHeaderFile(choice == kStoreNothing);
 }
 
-bool TCacheBox::LoadHeaders(XoverView& view, bool rescore) {
-  const std::string header = HeaderPath();
-  store_io::MappedFile file;
-  if (!file.open(header)) return false;
+bool TMailbox::corrupt() const {
+  report(HeaderPath() + " Corrompu ?      ");
+  return false;
+}
+
+bool TMailbox::openHeaderFile(store_io::MappedFile& file, StoreFileHeader& h) const {
+  if (!file.open(HeaderPath())) return false;
   store_io::Reader r(file.bytes());
-  StoreHeader h;
-  auto corrupt = [&] {
-    report(header + " Corrompu ?      ");
-    return false;
-  };
   if (!readStoreHeader(r, Kind, h) || h.count < 0) return corrupt();
+  return true;
+}
+
+bool TCacheBox::LoadHeaders(XoverView& view, bool rescore) {
+  store_io::MappedFile file;
+  StoreHeader h;
+  if (!openHeaderFile(file, h)) return false;
+  store_io::Reader r(file.bytes());
+  r.seek(kStoreHeaderSize);
   ExpiryDays = h.expiryDays;
   BodiesStored = (h.flags & 1) != 0;
   NeedsCompaction = (h.flags & 2) != 0;
@@ -507,16 +501,11 @@ TFolder::TFolder(std::string bodyPath, std::uint8_t kind) : TMailbox(kind, std::
 }
 
 bool TFolder::LoadHeaders(ArticleArena& arena, std::vector<TArticle*>& masterList) {
-  const std::string header = HeaderPath();
   store_io::MappedFile file;
-  if (!file.open(header)) return false;
-  store_io::Reader r(file.bytes());
   StoreHeader h;
-  auto corrupt = [&] {
-    report(header + " Corrompu ?      ");
-    return false;
-  };
-  if (!readStoreHeader(r, Kind, h) || h.count < 0) return corrupt();
+  if (!openHeaderFile(file, h)) return false;
+  store_io::Reader r(file.bytes());
+  r.seek(kStoreHeaderSize);
   NeedsCompaction = (h.flags & 2) != 0;
   Modified = false;
   masterList.reserve(masterList.size() + std::min<std::size_t>(static_cast<std::size_t>(h.count),

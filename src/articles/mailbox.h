@@ -26,6 +26,9 @@ namespace orvel {
 
 class Clock;
 class Prompter;
+namespace store_io {
+class MappedFile;
+}
 struct XoverView;
 class ArticleArena;
 
@@ -63,16 +66,21 @@ std::string StoreBodyPath(std::string_view baseDir, std::string_view serverName,
 // The separator line in front of a body of the given size.
 std::string SeparatorLine(std::int32_t bytes, DateTime date, int tz, DateTime now);
 
-// A header file as it stands, for inspection: every record whatever its
-// number, date or flags.
-struct HeaderFileDump {
-  std::uint8_t kind = 0;
+// The 80-byte header of a header file (reserved words left out).
+struct StoreFileHeader {
   std::int32_t count = 0;
   std::int32_t bodySize = 0;
   std::int32_t expiryDays = 0;
   std::int32_t flags = 0;
   std::int32_t low = 0;
   std::int32_t high = 0;
+};
+
+// A header file as it stands, for inspection: every record whatever its
+// number, date or flags.
+struct HeaderFileDump {
+  std::uint8_t kind = 0;
+  StoreFileHeader header;
   std::vector<TArticle*> records;  // held by the arena given
   bool complete = false;           // every counted record could be read
 };
@@ -127,6 +135,11 @@ class TMailbox {
     return (BodiesStored ? 1 : 0) | (NeedsCompaction ? 2 : 0);
   }
   bool writeHeaderFile(const std::vector<TArticle*>& list, std::int64_t& liveBytes);
+  // Reports the header file as damaged; returns false.
+  bool corrupt() const;
+  // Maps the header file and reads its header into h; false when the file
+  // cannot be opened, or (reported) when its header is damaged.
+  bool openHeaderFile(store_io::MappedFile& file, StoreFileHeader& h) const;
 
   bool noHeaderFile_ = false;
 };

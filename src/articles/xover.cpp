@@ -71,8 +71,8 @@ struct LineCursor {
   }
 };
 
-std::size_t remainderOf(const LineCursor& cursor, bool stopped) {
-  return stopped || cursor.pos >= cursor.text.size() ? std::string_view::npos : cursor.pos;
+std::size_t remainderOf(const LineCursor& cursor) {
+  return cursor.pos >= cursor.text.size() ? std::string_view::npos : cursor.pos;
 }
 
 class OverviewLineParser {
@@ -331,74 +331,86 @@ bool IsReplyToMe(std::string_view references, std::string_view messageID,
   return false;
 }
 
-std::size_t ParseXOVER(XoverView& view, XoverSource* source, std::string_view text, bool& done) {
-  OverviewLineParser parser(view, source);
+namespace {
+
+// Calls onLine for each whole line of a reply block until the "." line.
+// Returns the remainder offset (npos when the block was used up) and the
+// number of lines met.
+template <class F>
+std::size_t forEachLine(std::string_view text, bool& done, std::int64_t& lines, F&& onLine) {
   LineCursor cursor{text};
   std::string_view line;
-  std::int64_t lines = 0;
-  bool stopped = false;
+  lines = 0;
   while (cursor.next(line)) {
     ++lines;
     if (!line.empty() && line[0] == '.') {
       done = true;
-      stopped = true;
-      break;
+      return std::string_view::npos;
     }
-    parser.parse(line);
+    onLine(line);
   }
-  showProgress(view, source, lines);
-  return remainderOf(cursor, stopped);
+  return remainderOf(cursor);
 }
 
-std::size_t ParseXHDR(XoverView& view, XoverSource* source, std::string_view text, bool& done) {
-  LineCursor cursor{text};
-  std::string_view line;
+}  // namespace
+
+std::size_t ParseXOVER(XoverView& view, XoverSource* source, std::string_view text, bool& done) {
+  OverviewLineParser parser(view, source);
   std::int64_t lines = 0;
-  bool stopped = false;
-  while (cursor.next(line)) {
-    ++lines;
-    if (!line.empty() && line[0] == '.') {
-      done = true;
-      stopped = true;
-      break;
-    }
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    std::size_t wordEnd = 0;
-    while (wordEnd < line.size() && !isBlank(line[wordEnd])) ++wordEnd;
-    const std::int32_t number = fieldInt(line.substr(0, wordEnd), -1);
-    view.xhdrHighest = std::max(view.xhdrHighest, number);
-    std::size_t valueStart = wordEnd;
-    while (valueStart < line.size() && (line[valueStart] == ' ' || line[valueStart] == '\t')) {
-      ++valueStart;
-    }
-    const std::string_view value = line.substr(valueStart);
-    if (number < 1 || value.empty()) continue;
-    if (view.newsgroup && view.presentSet.test(number - view.lowMark)) continue;
-    const std::string key = std::to_string(number);
-    const bool none = equalsNoCase(value, "(none)");
-    std::vector<std::string>* entry = view.extraValues ? view.extraValues->Find(key) : nullptr;
-    if (!entry) {
-      if (none) {
-        ++view.xhdrLines;
-        continue;
-      }
-      if (!view.extraValues) {
-        view.extraValues = std::make_unique<ExtraHeaderValues>(true);
-        view.extraValues->SetSize(static_cast<std::int32_t>(
-            std::min<std::int64_t>(view.expectedArticles / 4, 0x7FFFFFF)));
-      }
-      entry = new std::vector<std::string>();
-      view.extraValues->Add(key, entry);
-    }
-    if (entry->size() < std::max(view.extraNames.size(), view.extraIndex + 1)) {
-      entry->resize(std::max(view.extraNames.size(), view.extraIndex + 1));
-    }
-    (*entry)[view.extraIndex] = none ? std::string() : std::string(value);
-    ++view.xhdrLines;
+  const std::size_t rest =
+      forEachLine(text, done, lines, [&](std::string_view line) { parser.parse(line); });
+  showProgress(view, source, lines);
+  return rest;
+}
+
+namespace {
+
+// One XHDR line: number, blanks, value.
+void parseXhdrLine(XoverView& view, std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  std::size_t wordEnd = 0;
+  while (wordEnd < line.size() && !isBlank(line[wordEnd])) ++wordEnd;
+  const std::int32_t number = fieldInt(line.substr(0, wordEnd), -1);
+  view.xhdrHighest = std::max(view.xhdrHighest, number);
+  std::size_t valueStart = wordEnd;
+  while (valueStart < line.size() && (line[valueStart] == ' ' || line[valueStart] == '\t')) {
+    ++valueStart;
   }
+  const std::string_view value = line.substr(valueStart);
+  if (number < 1 || value.empty()) return;
+  if (view.newsgroup && view.presentSet.test(number - view.lowMark)) return;
+  const std::string key = std::to_string(number);
+  const bool none = equalsNoCase(value, "(none)");
+  std::vector<std::string>* entry = view.extraValues ? view.extraValues->Find(key) : nullptr;
+  if (!entry) {
+    if (none) {
+      ++view.xhdrLines;
+      return;
+    }
+    if (!view.extraValues) {
+      view.extraValues = std::make_unique<ExtraHeaderValues>(true);
+      view.extraValues->SetSize(static_cast<std::int32_t>(
+          std::min<std::int64_t>(view.expectedArticles / 4, 0x7FFFFFF)));
+    }
+    entry = new std::vector<std::string>();
+    view.extraValues->Add(key, entry);
+  }
+  if (entry->size() < std::max(view.extraNames.size(), view.extraIndex + 1)) {
+    entry->resize(std::max(view.extraNames.size(), view.extraIndex + 1));
+  }
+  (*entry)[view.extraIndex] = none ? std::string() : std::string(value);
+  ++view.xhdrLines;
+}
+
+}  // namespace
+
+std::size_t ParseXHDR(XoverView& view, XoverSource* source, std::string_view text, bool& done) {
+  std::int64_t lines = 0;
+  const std::size_t rest =
+      forEachLine(text, done, lines, [&](std::string_view line) { parseXhdrLine(view, line); });
   if (source) source->lineCounter = view.xhdrLines;
   if (view.prompter) view.prompter->status(format(" %lld", static_cast<long long>(view.xhdrLines)));
-  return remainderOf(cursor, stopped);
+  return rest;
 }
 
 }  // namespace orvel

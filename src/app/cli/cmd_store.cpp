@@ -34,9 +34,10 @@ int dump(CliContext& context, const std::string& file) {
     return 1;
   }
   auto& out = context.out;
-  out << "kind " << int(dumpData.kind) << "\nrecords " << dumpData.count << "\nbody size "
-      << dumpData.bodySize << "\nexpiry days " << dumpData.expiryDays << "\nflags "
-      << dumpData.flags << "\nlow " << dumpData.low << "\nhigh " << dumpData.high << '\n';
+  const StoreFileHeader& h = dumpData.header;
+  out << "kind " << int(dumpData.kind) << "\nrecords " << h.count << "\nbody size " << h.bodySize
+      << "\nexpiry days " << h.expiryDays << "\nflags " << h.flags << "\nlow " << h.low
+      << "\nhigh " << h.high << '\n';
   for (const TArticle* a : dumpData.records) {
     out << "number=" << a->Number << " flags=" << a->Flags << " offset=" << a->BodyOffset
         << " queue=" << a->QueuePosition << " bytes=" << a->Bytes << " lines=" << a->Lines
@@ -47,7 +48,7 @@ int dump(CliContext& context, const std::string& file) {
   }
   if (!dumpData.complete) {
     context.err << "orvel-cli store: " << file << " ends after " << dumpData.records.size()
-                << " of " << dumpData.count << " records\n";
+                << " of " << h.count << " records\n";
     return 1;
   }
   return 0;
