@@ -163,6 +163,51 @@ std::tm tmOf(DateTime value) {
   return t;
 }
 
+int digitAt(const char* p) { return *p - '0'; }
+bool isDigitAt(const char* p) { return *p >= '0' && *p <= '9'; }
+
+// The common form "[Www, ]D[D] Mmm YYYY HH:MM:SS +HHMM|-HHMM|GMT", read by
+// position; anything else is left to the general reader (nothing here).
+std::optional<DateTime> commonDate(std::string_view text) {
+  const char* p = text.data();
+  const char* e = p + text.size();
+  while (p < e && !isDigitAt(p)) ++p;
+  int day = 0;
+  if (e - p < 2) return std::nullopt;
+  day = digitAt(p++);
+  if (isDigitAt(p)) day = day * 10 + digitAt(p++);
+  // " Mmm YYYY HH:MM:SS" is 18 characters.
+  if (e - p < 18 || p[0] != ' ' || p[4] != ' ' || p[9] != ' ' || p[12] != ':' || p[15] != ':') {
+    return std::nullopt;
+  }
+  const int month = monthOf(std::string_view(p + 1, 3));
+  for (int k : {5, 6, 7, 8, 10, 11, 13, 14, 16, 17}) {
+    if (!isDigitAt(p + k)) return std::nullopt;
+  }
+  if (month == 0) return std::nullopt;
+  const int year = digitAt(p + 5) * 1000 + digitAt(p + 6) * 100 + digitAt(p + 7) * 10 + digitAt(p + 8);
+  if (year < 100) return std::nullopt;  // read as a two-digit year
+  const int hour = digitAt(p + 10) * 10 + digitAt(p + 11);
+  const int minute = digitAt(p + 13) * 10 + digitAt(p + 14);
+  const int second = digitAt(p + 16) * 10 + digitAt(p + 17);
+  p += 18;
+  const auto date = EncodeDateTime(year, month, day);
+  if (!date || hour > 23 || minute > 59 || second > 60) return std::nullopt;
+  DateTime result = *date;
+  result += (hour * 3600 + minute * 60 + second) / 86400.0;
+  if (p == e) return result;
+  if (*p != ' ' || e - p < 4) return std::nullopt;
+  ++p;
+  const bool zoneEnds = e - p == 3 || p[3] == ' ';
+  if (zoneEnds && p[0] == 'G' && p[1] == 'M' && p[2] == 'T') return result;
+  if ((p[0] != '+' && p[0] != '-') || e - p < 5 || (e - p > 5 && p[5] != ' ')) return std::nullopt;
+  for (int k = 1; k <= 4; ++k) {
+    if (!isDigitAt(p + k)) return std::nullopt;
+  }
+  const int zone = digitAt(p + 1) * 1000 + digitAt(p + 2) * 100 + digitAt(p + 3) * 10 + digitAt(p + 4);
+  return result - ZoneOffsetDays(p[0] == '-' ? -zone : zone);
+}
+
 }  // namespace
 
 std::optional<DateTime> EncodeDateTime(int year, int month, int day, int hour, int minute,
@@ -211,6 +256,7 @@ DateTime ZoneOffsetDays(int hhmm) {
 }
 
 DateTime ParseArticleDate(std::string_view text) {
+  if (const auto common = commonDate(text)) return *common;
   DateReader reader(text);
   if (!reader.skipToDigit()) return 0;
   const auto day = reader.digits();

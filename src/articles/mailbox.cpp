@@ -106,7 +106,13 @@ bool readRecordRest(store_io::Reader& r, std::uint8_t kind, TArticle& a, StringP
   if (!r.ok()) return false;
   a.MessageID = pool.Store(id);
   a.Subject = pool.Share(subject);
-  a.SetFrom(pool, name, address);
+  // Records of one author often follow each other (a binary series).
+  const TAuthor* last = pool.LastAuthor();
+  if (last && last->Name.view() == name && last->Address.view() == address) {
+    a.SetAuthor(last);
+  } else {
+    a.SetFrom(pool, name, address);
+  }
   a.SetReferences(pool, references);
   a.Xref = pool.Store(xref);
   return true;

@@ -104,10 +104,10 @@ const TAuthor* StringPool::InternAuthor(std::string_view name, std::string_view 
       slots_[i] = author;
       hashes_[i] = h;
       ++interned_;
-      return author;
+      return lastAuthor_ = author;
     }
     if (hashes_[i] == h && slots_[i]->Name.view() == name && slots_[i]->Address.view() == address) {
-      return slots_[i];
+      return lastAuthor_ = slots_[i];
     }
   }
 }
@@ -202,6 +202,7 @@ void StringPool::Clear() {
   slots_.clear();
   hashes_.clear();
   interned_ = 0;
+  lastAuthor_ = nullptr;
   recent_.clear();
   recentHashes_.clear();
   rawFroms_.clear();

@@ -83,6 +83,8 @@ class StringPool {
   PooledString Share(std::string_view text);
   // Nothing for an empty name and address.
   const TAuthor* InternAuthor(std::string_view name, std::string_view address);
+  // The author InternAuthor returned last.
+  const TAuthor* LastAuthor() const { return lastAuthor_; }
   // The author made earlier from this exact From text; a From value repeats
   // on every article of its author, so decoding and splitting it once per
   // author saves most of that work.
@@ -122,6 +124,7 @@ class StringPool {
   std::vector<const TAuthor*> slots_;
   std::vector<std::uint32_t> hashes_;
   std::size_t interned_ = 0;
+  const TAuthor* lastAuthor_ = nullptr;
   // Raw From texts and their authors, open addressing; the texts sit together
   // in one buffer so that look-ups stay in the cache.
   struct RawFrom {

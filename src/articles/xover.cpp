@@ -1,6 +1,7 @@
 #include "articles/xover.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
 
@@ -31,21 +32,37 @@ std::int32_t fieldInt(std::string_view field, std::int32_t fallback) {
 
 // Splits a line (without its line feed) into the overview fields. A field
 // ends at a tab, a CR or the line's end; after a CR every field is empty.
-void splitFields(std::string_view line, std::string_view (&fields)[kFieldCount]) {
-  if (const void* cr = std::memchr(line.data(), '\r', line.size())) {
-    line = line.substr(0, static_cast<std::size_t>(static_cast<const char*>(cr) - line.data()));
+// Bytes of w equal to c, flagged by their top bit; the lowest flag is exact
+// (a borrow can only add flags above a true match).
+inline std::uint64_t bytesEqual(std::uint64_t w, char c) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  const std::uint64_t x = w ^ (kOnes * static_cast<unsigned char>(c));
+  return (x - kOnes) & ~x & (kOnes << 7);
+}
+
+// The first tab or CR at or after p, or end. Eight bytes at a time.
+const char* nextTabOrCr(const char* p, const char* end) {
+  while (end - p >= 8) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+    const std::uint64_t m = bytesEqual(w, '\t') | bytesEqual(w, '\r');
+    if (m) return p + std::countr_zero(m) / 8;
+    p += 8;
   }
+  while (p < end && *p != '\t' && *p != '\r') ++p;
+  return p;
+}
+
+void splitFields(std::string_view line, std::string_view (&fields)[kFieldCount]) {
   std::size_t n = 0;
   const char* p = line.data();
   const char* end = p + line.size();
   while (n < kFieldCount) {
-    const auto* tab = static_cast<const char*>(std::memchr(p, '\t', static_cast<std::size_t>(end - p)));
-    if (!tab) {
-      fields[n++] = std::string_view(p, static_cast<std::size_t>(end - p));
-      break;
-    }
-    fields[n++] = std::string_view(p, static_cast<std::size_t>(tab - p));
-    p = tab + 1;
+    const char* stop = nextTabOrCr(p, end);
+    fields[n++] = std::string_view(p, static_cast<std::size_t>(stop - p));
+    if (stop == end || *stop == '\r') break;
+    p = stop + 1;
   }
   for (; n < kFieldCount; ++n) fields[n] = {};
 }
