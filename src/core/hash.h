@@ -135,6 +135,8 @@ class BasicHash {
     if (count_ == 0) {
       buckets_.assign(static_cast<std::size_t>(size), Bucket{});
       modulo_ = hash_detail::FastModulo(static_cast<std::uint32_t>(size));
+      // At one entry per bucket about a quarter of the entries collide.
+      slots_.reserve(static_cast<std::size_t>(size) / 4);
       return;
     }
     std::vector<std::pair<Key, V*>> pairs;
