@@ -3,7 +3,6 @@
 #include <iostream>
 #include <iterator>
 #include <ostream>
-#include <sstream>
 
 #include "app/cli/commands.h"
 #include "articles/article_arena.h"
@@ -42,18 +41,23 @@ std::string flagText(const TNode& node) {
   return f.empty() ? "-" : f;
 }
 
-void printRow(std::ostream& out, const TNode& node) {
+void appendRow(std::string& out, const TNode& node) {
   if (const TAThread* t = node.AsThread()) {
-    out << "+ " << t->Subject.view() << '\t' << t->Articles.size() << " articles\t"
-        << flagText(*t);
-    if (t->IsMultiPart()) out << '\t' << t->PartsPresent << '/' << t->PartsTotal << " parts";
-    out << '\n';
+    out += "+ ";
+    out += t->Subject.view();
+    out += '\t' + std::to_string(t->Articles.size()) + " articles\t" + flagText(*t);
+    if (t->IsMultiPart()) {
+      out += '\t' + std::to_string(t->PartsPresent) + '/' + std::to_string(t->PartsTotal) + " parts";
+    }
+    out += '\n';
     return;
   }
   const TArticle& a = *node.AsArticle();
-  out << std::string(2 * static_cast<std::size_t>(std::min(a.Depth, kMaxThreadDepth)), ' ')
-      << a.Subject.view() << '\t' << (a.FromName().empty() ? a.FromAddress() : a.FromName())
-      << '\t' << a.Number << '\t' << flagText(a) << '\n';
+  out.append(2 * static_cast<std::size_t>(std::min(a.Depth, kMaxThreadDepth)), ' ');
+  out += a.Subject.view();
+  out += '\t';
+  out += a.FromName().empty() ? a.FromAddress() : a.FromName();
+  out += '\t' + std::to_string(a.Number) + '\t' + flagText(a) + '\n';
 }
 
 int usage(CliContext& context) {
@@ -70,12 +74,11 @@ bool ReadInput(const std::string& name, std::string& text) {
     text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
     return true;
   }
-  std::ifstream in(name, std::ios::binary);
+  std::ifstream in(name, std::ios::binary | std::ios::ate);
   if (!in) return false;
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  text = std::move(buffer).str();
-  return true;
+  text.resize(static_cast<std::size_t>(in.tellg()));
+  in.seekg(0);
+  return static_cast<bool>(in.read(text.data(), static_cast<std::streamsize>(text.size())));
 }
 
 int cmdThread(CliContext& context) {
@@ -134,7 +137,15 @@ int cmdThread(CliContext& context) {
   ParseOverviewText(view, text);
   ThreadStats stats;
   ThreadArticles(lists, options, stats);
-  for (const TNode* row : lists.rowList) printRow(context.out, *row);
+  std::string out;
+  for (const TNode* row : lists.rowList) {
+    appendRow(out, *row);
+    if (out.size() >= (1 << 20)) {
+      context.out.write(out.data(), static_cast<std::streamsize>(out.size()));
+      out.clear();
+    }
+  }
+  context.out.write(out.data(), static_cast<std::streamsize>(out.size()));
   context.err << stats.articles << " articles, " << lists.rootList.size() << " rows at the top, "
               << stats.multiPart << " multi-part series (" << stats.completeMultiPart
               << " complete)\n";
