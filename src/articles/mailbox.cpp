@@ -443,6 +443,12 @@ bool TCacheBox::LoadHeaders(XoverView& view, bool rescore) {
   GroupNumbers fallback;
   GroupNumbers& numbers = groupNumbers ? *groupNumbers : fallback;
   if (!numbers.known) {
+    // The marks size the view's bit sets: damaged ones must not allocate.
+    constexpr std::int64_t kLargestRange = std::int64_t{1} << 28;
+    if (h.low < 0 || static_cast<std::int64_t>(h.high) - h.low + 1 < 0 ||
+        static_cast<std::int64_t>(h.high) - h.low + 1 > kLargestRange) {
+      return corrupt();
+    }
     numbers.low = h.low;
     numbers.high = h.high;
     numbers.known = true;

@@ -336,6 +336,30 @@ INSTANTIATE_TEST_SUITE_P(
                     CorruptCase{"NegativeStringLength", 0, 80 + 36, -1, 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(MailboxTest, ImpossibleGroupMarksAreRefused) {
+  GroupNumbers written{1, 3, true};
+  {
+    TCacheBox box(path("b.mbx"), &written);
+    box.ApplyStorageChoice(kStoreHeaders);
+    ThreadBuilder b;
+    b.Add("S", "<1@x>")->Number = 2;
+    box.Modified = true;
+    ASSERT_TRUE(box.SaveHeaders(b.lists.masterList, false));
+  }
+  std::string bytes = readAll(path("b.hdr"));
+  bytes.replace(24, 4, store_io::Int32Bytes(2000000000));  // high mark
+  writeAll(path("b.hdr"), bytes);
+  GroupNumbers unknown;
+  TCacheBox box(path("b.mbx"), &unknown);
+  configure(box);
+  box.ApplyStorageChoice(kStoreHeaders);
+  auto l = load(box, unknown);
+  EXPECT_TRUE(l->lists.masterList.empty());
+  EXPECT_FALSE(unknown.known);
+  EXPECT_EQ(l->view.presentSet.size(), 0) << "no set sized by a damaged mark";
+  EXPECT_EQ(prompter_.lastStatus(), box.HeaderPath() + " Corrompu ?      ");
+}
+
 TEST_F(MailboxTest, WrongMagicStartsEmptyAndDeletesBothFiles) {
   writeAll(path("w.hdr"), std::string(80, '\x07'));
   writeAll(path("w.mbx"), "body");
