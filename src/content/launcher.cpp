@@ -1,0 +1,29 @@
+#include "content/launcher.h"
+
+#include <sys/stat.h>
+
+#include "content/file_names.h"
+
+namespace orvel {
+
+std::string DangerousFileQuestion(std::string_view path) {
+  return std::string(path) + " dangeureux !!!!!.\r\n       Le lancer quand même ?";
+}
+
+bool LaunchFile(const std::string& path, bool ask, FileLauncher& launcher, Prompter& prompter) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if ((st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0) return false;
+  const std::size_t slash = path.rfind('/');
+  const std::string_view name =
+      slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1);
+  if (ExtensionInList(name, kDangerousExtensions)) {
+    if (!ask) return false;
+    if (prompter.ask(DangerousFileQuestion(path), kYesNo, MessageKind::Warning) != Button::Yes) {
+      return false;
+    }
+  }
+  return launcher.open(path);
+}
+
+}  // namespace orvel
