@@ -6,5 +6,6 @@
 namespace orvel::cli {
 
 int cmdInfo(CliContext& context);
+int cmdDecode(CliContext& context);
 
 }  // namespace orvel::cli
