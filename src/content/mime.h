@@ -254,6 +254,7 @@ class TMime {
   void takeHeader(std::string_view name, std::string_view value);
   void ParseParameters(std::string_view text);
   void setVisible(std::string_view name, std::string_view value);
+  void appendVisible(std::string_view name, std::string_view more);
 
   // uu and yEnc (mime_binary.cpp).
   bool ParseUUBegin(std::string_view line);

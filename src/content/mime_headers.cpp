@@ -111,6 +111,9 @@ void TMime::continueHeader(std::string_view continuation) {
   } else if (name == "xref") {
     headers_.xref += " " + more;
   }
+  const bool visibleSet = name == "subject" || name == "from" || name == "newsgroups" ||
+                          name == "followup-to" || name == "reply-to";
+  if (!visibleSet && currentExtra_ < 0) appendVisible(name, DecodeEncodedWords(more));
   if (name == "reply-to") {
     rawReplyTo_ += more;
     takeHeader(name, rawReplyTo_);
@@ -231,6 +234,12 @@ void TMime::setVisible(std::string_view name, std::string_view value) {
       visibleLines_[i] = headerName_ + ": " + std::string(value);
       return;
     }
+  }
+}
+
+void TMime::appendVisible(std::string_view name, std::string_view more) {
+  for (std::size_t i = 0; i < visibleNames_.size(); ++i) {
+    if (visibleNames_[i] == name && !visibleLines_[i].empty()) visibleLines_[i] += more;
   }
 }
 
