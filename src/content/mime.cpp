@@ -169,6 +169,8 @@ void TMime::ResetArticle() {
   extraHeaders_.clear();
   currentExtra_ = -1;
   hardLineEnd_ = true;
+  qpLineBreakPending_ = false;
+  innerHeaders_ = false;
 }
 
 LineClass TMime::ParseLine(std::string_view text, std::size_t& pos, std::string& line,
@@ -253,8 +255,14 @@ bool TMime::handleLine(std::string& line, LineSource source, ParseDepth depth) {
       if (!line.empty()) {
         ParseHeaderLine(line);
         lineClass_ = LineClass::PartHeader;
+      } else if (equalsNoCase(contentType_, "message/rfc822")) {
+        // A message inside the part: its own headers follow, and their MIME
+        // headers describe what comes after them.
+        lineClass_ = LineClass::PartHeadersEnd;
+        startInnerMessage();
       } else {
         lineClass_ = LineClass::PartHeadersEnd;
+        innerHeaders_ = false;
         state_ = encoding_ == TransferEncoding::UUencode ? ParseState::UUData : ParseState::Body;
       }
       return true;
@@ -339,7 +347,22 @@ void TMime::StartPart() {
   fileName_.clear();
   requestedName_.clear();
   hardLineEnd_ = true;
+  qpLineBreakPending_ = false;
+  innerHeaders_ = false;
   ++partCounter_;
+}
+
+void TMime::startInnerMessage() {
+  headerName_.clear();
+  headerNameLower_.clear();
+  currentExtra_ = -1;
+  contentClass_ = ContentClass::TextPlain;
+  contentType_ = "text/plain";
+  encoding_ = TransferEncoding::None;
+  attachment_ = false;
+  fileName_.clear();
+  requestedName_.clear();
+  innerHeaders_ = true;
 }
 
 void TMime::handleBody(std::string& line) {
@@ -358,8 +381,11 @@ void TMime::handleBody(std::string& line) {
     case TransferEncoding::QuotedPrintable:
       hardLineEnd_ = DecodeQPLine(line, false);
       if (attachment_) {
+        // The line break before a boundary belongs to the boundary, so a
+        // hard line end is written only once another line follows.
+        if (qpLineBreakPending_) writeOutput("\r\n");
         writeOutput(line);
-        if (hardLineEnd_) writeOutput("\r\n");
+        qpLineBreakPending_ = hardLineEnd_;
       }
       break;
     case TransferEncoding::Base64:

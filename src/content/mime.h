@@ -244,6 +244,7 @@ class TMime {
   void handleBody(std::string& line);
   bool testBoundary(std::string_view line);
   void StartPart();
+  void startInnerMessage();
   void handleUULine(std::string_view line);
   void handleYEncLine(std::string_view line);
   void checkSignature(std::string_view line);
@@ -252,6 +253,7 @@ class TMime {
   void ParseHeaderLine(std::string_view line);
   void continueHeader(std::string_view continuation);
   void takeHeader(std::string_view name, std::string_view value);
+  void takeMimeHeader(std::string_view name, std::string_view value);
   void ParseParameters(std::string_view text);
   void setVisible(std::string_view name, std::string_view value);
   void appendVisible(std::string_view name, std::string_view more);
@@ -326,6 +328,8 @@ class TMime {
   bool partial_ = false;  // a message/partial is being assembled
   bool attachment_ = false;
   bool hardLineEnd_ = true;
+  bool qpLineBreakPending_ = false;
+  bool innerHeaders_ = false;  // headers of a message/rfc822 part: MIME headers only
   LineClass lineClass_ = LineClass::Header;
   ArticleHeaders headers_;
   std::string rawSubject_;

@@ -84,6 +84,10 @@ void TMime::continueHeader(std::string_view continuation) {
   more[0] = ' ';
   const std::string& name = headerNameLower_;
   if (name.empty()) return;
+  if (innerHeaders_) {
+    if (name == "content-type" || name == "content-disposition") ParseParameters(more);
+    return;
+  }
   if (currentExtra_ >= 0) {
     THeader& extra = extraHeaders_[static_cast<std::size_t>(currentExtra_)];
     extra.value += more;
@@ -123,6 +127,10 @@ void TMime::continueHeader(std::string_view continuation) {
 }
 
 void TMime::takeHeader(std::string_view name, std::string_view value) {
+  if (innerHeaders_) {
+    takeMimeHeader(name, value);
+    return;
+  }
   bool taken = true;
   bool alsoExtra = false;
   std::string shown(value);
@@ -196,6 +204,10 @@ void TMime::takeHeader(std::string_view name, std::string_view value) {
     extraHeaders_.push_back(THeader{headerName_, std::string(value)});
     currentExtra_ = static_cast<int>(extraHeaders_.size() - 1);
   }
+  takeMimeHeader(name, value);
+}
+
+void TMime::takeMimeHeader(std::string_view name, std::string_view value) {
   if (name == "mime-version") {
     mimeVersion_ = true;
   } else if (name == "content-transfer-encoding") {

@@ -116,6 +116,7 @@ void TMime::writeOutput(std::string_view bytes) {
 void TMime::CloseOutput(bool notify) {
   if (notify) lineClass_ = LineClass::End;
   encoding_ = TransferEncoding::None;
+  qpLineBreakPending_ = false;
   if (!outputOpen_) return;
   outputOpen_ = false;
   if (inViewMode()) {
