@@ -13,6 +13,7 @@ namespace {
 std::string reference(std::string_view line, bool& ok) {
   std::string out;
   ok = true;
+  line = line.substr(0, line.find('\0'));  // a NUL ends the line
   for (std::size_t i = 0; i < line.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(line[i]);
     if (c == 0) break;

@@ -43,10 +43,20 @@ Split splitServerLine(std::string_view text, std::size_t& pos, std::string& line
 // One line of a stored or local text: up to NUL, CR or LF; then one CR and
 // one LF (or the NUL) are consumed.
 void splitTextLine(std::string_view text, std::size_t& pos, std::string& line) {
-  std::size_t i = pos;
+  const char* start = text.data() + pos;
+  const std::size_t rest = text.size() - pos;
+  // The LF bounds the search for the first CR or NUL before it.
+  const void* lf = std::memchr(start, '\n', rest);
+  std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - start) : rest;
+  if (const void* cr = std::memchr(start, '\r', end)) {
+    end = static_cast<std::size_t>(static_cast<const char*>(cr) - start);
+  }
+  if (const void* nul = std::memchr(start, '\0', end)) {
+    end = static_cast<std::size_t>(static_cast<const char*>(nul) - start);
+  }
+  line.assign(start, end);
+  std::size_t i = pos + end;
   const std::size_t n = text.size();
-  while (i < n && text[i] != '\r' && text[i] != '\n' && text[i] != '\0') ++i;
-  line.assign(text.data() + pos, i - pos);
   if (i < n && text[i] == '\0') {
     ++i;
   } else {

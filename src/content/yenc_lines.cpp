@@ -1,23 +1,30 @@
 #include "content/yenc_lines.h"
 
+#include <cstring>
+
 #include "core/text.h"
 
 namespace orvel {
 
 YEncLineResult DecodeYEncBytes(std::string_view line, char* out) {
   const auto* in = reinterpret_cast<const unsigned char*>(line.data());
-  const std::size_t n = line.size();
+  std::size_t n = line.size();
+  if (const void* nul = std::memchr(in, 0, n)) {
+    n = static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - in);
+  }
   auto* o = reinterpret_cast<unsigned char*>(out);
+  std::size_t i = 0;
   std::size_t j = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    unsigned char c = in[i];
-    if (c == '=') {
-      if (++i == n) return {j, false};
-      c = static_cast<unsigned char>(in[i] - 64);
-    } else if (c == 0) {
-      break;
-    }
-    o[j++] = static_cast<unsigned char>(c - 42);
+  while (i < n) {
+    // The run up to the next escape: a plain loop the compiler vectorises.
+    const void* eq = std::memchr(in + i, '=', n - i);
+    const std::size_t runEnd = eq ? static_cast<std::size_t>(static_cast<const unsigned char*>(eq) - in) : n;
+    for (std::size_t k = i; k < runEnd; ++k) o[j + k - i] = static_cast<unsigned char>(in[k] - 42);
+    j += runEnd - i;
+    if (runEnd == n) break;
+    if (runEnd + 1 == n) return {j, false};
+    o[j++] = static_cast<unsigned char>(in[runEnd + 1] - 64 - 42);
+    i = runEnd + 2;
   }
   return {j, true};
 }
