@@ -6,25 +6,50 @@
 
 namespace orvel {
 
+namespace {
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+// True when one of the eight bytes is "=" or NUL.
+inline bool hasEscapeOrNul(std::uint64_t x) {
+  const std::uint64_t e = x ^ (kOnes * '=');
+  return (((x - kOnes) & ~x) | ((e - kOnes) & ~e)) & kHighs;
+}
+
+}  // namespace
+
 YEncLineResult DecodeYEncBytes(std::string_view line, char* out) {
   const auto* in = reinterpret_cast<const unsigned char*>(line.data());
-  std::size_t n = line.size();
-  if (const void* nul = std::memchr(in, 0, n)) {
-    n = static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - in);
-  }
+  const std::size_t n = line.size();
   auto* o = reinterpret_cast<unsigned char*>(out);
+  constexpr std::uint64_t k42 = kOnes * 42;
   std::size_t i = 0;
   std::size_t j = 0;
   while (i < n) {
-    // The run up to the next escape: a plain loop the compiler vectorises.
-    const void* eq = std::memchr(in + i, '=', n - i);
-    const std::size_t runEnd = eq ? static_cast<std::size_t>(static_cast<const unsigned char*>(eq) - in) : n;
-    for (std::size_t k = i; k < runEnd; ++k) o[j + k - i] = static_cast<unsigned char>(in[k] - 42);
-    j += runEnd - i;
-    if (runEnd == n) break;
-    if (runEnd + 1 == n) return {j, false};
-    o[j++] = static_cast<unsigned char>(in[runEnd + 1] - 64 - 42);
-    i = runEnd + 2;
+    // Eight plain bytes at once: each lowered by 42 without borrowing from
+    // its neighbour.
+    if (i + 8 <= n) {
+      std::uint64_t x;
+      std::memcpy(&x, in + i, 8);
+      if (!hasEscapeOrNul(x)) {
+        const std::uint64_t r = ((x | kHighs) - k42) ^ ((x ^ ~k42) & kHighs);
+        std::memcpy(o + j, &r, 8);
+        i += 8;
+        j += 8;
+        continue;
+      }
+    }
+    unsigned char c = in[i];
+    if (c == 0) break;
+    if (c == '=') {
+      if (i + 1 == n || in[i + 1] == 0) return {j, false};  // "=" ends the line
+      c = static_cast<unsigned char>(in[i + 1] - 64);
+      i += 2;
+    } else {
+      ++i;
+    }
+    o[j++] = static_cast<unsigned char>(c - 42);
   }
   return {j, true};
 }

@@ -111,6 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                       YEncCase{"EscapedNul", "=@", std::string("\xD6", 1), true},
                       YEncCase{"TrailingEqualsFails", "kl=", "AB", false},
                       YEncCase{"NulEndsLine", std::string("k\0l", 3), "A", true},
+                      YEncCase{"EscapeBeforeNulFails", std::string("k=\0l", 4), "A", false},
                       YEncCase{"EmptyLine", "", "", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
