@@ -22,8 +22,8 @@ struct TProfile {
   std::string caFile;            // extra trusted CA certificates (PEM), empty: system store only
   TID identity;
 
-  // The port to connect to.
-  int effectivePort() const { return port == 0 ? 119 : port; }
+  // The port to connect to: 0 means 119, or 563 over TLS.
+  int effectivePort() const { return port != 0 ? port : tls ? 563 : 119; }
 };
 
 // Two profiles name the same server when hosts match without regard to case

@@ -9,6 +9,8 @@ const std::vector<Command>& commands() {
       {"decode", "[--out DIR] FILE...",
        "decode the uuencoded, yEnc and MIME files of article files, parts in the given order",
        cmdDecode},
+      {"probe", "--host HOST [--port N] [--user U [--password P]] [--tls] [--ca-file F] [--group G]",
+       "connect and log in to a news server, print its greeting and the reply to GROUP", cmdProbe},
   };
   return table;
 }

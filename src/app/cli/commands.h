@@ -7,5 +7,6 @@ namespace orvel::cli {
 
 int cmdInfo(CliContext& context);
 int cmdDecode(CliContext& context);
+int cmdProbe(CliContext& context);
 
 }  // namespace orvel::cli

@@ -1,0 +1,185 @@
+// Fuzzes TNNTP's read handler with arbitrary server byte streams, in every
+// state: the input picks the profile and a script of reads (each with the
+// fuzzer's own chunk boundaries), time-outs, peer closes and owner commands.
+// The owner reads data lines as a real one does and issues the next command
+// from its handlers, so the engine moves through login, status, data and
+// post states.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "net/nntp_data.h"
+#include "net/tnntp.h"
+
+namespace {
+
+using namespace orvel;
+
+class FuzzTransport final : public Transport {
+ public:
+  void setHandler(TransportHandler* h) override { handler = h; }
+  void connectTo(const std::string&, int, const TlsOptions&) override { connecting = true; }
+  void send(std::string_view bytes) override { sent += bytes.size(); }
+  void abort() override { connecting = connected = false; }
+  bool isConnected() const override { return connected; }
+
+  TransportHandler* handler = nullptr;
+  bool connecting = false;
+  bool connected = false;
+  std::size_t sent = 0;
+};
+
+class FuzzNetwork final : public NetPlatform, public HostResolver {
+ public:
+  std::unique_ptr<Transport> createTransport() override {
+    auto t = std::make_unique<FuzzTransport>();
+    last = t.get();
+    return t;
+  }
+  HostResolver& resolver() override { return *this; }
+  RequestId lookup(const std::string&, Done) override { return 1; }
+  void cancel(RequestId) override {}
+  FuzzTransport* last = nullptr;
+};
+
+class FuzzClock final : public Clock {
+ public:
+  class FuzzTimer final : public Timer {
+   public:
+    FuzzTimer(FuzzClock& c, std::function<void()> f) : clock(c), fire(std::move(f)) {
+      clock.timers.push_back(this);
+    }
+    ~FuzzTimer() override { std::erase(clock.timers, this); }
+    void start(std::chrono::milliseconds, TimerMode) override { active = true; }
+    void stop() override { active = false; }
+    bool isActive() const override { return active; }
+    FuzzClock& clock;
+    std::function<void()> fire;
+    bool active = false;
+  };
+
+  std::int64_t tickMs() const override { return 0; }
+  WallTime now() const override { return WallTime(); }
+  std::unique_ptr<Timer> createTimer(std::function<void()> f) override {
+    return std::make_unique<FuzzTimer>(*this, std::move(f));
+  }
+  void fireActive() {
+    for (std::size_t i = 0; i < timers.size(); ++i) {
+      if (!timers[i]->active) continue;
+      timers[i]->active = false;
+      auto f = timers[i]->fire;
+      f();
+      return;
+    }
+  }
+  std::vector<FuzzTimer*> timers;
+};
+
+class FuzzPrompter final : public Prompter {
+ public:
+  void message(std::string_view, MessageKind, std::string_view) override {}
+  Button ask(std::string_view, Buttons, MessageKind, std::string_view) override { return Button::Ok; }
+  std::optional<std::string> inputText(std::string_view, std::string_view, std::string_view,
+                                       InputMode) override {
+    return "pw";
+  }
+  std::optional<std::int64_t> inputNumber(std::string_view, std::string_view, std::int64_t,
+                                          std::int64_t, std::int64_t) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> chooseOpenFile(std::string_view, std::string_view,
+                                            std::string_view) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> chooseSaveFile(std::string_view, std::string_view,
+                                            std::string_view) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> chooseFolder(std::string_view, std::string_view) override {
+    return std::nullopt;
+  }
+  void status(std::string_view) override {}
+  void progress(std::int64_t, std::int64_t) override {}
+};
+
+// The next command the owner sends, chosen by a rotating index.
+void issue(TNNTP& c, unsigned which) {
+  switch (which % 10) {
+    case 0: c.Group("test.small"); break;
+    case 1: c.Xover(1, 12); break;
+    case 2: c.Xhdr("Subject", 1, 1); break;
+    case 3: c.Xpat("Subject 1-5 *"); break;
+    case 4: c.List(); break;
+    case 5: c.Head(3); break;
+    case 6: c.Article(std::string("<a@b>")); break;
+    case 7: c.Post(); break;
+    case 8: c.Quit(); break;
+    default: c.Close(); break;
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return 0;
+  FuzzNetwork net;
+  FuzzClock clock;
+  FuzzPrompter prompter;
+  auto conn = std::make_unique<TNNTP>(net, clock, prompter, nullptr, NNTPOptions{4, data[0] & 1});
+  auto profile = std::make_shared<TProfile>();
+  profile->host = "192.0.2.1";
+  if (data[0] & 2) profile->userName = "tester";
+  if (data[0] & 4) profile->password = "secret";
+  conn->setProfile(profile);
+
+  unsigned next = data[1];
+  auto again = [&](TNNTP& c) { issue(c, next++); };
+  conn->OnBanner = again;
+  conn->OnGroup = again;
+  conn->OnEndPost = again;
+  conn->OnBeginPost = [](TNNTP& c) { c.SendArticle("Subject: x\r\n\r\n.body"); };
+  conn->OnData = [&](TNNTP& c) {
+    const auto r = ReadDataLines(c, [](std::string_view) { return true; });
+    if (r == DataLines::Terminated) issue(c, next++);
+  };
+  conn->OnError = [&](TNNTP& c, int, const std::string&) {
+    if (next++ % 3 == 0) c.Close();
+  };
+
+  conn->Connect();
+  FuzzTransport* t = net.last;
+  t->connecting = false;
+  t->connected = true;
+  t->handler->onTransportConnected();
+
+  std::size_t pos = 2;
+  while (pos < size && conn) {
+    const std::uint8_t op = data[pos++];
+    if (op == 0xF0) {
+      clock.fireActive();
+    } else if (op == 0xF1) {
+      t->connected = false;
+      t->handler->onTransportClosed();
+    } else if (op == 0xF2) {
+      issue(*conn, next++);
+    } else if (op == 0xF3) {
+      conn.reset();  // the owner destroys the connection between reads
+    } else if (op == 0xF4) {
+      if (!t->connected) {
+        conn->Connect();
+        t->connecting = false;
+        t->connected = true;
+        t->handler->onTransportConnected();
+      }
+    } else {
+      const std::size_t length = std::min<std::size_t>(op % 64 + 1, size - pos);
+      if (t->connected) t->handler->onTransportData(
+          std::string_view(reinterpret_cast<const char*>(data + pos), length));
+      pos += length;
+    }
+  }
+  return 0;
+}

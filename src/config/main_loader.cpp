@@ -1,0 +1,43 @@
+#include "config/main_loader.h"
+
+#include <filesystem>
+
+namespace orvel {
+
+namespace {
+
+void moveGroups0(AppState& app, MainState&) {
+  const std::string from = app.baseDir + "groups0.ini";
+  const std::string to = app.baseDir + "groups.ini";
+  std::error_code ec;
+  if (std::filesystem::exists(from, ec) && !std::filesystem::exists(to, ec)) {
+    std::filesystem::rename(from, to, ec);
+  }
+}
+
+void createLists(AppState&, MainState& main) { main.headerLinePattern.Compile(kHeaderLinePattern); }
+
+}  // namespace
+
+std::vector<LoadingStep> MainLoadingSteps() {
+  return {
+      {LoadingStepId::MoveGroups0, "groups0.ini", moveGroups0},
+      {LoadingStepId::CreateLists, "lists", createLists},
+      {LoadingStepId::Folders, "folders", {}},
+      {LoadingStepId::DefaultIdentity, "default identity", {}},
+      {LoadingStepId::Settings, "settings", {}},
+      {LoadingStepId::Identities, "identities", {}},
+      {LoadingStepId::Profiles, "servers", {}},
+      {LoadingStepId::GroupProperties, "group properties", {}},
+      {LoadingStepId::ScoreAndPlonk, "score file and plonk list", {}},
+      {LoadingStepId::MainKeyBindings, "main key bindings", {}},
+  };
+}
+
+void RunMainLoadingSteps(AppState& app, MainState& main) {
+  for (const auto& step : MainLoadingSteps()) {
+    if (step.run) step.run(app, main);
+  }
+}
+
+}  // namespace orvel

@@ -1,0 +1,101 @@
+#include "net/connection_pool.h"
+
+#include "core/text.h"
+
+namespace orvel {
+
+ConnectionPool::ConnectionPool(NetPlatform& platform, Clock& clock, Prompter& prompter,
+                               NNTPOptions options)
+    : platform_(platform), clock_(clock), prompter_(prompter), options_(options) {}
+
+ConnectionPool::~ConnectionPool() {
+  // Connections closing now must not count against a pool being destroyed.
+  for (auto& c : connections_) c->RemoveEvents();
+  connections_.clear();
+}
+
+TNNTP& ConnectionPool::AcquireConnection(std::shared_ptr<TProfile> profile, std::string_view group) {
+  auto search = [&](auto&& matches) -> TNNTP* {
+    for (auto it = connections_.rbegin(); it != connections_.rend(); ++it) {
+      TNNTP& c = **it;
+      if (!c.inUse && matches(c)) return &c;
+    }
+    return nullptr;
+  };
+  auto sameServer = [&](const TNNTP& c) {
+    return c.IsConnected() && c.profile() && SameServer(*c.profile(), *profile);
+  };
+
+  TNNTP* chosen = nullptr;
+  if (!group.empty()) {
+    chosen = search([&](const TNNTP& c) {
+      return sameServer(c) && equalsNoCase(c.currentGroup(), group);
+    });
+  }
+  if (!chosen) chosen = search(sameServer);
+  if (!chosen) chosen = search([](const TNNTP& c) { return !c.IsConnected(); });
+  if (!chosen) {
+    connections_.push_back(
+        std::make_unique<TNNTP>(platform_, clock_, prompter_, this, options_));
+    chosen = connections_.back().get();
+  }
+  chosen->setProfile(std::move(profile));
+  setInUse(*chosen, true);
+  return *chosen;
+}
+
+void ConnectionPool::ReleaseConnection(TNNTP& connection) {
+  setInUse(connection, false);
+  connection.RemoveEvents();
+  connection.purpose = 0;
+  connection.SetBuffer({});
+  if (!connection.IsConnected()) {
+    // Still looking up or connecting for an owner that gave up.
+    if (connection.state() != NNTPState::Idle) connection.Close();
+    return;
+  }
+  if (connection.state() == NNTPState::LoginFailed) {
+    connection.Quit();
+  } else if (connection.state() != NNTPState::Ready) {
+    // A transfer was cut short: the rest of its reply would confuse the
+    // next borrower.
+    connection.Close();
+  }
+}
+
+void ConnectionPool::CloseIdleConnections(const TProfile& profile) {
+  for (auto& c : connections_) {
+    if (c->inUse || !c->profile() || !SameServer(*c->profile(), profile)) continue;
+    if (c->IsConnected() && c->state() == NNTPState::Ready) {
+      c->Quit();
+    } else {
+      c->Close();
+    }
+  }
+}
+
+int ConnectionPool::countInUse(const TProfile& profile, const TNNTP* except) const {
+  int n = 0;
+  for (const auto& c : connections_) {
+    if (c.get() != except && c->inUse && c->profile() && SameServer(*c->profile(), profile)) ++n;
+  }
+  return n;
+}
+
+std::string ConnectionPool::ActiveConnectionsText() const {
+  return std::to_string(active_) + " connexion/s active/s";
+}
+
+void ConnectionPool::setOptions(const NNTPOptions& options) {
+  options_ = options;
+  for (auto& c : connections_) c->setOptions(options);
+}
+
+void ConnectionPool::setInUse(TNNTP& connection, bool inUse) {
+  if (connection.inUse == inUse) return;
+  connection.inUse = inUse;
+  active_ += inUse ? 1 : -1;
+  if (onActiveCountChanged) onActiveCountChanged(active_);
+}
+
+}  // namespace orvel

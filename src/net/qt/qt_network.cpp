@@ -1,0 +1,250 @@
+#include "net/qt/qt_network.h"
+
+#include <QFile>
+#include <QHostAddress>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslError>
+#include <QSslSocket>
+#include <QStringList>
+#include <QTimer>
+
+#include "net/socket_errors.h"
+
+namespace orvel {
+
+int PlatformSocketError(QAbstractSocket::SocketError error) {
+  using E = QAbstractSocket::SocketError;
+  switch (error) {
+    case E::ConnectionRefusedError: return neterr::kConnectionRefused;
+    case E::RemoteHostClosedError: return neterr::kConnectionReset;
+    case E::HostNotFoundError: return neterr::kHostNotFound;
+    case E::SocketAccessError: return neterr::kAccessDenied;
+    case E::SocketResourceError: return neterr::kNoBufferSpace;
+    case E::SocketTimeoutError: return neterr::kTimedOut;
+    case E::DatagramTooLargeError: return neterr::kMessageTooLong;
+    case E::NetworkError: return neterr::kNetworkUnreachable;
+    case E::AddressInUseError: return neterr::kAddressInUse;
+    case E::SocketAddressNotAvailableError: return neterr::kAddressNotAvailable;
+    case E::UnsupportedSocketOperationError: return neterr::kNotSupported;
+    case E::ProxyAuthenticationRequiredError:
+    case E::ProxyConnectionRefusedError:
+    case E::ProxyConnectionClosedError:
+    case E::ProxyConnectionTimeoutError:
+    case E::ProxyNotFoundError:
+    case E::ProxyProtocolError: return neterr::kConnectionAborted;
+    case E::SslHandshakeFailedError:
+    case E::SslInternalError:
+    case E::SslInvalidUserDataError: return neterr::kTlsFailure;
+    case E::TemporaryError: return neterr::kWouldBlock;
+    case E::OperationError: return neterr::kInvalidArgument;
+    case E::UnfinishedSocketOperationError: return neterr::kWouldBlock;
+    case E::UnknownSocketError: return -1;
+  }
+  return -1;
+}
+
+int PlatformLookupError(QHostInfo::HostInfoError error) {
+  switch (error) {
+    case QHostInfo::NoError: return 0;
+    case QHostInfo::HostNotFound: return neterr::kHostNotFound;
+    case QHostInfo::UnknownError: return neterr::kTryAgain;
+  }
+  return neterr::kNoRecovery;
+}
+
+namespace {
+
+// How a QSslSocket stream meets the transport contract: events stop after
+// the first error or close, and the owner may destroy the transport inside
+// any event (the socket itself is deleted later by the event loop).
+class QtTransport final : public Transport {
+ public:
+  QtTransport() : context_(std::make_unique<QObject>()), socket_(new QSslSocket) {
+    QObject* ctx = context_.get();
+    QObject::connect(socket_, &QAbstractSocket::connected, ctx, [this] {
+      socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+      if (!tls_) opened();
+    });
+    QObject::connect(socket_, &QSslSocket::encrypted, ctx, [this] { opened(); });
+    QObject::connect(socket_, &QIODevice::readyRead, ctx, [this] { readAll(); });
+    QObject::connect(socket_, &QSslSocket::sslErrors, ctx, [this](const QList<QSslError>& errors) {
+      QStringList reasons;
+      for (const QSslError& e : errors) reasons << e.errorString();
+      sslReasons_ = reasons.join("; ");
+    });
+    QObject::connect(socket_, &QAbstractSocket::errorOccurred, ctx,
+                     [this](QAbstractSocket::SocketError error) { failed(error); });
+    QObject::connect(socket_, &QAbstractSocket::disconnected, ctx, [this] { closedByPeer(); });
+  }
+
+  ~QtTransport() override {
+    *alive_ = false;
+    context_.reset();  // no more signals reach this
+    socket_->abort();
+    socket_->deleteLater();
+  }
+
+  void setHandler(TransportHandler* handler) override { handler_ = handler; }
+
+  void connectTo(const std::string& address, int port, const TlsOptions& tls) override {
+    abort();
+    ended_ = false;
+    tls_ = tls.enabled;
+    sslReasons_.clear();
+    const QString qaddress = QString::fromStdString(address);
+    const auto qport = static_cast<quint16>(port);
+    if (!tls_) {
+      socket_->connectToHost(qaddress, qport);
+      return;
+    }
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    config.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    if (!tls.caFile.empty()) {
+      const QString path = QString::fromStdString(tls.caFile);
+      const auto certificates = QSslCertificate::fromPath(path, QSsl::Pem);
+      if (certificates.isEmpty()) {
+        failLater("aucun certificat lisible dans " + tls.caFile);
+        return;
+      }
+      config.addCaCertificates(certificates);
+    }
+    socket_->setSslConfiguration(config);
+    socket_->connectToHostEncrypted(qaddress, qport, QString::fromStdString(tls.peerName));
+  }
+
+  void send(std::string_view bytes) override {
+    if (!connected_) return;
+    socket_->write(bytes.data(), static_cast<qint64>(bytes.size()));
+  }
+
+  void abort() override {
+    ended_ = true;
+    connected_ = false;
+    ++generation_;
+    socket_->abort();
+  }
+
+  bool isConnected() const override { return connected_; }
+
+ private:
+  void opened() {
+    if (ended_) return;
+    connected_ = true;
+    if (handler_) handler_->onTransportConnected();
+  }
+
+  void readAll() {
+    if (ended_) return;
+    const QByteArray data = socket_->readAll();
+    if (!data.isEmpty() && handler_) {
+      handler_->onTransportData(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
+    }
+  }
+
+  void failed(QAbstractSocket::SocketError error) {
+    if (ended_) return;
+    // The peer closing a working stream is a close, not a failure.
+    if (error == QAbstractSocket::RemoteHostClosedError && connected_) {
+      closedByPeer();
+      return;
+    }
+    const int code = PlatformSocketError(error);
+    std::string detail;
+    if (code == neterr::kTlsFailure) {
+      detail = (sslReasons_.isEmpty() ? socket_->errorString() : sslReasons_).toStdString();
+    }
+    end();
+    if (handler_) handler_->onTransportError(code, detail);
+  }
+
+  void closedByPeer() {
+    if (ended_) return;
+    // Data that came with the close is delivered first; its handler may end
+    // or destroy this transport.
+    if (socket_->bytesAvailable() > 0) {
+      const auto alive = alive_;
+      const auto generation = generation_;
+      readAll();
+      if (!*alive || generation != generation_ || ended_) return;
+    }
+    end();
+    if (handler_) handler_->onTransportClosed();
+  }
+
+  // A failure found before the socket was asked anything: reported from the
+  // event loop, as every other event.
+  void failLater(const std::string& detail) {
+    ended_ = false;
+    const auto generation = ++generation_;
+    QTimer::singleShot(0, context_.get(), [this, generation, detail] {
+      if (generation != generation_) return;
+      end();
+      if (handler_) handler_->onTransportError(neterr::kTlsFailure, detail);
+    });
+  }
+
+  void end() {
+    ended_ = true;
+    connected_ = false;
+    ++generation_;
+    socket_->abort();
+  }
+
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  std::unique_ptr<QObject> context_;
+  QSslSocket* socket_;
+  TransportHandler* handler_ = nullptr;
+  QString sslReasons_;
+  std::uint64_t generation_ = 0;
+  bool tls_ = false;
+  bool connected_ = false;
+  bool ended_ = true;
+};
+
+}  // namespace
+
+QtHostResolver::QtHostResolver() : context_(std::make_unique<QObject>()) {}
+
+QtHostResolver::~QtHostResolver() {
+  for (const auto& [id, qtId] : qtIds_) QHostInfo::abortHostLookup(qtId);
+}
+
+HostResolver::RequestId QtHostResolver::lookup(const std::string& host, Done done) {
+  const RequestId id = next_++;
+  const int qtId = QHostInfo::lookupHost(
+      QString::fromStdString(host), context_.get(), [this, id, done](const QHostInfo& info) {
+        if (qtIds_.erase(id) == 0) return;  // cancelled
+        int error = PlatformLookupError(info.error());
+        std::string address;
+        if (error == 0) {
+          const auto addresses = info.addresses();
+          // The first IPv4 address, like the platform's classic lookup;
+          // else the first address of any kind.
+          for (const QHostAddress& a : addresses) {
+            if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+              address = a.toString().toStdString();
+              break;
+            }
+          }
+          if (address.empty() && !addresses.isEmpty()) address = addresses.first().toString().toStdString();
+          if (address.empty()) error = neterr::kNoData;
+        }
+        done(error, address);
+      });
+  qtIds_[id] = qtId;
+  return id;
+}
+
+void QtHostResolver::cancel(RequestId id) {
+  auto it = qtIds_.find(id);
+  if (it == qtIds_.end()) return;
+  QHostInfo::abortHostLookup(it->second);
+  qtIds_.erase(it);
+}
+
+std::unique_ptr<Transport> QtNetPlatform::createTransport() {
+  return std::make_unique<QtTransport>();
+}
+
+}  // namespace orvel

@@ -1,0 +1,199 @@
+#pragma once
+// TNNTP: the NNTP client of one server connection, a line socket with a
+// reply-driven state machine. The owner calls one operation per command and
+// gets events back; it never touches the socket.
+//
+// Connect runs: lookup, TCP (and TLS) connect, greeting (2xx), "MODE READER"
+// (any reply), then "AUTHINFO USER"/"AUTHINFO PASS" when the profile has a
+// user name, and raises OnBanner in the ready state. Each command sets a
+// waiting state; its status line either completes it (GROUP, POST, QUIT) or
+// opens the data state of a multi-line reply (OnDataBegin, then OnData for
+// each arrival). The owner consumes whole lines from the receive buffer and
+// calls SetReady when it has seen the terminating "." line (ReadDataLines in
+// net/nntp_data.h does that). A refused reply raises OnError with the reply
+// code and line; during login it leaves the connection in LoginFailed.
+//
+// A transfer timer guards every wait: 45 s from Connect to the end of the
+// login, then XferTimeOut seconds per command (0: none), restarted whenever
+// bytes arrive. Owners may release, close or destroy the connection from
+// inside any event: the handlers check for it after each call out.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "config/profile.h"
+#include "core/clock.h"
+#include "core/prompter.h"
+#include "net/tline_sock.h"
+
+namespace orvel {
+
+class ConnectionPool;
+
+enum class NNTPState : std::uint8_t {
+  Idle = 0,
+  Connecting = 1,
+  AwaitingGreeting = 2,
+  Ready = 3,
+  AwaitingGroup = 4,
+  AwaitingUser = 5,
+  AwaitingPassword = 6,
+  AwaitingModeReader = 7,
+  AwaitingOverview = 8,
+  AwaitingPattern = 9,
+  AwaitingHeaders = 10,
+  InData = 11,
+  AwaitingArticle = 12,
+  AwaitingHead = 14,
+  AwaitingList = 15,
+  AwaitingPostGoAhead = 16,
+  AwaitingPostResult = 17,
+  LoginFailed = 18,
+  AwaitingQuit = 19,
+};
+
+const char* StateName(NNTPState state);
+
+// Settings the connections take from the program's settings.
+struct NNTPOptions {
+  int maxConnPerServer = 4;  // MaxConnPerServer, 1 to 4
+  int xferTimeOutSec = 30;   // XferTimeOut, 0 to 1800; 0: no transfer time-out
+};
+
+class ENNTPError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class TNNTP final : public TLineSock {
+ public:
+  static constexpr int kConnectTimeoutMs = 45000;
+  // Longest status line accepted; longer is a broken server.
+  static constexpr std::size_t kMaxStatusLine = 64 * 1024;
+  // Longest incomplete data line left in the receive buffer.
+  static constexpr std::size_t kMaxPendingData = 4 * 1024 * 1024;
+
+  // pool: the pool the connection belongs to (the connection limit counts
+  // its connections), or null for a connection of its own.
+  TNNTP(NetPlatform& platform, Clock& clock, Prompter& prompter, ConnectionPool* pool = nullptr,
+        NNTPOptions options = {});
+  ~TNNTP() override;
+
+  using Event = std::function<void(TNNTP&)>;
+  using ErrorEvent = std::function<void(TNNTP&, int code, const std::string& text)>;
+  Event OnConnected, OnBanner, OnGroup, OnDataBegin, OnData, OnBeginPost, OnEndPost, OnQuit,
+      OnDisconnected;
+  ErrorEvent OnError;
+  void RemoveEvents();
+
+  void setProfile(std::shared_ptr<TProfile> profile) { profile_ = std::move(profile); }
+  const std::shared_ptr<TProfile>& profile() const { return profile_; }
+  void setOptions(const NNTPOptions& options) { options_ = options; }
+  const NNTPOptions& options() const { return options_; }
+
+  // Connection and commands. Each command on a connection that is not
+  // connected raises OnError 10002 "10002 Not connected" and sends nothing.
+  void Connect();
+  void Group(const std::string& name);
+  void Xover(std::int64_t first, std::int64_t last, bool timed = true);
+  void Xhdr(const std::string& header, std::int64_t first, std::int64_t last, bool timed = true);
+  void Xpat(const std::string& arguments);
+  // since: "yymmdd hhnnss" in GMT, or empty for the whole list.
+  void List(const std::string& since = {});
+  void Head(std::int64_t number);
+  void Head(const std::string& messageId);
+  void Article(std::int64_t number);
+  void Article(const std::string& messageId);
+  void Post();
+  // The article after OnBeginPost: lines as given (dot-stuffed here), then ".".
+  void SendArticle(std::string_view text);
+  void Quit();
+  void Close() override;
+
+  bool IsBusy() const { return IsConnected() && state_ != NNTPState::Ready; }
+  NNTPState state() const { return state_; }
+
+  // The receive buffer, for the OnData handler: read it, then keep what was
+  // not consumed; SetReady once the terminating line was seen.
+  const std::string& Buffer() const { return buffer_; }
+  void ConsumeBuffer(std::size_t count);
+  void SetBuffer(std::string rest) { buffer_ = std::move(rest); }
+  void SetReady();
+
+  // What the replies said.
+  const std::string& greeting() const { return greeting_; }
+  bool postingAllowed() const { return postingAllowed_; }
+  const std::string& currentGroup() const { return currentGroup_; }
+  std::int64_t first() const { return first_; }
+  std::int64_t last() const { return last_; }
+  std::int64_t count() const { return count_; }
+  std::int64_t articleNumber() const { return articleNumber_; }
+  const std::string& lastReply() const { return lastReply_; }
+  // Bytes of multi-line data received since the transfer timer last started,
+  // and the tick of that start: for transfer rates.
+  std::int64_t receivedBytes() const { return receivedBytes_; }
+  std::int64_t startTick() const { return startTick_; }
+
+  // Owner's bookkeeping, set by whoever holds the connection.
+  std::uint8_t purpose = 0;
+  bool inUse = false;
+
+ private:
+  enum class TimerUse { Start, Prepare, Stop };
+
+  bool command(NNTPState state, TimerUse timer, const std::string& line);
+  void prepareTimer(bool enable, std::int64_t intervalMs);
+  void stopTimer();
+  void transferTimeout();
+
+  void SocketConnected() override;
+  void SocketRead(std::string_view bytes) override;
+  void SocketDisconnected() override;
+  void SocketError(int code, const std::string& text) override;
+  bool RaiseError(int code, const std::string& text) override;
+  bool RaiseDisconnected() override;
+
+  // One status line in a waiting state. Returns false when `this` or its
+  // session ended during an event.
+  bool dispatch(const std::string& line, const std::string& code);
+  void groupReply(const std::string& line);
+  bool loginStep(const std::string& code);
+  // Nothing when the connection ended while the person was asked.
+  std::optional<std::string> passwordForLogin();
+  bool deliverData(std::size_t arrived);
+  void fail(const std::string& code, const std::string& line);
+  void protocolFailure(const std::string& text);
+
+  // Calls an owner event; false when the event destroyed the connection or
+  // ended its session (Close, Connect).
+  bool raise(const Event& event);
+
+  Clock& clock_;
+  Prompter& prompter_;
+  ConnectionPool* pool_;
+  NNTPOptions options_;
+  std::shared_ptr<TProfile> profile_;
+  std::unique_ptr<Timer> timer_;
+  std::shared_ptr<bool> alive_;
+  std::uint64_t session_ = 0;  // bumped by Close and Connect
+
+  NNTPState state_ = NNTPState::Idle;
+  std::string buffer_;
+  std::string lastReply_;
+  std::string greeting_;
+  std::string currentGroup_;
+  std::string requestedGroup_;
+  bool postingAllowed_ = false;
+  std::int64_t first_ = 0, last_ = 0, count_ = 0;
+  std::int64_t articleNumber_ = 0;
+  std::int64_t receivedBytes_ = 0;
+  std::int64_t startTick_ = 0;
+  std::int64_t timerIntervalMs_ = 0;
+};
+
+}  // namespace orvel

@@ -1,0 +1,214 @@
+#include "core/hash.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace orvel {
+namespace {
+
+struct Value {
+  explicit Value(int v, int* deaths = nullptr) : v(v), deaths(deaths) {}
+  ~Value() {
+    if (deaths) ++*deaths;
+  }
+  int v;
+  int* deaths;
+};
+
+std::int32_t sameBucket(std::string_view) { return 5; }
+
+std::vector<std::string> keysInOrder(THash<Value>& h) {
+  std::vector<std::string> keys;
+  for (auto p = h.First(); p.value; p = h.Next()) keys.emplace_back(p.key);
+  return keys;
+}
+
+TEST(HashTest, BuiltinHashRotatesAndXors) {
+  // "ab": h = 2; h = rotl(2,5)^'a' = 64^97 = 33; h = rotl(33,5)^'b' = 1056^98 = 1090.
+  EXPECT_EQ(hash_detail::BuiltinHash("ab"), 1090u);
+  EXPECT_EQ(hash_detail::BuiltinHash(""), 0u);
+  // The top bit rotates round to bit 4.
+  EXPECT_EQ(hash_detail::BuiltinHash(std::string(1, '\0')), 32u);
+}
+
+TEST(HashTest, BucketUsesMagnitudeOfSignedValue) {
+  EXPECT_EQ(hash_detail::BucketOf(0xFFFFFFFFu, 17), 1u);         // -1 -> 1
+  EXPECT_EQ(hash_detail::BucketOf(0x80000000u, 17), 2147483648u % 17);
+  EXPECT_EQ(hash_detail::BucketOf(40u, 17), 6u);
+}
+
+TEST(HashTest, PrimeTableIsAscendingPrimesFrom17To51503) {
+  const std::int32_t* p = hash_detail::BucketPrimes();
+  EXPECT_EQ(p[0], 17);
+  EXPECT_EQ(p[19], 2371);
+  EXPECT_EQ(p[hash_detail::kBucketPrimeCount - 7], 50287);
+  EXPECT_EQ(p[hash_detail::kBucketPrimeCount - 1], 51503);
+  for (int i = 0; i < hash_detail::kBucketPrimeCount; ++i) {
+    if (i > 0) {
+      EXPECT_LT(p[i - 1], p[i]);
+    }
+    for (std::int32_t d = 2; d * d <= p[i]; ++d) ASSERT_NE(p[i] % d, 0) << p[i];
+  }
+}
+
+struct SizeCase {
+  const char* name;
+  std::int32_t request;
+  std::int32_t expected;
+};
+void PrintTo(const SizeCase& c, std::ostream* os) { *os << c.name; }
+
+class HashSizeTest : public testing::TestWithParam<SizeCase> {};
+
+TEST_P(HashSizeTest, GivesTheFirstPrimeNotBelowTheRequest) {
+  THash<Value> h;
+  h.SetSize(GetParam().request);
+  EXPECT_EQ(h.BucketCount(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, HashSizeTest,
+    testing::Values(SizeCase{"Zero_Ignored", 0, 17}, SizeCase{"Negative_Ignored", -5, 17},
+                    SizeCase{"One", 1, 17}, SizeCase{"ThirtyFour", 34, 127},
+                    SizeCase{"ExactPrime", 1019, 1019}, SizeCase{"JustAbove", 1020, 1153},
+                    SizeCase{"LargestPrime", 51503, 51503},
+                    SizeCase{"AboveTableIsExact", 60000, 60000},
+                    SizeCase{"TooLarge_Ignored", 0x8000000, 17}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(HashTest, ThirtyFifthInsertGrowsSeventeenTo127) {
+  THash<Value> h(true);
+  for (int i = 0; i < 34; ++i) h.Add("k" + std::to_string(i), new Value(i));
+  EXPECT_EQ(h.BucketCount(), 17);
+  h.Add("k34", new Value(34));
+  EXPECT_EQ(h.BucketCount(), 127);
+  EXPECT_EQ(h.Count(), 35);
+  for (int i = 0; i < 35; ++i) {
+    Value* v = h.Find("k" + std::to_string(i));
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->v, i);
+  }
+}
+
+TEST(HashTest, DuplicateAddStoresTwoAndFindReturnsTheFirst) {
+  THash<Value> h(true);
+  EXPECT_TRUE(h.Add("<a@b>", new Value(1)));
+  EXPECT_TRUE(h.Add("<a@b>", new Value(2)));
+  EXPECT_EQ(h.Count(), 2);
+  EXPECT_EQ(h.Find("<a@b>")->v, 1);
+  EXPECT_EQ(h.ChainedBuckets(), 1);
+  delete h.Find("<a@b>");
+  EXPECT_TRUE(h.Remove("<a@b>"));
+  EXPECT_EQ(h.Find("<a@b>")->v, 2) << "Remove takes the first entry";
+}
+
+TEST(HashTest, AddRefusesEmptyKeyAndNoValue) {
+  THash<Value> h;
+  Value v(1);
+  EXPECT_FALSE(h.Add("", &v));
+  EXPECT_FALSE(h.Add("x", nullptr));
+  EXPECT_EQ(h.Count(), 0);
+}
+
+TEST(HashTest, KeysAreCaseSensitive) {
+  THash<Value> h;
+  Value v(1);
+  h.Add("<Abc@x>", &v);
+  EXPECT_EQ(h.Find("<abc@x>"), nullptr);
+  EXPECT_EQ(h.Find("<Abc@x>"), &v);
+}
+
+TEST(HashTest, RemovingLastKeyOfCollisionListEmptiesBucketThenAddIsDirect) {
+  THash<Value> h;
+  h.SetHashFunction(sameBucket);
+  Value a(1), b(2), c(3);
+  h.Add("a", &a);
+  h.Add("b", &b);
+  EXPECT_EQ(h.UsedBuckets(), 1);
+  EXPECT_EQ(h.ChainedBuckets(), 1);
+  EXPECT_TRUE(h.Remove("a"));
+  EXPECT_FALSE(h.Remove("a"));
+  EXPECT_TRUE(h.Remove("b"));
+  EXPECT_EQ(h.UsedBuckets(), 0);
+  EXPECT_EQ(h.ChainedBuckets(), 0);
+  h.Add("c", &c);
+  EXPECT_EQ(h.UsedBuckets(), 1);
+  EXPECT_EQ(h.ChainedBuckets(), 0);
+  EXPECT_EQ(h.Find("c"), &c);
+}
+
+TEST(HashTest, PutReplacesWithoutNewEntryAndNoValueRemoves) {
+  THash<Value> h;
+  h.SetHashFunction(sameBucket);
+  Value a(1), b(2), c(3);
+  h.Put("a", &a);
+  h.Put("b", &b);
+  h.Put("b", &c);
+  EXPECT_EQ(h.Count(), 2);
+  EXPECT_EQ(h.Find("b"), &c);
+  h.Put("a", nullptr);
+  EXPECT_EQ(h.Count(), 1);
+  EXPECT_EQ(h.Find("a"), nullptr);
+  h.Put("", &a);
+  EXPECT_EQ(h.Count(), 1);
+}
+
+TEST(HashTest, IterationVisitsBucketsInOrderAndListsInInsertOrder) {
+  THash<Value> h;
+  Value v(0);
+  // With 17 buckets: "ab" -> 1090 % 17 = 2; "b" -> (1<<5 ^ 'b') = 66 % 17 = 15;
+  // "a" -> 32 ^ 97 = 65 % 17 = 14.
+  h.Add("b", &v);
+  h.Add("a", &v);
+  h.Add("ab", &v);
+  EXPECT_EQ(keysInOrder(h), (std::vector<std::string>{"ab", "a", "b"}));
+  THash<Value> same;
+  same.SetHashFunction(sameBucket);
+  for (const char* k : {"z", "y", "x"}) same.Add(k, &v);
+  EXPECT_EQ(keysInOrder(same), (std::vector<std::string>{"z", "y", "x"}));
+  EXPECT_EQ(same.Next().value, nullptr) << "iteration stays at its end";
+}
+
+TEST(HashTest, RebuildKeepsEveryPairAndDuplicates) {
+  THash<Value> h(true);
+  for (int i = 0; i < 500; ++i) h.Add(std::to_string(i % 250), new Value(i));
+  h.SetSize(60000);
+  EXPECT_EQ(h.BucketCount(), 60000);
+  EXPECT_EQ(h.Count(), 500);
+  for (int i = 0; i < 250; ++i) EXPECT_EQ(h.Find(std::to_string(i))->v, i);
+}
+
+TEST(HashTest, OwnedValuesAreFreedOnClearAndDestroyOnlyWhenOwned) {
+  int deaths = 0;
+  {
+    THash<Value> owned(true);
+    owned.Add("a", new Value(1, &deaths));
+    owned.Add("b", new Value(2, &deaths));
+    owned.Clear(false);
+    EXPECT_EQ(deaths, 0);
+    EXPECT_EQ(owned.BucketCount(), 17);
+    owned.Add("c", new Value(3, &deaths));
+  }
+  EXPECT_EQ(deaths, 1);
+  Value kept(4, &deaths);
+  {
+    THash<Value> borrowed(false);
+    borrowed.Add("k", &kept);
+  }
+  EXPECT_EQ(deaths, 1);
+}
+
+TEST(HashTest, ViewTableKeepsOnlyViews) {
+  const std::string key1 = "<one@x>", key2 = "<two@x>";
+  THashView<Value> h;
+  Value a(1), b(2);
+  h.SetSize(1000);
+  h.Add(key1, &a);
+  h.Add(key2, &b);
+  EXPECT_EQ(h.Find("<two@x>"), &b);
+}
+
+}  // namespace
+}  // namespace orvel

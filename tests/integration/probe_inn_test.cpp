@@ -1,0 +1,81 @@
+// orvel-cli probe against the test servers, and its argument errors.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/cli/commands.h"
+#include "support/qt_event_loop.h"
+#include "support/test_servers.h"
+
+namespace orvel::test {
+namespace {
+
+struct ProbeRun {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+ProbeRun probe(std::vector<std::string> args) {
+  qtApp();
+  std::ostringstream out, err;
+  cli::CliContext context{std::move(args), {}, {}, out, err};
+  const int code = cli::cmdProbe(context);
+  return {code, out.str(), err.str()};
+}
+
+TEST(Probe, BadArgumentsExitTwoWithUsage) {
+  const std::vector<std::vector<std::string>> rows = {
+      {}, {"--port", "119"}, {"--host", "h", "--port", "0"}, {"--host"}, {"--bogus"}, {"alias"}};
+  for (const auto& args : rows) {
+    const ProbeRun r = probe(args);
+    EXPECT_EQ(r.code, 2) << ::testing::PrintToString(args);
+    EXPECT_NE(r.err.find("usage: orvel-cli probe"), std::string::npos);
+  }
+}
+
+TEST(Probe, OpenAndLoginServersPrintGreetingAndGroup) {
+  ORVEL_REQUIRE_TEST_SERVERS(s);
+  const std::vector<std::vector<std::string>> rows = {
+      {"--host", s.host(), "--port", s.get("ORVEL_NNTP_PORT"), "--group", "test.small"},
+      {"--host", s.host(), "--port", s.get("ORVEL_NNTP_AUTH_PORT"), "--user", "tester",
+       "--password", "secret", "--group", "test.small"},
+      {"--host", "localhost", "--port", s.get("ORVEL_NNTP_TLS_PORT"), "--tls", "--ca-file",
+       s.get("ORVEL_NNTP_CA_FILE"), "--group", "test.small"},
+  };
+  for (const auto& args : rows) {
+    SCOPED_TRACE(::testing::PrintToString(args));
+    const ProbeRun r = probe(args);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("greeting: 200 news.test.invalid"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("posting: allowed\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("group: 211 12 1 12 test.small\n"), std::string::npos) << r.out;
+  }
+}
+
+TEST(Probe, FailuresPrintTheTextAndExitOne) {
+  ORVEL_REQUIRE_TEST_SERVERS(s);
+  struct Row {
+    std::vector<std::string> args;
+    std::string text;
+  };
+  const Row rows[] = {
+      {{"--host", "localhost", "--port", s.get("ORVEL_NNTP_TLS_PORT"), "--tls"},
+       "Connexion TLS refusée par localhost : The issuer certificate"},
+      {{"--host", s.host(), "--port", s.get("ORVEL_NNTP_PORT"), "--group", "no.such"},
+       "411 No such group no.such (411)"},
+      {{"--host", s.host(), "--port", s.get("ORVEL_NNTP_AUTH_PORT"), "--user", "tester",
+        "--password", "wrong"},
+       "481 Authentication failed (481)"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    const ProbeRun r = probe(row.args);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find(row.text), std::string::npos) << r.err;
+  }
+}
+
+}  // namespace
+}  // namespace orvel::test

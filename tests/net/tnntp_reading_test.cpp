@@ -1,0 +1,268 @@
+// The read handler: split and merged arrivals, NUL bytes, overlong lines,
+// the transfer timer, and owners that close or destroy the connection from
+// inside an event.
+
+#include <gtest/gtest.h>
+
+#include "net/socket_errors.h"
+#include "nntp_harness.h"
+
+namespace orvel::test {
+namespace {
+
+using Log = std::vector<std::string>;
+
+TEST(Reading, DataWithTheStatusLineComesRightAfterDataBegin) {
+  NNTPHarness h;
+  h.connectReady();
+  std::vector<std::string> buffers;
+  h.conn->OnDataBegin = [&](TNNTP& n) { buffers.push_back("begin:" + n.Buffer()); };
+  h.conn->OnData = [&](TNNTP& n) {
+    buffers.push_back("data:" + n.Buffer());
+    n.SetBuffer({});
+  };
+  h.conn->Xover(1, 2);
+  h.transport().receive("224 follows\r\n1\ta\r\n2\tb");
+  EXPECT_EQ(buffers, (Log{"begin:1\ta\r\n2\tb", "data:1\ta\r\n2\tb"}));
+}
+
+TEST(Reading, StatusLineSplitOverReadsWaitsForItsEnd) {
+  NNTPHarness h;
+  h.connectReady();
+  h.conn->Group("g");
+  h.transport().receive("211 3 1 3");
+  EXPECT_TRUE(h.log.empty());
+  h.transport().receive(" g\r");
+  EXPECT_TRUE(h.log.empty());  // a CR at the end may still be followed by LF
+  h.transport().receive("\n");
+  EXPECT_EQ(h.takeLog(), (Log{"group g 3 1 3"}));
+}
+
+TEST(Reading, StatusLineBytewiseLeavesNoStrayLineInTheData) {
+  NNTPHarness h;
+  h.connectReady();
+  h.conn->Xover(1, 1);
+  h.transport().receiveBytewise("224 ok\r\n1\tsubject\r\n.\r\n");
+  EXPECT_EQ(h.takeLog(), (Log{"databegin", "line 1\tsubject", "end"}));
+}
+
+TEST(Reading, NulBytesAreRemoved) {
+  NNTPHarness h;
+  h.connectReady();
+  h.conn->Xover(1, 1);
+  using namespace std::string_literals;
+  h.transport().receive("22\0" "4 ok\r\n1\t\0x\0\r\n.\r\n"s);
+  EXPECT_EQ(h.takeLog(), (Log{"databegin", "line 1\tx", "end"}));
+}
+
+TEST(Reading, LeadingBlankLinesBeforeAStatusLineAreSkipped) {
+  NNTPHarness h;
+  h.connectReady();
+  h.conn->Group("g");
+  h.transport().receive("\r\n\r\n");
+  h.transport().receive("\r\n211 1 1 1 g\r\n");
+  EXPECT_EQ(h.takeLog(), (Log{"group g 1 1 1"}));
+}
+
+TEST(Reading, OverlongStatusLineClosesWithAnError) {
+  NNTPHarness h;
+  h.connectReady();
+  h.conn->Group("g");
+  const std::string junk(TNNTP::kMaxStatusLine + 1, 'x');
+  h.transport().receive(junk);
+  const Log log = h.takeLog();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].rfind("error 12001 Ligne de statut trop longue", 0), 0u) << log[0];
+  EXPECT_EQ(h.conn->state(), NNTPState::Idle);
+  EXPECT_FALSE(h.conn->IsConnected());
+}
+
+TEST(Reading, EndlessDataLineClosesWithAnError) {
+  NNTPHarness h;
+  h.connectReady();
+  h.conn->Article(1);
+  h.transport().receive("220 1 <a@b>\r\n");
+  const std::string chunk(1 << 20, 'y');
+  for (int i = 0; i < 5 && h.conn->IsConnected(); ++i) h.transport().receive(chunk);
+  const Log log = h.takeLog();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[1].rfind("error 12001 Ligne de données trop longue", 0), 0u) << log[1];
+  EXPECT_FALSE(h.conn->IsConnected());
+}
+
+TEST(Reading, PeerClosingMidReplyIsADisconnect) {
+  NNTPHarness h;
+  h.connectReady();
+  h.conn->Xover(1, 10);
+  h.transport().receive("224 ok\r\n1\tpart");
+  h.transport().peerClose();
+  EXPECT_EQ(h.takeLog(), (Log{"databegin", "disconnected"}));
+  h.clock.advance(120000);
+  EXPECT_TRUE(h.takeLog().empty());
+}
+
+TEST(Reading, OwnerDestroyingTheConnectionInAnEventStopsCleanly) {
+  struct Row {
+    const char* name;
+    std::function<void(NNTPHarness&, std::function<void(TNNTP&)>)> install;
+    std::function<void(TNNTP&)> call;
+    std::string reply;
+  };
+  const Row rows[] = {
+      {"OnGroup", [](NNTPHarness& h, auto f) { h.conn->OnGroup = f; },
+       [](TNNTP& n) { n.Group("g"); }, "211 1 1 1 g\r\n"},
+      {"OnDataBegin", [](NNTPHarness& h, auto f) { h.conn->OnDataBegin = f; },
+       [](TNNTP& n) { n.Xover(1, 2); }, "224 ok\r\n1\tx\r\n.\r\n"},
+      {"OnData", [](NNTPHarness& h, auto f) { h.conn->OnData = f; },
+       [](TNNTP& n) { n.Xover(1, 2); }, "224 ok\r\n1\tx\r\n.\r\n"},
+      {"OnError", [](NNTPHarness& h, auto f) {
+         h.conn->OnError = [f](TNNTP& n, int, const std::string&) { f(n); };
+       },
+       [](TNNTP& n) { n.Group("g"); }, "411 no\r\n"},
+      {"OnQuit", [](NNTPHarness& h, auto f) { h.conn->OnQuit = f; },
+       [](TNNTP& n) { n.Quit(); }, "205 bye\r\n"},
+  };
+  for (const Row& row : rows) {
+    for (bool destroy : {true, false}) {
+      SCOPED_TRACE(std::string(row.name) + (destroy ? " destroy" : " close"));
+      NNTPHarness h;
+      h.connectReady();
+      int calls = 0;
+      row.install(h, [&](TNNTP& n) {
+        ++calls;
+        if (destroy) {
+          h.conn.reset();
+        } else {
+          n.Close();
+        }
+      });
+      row.call(*h.conn);
+      FakeTransport& t = h.transport();
+      const bool transportAlive = t.receive(row.reply);
+      EXPECT_EQ(calls, 1);
+      EXPECT_EQ(transportAlive, !destroy);
+      if (!destroy) {
+        EXPECT_EQ(h.conn->state(), NNTPState::Idle);
+        EXPECT_EQ(h.conn->Buffer(), "");
+      }
+    }
+  }
+}
+
+TEST(TransferTimer, FiresAfterXferTimeOutWithoutData) {
+  NNTPHarness h(NNTPOptions{4, 30});
+  h.connectReady();
+  h.conn->Group("g");
+  h.clock.advance(29999);
+  EXPECT_TRUE(h.log.empty());
+  h.clock.advance(1);
+  EXPECT_EQ(h.takeLog(), (Log{"error 11111 Transfer timeout"}));
+  EXPECT_EQ(h.conn->LastErrorCode(), 11111);
+}
+
+TEST(TransferTimer, DataRestartsIt) {
+  NNTPHarness h(NNTPOptions{4, 30});
+  h.connectReady();
+  h.conn->Xover(1, 100);
+  h.transport().receive("224 ok\r\n");
+  h.clock.advance(29000);
+  h.transport().receive("1\ta\r\n");
+  h.clock.advance(29000);
+  h.transport().receive("2\tb\r\n");
+  h.clock.advance(29000);
+  EXPECT_EQ(h.takeLog(), (Log{"databegin", "line 1\ta", "line 2\tb"}));
+  h.clock.advance(1000);
+  EXPECT_EQ(h.takeLog(), (Log{"error 11111 Transfer timeout"}));
+}
+
+TEST(TransferTimer, OffOnceReady) {
+  NNTPHarness h;
+  h.connectReady();
+  h.conn->Xover(1, 1);
+  h.transport().receive("224 ok\r\n.\r\n");
+  h.clock.advance(3600 * 1000);
+  EXPECT_EQ(h.takeLog(), (Log{"databegin", "end"}));
+}
+
+TEST(TransferTimer, ZeroDisablesCommandTimeouts) {
+  NNTPHarness h(NNTPOptions{4, 0});
+  h.connectReady();
+  h.conn->Group("g");
+  h.clock.advance(3600 * 1000);
+  EXPECT_TRUE(h.takeLog().empty());
+}
+
+TEST(TransferTimer, UntimedXoverAndXpatNeverTimeOut) {
+  NNTPHarness h;
+  h.connectReady();
+  h.conn->Xover(1, 5, false);
+  h.clock.advance(3600 * 1000);
+  h.conn->SetReady();
+  h.conn->Xpat("Subject 1-5 *");
+  h.clock.advance(3600 * 1000);
+  EXPECT_TRUE(h.takeLog().empty());
+}
+
+TEST(TransferTimer, WithoutHandlerTheConnectionCloses) {
+  NNTPHarness h;
+  h.connectReady();
+  h.conn->RemoveEvents();
+  h.conn->Group("g");
+  h.clock.advance(30000);
+  EXPECT_EQ(h.conn->state(), NNTPState::Idle);
+  EXPECT_FALSE(h.conn->IsConnected());
+}
+
+TEST(TransferTimer, PostWaitsWithoutTimer) {
+  NNTPHarness h;
+  h.connectReady();
+  h.conn->Post();
+  h.clock.advance(3600 * 1000);
+  EXPECT_TRUE(h.takeLog().empty());
+}
+
+TEST(ReceivedBytes, CountsDataSinceTheCommand) {
+  NNTPHarness h;
+  h.connectReady();
+  h.clock.advance(500);
+  h.conn->Xover(1, 2);
+  EXPECT_EQ(h.conn->startTick(), 500);
+  h.transport().receive("224 ok\r\n1\tab\r\n");
+  h.transport().receive("2\tcd\r\n.\r\n");
+  EXPECT_EQ(h.conn->receivedBytes(), 6 + 9);  // data only, not the status line
+}
+
+TEST(DataLines, IncompleteLineWaitsAndStopKeepsTheRest) {
+  NNTPHarness h;
+  h.connectReady();
+  h.conn->OnData = nullptr;
+  h.conn->Xover(1, 3);
+  h.transport().receive("224 ok\r\n1\ta\r\n2\tb\r\n3\tc");
+  std::vector<std::string> lines;
+  EXPECT_EQ(ReadDataLines(*h.conn, [&](std::string_view l) {
+              lines.emplace_back(l);
+              return lines.size() < 1;
+            }),
+            DataLines::Stopped);
+  EXPECT_EQ(h.conn->Buffer(), "2\tb\r\n3\tc");
+  EXPECT_EQ(ReadDataLines(*h.conn, [&](std::string_view l) {
+              lines.emplace_back(l);
+              return true;
+            }),
+            DataLines::More);
+  EXPECT_EQ(h.conn->Buffer(), "3\tc");
+  EXPECT_EQ(lines, (Log{"1\ta", "2\tb"}));
+  EXPECT_EQ(h.conn->state(), NNTPState::InData);
+}
+
+TEST(DataLines, TerminatorWithoutCrAndLfOnlyLinesAreAccepted) {
+  NNTPHarness h;
+  h.connectReady();
+  h.conn->Xover(1, 3);
+  h.transport().receive("224 ok\n1\ta\n.\n");
+  EXPECT_EQ(h.takeLog(), (Log{"databegin", "line 1\ta", "end"}));
+  EXPECT_EQ(h.conn->state(), NNTPState::Ready);
+}
+
+}  // namespace
+}  // namespace orvel::test
