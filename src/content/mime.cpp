@@ -155,6 +155,7 @@ void TMime::ResetArticle() {
     encoding_ = TransferEncoding::None;
     fileName_.clear();
     requestedName_.clear();
+    nameFromDisposition_ = false;
     partCounter_ = 0;
     boundaries_.clear();
     total_ = 0;
@@ -356,6 +357,7 @@ void TMime::StartPart() {
   attachment_ = false;
   fileName_.clear();
   requestedName_.clear();
+  nameFromDisposition_ = false;
   hardLineEnd_ = true;
   qpLineBreakPending_ = false;
   innerHeaders_ = false;
@@ -372,6 +374,7 @@ void TMime::startInnerMessage() {
   attachment_ = false;
   fileName_.clear();
   requestedName_.clear();
+  nameFromDisposition_ = false;
   innerHeaders_ = true;
 }
 
@@ -390,13 +393,7 @@ void TMime::handleBody(std::string& line) {
   switch (encoding_) {
     case TransferEncoding::QuotedPrintable:
       hardLineEnd_ = DecodeQPLine(line, false);
-      if (attachment_) {
-        // The line break before a boundary belongs to the boundary, so a
-        // hard line end is written only once another line follows.
-        if (qpLineBreakPending_) writeOutput("\r\n");
-        writeOutput(line);
-        qpLineBreakPending_ = hardLineEnd_;
-      }
+      if (attachment_) writeAttachmentLine(line, hardLineEnd_);
       break;
     case TransferEncoding::Base64:
       if (line.empty() || static_cast<unsigned char>(line[0]) < '!') {
@@ -409,13 +406,23 @@ void TMime::handleBody(std::string& line) {
       break;
     default:
       if (line.compare(0, 6, "begin ") == 0 && ParseUUBegin(line)) return;
-      if (isTextContent() && outputOpen_ && inViewMode()) {
+      if (attachment_ && encoding_ == TransferEncoding::None) {
+        writeAttachmentLine(line, true);  // a 7bit or 8bit attachment
+      } else if (isTextContent() && outputOpen_ && inViewMode()) {
         writeOutput(line);
         writeOutput("\r\n");
       }
       break;
   }
   checkSignature(line);
+}
+
+// The line break before a boundary belongs to the boundary, so a hard line
+// end is written only once another line follows.
+void TMime::writeAttachmentLine(std::string_view line, bool hardEnd) {
+  if (qpLineBreakPending_) writeOutput("\r\n");
+  writeOutput(line);
+  qpLineBreakPending_ = hardEnd;
 }
 
 void TMime::checkSignature(std::string_view line) {

@@ -248,6 +248,7 @@ class TMime {
   void handleUULine(std::string_view line);
   void handleYEncLine(std::string_view line);
   void checkSignature(std::string_view line);
+  void writeAttachmentLine(std::string_view line, bool hardEnd);
 
   // Headers (mime_headers.cpp).
   void ParseHeaderLine(std::string_view line);
@@ -255,6 +256,7 @@ class TMime {
   void takeHeader(std::string_view name, std::string_view value);
   void takeMimeHeader(std::string_view name, std::string_view value);
   void ParseParameters(std::string_view text);
+  void setFileNameParameter(std::string_view name, bool fromDisposition);
   void setVisible(std::string_view name, std::string_view value);
   void appendVisible(std::string_view name, std::string_view more);
 
@@ -307,6 +309,7 @@ class TMime {
   std::string outputDirectory_;
   std::string fileName_;
   std::string requestedName_;
+  bool nameFromDisposition_ = false;  // "filename=" wins over a "name=" of the type
   std::uint32_t crc_ = 0;  // finished form, see Crc32Update
   std::int64_t yencBegin_ = 0;
   std::int64_t yencSize_ = 0;

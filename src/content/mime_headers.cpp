@@ -255,6 +255,13 @@ void TMime::appendVisible(std::string_view name, std::string_view more) {
   }
 }
 
+void TMime::setFileNameParameter(std::string_view name, bool fromDisposition) {
+  if (!fromDisposition && nameFromDisposition_) return;
+  fileName_ = CleanFileName(name);
+  requestedName_ = fileName_;
+  nameFromDisposition_ = nameFromDisposition_ || fromDisposition;
+}
+
 void TMime::ParseParameters(std::string_view text) {
   std::size_t pos = 0;
   auto skipSeparators = [&] {
@@ -280,12 +287,14 @@ void TMime::ParseParameters(std::string_view text) {
       partNumber_ = number;
     } else if (at("total=")) {
       total_ = integerOr(parameterValue(text, pos), 0);
-    } else if (at("name=") || at("filename=")) {
-      fileName_ = CleanFileName(DecodeEncodedWords(parameterValue(text, pos)));
-      requestedName_ = fileName_;
-    } else if (at("name*=") || at("filename*=")) {
-      fileName_ = CleanFileName(DecodeExtendedParameter(parameterValue(text, pos)));
-      requestedName_ = fileName_;
+    } else if (at("filename=")) {
+      setFileNameParameter(DecodeEncodedWords(parameterValue(text, pos)), true);
+    } else if (at("filename*=")) {
+      setFileNameParameter(DecodeExtendedParameter(parameterValue(text, pos)), true);
+    } else if (at("name=")) {
+      setFileNameParameter(DecodeEncodedWords(parameterValue(text, pos)), false);
+    } else if (at("name*=")) {
+      setFileNameParameter(DecodeExtendedParameter(parameterValue(text, pos)), false);
     } else if (at("attachment")) {
       attachment_ = true;
     } else {

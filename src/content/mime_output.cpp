@@ -117,6 +117,7 @@ void TMime::CloseOutput(bool notify) {
   if (notify) lineClass_ = LineClass::End;
   encoding_ = TransferEncoding::None;
   qpLineBreakPending_ = false;
+  attachment_ = false;  // what follows a closed file is not part of it
   if (!outputOpen_) return;
   outputOpen_ = false;
   if (inViewMode()) {

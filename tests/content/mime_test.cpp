@@ -419,6 +419,29 @@ INSTANTIATE_TEST_SUITE_P(
                       SaveCase{"NothingListed", "", false, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(TMimeOutput, AttachmentNamesLinesAndInnerMessages) {
+  test::ScratchDir dir;
+  TMime mime(false);
+  mime.setOutputMode(OutputMode::File);
+  mime.setOutputDirectory(dir.path());
+  mime.ResetArticle();
+  ParseAll(mime,
+           "Subject: outer\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n"
+           // The disposition's name wins over the type's, whatever their order.
+           "--b\r\nContent-Disposition: attachment; filename=one.txt\r\n"
+           "Content-Type: text/plain; name=two.txt\r\n\r\n"
+           "line 1\r\nline 2\r\n"
+           // The break before the boundary belongs to the boundary.
+           "--b\r\nContent-Type: message/rfc822\r\n\r\n"
+           "Subject: inner\r\nContent-Type: text/plain; name=in.txt\r\n"
+           "Content-Disposition: attachment\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
+           "caf=C3=A9=\r\n au lait\r\n--b--\r\n");
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"in.txt", "one.txt"}));
+  EXPECT_EQ(test::ReadFileBytes(dir.file("one.txt")), "line 1\r\nline 2");
+  EXPECT_EQ(test::ReadFileBytes(dir.file("in.txt")), "caf\xC3\xA9 au lait");
+  EXPECT_EQ(mime.headers().subject, "outer");  // the inner message's headers stay its own
+}
+
 TEST(Rot13, RotatesLettersOnly) {
   EXPECT_EQ(Rot13("Hello, World! 123"), "Uryyb, Jbeyq! 123");
   EXPECT_EQ(Rot13(Rot13("abcXYZ")), "abcXYZ");

@@ -200,7 +200,9 @@ TEST(PublicVectors, SabctoolsResponsesDecodeWithoutHarm) {
       EXPECT_EQ(logo.size(), 2184u);
       EXPECT_EQ(Crc32Update(0, logo.data(), logo.size()), 0x6bc2917du);
     }
-    if (path.ends_with("test_bad_crc_end.yenc")) EXPECT_TRUE(mime.crcError()) << path;
+    if (path.ends_with("test_bad_crc_end.yenc")) {
+      EXPECT_TRUE(mime.crcError()) << path;
+    }
   }
 }
 
