@@ -156,6 +156,7 @@ void TMime::ResetArticle() {
     fileName_.clear();
     requestedName_.clear();
     nameFromDisposition_ = false;
+    qpLineBreakPending_ = false;
     partCounter_ = 0;
     boundaries_.clear();
     total_ = 0;
@@ -180,7 +181,6 @@ void TMime::ResetArticle() {
   extraHeaders_.clear();
   currentExtra_ = -1;
   hardLineEnd_ = true;
-  qpLineBreakPending_ = false;
   innerHeaders_ = false;
 }
 
@@ -439,13 +439,10 @@ void TMime::FinishArticle(LineSource source, std::string* rawCopy) {
   const bool lineEnded = outputEncoding_ == TransferEncoding::UUencode ||
                          outputEncoding_ == TransferEncoding::YEnc;
   if (lineEnded) return;
-  if (partial_) {
-    if (total_ > 0 && partNumber_ == total_) {
-      CloseOutput(false);
-      continuation_ = false;
-    }
-    return;
-  }
+  // A message/partial goes on until its last part.
+  if (partial_ && !(total_ > 0 && partNumber_ == total_)) return;
+  // Without a boundary after it, the last line break is the content's own.
+  if (qpLineBreakPending_) writeOutput("\r\n");
   CloseOutput(false);
   continuation_ = false;
 }

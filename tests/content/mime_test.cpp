@@ -442,6 +442,17 @@ TEST(TMimeOutput, AttachmentNamesLinesAndInnerMessages) {
   EXPECT_EQ(mime.headers().subject, "outer");  // the inner message's headers stay its own
 }
 
+TEST(TMimeOutput, SinglePartAttachmentKeepsItsLastLineBreak) {
+  test::ScratchDir dir;
+  TMime mime(false);
+  mime.setOutputMode(OutputMode::File);
+  mime.setOutputDirectory(dir.path());
+  mime.ResetArticle();
+  ParseAll(mime, "Content-Disposition: attachment; filename=q.txt\r\n"
+                 "Content-Transfer-Encoding: quoted-printable\r\n\r\na=3D=\r\nb\r\nc\r\n");
+  EXPECT_EQ(test::ReadFileBytes(dir.file("q.txt")), "a=b\r\nc\r\n");
+}
+
 TEST(Rot13, RotatesLettersOnly) {
   EXPECT_EQ(Rot13("Hello, World! 123"), "Uryyb, Jbeyq! 123");
   EXPECT_EQ(Rot13(Rot13("abcXYZ")), "abcXYZ");
