@@ -99,7 +99,7 @@ void TMime::continueHeader(std::string_view continuation) {
     setVisible(name, headers_.subject);
   } else if (name == "from") {
     rawFrom_ += more;
-    takeHeader(name, rawFrom_);
+    takeHeader(name, std::string(rawFrom_));  // a copy: takeHeader replaces rawFrom_
   } else if (name == "x-face") {
     headers_.xFace += more;
   } else if (name == "newsgroups") {
@@ -120,7 +120,7 @@ void TMime::continueHeader(std::string_view continuation) {
   if (!visibleSet && currentExtra_ < 0) appendVisible(name, DecodeEncodedWords(more));
   if (name == "reply-to") {
     rawReplyTo_ += more;
-    takeHeader(name, rawReplyTo_);
+    takeHeader(name, std::string(rawReplyTo_));
   } else if (name == "content-type" || name == "content-disposition") {
     ParseParameters(more);
   }

@@ -192,6 +192,16 @@ TEST(TMimeHeaders, InjectedParserSplitsAddressesAndDates) {
   EXPECT_EQ(mime.headers().date, 5.0);
 }
 
+TEST(TMimeHeaders, FoldedAddressHeadersJoin) {
+  TMime mime(true);
+  mime.ResetArticle();
+  ParseAll(mime, "From: Jo\r\n <jo@x>\r\nReply-To: a\r\n\t<b@x>\r\n\r\n");
+  EXPECT_EQ(mime.headers().from, "Jo <jo@x>");
+  EXPECT_EQ(mime.headers().replyToAddress, "a <b@x>");
+  ASSERT_EQ(mime.extraHeaders().size(), 1u);
+  EXPECT_EQ(mime.extraHeaders()[0].value, "a <b@x>");
+}
+
 TEST(TMimeHeaders, HeadersOnlyStopsAtTheEndOfTheHeaders) {
   TMime mime(false);
   mime.ParseHeadersOnly("Subject: s\r\n\r\nbegin 644 x.bin\r\n");
