@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "content/file_names.h"
+#include "content/mime.h"
 
 namespace orvel {
 
@@ -24,6 +25,15 @@ bool LaunchFile(const std::string& path, bool ask, FileLauncher& launcher, Promp
     }
   }
   return launcher.open(path);
+}
+
+bool AttachNotify(const TMime& viewer, int code, std::string_view launchTypes,
+                  FileLauncher& launcher, Prompter& prompter) {
+  if (code != kFileFinished || viewer.outputMode() != OutputMode::ViewAutoSave) return false;
+  if (viewer.producedFiles().empty()) return false;
+  const ProducedFile& file = viewer.producedFiles().back();
+  if (!file.onDisk || !ExtensionInList(file.name, launchTypes)) return false;
+  return LaunchFile(file.name, true, launcher, prompter);
 }
 
 }  // namespace orvel

@@ -26,4 +26,11 @@ std::string DangerousFileQuestion(std::string_view path);
 // Returns true when the file was handed to the launcher.
 bool LaunchFile(const std::string& path, bool ask, FileLauncher& launcher, Prompter& prompter);
 
+// The viewer's completion event (`AttachNotify`): in output mode 3, a file
+// saved to disk whose name is in launchTypes (the `LaunchTypes` setting) is
+// opened, dangerous ones after asking. True when it was opened.
+class TMime;
+bool AttachNotify(const TMime& viewer, int code, std::string_view launchTypes,
+                  FileLauncher& launcher, Prompter& prompter);
+
 }  // namespace orvel

@@ -333,6 +333,26 @@ TEST(LaunchFile, DangerousFilesNeedAYesAndExecutableFilesNever) {
   EXPECT_EQ(launcher.opened, std::vector<std::string>{"run.sh"});
 }
 
+TEST(AttachNotify, OpensSavedFilesOfTheLaunchTypes) {
+  test::ScratchDir dir;
+  test::ScriptedPrompter prompter;
+  RecordingLauncher launcher;
+  MimeSettings settings;
+  settings.autoSaveAttachments = true;
+  TMime viewer(false, settings);
+  viewer.setOutputMode(OutputMode::ViewAutoSave);
+  viewer.setOutputDirectory(dir.path());
+  viewer.setCompletionEvent([&](TMime& sender, int code) {
+    AttachNotify(sender, code, ".TXT|.GIF", launcher, prompter);
+  });
+  for (const char* name : {"a.gif", "b.jpg"}) {
+    viewer.ResetArticle();
+    test::ParseAll(viewer, std::string("Content-Type: image/x; name=") + name +
+                               "\r\nContent-Transfer-Encoding: base64\r\n\r\nR0lG\r\n");
+  }
+  EXPECT_EQ(launcher.opened, std::vector<std::string>{"a.gif"});
+}
+
 TEST(ResumeRecord, RoundTripAndBadRecords) {
   DecoderState s;
   s.directory = "/d/";
