@@ -223,6 +223,7 @@ class TMime {
   const std::vector<std::string>& boundaries() const { return boundaries_; }
   std::int64_t partNumber() const { return partNumber_; }
   std::int64_t totalParts() const { return total_; }
+  std::int64_t yencPartBegin() const { return yencBegin_; }
   bool crcError() const { return crcError_; }
   bool signatureSeen() const { return signature_; }
   bool headersEnded() const { return headersEnded_; }
