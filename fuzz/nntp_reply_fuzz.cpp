@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/null_prompter.h"
 #include "net/nntp_data.h"
 #include "net/tnntp.h"
 
@@ -78,31 +79,13 @@ class FuzzClock final : public Clock {
   std::vector<FuzzTimer*> timers;
 };
 
-class FuzzPrompter final : public Prompter {
+class FuzzPrompter final : public NullPrompter {
  public:
-  void message(std::string_view, MessageKind, std::string_view) override {}
   Button ask(std::string_view, Buttons, MessageKind, std::string_view) override { return Button::Ok; }
   std::optional<std::string> inputText(std::string_view, std::string_view, std::string_view,
                                        InputMode) override {
     return "pw";
   }
-  std::optional<std::int64_t> inputNumber(std::string_view, std::string_view, std::int64_t,
-                                          std::int64_t, std::int64_t) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> chooseOpenFile(std::string_view, std::string_view,
-                                            std::string_view) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> chooseSaveFile(std::string_view, std::string_view,
-                                            std::string_view) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> chooseFolder(std::string_view, std::string_view) override {
-    return std::nullopt;
-  }
-  void status(std::string_view) override {}
-  void progress(std::int64_t, std::int64_t) override {}
 };
 
 // The next command the owner sends, chosen by a rotating index.

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "config/config_loading.h"
+
 namespace orvel {
 
 namespace {
@@ -24,13 +26,13 @@ std::vector<LoadingStep> MainLoadingSteps() {
       {LoadingStepId::MoveGroups0, "groups0.ini", moveGroups0},
       {LoadingStepId::CreateLists, "lists", createLists},
       {LoadingStepId::Folders, "folders", {}},
-      {LoadingStepId::DefaultIdentity, "default identity", {}},
-      {LoadingStepId::Settings, "settings", {}},
-      {LoadingStepId::Identities, "identities", {}},
-      {LoadingStepId::Profiles, "servers", {}},
-      {LoadingStepId::GroupProperties, "group properties", {}},
+      {LoadingStepId::DefaultIdentity, "default identity", LoadDefaultIdentity},
+      {LoadingStepId::Settings, "settings", LoadSettings},
+      {LoadingStepId::Identities, "identities", LoadIdentities},
+      {LoadingStepId::Profiles, "servers", LoadProfiles},
+      {LoadingStepId::GroupProperties, "group properties", LoadGroupProps},
       {LoadingStepId::ScoreAndPlonk, "score file and plonk list", {}},
-      {LoadingStepId::MainKeyBindings, "main key bindings", {}},
+      {LoadingStepId::MainKeyBindings, "main key bindings", LoadMainKeyBindings},
   };
 }
 

@@ -45,13 +45,13 @@ int canonicalPort(int port, bool tls) {
   return port;
 }
 
-bool validIndex(int index, const std::vector<TProfile>& profiles) {
+bool validIndex(int index, const ProfileList& profiles) {
   return index >= 0 && index < static_cast<int>(profiles.size());
 }
 
 }  // namespace
 
-NewsUrlAction DecideNewsUrl(std::string_view url, const std::vector<TProfile>& profiles,
+NewsUrlAction DecideNewsUrl(std::string_view url, const ProfileList& profiles,
                             int defaultProfileIndex) {
   using Kind = NewsUrlAction::Kind;
   NewsUrlAction action;
@@ -80,7 +80,7 @@ NewsUrlAction DecideNewsUrl(std::string_view url, const std::vector<TProfile>& p
   const HostPort hp = splitHostPort(a);
   const int wanted = canonicalPort(hp.port, tls);
   for (std::size_t i = 0; i < profiles.size(); ++i) {
-    const TProfile& profile = profiles[i];
+    const TProfile& profile = *profiles[i];
     if (equalsNoCase(profile.host, hp.host) &&
         canonicalPort(profile.port, tls || profile.tls) == wanted) {
       action.profileIndex = static_cast<int>(i);

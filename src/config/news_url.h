@@ -36,7 +36,7 @@ struct NewsUrlAction {
   bool tls = false;
 };
 
-NewsUrlAction DecideNewsUrl(std::string_view url, const std::vector<TProfile>& profiles,
+NewsUrlAction DecideNewsUrl(std::string_view url, const ProfileList& profiles,
                             int defaultProfileIndex);
 
 }  // namespace orvel

@@ -1,7 +1,10 @@
 #pragma once
 // TProfile: one configured news server under the user's alias.
 
+#include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "config/identity.h"
 
@@ -25,6 +28,21 @@ struct TProfile {
   // The port to connect to: 0 means 119, or 563 over TLS.
   int effectivePort() const { return port != 0 ? port : tls ? 563 : 119; }
 };
+
+// The profile list: shared so that a connection keeps its profile (and the
+// password typed at its prompt) alive while it is lent.
+using ProfileList = std::vector<std::shared_ptr<TProfile>>;
+
+// The index of the profile with that alias (without regard to case), or -1.
+int ProfileIndex(const ProfileList& profiles, std::string_view alias);
+
+// A copy for a new profile: everything but the newsrc path and the prompted
+// password.
+TProfile CopyProfile(const TProfile& source);
+
+// The companion read-state file of a newsrc: a ".newsrc" extension (any case)
+// is replaced by ".Orvelrc", any other name gets ".Orvelrc" appended.
+std::string CompanionReadStatePath(const std::string& newsrcPath);
 
 // Two profiles name the same server when hosts match without regard to case
 // and user names, passwords and ports are equal.

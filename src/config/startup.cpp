@@ -66,10 +66,12 @@ std::string DefaultBaseDir() {
 }
 
 std::string ResolveBaseDir(const std::string& given, const std::string& defaultDir) {
-  if (isDirectory(given)) return withSlash(given);
+  // Absolute, so paths stored relative to it (newsrc, CA files) resolve alike
+  // wherever the program is started from.
   std::error_code ec;
+  if (isDirectory(given)) return withSlash(std::filesystem::absolute(given, ec).lexically_normal());
   std::filesystem::create_directories(defaultDir, ec);
-  return withSlash(defaultDir);
+  return withSlash(std::filesystem::absolute(defaultDir, ec).lexically_normal());
 }
 
 void RunCommonStartup(AppState& state, const CommandLine& commandLine,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "config/app_state.h"
+#include "config/shortcuts.h"
 #include "core/bag.h"
 
 namespace orvel {
@@ -31,7 +32,7 @@ std::string ResolveBaseDir(const std::string& given, const std::string& defaultD
 
 struct StartupOptions {
   std::string defaultBaseDir = DefaultBaseDir();
-  ShortcutCodec shortcutCodec;  // shortcut texts of "keys.ini"
+  ShortcutCodec shortcutCodec = KeysFileCodec();  // shortcut texts of "keys.ini"
   bool useLocaleDateFormats = true;
 };
 

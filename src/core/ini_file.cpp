@@ -14,6 +14,19 @@ std::string unquote(std::string_view value) {
   return std::string(value);
 }
 
+// The reader trims blanks around a value and takes off one pair of quotes, so
+// a value with blanks or a quote pair at its ends is written inside an extra
+// pair of double quotes.
+std::string valueText(std::string_view value) {
+  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+  const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                      value.back() == value.front();
+  if (!value.empty() && (quoted || blank(value.front()) || blank(value.back()))) {
+    return "\"" + std::string(value) + "\"";
+  }
+  return std::string(value);
+}
+
 }  // namespace
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {
@@ -169,11 +182,11 @@ void IniFile::write(std::string_view section, std::string_view key, std::string_
   line.kind = Kind::Key;
   line.name = std::string(key);
   line.value = std::string(value);
-  line.raw = line.name + "=" + line.value;
+  line.raw = line.name + "=" + valueText(value);
   const long at = keyLine(section, key);
   if (at >= 0) {
     line.name = lines_[static_cast<std::size_t>(at)].name;
-    line.raw = line.name + "=" + line.value;
+    line.raw = line.name + "=" + valueText(value);
     lines_[static_cast<std::size_t>(at)] = std::move(line);
     return;
   }

@@ -7,7 +7,7 @@ namespace {
 
 using Kind = NewsUrlAction::Kind;
 
-std::vector<TProfile> profiles() {
+ProfileList profiles() {
   TProfile a;
   a.alias = "home";
   a.host = "news.example.net";
@@ -20,7 +20,8 @@ std::vector<TProfile> profiles() {
   c.host = "ssl.example.net";
   c.port = 563;
   c.tls = true;
-  return {a, b, c};
+  return {std::make_shared<TProfile>(a), std::make_shared<TProfile>(b),
+          std::make_shared<TProfile>(c)};
 }
 
 struct UrlCase {

@@ -144,3 +144,18 @@ TEST_F(IniFileOnDisk, ForcedModeAndKeptMode) {
 
 }  // namespace
 }  // namespace orvel
+
+namespace orvel {
+namespace {
+
+TEST(IniFile, ValuesWithBlanksOrQuotesAtTheirEndsReadBackUnchanged) {
+  IniFile ini;
+  for (const char* value : {" leading", "trailing ", "\"quoted\"", "'single'", "", "plain"}) {
+    ini.write("S", "k", value);
+    EXPECT_EQ(ini.readString("S", "k"), value);
+    EXPECT_EQ(IniFile::FromText(ini.text()).readString("S", "k"), value) << ini.text();
+  }
+}
+
+}  // namespace
+}  // namespace orvel

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "app/cli/commands.h"
@@ -17,17 +21,17 @@ struct ProbeRun {
   std::string err;
 };
 
-ProbeRun probe(std::vector<std::string> args) {
+ProbeRun probe(std::vector<std::string> args, std::string base = {}) {
   qtApp();
   std::ostringstream out, err;
-  cli::CliContext context{std::move(args), {}, {}, out, err};
+  cli::CliContext context{std::move(args), base, {"--base", base}, out, err};
   const int code = cli::cmdProbe(context);
   return {code, out.str(), err.str()};
 }
 
 TEST(Probe, BadArgumentsExitTwoWithUsage) {
   const std::vector<std::vector<std::string>> rows = {
-      {}, {"--port", "119"}, {"--host", "h", "--port", "0"}, {"--host"}, {"--bogus"}, {"alias"}};
+      {}, {"--port", "119"}, {"--host", "h", "--port", "0"}, {"--host"}, {"--bogus"}, {"alias", "--host", "h"}};
   for (const auto& args : rows) {
     const ProbeRun r = probe(args);
     EXPECT_EQ(r.code, 2) << ::testing::PrintToString(args);
@@ -52,6 +56,30 @@ TEST(Probe, OpenAndLoginServersPrintGreetingAndGroup) {
     EXPECT_NE(r.out.find("posting: allowed\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("group: 211 12 1 12 test.small\n"), std::string::npos) << r.out;
   }
+}
+
+TEST(Probe, ProfilesOfServersIniByAlias) {
+  ORVEL_REQUIRE_TEST_SERVERS(s);
+  const std::string base = ::testing::TempDir() + "probe-alias-" + std::to_string(::getpid());
+  std::filesystem::create_directories(base);
+  {
+    std::ofstream ini(base + "/servers.ini");
+    ini << "[Profiles]\ncount=2\n1=open," << s.host() << ":" << s.get("ORVEL_NNTP_PORT")
+        << "\n2=login," << s.host() << ":" << s.get("ORVEL_NNTP_AUTH_PORT")
+        << "\n[login]\nUserName=tester\n";
+  }
+  ProbeRun r = probe({"open", "--group", "test.small"}, base);
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("group: 211 12 1 12 test.small\n"), std::string::npos) << r.out;
+
+  // No stored password and no terminal: the login is refused, not hung.
+  r = probe({"login", "--group", "test.small"}, base);
+  EXPECT_EQ(r.code, 1);
+
+  r = probe({"nowhere"}, base);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("no profile \"nowhere\""), std::string::npos) << r.err;
+  std::filesystem::remove_all(base);
 }
 
 TEST(Probe, FailuresPrintTheTextAndExitOne) {

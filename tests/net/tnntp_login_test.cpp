@@ -5,6 +5,7 @@
 #include <optional>
 #include <ostream>
 
+#include "core/null_prompter.h"
 #include "net/socket_errors.h"
 #include "nntp_harness.h"
 
@@ -112,35 +113,14 @@ TEST(LoginPrompt, AsksWithCaptionAndMaskedPrompt) {
 
 // A prompter whose password dialog runs something first, as a nested event
 // loop may: the connection can be closed before the person answers.
-class InterruptedPrompter final : public Prompter {
+class InterruptedPrompter final : public NullPrompter {
  public:
   std::function<void()> duringInput;
-  void message(std::string_view, MessageKind, std::string_view) override {}
-  Button ask(std::string_view, Buttons, MessageKind, std::string_view) override {
-    return Button::Cancel;
-  }
   std::optional<std::string> inputText(std::string_view, std::string_view, std::string_view,
                                        InputMode) override {
     duringInput();
     return "pw";
   }
-  std::optional<std::int64_t> inputNumber(std::string_view, std::string_view, std::int64_t,
-                                          std::int64_t, std::int64_t) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> chooseOpenFile(std::string_view, std::string_view,
-                                            std::string_view) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> chooseSaveFile(std::string_view, std::string_view,
-                                            std::string_view) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> chooseFolder(std::string_view, std::string_view) override {
-    return std::nullopt;
-  }
-  void status(std::string_view) override {}
-  void progress(std::int64_t, std::int64_t) override {}
 };
 
 // A connection of user "tester" waiting for the reply to AUTHINFO USER.

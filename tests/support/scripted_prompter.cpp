@@ -23,6 +23,14 @@ auto takeFront(Queue& queue, std::string_view what, std::string_view text) {
   return value;
 }
 
+PromptRecord record(PromptRecord::Kind kind, std::string_view caption, std::string_view text) {
+  PromptRecord r;
+  r.kind = kind;
+  r.caption = std::string(caption);
+  r.text = std::string(text);
+  return r;
+}
+
 }  // namespace
 
 std::vector<std::string> ScriptedPrompter::messages() const {
@@ -40,14 +48,14 @@ std::string ScriptedPrompter::lastStatus() const {
 }
 
 void ScriptedPrompter::message(std::string_view text, MessageKind kind, std::string_view caption) {
-  PromptRecord r{PromptRecord::Kind::Message, std::string(caption), std::string(text)};
+  PromptRecord r = record(PromptRecord::Kind::Message, caption, text);
   r.messageKind = kind;
   records_.push_back(std::move(r));
 }
 
 Button ScriptedPrompter::ask(std::string_view text, Buttons buttons, MessageKind kind,
                              std::string_view caption) {
-  PromptRecord r{PromptRecord::Kind::Question, std::string(caption), std::string(text)};
+  PromptRecord r = record(PromptRecord::Kind::Question, caption, text);
   r.buttons = buttons;
   r.messageKind = kind;
   records_.push_back(std::move(r));
@@ -62,7 +70,7 @@ Button ScriptedPrompter::ask(std::string_view text, Buttons buttons, MessageKind
 std::optional<std::string> ScriptedPrompter::inputText(std::string_view caption,
                                                        std::string_view prompt,
                                                        std::string_view initial, InputMode mode) {
-  PromptRecord r{PromptRecord::Kind::Text, std::string(caption), std::string(prompt)};
+  PromptRecord r = record(PromptRecord::Kind::Text, caption, prompt);
   r.initial = std::string(initial);
   r.inputMode = mode;
   records_.push_back(std::move(r));
@@ -74,7 +82,7 @@ std::optional<std::int64_t> ScriptedPrompter::inputNumber(std::string_view capti
                                                           std::int64_t initial,
                                                           std::int64_t minimum,
                                                           std::int64_t maximum) {
-  PromptRecord r{PromptRecord::Kind::Number, std::string(caption), std::string(prompt)};
+  PromptRecord r = record(PromptRecord::Kind::Number, caption, prompt);
   r.initial = std::to_string(initial);
   r.position = minimum;
   r.maximum = maximum;
@@ -85,7 +93,7 @@ std::optional<std::int64_t> ScriptedPrompter::inputNumber(std::string_view capti
 std::optional<std::string> ScriptedPrompter::nextPath(PromptRecord::Kind kind,
                                                       std::string_view caption,
                                                       std::string_view startPath) {
-  PromptRecord r{kind, std::string(caption), std::string(startPath)};
+  PromptRecord r = record(kind, caption, startPath);
   records_.push_back(std::move(r));
   return takeFront(paths_, "file choice", caption);
 }
@@ -106,11 +114,11 @@ std::optional<std::string> ScriptedPrompter::chooseFolder(std::string_view capti
 }
 
 void ScriptedPrompter::status(std::string_view text) {
-  records_.push_back(PromptRecord{PromptRecord::Kind::Status, {}, std::string(text)});
+  records_.push_back(record(PromptRecord::Kind::Status, {}, text));
 }
 
 void ScriptedPrompter::progress(std::int64_t position, std::int64_t maximum) {
-  PromptRecord r{PromptRecord::Kind::Progress, {}, {}};
+  PromptRecord r = record(PromptRecord::Kind::Progress, {}, {});
   r.position = position;
   r.maximum = maximum;
   records_.push_back(std::move(r));

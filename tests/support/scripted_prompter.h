@@ -17,7 +17,7 @@ namespace orvel::test {
 
 struct PromptRecord {
   enum class Kind { Message, Question, Text, Number, OpenFile, SaveFile, Folder, Status, Progress };
-  Kind kind;
+  Kind kind = Kind::Message;
   std::string caption;
   std::string text;  // message, question or prompt text, or the status text
   Buttons buttons = 0;

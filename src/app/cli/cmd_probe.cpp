@@ -2,9 +2,6 @@
 // connection, greeting, MODE READER, login), prints the greeting, whether
 // posting is allowed and, with --group, the reply to GROUP; then quits.
 
-#include <termios.h>
-#include <unistd.h>
-
 #include <QEventLoop>
 
 #include <iostream>
@@ -13,7 +10,9 @@
 #include <string>
 
 #include "app/cli/commands.h"
-#include "core/prompter.h"
+#include "app/cli/session.h"
+#include "app/cli/terminal_prompter.h"
+#include "config/settings.h"
 #include "core/text.h"
 #include "net/connection_pool.h"
 #include "net/qt/qt_clock.h"
@@ -24,65 +23,15 @@ namespace orvel::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: orvel-cli probe --host HOST [--port N] [--user NAME [--password PW]]\n"
+    "usage: orvel-cli probe ALIAS [--group NAME]\n"
+    "       orvel-cli probe --host HOST [--port N] [--user NAME [--password PW]]\n"
     "                       [--tls | --no-tls] [--ca-file FILE] [--group NAME]\n"
+    "  ALIAS is a profile of servers.ini in the base directory.\n"
     "  --port defaults to 119, or 563 with --tls; port 563 means TLS unless --no-tls.\n"
-    "  Without --password a login asks for it on the terminal.\n";
-
-// The person at the terminal: the login's password prompt reads a line
-// from standard input, without echo on a terminal.
-class TerminalPrompter final : public Prompter {
- public:
-  explicit TerminalPrompter(std::ostream& err) : err_(err) {}
-
-  void message(std::string_view text, MessageKind, std::string_view) override {
-    err_ << text << '\n';
-  }
-  Button ask(std::string_view, Buttons, MessageKind, std::string_view) override {
-    return Button::Cancel;
-  }
-  std::optional<std::string> inputText(std::string_view caption, std::string_view prompt,
-                                       std::string_view, InputMode mode) override {
-    err_ << caption << ' ' << prompt << ' ' << std::flush;
-    const bool hide = mode == InputMode::Masked && isatty(STDIN_FILENO);
-    termios saved{};
-    if (hide && tcgetattr(STDIN_FILENO, &saved) == 0) {
-      termios quiet = saved;
-      quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-      tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
-    }
-    std::string line;
-    const bool got = static_cast<bool>(std::getline(std::cin, line));
-    if (hide) {
-      tcsetattr(STDIN_FILENO, TCSANOW, &saved);
-      err_ << '\n';
-    }
-    if (!got) return std::nullopt;
-    return line;
-  }
-  std::optional<std::int64_t> inputNumber(std::string_view, std::string_view, std::int64_t,
-                                          std::int64_t, std::int64_t) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> chooseOpenFile(std::string_view, std::string_view,
-                                            std::string_view) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> chooseSaveFile(std::string_view, std::string_view,
-                                            std::string_view) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> chooseFolder(std::string_view, std::string_view) override {
-    return std::nullopt;
-  }
-  void status(std::string_view) override {}
-  void progress(std::int64_t, std::int64_t) override {}
-
- private:
-  std::ostream& err_;
-};
+    "  Without a password a login asks for it on the terminal.\n";
 
 struct ProbeArguments {
+  std::string alias;  // a profile of servers.ini, or empty with --host
   TProfile profile;
   std::string group;
 };
@@ -118,14 +67,20 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args,
         out.profile.port = static_cast<int>(*port);
         portGiven = true;
       }
-    } else if (!a.empty() && a[0] != '-') {
-      return "reading profile \"" + a +
-             "\" from servers.ini is not available in this build; give --host";
+    } else if (!a.empty() && a[0] != '-' && out.alias.empty()) {
+      out.alias = a;
     } else {
       return "unknown option " + a;
     }
   }
-  if (trimView(out.profile.host).empty()) return "--host is needed";
+  if (!out.alias.empty()) {
+    if (!out.profile.host.empty() || portGiven || tls || !out.profile.userName.empty() ||
+        !out.profile.caFile.empty()) {
+      return "give either a profile alias or --host and its options";
+    }
+    return std::nullopt;
+  }
+  if (trimView(out.profile.host).empty()) return "a profile alias or --host is needed";
   out.profile.tls = tls.value_or(portGiven && out.profile.port == 563);
   if (!portGiven) out.profile.port = out.profile.tls ? 563 : 119;
   if (out.profile.alias.empty()) out.profile.alias = out.profile.host;
@@ -141,11 +96,28 @@ int cmdProbe(CliContext& context) {
     return 2;
   }
 
+  std::shared_ptr<TProfile> profile;
+  NNTPOptions options;
+  if (!arguments.alias.empty()) {
+    const auto session = OpenSession(context);
+    const int index = ProfileIndex(session->main.profiles, arguments.alias);
+    if (index < 0) {
+      context.err << "orvel-cli probe: no profile \"" << arguments.alias << "\" in "
+                  << session->app.baseDir << "servers.ini\n";
+      return 1;
+    }
+    profile = session->main.profiles[static_cast<std::size_t>(index)];
+    options.maxConnPerServer = session->main.settings.maxConnPerServer;
+    options.xferTimeOutSec = session->main.settings.xferTimeOutMs / 1000;
+  } else {
+    profile = std::make_shared<TProfile>(arguments.profile);
+  }
+
   QtNetPlatform platform;
   QtClock clock;
   TerminalPrompter prompter(context.err);
   ConnectionPool pool(platform, clock, prompter);
-  auto profile = std::make_shared<TProfile>(arguments.profile);
+  pool.setOptions(options);
   TNNTP& connection = pool.AcquireConnection(profile);
 
   QEventLoop loop;

@@ -9,6 +9,16 @@ const std::vector<Command>& commands() {
       {"decode", "[--out DIR] FILE...",
        "decode the uuencoded, yEnc and MIME files of article files, parts in the given order",
        cmdDecode},
+      {"servers",
+       "[add ALIAS HOST[:PORT] [--user NAME] [--password PASS] [--tls] [--ca-file FILE] | "
+       "remove ALIAS]",
+       "list the server profiles, or add or remove one (saves servers.ini)", cmdServers},
+      {"identity", "ALIAS [GROUP]",
+       "the identity a profile posts with, and a group's effective properties", cmdIdentity},
+      {"settings", "", "every settings key with its effective value (* differs from the default)",
+       cmdSettings},
+      {"keys", "[CONTEXT]", "every action with its effective shortcut (Main, Group, Article, Edit, "
+       "Folders)", cmdKeys},
       {"probe", "--host HOST [--port N] [--user U [--password P]] [--tls] [--ca-file F] [--group G]",
        "connect and log in to a news server, print its greeting and the reply to GROUP", cmdProbe},
   };

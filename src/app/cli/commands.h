@@ -7,6 +7,10 @@ namespace orvel::cli {
 
 int cmdInfo(CliContext& context);
 int cmdDecode(CliContext& context);
+int cmdServers(CliContext& context);
+int cmdIdentity(CliContext& context);
+int cmdSettings(CliContext& context);
+int cmdKeys(CliContext& context);
 int cmdProbe(CliContext& context);
 
 }  // namespace orvel::cli

@@ -1,0 +1,110 @@
+// orvel-cli servers, identity, settings and keys on hand-written files.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+namespace {
+
+class CliConfigTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    write("servers.ini",
+          "[Profiles]\ncount=2\n1=news.example.net:563\n2=work,news.example.org\nDefault=2\n"
+          "[work]\nID=Work\nUserName=ann\n");
+    write("IDs.ini", "[Work]\nOrganization=Example Ltd\n");
+    write("Orvel.ini",
+          "[ID]\nName=Ann\n[Compose]\nWrapColumn=90\nCutSize=9000\n"
+          "[Misc]\nXferTimeOut=1801\nCatchUpButton=7\n");
+    write("groups.ini", "[bin]\nregex=binaries\nID=Work\nSortOrder=-1\nArchive=*\n");
+    write("keys.ini", "[Main]\nacmKeys=Ctrl+Shift+F1\nacmFind=0\n[Article]\nacaKill=junk\n");
+  }
+  void write(const QString& name, const QByteArray& text) {
+    QFile f(dir_.path() + "/" + name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+  }
+  QString run(const QStringList& args, int expectedExit = 0) {
+    QProcess p;
+    p.start(ORVEL_CLI_PATH, QStringList{"--base", dir_.path()} + args);
+    p.waitForFinished(10000);
+    const QString out = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), expectedExit) << out.toStdString();
+    return out;
+  }
+  QTemporaryDir dir_;
+};
+
+TEST_F(CliConfigTest, ServersListsEveryProfileAndTheDefault) {
+  const QString out = run({"servers"});
+  EXPECT_TRUE(out.contains("  news.example.net  news.example.net:563 tls  user: none  "
+                           "identity: <Default>  newsrc: " +
+                           dir_.path() + "/news.example.net.newsrc\n"))
+      << out.toStdString();
+  EXPECT_TRUE(out.contains("* work  news.example.org:119  user: ann (password asked)  "
+                           "identity: Work"))
+      << out.toStdString();
+}
+
+TEST_F(CliConfigTest, AddAndRemoveSaveTheServersFile) {
+  QFile ca(dir_.path() + "/ca.pem");
+  ASSERT_TRUE(ca.open(QIODevice::WriteOnly));
+  ca.close();
+  run({"servers", "add", "home", "news.home.net:8119", "--user", "bob", "--password", "pw",
+       "--tls", "--ca-file", dir_.path() + "/ca.pem"});
+  QFile file(dir_.path() + "/servers.ini");
+  EXPECT_EQ(file.permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QString text = QString::fromUtf8(file.readAll());
+  file.close();
+  EXPECT_TRUE(text.contains("3=home,news.home.net:8119\n")) << text.toStdString();
+  EXPECT_TRUE(text.contains("TLS=1\nCAFile=ca.pem\n")) << text.toStdString();
+  EXPECT_FALSE(text.contains("pw\n"));
+  EXPECT_TRUE(run({"servers"}).contains("home  news.home.net:8119 tls  user: bob (password stored)"));
+
+  EXPECT_TRUE(run({"servers", "add", "WORK", "h"}, 1).contains("Ce nom (surnom) WORK existe déjà !  "));
+  EXPECT_TRUE(run({"servers", "add", "a:b", "h"}, 1).contains("Un alias ne doit pas contenir"));
+  run({"servers", "add", "x"}, 2);
+
+  EXPECT_TRUE(run({"servers", "remove", "home"}).contains("removed home"));
+  EXPECT_FALSE(run({"servers"}).contains("home"));
+  run({"servers", "remove", "home"}, 1);
+}
+
+TEST_F(CliConfigTest, IdentityOfAProfileInAGroup) {
+  QString out = run({"identity", "work"});
+  EXPECT_TRUE(out.contains("identity Work\n"));
+  EXPECT_TRUE(out.contains("  Organization        Example Ltd\n"));
+  out = run({"identity", "news.example.net", "alt.binaries.pictures"});
+  EXPECT_TRUE(out.contains("identity Work\n")) << out.toStdString();
+  EXPECT_TRUE(out.contains("  SortOrder           -1\n"));
+  EXPECT_TRUE(out.contains("  Archive             alt.binaries.pictures\n"));
+  run({"identity", "nobody"}, 1);
+}
+
+TEST_F(CliConfigTest, SettingsShowDefaultsForOutOfRangeValues) {
+  const QString out = run({"settings"});
+  EXPECT_TRUE(out.contains("\n  WrapColumn=76\n")) << out.toStdString();
+  EXPECT_TRUE(out.contains("\n* CutSize=9000\n"));
+  EXPECT_TRUE(out.contains("\n  XferTimeOut=30\n"));
+  EXPECT_TRUE(out.contains("\n  CatchUpButton=0\n"));
+  EXPECT_TRUE(out.contains("[Display]\n"));
+}
+
+TEST_F(CliConfigTest, KeysShowEffectiveShortcuts) {
+  QString out = run({"keys", "Main"});
+  EXPECT_TRUE(out.contains(QRegularExpression("acmKeys +Ctrl\\+Shift\\+F1 +Raccourcis CLAVIER")));
+  EXPECT_TRUE(out.contains(QRegularExpression("acmFind {20,}Chercher dans les DOSSIERS")));
+  EXPECT_FALSE(out.contains("[Article]"));
+  out = run({"keys", "articles"});
+  EXPECT_TRUE(out.contains(QRegularExpression("acaKill +K +PLONKer")));
+  out = run({"keys"});
+  for (const char* section : {"[Main]", "[Group]", "[Article]", "[Edit]", "[Folders]"}) {
+    EXPECT_TRUE(out.contains(section)) << section;
+  }
+  run({"keys", "nowhere"}, 2);
+}
+
+}  // namespace
