@@ -347,10 +347,17 @@ bool TMime::testBoundary(std::string_view line) {
 void TMime::StartPart() {
   lineClass_ = LineClass::Boundary;
   if (outputOpen_) CloseOutput(false);
+  resetPartContext();
+  state_ = ParseState::PartHeaders;
+  ++partCounter_;
+}
+
+// What a part's own headers describe starts over: a new part, or a message
+// inside a message/rfc822 part.
+void TMime::resetPartContext() {
   headerName_.clear();
   headerNameLower_.clear();
   currentExtra_ = -1;
-  state_ = ParseState::PartHeaders;
   contentClass_ = ContentClass::TextPlain;
   contentType_ = "text/plain";
   encoding_ = TransferEncoding::None;
@@ -361,20 +368,10 @@ void TMime::StartPart() {
   hardLineEnd_ = true;
   qpLineBreakPending_ = false;
   innerHeaders_ = false;
-  ++partCounter_;
 }
 
 void TMime::startInnerMessage() {
-  headerName_.clear();
-  headerNameLower_.clear();
-  currentExtra_ = -1;
-  contentClass_ = ContentClass::TextPlain;
-  contentType_ = "text/plain";
-  encoding_ = TransferEncoding::None;
-  attachment_ = false;
-  fileName_.clear();
-  requestedName_.clear();
-  nameFromDisposition_ = false;
+  resetPartContext();
   innerHeaders_ = true;
 }
 

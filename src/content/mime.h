@@ -245,6 +245,7 @@ class TMime {
   void handleBody(std::string& line);
   bool testBoundary(std::string_view line);
   void StartPart();
+  void resetPartContext();
   void startInnerMessage();
   void handleUULine(std::string_view line);
   void handleYEncLine(std::string_view line);

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/atomic_file.h"
 #include "core/text.h"
 
 namespace orvel {
@@ -116,17 +117,8 @@ std::optional<DecoderState> FileResumeStore::load() {
 }
 
 void FileResumeStore::save(const DecoderState& state) {
-  const std::string temporary = path_ + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << FormatResumeRecord(state);
-    out.flush();
-    if (!out) throw EDecodeOutput("Cannot write " + temporary);
-  }
-  if (std::rename(temporary.c_str(), path_.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    throw EDecodeOutput("Cannot write " + path_);
-  }
+  std::string error;
+  if (!SaveFileAtomically(path_, FormatResumeRecord(state), &error)) throw EDecodeOutput(error);
 }
 
 void FileResumeStore::clear() { std::remove(path_.c_str()); }

@@ -8,46 +8,24 @@
 #include "app/cli/commands.h"
 #include "content/article_files.h"
 #include "content/batch.h"
+#include "content/file_names.h"
 #include "content/mime_types.h"
 #include "content/resume_record.h"
-#include "content/file_names.h"
+#include "core/null_prompter.h"
 
 namespace orvel::cli {
 
 namespace {
 
-// Messages go to the error stream; questions are answered no.
-class ConsolePrompter : public Prompter {
+// Messages go to the error stream; nothing is asked.
+class ConsolePrompter : public NullPrompter {
  public:
   explicit ConsolePrompter(std::ostream& err) : err_(err) {}
   void message(std::string_view text, MessageKind, std::string_view) override {
     err_ << "orvel-cli decode: " << text << "\n";
     failed = true;
   }
-  Button ask(std::string_view, Buttons, MessageKind, std::string_view) override {
-    return Button::No;
-  }
-  std::optional<std::string> inputText(std::string_view, std::string_view, std::string_view,
-                                       InputMode) override {
-    return std::nullopt;
-  }
-  std::optional<std::int64_t> inputNumber(std::string_view, std::string_view, std::int64_t,
-                                          std::int64_t, std::int64_t) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> chooseOpenFile(std::string_view, std::string_view,
-                                            std::string_view) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> chooseSaveFile(std::string_view, std::string_view,
-                                            std::string_view) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> chooseFolder(std::string_view, std::string_view) override {
-    return std::nullopt;
-  }
   void status(std::string_view text) override { lastStatus.assign(text); }
-  void progress(std::int64_t, std::int64_t) override {}
 
   std::string lastStatus;
   bool failed = false;
