@@ -137,6 +137,7 @@ class OverviewLineParser {
  private:
   // The number field's checks in a newsgroup; false drops the line.
   bool acceptNumber(std::int32_t number, std::int32_t& bit) {
+    if (number < view_.acceptLow || number > view_.acceptHigh) return false;
     const std::int64_t index = static_cast<std::int64_t>(number) - view_.lowMark;
     // A number outside the sets is one the view never asked for.
     if (index < 0 || index >= view_.presentSet.size()) return false;
@@ -388,6 +389,7 @@ void parseXhdrLine(XoverView& view, std::string_view line) {
   std::size_t wordEnd = 0;
   while (wordEnd < line.size() && !isBlank(line[wordEnd])) ++wordEnd;
   const std::int32_t number = fieldInt(line.substr(0, wordEnd), -1);
+  if (number < view.acceptLow || number > view.acceptHigh) return;
   view.xhdrHighest = std::max(view.xhdrHighest, number);
   std::size_t valueStart = wordEnd;
   while (valueStart < line.size() && (line[valueStart] == ' ' || line[valueStart] == '\t')) {

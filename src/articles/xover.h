@@ -96,6 +96,11 @@ struct XoverView {
   bool newArticlesMode = false;
   std::int32_t newArticlesHighest = -1;
   BitSet presentSet, readSet, keptSet, excludedSet;
+  // The numbers asked for by the command in progress: overview and XHDR
+  // lines outside them are dropped (a server answering more than it was
+  // asked must not add articles or move the highest number seen).
+  std::int32_t acceptLow = INT32_MIN;
+  std::int32_t acceptHigh = INT32_MAX;
 
   // Identities' Message-ID tokens, the current one first.
   std::vector<std::string> idTokens;

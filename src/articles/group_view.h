@@ -1,0 +1,260 @@
+#pragma once
+// TGroupView: the logic of a group view (TArticlesWindow) on a newsgroup of a
+// server, without a window. It owns the article records of the group
+// (arena, lists and the four bit sets of an XoverView), the group's store,
+// the two connection slots and the header download; it keeps a copy of the
+// group's record and hands the read state back to it.
+//
+// Life: Open resolves the group's properties and identity, opens the store
+// and issues the header download (purpose 2): GROUP, then XOverBegin, whose
+// first pass loads the store (threaded at once so stored headers show while
+// new ones arrive). Refresh runs the download again. Close releases the
+// slots, saves the store with compaction allowed and hands the read state
+// back.
+//
+// Requests of other purposes come from the pieces that issue them (the
+// article viewer: 3, 4, 10; searches: 6; the batch: 8; cancels: 9): each
+// registers a RequestHandler for its purposes, asks with Request(), and gets
+// its reply data, its end and its resumption back here. Everything runs on
+// the event-loop thread; the window hears about changes through
+// GroupViewObserver and reaches the person through the Prompter.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "articles/article_arena.h"
+#include "articles/connection_slots.h"
+#include "articles/group_record_host.h"
+#include "articles/group_view_observer.h"
+#include "articles/header_download.h"
+#include "articles/mailbox.h"
+#include "articles/threading.h"
+#include "articles/view_lists.h"
+#include "articles/xover.h"
+#include "articles/xover_dialog.h"
+#include "config/group_props.h"
+#include "config/identity.h"
+#include "config/settings.h"
+#include "groups/grp_info.h"
+
+namespace orvel {
+
+struct MainState;
+
+// The issuing side of requests other than the header download.
+class RequestHandler {
+ public:
+  virtual ~RequestHandler() = default;
+  virtual void DataBegin(TNNTP& /*connection*/, const SlotRequest& /*request*/) {}
+  // The reply data; the handler ends the request with TGroupView::Release.
+  virtual void Data(TNNTP& connection, const SlotRequest& request) = 0;
+  virtual void BeginPost(TNNTP& /*connection*/, const SlotRequest& /*request*/) {}
+  virtual void EndPost(TNNTP& /*connection*/, const SlotRequest& /*request*/) {}
+  // The request left its slot, however it ended.
+  virtual void Released(const SlotRequest& /*request*/) {}
+  // The last server refused the article (it is flagged Missing).
+  virtual void Missing(const SlotRequest& /*request*/) {}
+  // The resumption timer ran out: ask again.
+  virtual void Reissue(Purpose /*purpose*/, TArticle* /*article*/) {}
+};
+
+// The batch's side (purpose 8): its state gates the alternative servers and
+// the stop command.
+class BatchRequestHandler : public RequestHandler {
+ public:
+  virtual bool Running() const = 0;
+  virtual bool Retrieving() const = 0;
+  virtual void ForgetConnection() {}
+  virtual void StopForRestart() {}
+  virtual void Restart() {}
+  virtual void StopAfterFile() {}
+  virtual void PauseAfterPart() {}
+};
+
+// Shows TfmXOVER; false when cancelled.
+class XoverDialogHost {
+ public:
+  virtual ~XoverDialogHost() = default;
+  virtual bool ShowXoverForm(TfmXOVER& form) = 0;
+};
+
+struct GroupViewOptions {
+  XoverOptions xover;
+  DownloadSettings download;
+  SlotSettings slots;
+  bool scoreStoredHeaders = false;  // ScoreStoredHeaders
+  std::int32_t compactPercent = 30;  // CompactPercent
+  bool ignoreReWhenSorting = true;   // IgnoreReWhenSorting
+  bool newSubjectNewThread = false;  // NewSubjectNewThread
+
+  static GroupViewOptions FromSettings(const Settings& settings);
+};
+
+// What the view borrows from the program.
+struct GroupViewServices {
+  ConnectionPool& pool;
+  Clock& clock;
+  Prompter& prompter;
+  MainState& main;
+  std::string baseDir;  // the stores live in baseDir + "data/"
+  GroupRecordHost* records = nullptr;
+  XoverDialogHost* dialogs = nullptr;          // none: the dialog's first values are taken
+  XoverDialogPrefs* dialogPrefs = nullptr;     // AutoFree, LimitPerGet
+  bool* freeHeadersYesToAll = nullptr;         // "Yes to all" of the refresh, program-wide
+};
+
+enum class OpenMode {
+  Download,    // load the store, then fetch what is new
+  StoredOnly,  // only the stored headers
+};
+
+enum class RefreshKind {
+  Normal,        // acaRefresh
+  Extended,      // the extended refresh: the dialog first
+  ServerSearch,  // the headers of a server search's numbers (mode 6)
+};
+
+class TGroupView final : private SlotOwner, private HeaderDownloadHost {
+ public:
+  // record: the group list's record, copied now and handed back later.
+  TGroupView(GroupViewServices services, std::shared_ptr<TProfile> profile, TGrpInfo& record,
+             GroupViewOptions options);
+  ~TGroupView() override;
+  TGroupView(const TGroupView&) = delete;
+  TGroupView& operator=(const TGroupView&) = delete;
+
+  void SetObserver(GroupViewObserver* observer);
+
+  // ---- Life
+  void Open(OpenMode mode = OpenMode::Download);
+  void Refresh(RefreshKind kind = RefreshKind::Normal);
+  // The stop command (Escape).
+  void Stop(StopKeys keys = {}) { slots_.Stop(keys); }
+  // Releases the slots, saves the store (compaction allowed) and hands the
+  // read state back.
+  void Close();
+  bool Closed() const { return closed_; }
+  // Gives the copy's read state and counts to the group record.
+  void HandBackReadState();
+
+  // ---- Requests of the other purposes
+  void SetRequestHandler(Purpose purpose, RequestHandler* handler);
+  void SetBatchHandler(BatchRequestHandler* handler);
+  // Starts a request; for 3, 4 and 10 the view's fetching flag is set (and
+  // the article's Fetching flag for 3). True when the routine ran at once.
+  bool Request(Purpose purpose, TArticle* article, RequestRoutine routine);
+  // Ends the request of a connection whose data ended.
+  void Release(TNNTP& connection) { slots_.ReleaseSocket(connection, {}); }
+  bool FetchingArticle() const { return fetching_; }
+
+  // ---- The server search's numbers (fetched by Refresh(ServerSearch)).
+  void SetSearchList(std::vector<std::int32_t> numbers) {
+    download_.SetSearchList(std::move(numbers));
+  }
+
+  // ---- Discarding (acaDiscardAll): every article that may go leaves
+  // memory and the store; its number stays present.
+  void DiscardAll();
+  // The article shown in the viewer (never discarded).
+  void SetCurrentArticle(TArticle* article) { current_ = article; }
+
+  // ---- The batch caption ("... | 12% done ...") for the batch's progress;
+  // the plain caption comes back sixty seconds after the last call.
+  void ShowBatchProgress(std::int64_t bytesDone, std::int64_t bytesLeft, std::int64_t elapsedMs);
+  std::string Caption() const;
+
+  // ---- What the window shows.
+  const std::vector<TNode*>& Rows() const { return lists_.rowList; }
+  const std::vector<TArticle*>& MasterList() const { return lists_.masterList; }
+  const ThreadStats& Stats() const { return stats_; }
+  const XoverView& View() const { return view_; }
+  XoverView& View() { return view_; }
+  const TGrpInfo& Record() const { return record_; }
+  const TGrpInfo* SourceRecord() const { return source_; }
+  const GroupProps& Props() const { return props_; }
+  const TID& Identity() const { return identity_; }
+  const std::shared_ptr<TProfile>& Profile() const { return profile_; }
+  TCacheBox* Store() { return store_.get(); }
+  ConnectionSlots& Slots() { return slots_; }
+  HeaderDownload& Download() { return download_; }
+  // The header download's dialog in statistics mode (mode 0).
+  bool ShowStatistics();
+
+ private:
+  // SlotOwner
+  void RequestDataBegin(TNNTP& connection, const SlotRequest& request) override;
+  void RequestData(TNNTP& connection, const SlotRequest& request) override;
+  void RequestBeginPost(TNNTP& connection, const SlotRequest& request) override;
+  void RequestEndPost(TNNTP& connection, const SlotRequest& request) override;
+  void RequestReleased(const SlotRequest& request) override;
+  void RequestRefused(Purpose purpose) override;
+  bool BatchRunning() const override;
+  bool BatchRetrieving() const override;
+  bool QuietMode(Purpose) const override { return false; }
+  void QuietFailureNext() override {}
+  bool HeaderResumeAllowed() const override;
+  Purpose HeaderResumePurpose() const override;
+  void ArticleMissing(const SlotRequest& request) override;
+  void ResumptionNextStep(TNNTP& connection) override;
+  void BatchForgetConnection() override;
+  void BatchStopForRestart() override;
+  void CloseOnError() override;
+  void ReissueArticle(Purpose purpose, TArticle* article) override;
+  void ReissueHeaders(Purpose purpose) override;
+  void ReissueBatch() override;
+  void BatchStopAfterFile() override;
+  void BatchPauseAfterPart() override;
+
+  // HeaderDownloadHost
+  void FirstDownload() override;
+  bool ShowDownloadDialog(DownloadMode mode) override;
+  void ReadMarksChanged() override;
+  void CommandSent(TNNTP& connection, const std::string& action) override;
+  void LinesParsed(TNNTP& connection) override;
+  void DownloadEnded(TNNTP& connection, DownloadEnd end) override;
+
+  RequestHandler* handlerFor(Purpose purpose) const;
+  bool startDownload(Purpose purpose);
+  void loadStore();
+  void takeRecordReadState();
+  void thread();
+  void recountArticles();
+  void refreshCounts();
+  ThreadOptions threadOptions() const;
+  StorageChoice storageChoice() const;
+  std::string storePath() const;
+
+  GroupViewServices services_;
+  std::shared_ptr<TProfile> profile_;
+  TGrpInfo* source_;
+  TGrpInfo record_;
+  GroupViewOptions options_;
+  GroupProps props_;
+  TID identity_;
+  GroupViewObserver nullObserver_;
+  GroupViewObserver* observer_ = &nullObserver_;
+
+  ArticleArena arena_;
+  ViewLists lists_;
+  XoverView view_;
+  GroupNumbers storeNumbers_;
+  std::unique_ptr<TCacheBox> store_;
+  ConnectionSlots slots_;
+  HeaderDownload download_;
+  ThreadStats stats_;
+  XoverDialogPrefs defaultPrefs_;
+
+  RequestHandler* articleHandler_ = nullptr;  // 3, 4, 10
+  RequestHandler* searchHandler_ = nullptr;   // 6
+  RequestHandler* cancelHandler_ = nullptr;   // 9
+  BatchRequestHandler* batch_ = nullptr;      // 8
+  TArticle* current_ = nullptr;
+  bool fetching_ = false;
+  bool threaded_ = false;
+  bool opened_ = false;
+  bool closed_ = false;
+  std::unique_ptr<Timer> captionTimer_;
+};
+
+}  // namespace orvel

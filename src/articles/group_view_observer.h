@@ -1,0 +1,44 @@
+#pragma once
+// What a group view tells the window that shows it. The window redraws from
+// these calls and asks the view for the rest; status-bar texts, messages and
+// questions go through the view's Prompter. Every call has an empty default
+// so a headless user (orvel-cli, tests) overrides only what it needs.
+
+#include <cstdint>
+#include <string_view>
+
+namespace orvel {
+
+class TNode;
+
+class GroupViewObserver {
+ public:
+  virtual ~GroupViewObserver() = default;
+
+  // The row list was rebuilt (threading, loading, discarding).
+  virtual void rowsChanged() {}
+  // One row's flags or texts changed.
+  virtual void rowChanged(const TNode& /*row*/) {}
+  // The window caption ("group :: alias", or the batch progress form).
+  virtual void captionChanged(std::string_view /*caption*/) {}
+  // The progress bar: its text, and its position out of maximum (a maximum
+  // of 0 shows an empty bar).
+  virtual void progressText(std::string_view /*text*/) {}
+  virtual void progressPosition(std::int64_t /*position*/, std::int64_t /*maximum*/) {}
+  // The transfer panel (" bytes/seconds=rate B/s").
+  virtual void transferText(std::string_view /*text*/) {}
+  // The server information pane: the greeting of the first connection.
+  virtual void serverInfo(std::string_view /*greeting*/) {}
+  // The stop button (and Escape) can do something.
+  virtual void stopEnabled(bool /*enabled*/) {}
+  // Menu items depending on the slots or the download may have changed.
+  virtual void menusChanged() {}
+  // The subject column's caption (alternative servers in use).
+  virtual void subjectCaptionChanged(std::string_view /*caption*/) {}
+  // A header download ended: ran its ranges, found nothing new, or stopped.
+  virtual void downloadEnded() {}
+  // The view asks its window to close (a fatal error of its own request).
+  virtual void closeRequested() {}
+};
+
+}  // namespace orvel

@@ -1,0 +1,212 @@
+#pragma once
+// The header download of a group view: which article numbers to ask for, in
+// which ranges, and the chain of XHDR and XOVER commands that fetches them.
+//
+// A download starts on the GROUP reply (XOverBegin): the group numbers are
+// taken (a lower low mark shifts the four bit sets so every bit keeps its
+// article; the high mark only grows), the first download of the view loads
+// the store, the mode and the dialog decide the start, the end limit, the
+// per-download limit and the action, and AdvanceXover cuts the first range.
+// Each range is one XHDR per extra header name, then one XOVER; the reply
+// lines go to ParseXHDR and ParseXOVER, which drop lines outside the range.
+// At the end of a range every number of it that came neither as a header nor
+// was excluded becomes excluded (the server does not have it), and the next
+// range is cut, until the limit, the end limit or the high mark is reached.
+//
+// AdvanceXover bridges small gaps: a run of at most DefragGapSize numbers to
+// skip, drawn from a budget of ten times that per range, stays inside the
+// range (those numbers are excluded, so their replies are discarded).
+//
+// The engine owns no connection and no list: the group view gives it the
+// connection of its slot, the XoverView with the sets and lists, and the
+// host below for what lies outside (store, dialog, threading, release).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "articles/xover.h"
+
+namespace orvel {
+
+class TNNTP;
+
+// Download modes (the "download mode" of the view).
+enum class DownloadMode : std::int32_t {
+  Normal = 0,
+  AfterDialog = 2,
+  DialogAsked = 3,
+  DialogThreshold = 4,
+  ReloadAll = 5,
+  SearchList = 6,
+  Stop = 7,
+};
+
+// The dialog's "Action" choices.
+enum class XoverAction : std::int32_t {
+  CleanAndLoad = 0,   // "Nettoyer les lus, charger les en-têtes"
+  ReloadUnread = 1,   // "Recharger sauf les articles lus"
+  LoadWithRead = 2,   // "Charger y compris les articles lus"
+  CleanOnly = 3,      // "Nettoyer seulement les articles lus"
+};
+
+struct DownloadSettings {
+  std::int32_t defragGapSize = 20;     // DefragGapSize
+  std::int64_t gapBudget = 200;        // ten times DefragGapSize (Settings::defragGapBudget)
+  std::int32_t promptThreshold = 50000;  // PromptThreshold; 0 or less: never ask
+};
+
+// How a download ended.
+enum class DownloadEnd {
+  Stopped,    // before any range: cancelled dialog, action 3, stop mode, empty search list
+  Unchanged,  // nothing to ask for: "Groupe inchangé."
+  Finished,   // its ranges ran: "Pret!"
+};
+
+// What the dialog (TfmXOVER) stores on OK.
+struct XoverChoice {
+  std::int32_t limit = 0;        // per-download limit, 0: none
+  std::int32_t startNumber = 0;
+  std::int32_t endLimit = -1;    // -1: up to the high mark
+  XoverAction action = XoverAction::ReloadUnread;
+};
+
+class HeaderDownloadHost {
+ public:
+  virtual ~HeaderDownloadHost() = default;
+  // The first download since the view opened: read state into the sets,
+  // then the store (threaded at once when it held headers).
+  virtual void FirstDownload() = 0;
+  // Shows TfmXOVER for mode 3 or 4; on OK the choice is given back through
+  // HeaderDownload::ApplyChoice. False when cancelled.
+  virtual bool ShowDownloadDialog(DownloadMode mode) = 0;
+  // Action 0 or 3 changed read marks of loaded articles.
+  virtual void ReadMarksChanged() = 0;
+  // A command was sent for the range: progress text and maximum.
+  virtual void CommandSent(TNNTP& connection, const std::string& action) = 0;
+  // A block of reply lines was parsed.
+  virtual void LinesParsed(TNNTP& connection) = 0;
+  // The download ended; the connection is still the slot's (the host
+  // releases it).
+  virtual void DownloadEnded(TNNTP& connection, DownloadEnd end) = 0;
+};
+
+class HeaderDownload {
+ public:
+  HeaderDownload(XoverView& view, HeaderDownloadHost& host, DownloadSettings settings = {});
+
+  void SetSettings(const DownloadSettings& settings) { settings_ = settings; }
+
+  // ---- The group numbers, from each GROUP reply.
+  // Takes low, high and count (step 1 of XOverBegin); the sets are sized.
+  void TakeGroupNumbers(std::int64_t first, std::int64_t last, std::int64_t count);
+  // Whether the sets have a low mark yet (a GROUP reply or the store).
+  bool NumbersKnown() const { return numbersKnown_; }
+  void SetNumbersKnown() { numbersKnown_ = true; }
+  std::int32_t Low() const { return view_.lowMark; }
+  std::int32_t High() const { return high_; }
+  std::int32_t ServerLow() const { return serverLow_; }
+  std::int32_t Count() const { return count_; }
+  std::int32_t Unread() const { return unread_; }
+  void SetHigh(std::int32_t high) { high_ = high; }
+
+  // ---- A download on a connection in the view's group.
+  // XOverBegin: the GROUP reply of purpose 2.
+  void XOverBegin(TNNTP& connection);
+  // The GROUP reply of purpose 5: goes on with the broken range.
+  void ResumeBegin(TNNTP& connection);
+  // A reply error during a resumption: the failed command's step is skipped.
+  void SkipStep(TNNTP& connection);
+  // OnData of the download's connection.
+  void Data(TNNTP& connection);
+  // The connection left its slot: the download state ends.
+  void Released();
+
+  // ---- The mode and the dialog's choice.
+  DownloadMode Mode() const { return mode_; }
+  void SetMode(DownloadMode mode) { mode_ = mode; }
+  void ApplyChoice(const XoverChoice& choice);
+  std::int32_t Limit() const { return limit_; }
+  std::int32_t EndLimit() const { return endLimit_; }
+  std::int32_t StartNumber() const { return startNumber_; }
+  XoverAction Action() const { return action_; }
+  void SetLimits(std::int32_t limit, std::int32_t endLimit) {
+    limit_ = limit;
+    endLimit_ = endLimit;
+  }
+  // The sorted numbers of a server search (mode 6).
+  void SetSearchList(std::vector<std::int32_t> numbers);
+
+  // ---- Ranges.
+  // Cuts the next range from rangeStart: rangeEnd is -1 when nothing is left.
+  void AdvanceXover();
+  // Whether AdvanceXover passes over a number.
+  bool Skip(std::int32_t number) const;
+  std::int32_t RangeStart() const { return rangeStart_; }
+  std::int32_t RangeEnd() const { return rangeEnd_; }
+  void SetRange(std::int32_t start, std::int32_t end) {
+    rangeStart_ = start;
+    rangeEnd_ = end;
+  }
+  // The last range a download asked for (-1 before any).
+  std::int32_t LastRangeEnd() const { return lastRangeEnd_; }
+  // End-of-range bookkeeping: every number of the range neither present nor
+  // excluded becomes excluded.
+  void ExcludeMissing();
+  // Numbers in from..to (clipped to the sets) that are not present.
+  std::int64_t NotPresent(std::int32_t from, std::int32_t to) const;
+  // Numbers in from..to that would be asked for now.
+  std::int64_t Wanted(std::int32_t from, std::int32_t to) const;
+
+  // A range is being fetched (a broken download resumes as purpose 5).
+  bool Interrupted() const { return interrupted_; }
+  bool Active() const { return active_; }
+  // The widest number span the sets take; a wider GROUP reply keeps its top.
+  static constexpr std::int64_t kLargestRange = std::int64_t{1} << 28;
+
+ private:
+  // Steps 3 to 9 of XOverBegin: false when the download ends before a range.
+  bool plan(DownloadEnd& end);
+  bool nextSearchRange();
+  void markFromStart();
+  void startRange(TNNTP& connection);
+  void sendXhdr(TNNTP& connection);
+  void sendXover(TNNTP& connection);
+  void rangeDone(TNNTP& connection);
+  void finish(TNNTP& connection, DownloadEnd end);
+  void clearFrom(BitSet& set, std::int32_t fromBit);
+
+  XoverView& view_;
+  HeaderDownloadHost& host_;
+  DownloadSettings settings_;
+  XoverSource source_;
+
+  bool numbersKnown_ = false;
+  std::int32_t serverLow_ = 0;
+  std::int32_t high_ = -1;
+  std::int32_t count_ = 0;
+  std::int32_t unread_ = 0;
+
+  DownloadMode mode_ = DownloadMode::Normal;
+  XoverAction action_ = XoverAction::ReloadUnread;
+  std::int32_t startNumber_ = 0;
+  std::int32_t endLimit_ = -1;
+  std::int32_t limit_ = 0;
+  std::vector<std::int32_t> searchList_;
+  std::size_t searchPosition_ = 0;
+  std::size_t searchRangeFirst_ = 0;  // where the current range began in the list
+
+  std::int32_t rangeStart_ = -1;
+  std::int32_t rangeEnd_ = -1;
+  std::int32_t lastRangeEnd_ = -1;
+  bool inXhdr_ = false;
+  bool active_ = false;
+  bool interrupted_ = false;
+};
+
+// Texts of the download.
+inline constexpr const char* kGroupUnchangedText = "Groupe inchangé.";
+inline constexpr const char* kReadyText = "Pret!";
+inline constexpr const char* kLoadingText = "Chargement........";
+
+}  // namespace orvel
