@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "articles/progress_texts.h"
+#include "articles/store_io.h"
 #include "config/main_state.h"
 #include "core/ranges.h"
 #include "net/nntp_data.h"
@@ -118,7 +119,10 @@ void TGroupView::Open(OpenMode mode) {
 
   if (mode == OpenMode::StoredOnly) {
     download_.SetMode(DownloadMode::Stop);
-    if (!store_->NoHeaderFile()) loadStore();
+    if (!store_->NoHeaderFile()) {
+      loadStore();
+      if (download_.NumbersKnown()) download_.SetFirstDownloadDone();
+    }
     store_->ApplyStorageChoice(storageChoice());
     store_->ExpiryDays = props_.storageExp;
     return;
@@ -453,7 +457,7 @@ void TGroupView::BatchPauseAfterPart() {
 void TGroupView::FirstDownload() {
   storeNumbers_ = GroupNumbers{download_.ServerLow(), download_.High(), true};
   takeRecordReadState();
-  if (store_ && !store_->NoHeaderFile()) loadStore();
+  if (store_ && store_io::FileExists(store_->HeaderPath())) loadStore();
   if (store_) {
     store_->ApplyStorageChoice(storageChoice());
     store_->ExpiryDays = props_.storageExp;

@@ -44,6 +44,7 @@ void HeaderDownload::TakeGroupNumbers(std::int64_t first, std::int64_t last, std
       set->prependClear(shift);
     }
     view_.lowMark = low;
+    lowDropped_ = true;
   }
   high_ = std::max(high_, high);
   view_.SizeSets(view_.lowMark, high_);
@@ -224,7 +225,11 @@ bool HeaderDownload::plan(DownloadEnd& end) {
     } else {
       mode_ = DownloadMode::Normal;
     }
-    if (rangeStart_ < 0) rangeStart_ = view_.highestSeen < 0 ? view_.lowMark : view_.highestSeen;
+    // Numbers below the old low mark are wanted too when it dropped.
+    if (rangeStart_ < 0) {
+      rangeStart_ = view_.highestSeen < 0 || lowDropped_ ? view_.lowMark : view_.highestSeen;
+    }
+    lowDropped_ = false;
     if (rangeStart_ > high_) {
       rangeEnd_ = -1;
     } else {
@@ -254,6 +259,10 @@ void HeaderDownload::XOverBegin(TNNTP& connection) {
   active_ = true;
   interrupted_ = false;
   lastRangeEnd_ = -1;
+  if (!firstDone_) {
+    firstDone_ = true;
+    host_.FirstDownload();
+  }
   DownloadEnd end;
   if (!plan(end)) {
     finish(connection, end);

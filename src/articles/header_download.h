@@ -102,6 +102,9 @@ class HeaderDownload {
   void TakeGroupNumbers(std::int64_t first, std::int64_t last, std::int64_t count);
   // Whether the sets have a low mark yet (a GROUP reply or the store).
   bool NumbersKnown() const { return numbersKnown_; }
+  // The store was loaded and the read state taken without a download (a view
+  // opened on stored headers only): the first download must not do it again.
+  void SetFirstDownloadDone() { firstDone_ = true; }
   void SetNumbersKnown() { numbersKnown_ = true; }
   std::int32_t Low() const { return view_.lowMark; }
   std::int32_t High() const { return high_; }
@@ -182,6 +185,8 @@ class HeaderDownload {
   XoverSource source_;
 
   bool numbersKnown_ = false;
+  bool firstDone_ = false;
+  bool lowDropped_ = false;  // the next download starts at the new low mark
   std::int32_t serverLow_ = 0;
   std::int32_t high_ = -1;
   std::int32_t count_ = 0;
