@@ -1,15 +1,14 @@
 #pragma once
-// A deterministic generated group: every article is a pure function of the
-// group name, a seed and its number, so any range can be produced in any
-// order without state. Numbers come in blocks of 40: a block is either a
-// discussion (threads whose replies carry References and "Re: " subjects)
-// or a binary post (multi-part files "name.ext (01/12)"). Overview lines are
-// written straight into the output buffer and their Bytes and Lines fields
-// match the full article exactly.
+// A generated group: the articles of the corpus generator (tools/corpus) for
+// the group name and a seed, numbered from a low to a high mark that a test
+// may move. Every article is a pure function of group, seed and number, so
+// any range comes out in any order without state; the server's host name
+// replaces the corpus's in Path and Xref (Bytes follows).
 
 #include <cstdint>
 #include <string>
 
+#include "corpus/corpus.h"
 #include "group_source.h"
 
 namespace orvel::fixture {
@@ -34,22 +33,12 @@ class GeneratedSource : public GroupSource {
   std::optional<std::int64_t> findMessageId(std::string_view id) const override;
 
  private:
-  struct Meta;
-  Meta meta(std::int64_t n) const;
-  std::uint64_t mix(std::uint64_t a, std::uint64_t b) const;
-  void appendMessageId(std::int64_t n, std::string& out) const;
-  void appendSubject(const Meta& m, std::string& out) const;
-  void appendAuthor(const Meta& m, std::string& out) const;
-  void appendReferences(const Meta& m, std::string& out) const;
-  std::int64_t epochOf(std::int64_t n) const;
-  void appendBodyLine(const Meta& m, std::int64_t line, std::string& out) const;
-
   std::string host_;
-  std::string group_;
-  std::uint64_t seed_;
+  // The generator caches the plan of the last block it used: reading in
+  // number order stays cheap. The server's one thread is its only user.
+  mutable corpus::Corpus corpus_;
   std::int64_t low_ = 1;
   std::int64_t high_ = 0;
-  std::string idSuffix_;  // "." + seed + "@" + group + ">"
 };
 
 }  // namespace orvel::fixture

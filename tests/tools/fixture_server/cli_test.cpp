@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "fixture_harness.h"
 #include "nntp_test_client.h"
 
 extern char** environ;
@@ -58,7 +59,7 @@ TEST(FixtureServerProgramTest, PrintsItsPortAndServesUntilTerminated) {
     EXPECT_TRUE(c.readLine()->starts_with("200 "));
     EXPECT_EQ(c.command("GROUP alt.cli"), "211 25 1 25 alt.cli");
     EXPECT_EQ(c.command("ARTICLE 1"), "430 No such article");
-    EXPECT_EQ(c.command("STAT 1"), "223 1 <gen1.3@alt.cli> status");
+    EXPECT_EQ(c.command("STAT 1"), "223 1 " + GeneratedId("alt.cli", 1, 3) + " status");
     EXPECT_EQ(c.command("QUIT"), "205 Bye!");
   }
   kill(s.pid, SIGTERM);

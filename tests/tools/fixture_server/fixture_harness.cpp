@@ -1,5 +1,7 @@
 #include "fixture_harness.h"
 
+#include "fixture_server/generated_source.h"
+
 #include <atomic>
 #include <fstream>
 
@@ -93,6 +95,10 @@ std::unique_ptr<TestServer> startTestServer(fixture::ServerConfig config) {
   server->listen("127.0.0.1", 0);
   t->thread = std::make_unique<fixture::ServerThread>(std::move(server));
   return t;
+}
+
+std::string GeneratedId(const std::string& group, std::int64_t n, std::uint64_t seed) {
+  return fixture::GeneratedSource("fixture.invalid", group, n, seed).messageId(n);
 }
 
 }  // namespace orvel::test

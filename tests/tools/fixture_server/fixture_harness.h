@@ -40,6 +40,9 @@ struct TestServer {
 //   alt.other   from the corpus: article 1, a cross-post with alt.corpus
 std::unique_ptr<TestServer> startTestServer(fixture::ServerConfig config = {});
 
+// The Message-ID of article n of a generated group.
+std::string GeneratedId(const std::string& group, std::int64_t n, std::uint64_t seed = 1);
+
 // The corpus article texts, as written to disk (LF line ends).
 const std::map<int, std::string>& corpusArticles();
 

@@ -75,13 +75,13 @@ INSTANTIATE_TEST_SUITE_P(
                       "224 Overview information for 99- follows", "224 No articles in 9999-10000",
                       "224 Overview information for 1 follows", "501 Syntax is: XOVER [range]"}},
         ExchangeCase{"OverRanges",
-                     {"GROUP alt.gen", "OVER 5", "OVER 9999-10000", "OVER <gen1.1@alt.gen>"},
+                     {"GROUP alt.gen", "OVER 5", "OVER 9999-10000", "OVER " + GeneratedId("alt.gen", 1)},
                      {"211 100 1 100 alt.gen", "224 Overview information for 5 follows",
                       "423 No articles in 9999-10000", "503 Overview by Message-ID unsupported"}},
         ExchangeCase{"HeaderCommands",
                      {"GROUP alt.gen", "XHDR Subject 1-5", "HDR Subject 1-3", "XHDR Subject 9999-10000",
-                      "HDR Subject 9999-10000", "XHDR", "HDR :bytes 1", "XHDR From <gen2.1@alt.gen>",
-                      "HDR Subject <gen2.1@alt.gen>", "XHDR Subject <none@x>"},
+                      "HDR Subject 9999-10000", "XHDR", "HDR :bytes 1", "XHDR From " + GeneratedId("alt.gen", 2),
+                      "HDR Subject " + GeneratedId("alt.gen", 2), "XHDR Subject <none@x>"},
                      {"211 100 1 100 alt.gen",
                       "221 Header information for Subject follows (from overview)",
                       "225 Header or metadata information for Subject follows (from overview)",
@@ -98,11 +98,11 @@ INSTANTIATE_TEST_SUITE_P(
                       "221 No header information for Subject follows (from overview)",
                       "501 Syntax is: XPAT header message-ID|range pattern [pattern ...]"}},
         ExchangeCase{"ArticleByNumberAndId",
-                     {"GROUP alt.gen", "ARTICLE 2", "HEAD 2", "BODY 2", "STAT 2", "ARTICLE <gen5.1@alt.gen>",
-                      "STAT <gen5.1@alt.gen>", "ARTICLE 101", "ARTICLE 0", "ARTICLE <nope@x>"},
-                     {"211 100 1 100 alt.gen", "220 2 <gen2.1@alt.gen> article", "221 2 <gen2.1@alt.gen> head",
-                      "222 2 <gen2.1@alt.gen> body", "223 2 <gen2.1@alt.gen> status",
-                      "220 0 <gen5.1@alt.gen> article", "223 0 <gen5.1@alt.gen> status",
+                     {"GROUP alt.gen", "ARTICLE 2", "HEAD 2", "BODY 2", "STAT 2", "ARTICLE " + GeneratedId("alt.gen", 5),
+                      "STAT " + GeneratedId("alt.gen", 5), "ARTICLE 101", "ARTICLE 0", "ARTICLE <nope@x>"},
+                     {"211 100 1 100 alt.gen", "220 2 " + GeneratedId("alt.gen", 2) + " article", "221 2 " + GeneratedId("alt.gen", 2) + " head",
+                      "222 2 " + GeneratedId("alt.gen", 2) + " body", "223 2 " + GeneratedId("alt.gen", 2) + " status",
+                      "220 0 " + GeneratedId("alt.gen", 5) + " article", "223 0 " + GeneratedId("alt.gen", 5) + " status",
                       "423 No such article number 101", "423 No such article number 0", "430 No such article"}},
         ExchangeCase{"ArticleByIdWorksWithoutGroup",
                      {"HEAD <c2@example.invalid>"}, {"221 0 <c2@example.invalid> head"}},
@@ -338,11 +338,11 @@ TEST_F(SessionTest, PipelinedCommandsAreAnsweredInOrder) {
   ASSERT_EQ(client_->command("GROUP alt.gen"), "211 100 1 100 alt.gen");
   client_->sendRaw(batch + "XOVER 1-100\r\nSTAT 31\r\n");
   for (int i = 1; i <= 30; ++i) {
-    EXPECT_EQ(client_->readLine(), "223 " + std::to_string(i) + " <gen" + std::to_string(i) + ".1@alt.gen> status");
+    EXPECT_EQ(client_->readLine(), "223 " + std::to_string(i) + " " + GeneratedId("alt.gen", i) + " status");
   }
   EXPECT_EQ(client_->readLine(), "224 Overview information for 1-100 follows");
   EXPECT_EQ(client_->readBlock().size(), 100u);
-  EXPECT_EQ(client_->readLine(), "223 31 <gen31.1@alt.gen> status");
+  EXPECT_EQ(client_->readLine(), "223 31 " + GeneratedId("alt.gen", 31) + " status");
 }
 
 TEST(SessionStreamingTest, LongXoverArrivesWholeAndInOrder) {
