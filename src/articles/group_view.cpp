@@ -26,8 +26,8 @@ GroupViewOptions GroupViewOptions::FromSettings(const Settings& settings) {
   o.download.defragGapSize = settings.defragGapSize;
   o.download.gapBudget = settings.defragGapBudget();
   o.download.promptThreshold = settings.promptThreshold;
-  o.slots.autoResume = settings.autoResume;
-  o.slots.autoResumeDelaySec = settings.autoResumeDelay;
+  o.connections.autoResume = settings.autoResume;
+  o.connections.autoResumeDelaySec = settings.autoResumeDelay;
   o.scoreStoredHeaders = settings.scoreStoredHeaders;
   o.compactPercent = settings.compactPercent;
   o.ignoreReWhenSorting = settings.ignoreReWhenSorting;
@@ -44,7 +44,7 @@ TGroupView::TGroupView(GroupViewServices services, std::shared_ptr<TProfile> pro
       options_(options),
       view_(arena_, lists_),
       slots_(services_.pool, services_.clock, services_.prompter, *this, nullObserver_,
-             options.slots),
+             options.connections),
       download_(view_, *this, options.download),
       captionTimer_(services_.clock.createTimer([this] { observer_->captionChanged(Caption()); })) {
   record_.category = nullptr;

@@ -82,7 +82,7 @@ class XoverDialogHost {
 struct GroupViewOptions {
   XoverOptions xover;
   DownloadSettings download;
-  SlotSettings slots;
+  SlotSettings connections;
   bool scoreStoredHeaders = false;  // ScoreStoredHeaders
   std::int32_t compactPercent = 30;  // CompactPercent
   bool ignoreReWhenSorting = true;   // IgnoreReWhenSorting

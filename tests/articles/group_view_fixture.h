@@ -76,7 +76,7 @@ class GroupViewTest : public ::testing::Test {
     profile->host = "192.0.2.7";
     record.name = "alt.test";
     record.state = SubscriptionState::Subscribed;
-    options.slots.autoResumeDelaySec = 20;
+    options.connections.autoResumeDelaySec = 20;
   }
 
   TGroupView& open(OpenMode mode = OpenMode::Download) {

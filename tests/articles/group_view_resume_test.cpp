@@ -92,7 +92,7 @@ TEST_F(GroupViewTest, BrokenXhdrResumesFromTheHighestNumberItGave) {
 
 TEST_F(GroupViewTest, NoAutoResumeLeavesWhatCameAndEnds) {
   server.groups["alt.test"] = MakeGroup(1, 30);
-  options.slots.autoResume = false;
+  options.connections.autoResume = false;
   server.hook = [&](FakeTransport& t, const std::string& line) {
     if (line == "XOVER 1-30") {
       sendPart(server, t, 1, 10);

@@ -41,7 +41,16 @@ std::string flagText(const TNode& node) {
   return f.empty() ? "-" : f;
 }
 
-void appendRow(std::string& out, const TNode& node) {
+int usage(CliContext& context) {
+  context.err << "usage: orvel-cli thread FILE|- [--group NAME] [--low N] [--high N] "
+                 "[--unthreaded] [--sort COLUMN] [--descending] [--no-multipart]\n"
+                 "COLUMN: subject, queue, lines, author, date, score, number or none\n";
+  return 2;
+}
+
+}  // namespace
+
+void AppendRowText(std::string& out, const TNode& node) {
   if (const TAThread* t = node.AsThread()) {
     out += "+ ";
     out += t->Subject.view();
@@ -59,15 +68,6 @@ void appendRow(std::string& out, const TNode& node) {
   out += a.FromName().empty() ? a.FromAddress() : a.FromName();
   out += '\t' + std::to_string(a.Number) + '\t' + flagText(a) + '\n';
 }
-
-int usage(CliContext& context) {
-  context.err << "usage: orvel-cli thread FILE|- [--group NAME] [--low N] [--high N] "
-                 "[--unthreaded] [--sort COLUMN] [--descending] [--no-multipart]\n"
-                 "COLUMN: subject, queue, lines, author, date, score, number or none\n";
-  return 2;
-}
-
-}  // namespace
 
 bool ReadInput(const std::string& name, std::string& text) {
   if (name == "-") {
@@ -139,7 +139,7 @@ int cmdThread(CliContext& context) {
   ThreadArticles(lists, options, stats);
   std::string out;
   for (const TNode* row : lists.rowList) {
-    appendRow(out, *row);
+    AppendRowText(out, *row);
     if (out.size() >= (1 << 20)) {
       context.out.write(out.data(), static_cast<std::streamsize>(out.size()));
       out.clear();

@@ -26,6 +26,9 @@ const std::vector<Command>& commands() {
        "thread overview lines as a group view does and print the visible rows", cmdThread},
       {"store", "dump FILE.hdr | convert FILE [--out STORE.mbx] [--group NAME]",
        "print a header file's records, or write overview lines into a store", cmdStore},
+      {"headers", "ALIAS GROUP [--limit N] [--from N] [--to N] [--action 0..3] [--refresh] [--verbose]",
+       "download a group's headers as a group view does, print the threaded rows, save the store",
+       cmdHeaders},
   };
   return table;
 }

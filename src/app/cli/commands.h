@@ -1,7 +1,13 @@
 #pragma once
 // The commands of orvel-cli, one function each.
 
+#include <string>
+
 #include "app/cli/cli.h"
+
+namespace orvel {
+class TNode;
+}
 
 namespace orvel::cli {
 
@@ -14,7 +20,10 @@ int cmdKeys(CliContext& context);
 int cmdProbe(CliContext& context);
 int cmdThread(CliContext& context);
 int cmdStore(CliContext& context);
+int cmdHeaders(CliContext& context);
 // Reads a file, or standard input for "-".
 bool ReadInput(const std::string& name, std::string& text);
+// One visible row as orvel-cli thread prints it, with its line end.
+void AppendRowText(std::string& out, const TNode& row);
 
 }  // namespace orvel::cli
