@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# orvel-cli headers of a large generated group over loopback, against a plain
+# socket read of the same XOVER output from the same fixture server, in one
+# run: the ratio of the two times, and orvel-cli's peak memory per article
+# (maximum resident size of the run minus that of a run on an empty group).
+#
+#   bench/headers_cli_bench.sh [BUILD_DIR] [COUNT]      (defaults: build 1000000)
+#
+# The download stores its headers (StorageExp=0 so that none expires at the
+# close) and threads them; the rows go to /dev/null. Each side runs ROUNDS
+# times (default 3), alternating; the best time of each is compared.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-$here/../build}" && pwd)
+count=${2:-1000000}
+rounds=${ROUNDS:-3}
+cli=$build/src/app/orvel-cli
+server=$build/tools/fixture_server/orvel-fixture-server
+group=alt.bench.headers
+work=$(mktemp -d)
+server_pid=
+
+cleanup() {
+  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
+  [ -n "$server_pid" ] && wait "$server_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+for f in "$cli" "$server" /usr/bin/time; do
+  [ -x "$f" ] || { echo "missing: $f" >&2; exit 1; }
+done
+
+"$server" --port 0 --generate "$group:$count" --generate alt.bench.empty:0 >"$work/port" &
+server_pid=$!
+for _ in $(seq 100); do
+  grep -q '^PORT' "$work/port" 2>/dev/null && break
+  sleep 0.05
+done
+port=$(awk '/^PORT/ {print $2}' "$work/port")
+
+# The plain read: GROUP, then XOVER of the whole group, counting bytes until
+# the terminating line.
+plain_read() {
+  /usr/bin/python3 - "$port" "$group" "$count" <<'EOF'
+import socket, sys, time
+port, group, count = int(sys.argv[1]), sys.argv[2], int(sys.argv[3])
+s = socket.create_connection(("127.0.0.1", port))
+def line():
+    data = b""
+    while not data.endswith(b"\r\n"):
+        data += s.recv(1)
+    return data
+line()
+start = time.monotonic()
+s.sendall(b"GROUP %s\r\n" % group.encode())
+line()
+s.sendall(b"XOVER 1-%d\r\n" % count)
+total, tail = 0, b""
+while True:
+    chunk = s.recv(1 << 20)
+    if not chunk:
+        break
+    total += len(chunk)
+    tail = (tail + chunk)[-5:]
+    if tail == b"\r\n.\r\n":
+        break
+print("%.3f %d" % (time.monotonic() - start, total))
+EOF
+}
+
+# One orvel-cli run on a fresh base directory: wall seconds and peak KB.
+cli_run() {
+  local base=$work/base-$1 name=$2
+  rm -rf "$base"
+  mkdir -p "$base"
+  "$cli" --base "$base" servers add bench "127.0.0.1:$port" >/dev/null
+  printf '[Misc]\r\nStorageExp=0\r\n' >"$base/Orvel.ini"
+  /usr/bin/time -v "$cli" --base "$base" headers bench "$name" >/dev/null 2>"$work/time-$1"
+  local wall peak
+  wall=$(awk -F': ' '/Elapsed \(wall clock\)/ {print $2}' "$work/time-$1" |
+    awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; print s }')
+  peak=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time-$1")
+  grep -q '^Pret!' "$work/time-$1" || { cat "$work/time-$1" >&2; exit 1; }
+  echo "$wall $peak"
+}
+
+best_plain=
+best_cli=
+peak=
+for r in $(seq "$rounds"); do
+  read -r t bytes < <(plain_read)
+  read -r c p < <(cli_run "$r" "$group")
+  echo "round $r: plain read ${t}s ($bytes bytes), orvel-cli headers ${c}s, peak ${p} KB"
+  best_plain=$(awk -v a="${best_plain:-$t}" -v b="$t" 'BEGIN { print (b < a ? b : a) }')
+  best_cli=$(awk -v a="${best_cli:-$c}" -v b="$c" 'BEGIN { print (b < a ? b : a) }')
+  peak=$p
+done
+read -r _ empty_peak < <(cli_run empty alt.bench.empty)
+
+awk -v p="$best_plain" -v c="$best_cli" -v peak="$peak" -v base="$empty_peak" -v n="$count" 'BEGIN {
+  printf "articles:            %d\n", n
+  printf "plain socket read:   %.2f s (best of the rounds)\n", p
+  printf "orvel-cli headers:   %.2f s (best of the rounds)\n", c
+  printf "ratio:               %.2f\n", c / p
+  printf "peak memory:         %.0f MB (an empty group: %.0f MB)\n", peak / 1024, base / 1024
+  printf "per article:         %.0f bytes\n", (peak - base) * 1024 / n
+}'
