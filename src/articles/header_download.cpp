@@ -25,8 +25,11 @@ HeaderDownload::HeaderDownload(XoverView& view, HeaderDownloadHost& host, Downlo
 // ---------------------------------------------------------------- numbers
 
 void HeaderDownload::TakeGroupNumbers(std::int64_t first, std::int64_t last, std::int64_t count) {
-  std::int32_t low = clampNumber(first);
-  const std::int32_t high = clampNumber(last);
+  // An empty group's "211 0 1 0" reads as first 0, last 1 once the marks are
+  // put in order: its low mark is the last number, and nothing is asked.
+  const bool empty = count <= 0 && last - first <= 1;
+  std::int32_t low = clampNumber(empty ? last : first);
+  const std::int32_t high = empty ? std::max(high_, low - 1) : clampNumber(last);
   // A reply spanning more numbers than the sets may hold keeps its top part.
   if (static_cast<std::int64_t>(high) - low + 1 > kLargestRange) {
     low = static_cast<std::int32_t>(high - kLargestRange + 1);

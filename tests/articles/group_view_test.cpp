@@ -57,6 +57,18 @@ TEST_F(GroupViewTest, UnchangedGroupSendsNoXover) {
   EXPECT_EQ(observer.downloads, 2);
 }
 
+TEST_F(GroupViewTest, EmptyGroupAsksNothingUntilItsFirstArticle) {
+  server.groups["alt.test"] = MakeGroup(1, 0);
+  open();
+  EXPECT_TRUE(server.commandsStarting("XOVER").empty());
+  EXPECT_EQ(prompter.lastStatus(), kGroupUnchangedText);
+  server.groups["alt.test"].high = 1;
+  view->Refresh();
+  server.pump();
+  EXPECT_EQ(server.commandsStarting("XOVER"), (std::vector<std::string>{"XOVER 1"}));
+  EXPECT_EQ(numbers(), (std::vector<std::int32_t>{1}));
+}
+
 TEST_F(GroupViewTest, ThresholdOpensTheDialogBeforeAnyXoverAndTheLimitCutsRanges) {
   server.groups["alt.test"] = MakeGroup(1, 100);
   options.download.promptThreshold = 50;
