@@ -1,5 +1,6 @@
 #include "groups/read_state_files.h"
 
+#include <cstdio>
 #include <filesystem>
 
 #include "config/profile.h"
@@ -11,6 +12,21 @@ namespace orvel {
 namespace fs = std::filesystem;
 
 namespace {
+
+// The whole file; false when it is not a readable regular file.
+bool readFile(const std::string& path, std::string& data) {
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) return false;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  data.clear();
+  char buffer[1 << 16];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.append(buffer, n);
+  const bool ok = !std::ferror(f);
+  std::fclose(f);
+  return ok;
+}
 
 // Makes path + ".bak" hold the current file. replaceOld: an existing backup
 // is replaced; otherwise it is kept. Failing leaves the save to go on.
@@ -36,13 +52,13 @@ bool LoadReadState(const ReadStatePaths& paths, GroupLists& lists, std::string* 
   std::string text;
   if (!fs::exists(paths.newsrc, ec)) {
     if (!SaveFileAtomically(paths.newsrc, {}, error)) return false;
-  } else if (!ReadWholeFile(paths.newsrc, text)) {
+  } else if (!readFile(paths.newsrc, text)) {
     if (error) *error = "cannot read " + paths.newsrc;
     return false;
   }
   ReadNewsrc(text, lists);
   std::string rc;
-  if (ReadWholeFile(paths.orvelrc, rc)) ReadOrvelrc(rc, lists);
+  if (readFile(paths.orvelrc, rc)) ReadOrvelrc(rc, lists);
   return true;
 }
 
