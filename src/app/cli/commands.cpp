@@ -18,6 +18,11 @@ const std::vector<Command>& commands() {
        "Folders)", cmdKeys},
       {"probe", "--host HOST [--port N] [--user U [--password P]] [--tls] [--ca-file F] [--group G]",
        "connect and log in to a news server, print its greeting and the reply to GROUP", cmdProbe},
+      {"groups",
+       "ALIAS [--list] [--new] [--subscribe NAMES] [--unsubscribe NAMES] [--counts] "
+       "[--catchup NAMES] [--all] [--yes] [--verbose]",
+       "the server's group list: fetch lists and counts, subscribe, catch up; print the rows "
+       "and save the newsrc", cmdGroups},
   };
   return table;
 }

@@ -11,5 +11,6 @@ int cmdIdentity(CliContext& context);
 int cmdSettings(CliContext& context);
 int cmdKeys(CliContext& context);
 int cmdProbe(CliContext& context);
+int cmdGroups(CliContext& context);
 
 }  // namespace orvel::cli
