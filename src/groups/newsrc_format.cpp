@@ -1,5 +1,6 @@
 #include "groups/newsrc_format.h"
 
+#include <algorithm>
 #include <cstring>
 #include <unordered_map>
 #include <unordered_set>
@@ -127,6 +128,7 @@ void ReadNewsrc(std::string_view text, GroupLists& lists) {
   std::vector<std::unique_ptr<TGrpInfo>> subscribed;
   std::vector<std::unique_ptr<TGrpInfo>> others;
   std::unordered_set<std::string_view> seen;
+  seen.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   forEachLine(text, [&](std::string_view line) {
     auto group = groupOfLine(line);
     if (!group || !seen.insert(group->name).second) return;
@@ -177,7 +179,7 @@ void ReadOrvelrc(std::string_view text, GroupLists& lists) {
       line.remove_prefix(1);
     }
     const std::string_view name = line.substr(0, line.find_first_of(" \t"));
-    if (name.empty()) return;
+    if (!IsStorableGroupName(name)) return;
 
     bool placed = false;
     TGrpInfo* group = lookup.find(name, placed);

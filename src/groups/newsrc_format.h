@@ -30,7 +30,8 @@ std::string NewsrcText(const GroupLists& lists);
 // Builds the tree from a ".Orvelrc" text. A line naming an unsubscribed group
 // subscribes it, one naming an unknown group creates it subscribed (both mark
 // the newsrc changed); subscribed groups no line placed follow at top level in
-// newsrc order. A second line for a group already placed is ignored.
+// newsrc order. A second line for a group already placed is ignored, as is
+// a name the newsrc could not hold.
 void ReadOrvelrc(std::string_view text, GroupLists& lists);
 std::string OrvelrcText(const GroupLists& lists);
 

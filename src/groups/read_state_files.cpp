@@ -13,16 +13,24 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The whole file; false when it is not a readable regular file.
+// The whole file; false when it is not a readable regular file. Read in one
+// piece into a buffer of the file's size: a newsrc may hold tens of megabytes.
 bool readFile(const std::string& path, std::string& data) {
   std::error_code ec;
   if (!fs::is_regular_file(path, ec)) return false;
+  const auto size = fs::file_size(path, ec);
+  if (ec) return false;
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return false;
-  data.clear();
+  data.resize(size);
+  std::size_t got = size > 0 ? std::fread(data.data(), 1, size, f) : 0;
+  // A file that grew meanwhile is read to its end.
   char buffer[1 << 16];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.append(buffer, n);
+  for (std::size_t n; got == data.size() && (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) {
+    data.append(buffer, n);
+    got += n;
+  }
+  data.resize(got);
   const bool ok = !std::ferror(f);
   std::fclose(f);
   return ok;
