@@ -153,4 +153,27 @@ std::string DecodeEncodedWords(std::string_view value) {
   return out;
 }
 
+std::string DecodeExtendedParameter(std::string_view value) {
+  std::string_view charset;
+  const std::size_t first = value.find('\'');
+  const std::size_t second =
+      first == std::string_view::npos ? first : value.find('\'', first + 1);
+  if (second != std::string_view::npos) {
+    charset = value.substr(0, first);
+    value = value.substr(second + 1);
+  }
+  std::string bytes;
+  bytes.reserve(value.size());
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == '%' && i + 2 < value.size() && hexValue(value[i + 1]) >= 0 &&
+        hexValue(value[i + 2]) >= 0) {
+      bytes += static_cast<char>(hexValue(value[i + 1]) * 16 + hexValue(value[i + 2]));
+      i += 2;
+    } else {
+      bytes += value[i];
+    }
+  }
+  return ConvertToUtf8(bytes, charset);
+}
+
 }  // namespace orvel

@@ -23,4 +23,9 @@ std::string DecodeBase64Text(std::string_view text);
 // outside encoded words is kept as it is.
 std::string DecodeEncodedWords(std::string_view value);
 
+// An extended MIME parameter value ("utf-8'fr'na%C3%AFve.txt"): the
+// percent-encoded bytes converted from the named charset to UTF-8. A value
+// without the two quotes is only percent-decoded.
+std::string DecodeExtendedParameter(std::string_view value);
+
 }  // namespace orvel

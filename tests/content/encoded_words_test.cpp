@@ -73,3 +73,16 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace orvel
+
+namespace orvel {
+namespace {
+
+TEST(DecodeExtendedParameter, CharsetLanguageAndPercentBytes) {
+  EXPECT_EQ(DecodeExtendedParameter("utf-8'fr'na%C3%AFve.txt"), "na\xC3\xAFve.txt");
+  EXPECT_EQ(DecodeExtendedParameter("iso-8859-1''caf%E9.txt"), "caf\xC3\xA9.txt");
+  EXPECT_EQ(DecodeExtendedParameter("plain%20name"), "plain name");
+  EXPECT_EQ(DecodeExtendedParameter("bad%zz%4"), "bad%zz%4");
+}
+
+}  // namespace
+}  // namespace orvel

@@ -6,6 +6,9 @@ const std::vector<Command>& commands() {
   static const std::vector<Command> table = {
       {"info", "", "print the directories and the number of entries in each settings bag",
        cmdInfo},
+      {"decode", "[--out DIR] FILE...",
+       "decode the uuencoded, yEnc and MIME files of article files, parts in the given order",
+       cmdDecode},
       {"servers",
        "[add ALIAS HOST[:PORT] [--user NAME] [--password PASS] [--tls] [--ca-file FILE] | "
        "remove ALIAS]",

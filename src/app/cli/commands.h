@@ -6,6 +6,7 @@
 namespace orvel::cli {
 
 int cmdInfo(CliContext& context);
+int cmdDecode(CliContext& context);
 int cmdServers(CliContext& context);
 int cmdIdentity(CliContext& context);
 int cmdSettings(CliContext& context);

@@ -1,0 +1,166 @@
+// Decoding speed: the yEnc, uu and base64 line decoders alone, and whole
+// articles through TMime into a file (line splitting, state machine, CRC-32
+// and the buffered output included). Bytes counted are decoded bytes.
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "../tests/content/yenc_test_encoder.h"
+#include "content/base64_lines.h"
+#include "content/crc32.h"
+#include "content/mime.h"
+#include "content/uu_lines.h"
+#include "content/yenc_lines.h"
+
+namespace {
+
+constexpr std::size_t kDataSize = 750 * 1000;  // one usual yEnc article
+
+std::string randomBytes(std::size_t size) {
+  std::string bytes(size, '\0');
+  unsigned state = 12345;
+  for (char& c : bytes) {
+    state = state * 1103515245u + 12345u;
+    c = static_cast<char>(state >> 16);
+  }
+  return bytes;
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find("\r\n", start);
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+std::string uuText(const std::string& data) {
+  auto enc = [](int v) { return static_cast<char>(v == 0 ? '`' : v + 32); };
+  std::string out;
+  for (std::size_t i = 0; i < data.size(); i += 45) {
+    const std::size_t n = std::min<std::size_t>(45, data.size() - i);
+    out += enc(static_cast<int>(n));
+    for (std::size_t k = 0; k < n; k += 3) {
+      unsigned char b[3] = {0, 0, 0};
+      for (std::size_t j = 0; j < 3 && k + j < n; ++j) b[j] = static_cast<unsigned char>(data[i + k + j]);
+      out += enc(b[0] >> 2);
+      out += enc((b[0] & 3) << 4 | b[1] >> 4);
+      out += enc((b[1] & 15) << 2 | b[2] >> 6);
+      out += enc(b[2] & 63);
+    }
+    out += "\r\n";
+  }
+  return out;
+}
+
+std::string base64Text(const std::string& data) {
+  static const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  for (std::size_t i = 0; i < data.size(); i += 3) {
+    unsigned v = static_cast<unsigned char>(data[i]) << 16;
+    if (i + 1 < data.size()) v |= static_cast<unsigned char>(data[i + 1]) << 8;
+    if (i + 2 < data.size()) v |= static_cast<unsigned char>(data[i + 2]);
+    out += alphabet[v >> 18 & 63];
+    out += alphabet[v >> 12 & 63];
+    out += i + 1 < data.size() ? alphabet[v >> 6 & 63] : '=';
+    out += i + 2 < data.size() ? alphabet[v & 63] : '=';
+    if ((i / 3 + 1) % 19 == 0) out += "\r\n";
+  }
+  return out + "\r\n";
+}
+
+void BM_YEncLine(benchmark::State& state) {
+  const auto lines = splitLines(orvel::test::YEncLines(randomBytes(kDataSize)));
+  std::string out(256, '\0');
+  const bool withCrc = state.range(0) != 0;
+  for (auto _ : state) {
+    std::uint32_t crc = 0;
+    for (const std::string& line : lines) {
+      const auto r = orvel::DecodeYEncBytes(line, out.data());
+      if (withCrc) crc = orvel::Crc32Update(crc, out.data(), r.size);
+    }
+    benchmark::DoNotOptimize(crc);
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kDataSize));
+}
+BENCHMARK(BM_YEncLine)->Arg(0)->Arg(1)->ArgName("crc");
+
+void BM_UULine(benchmark::State& state) {
+  const auto lines = splitLines(uuText(randomBytes(kDataSize)));
+  char out[orvel::kMaxUULineBytes + 3];
+  for (auto _ : state) {
+    int previous = -1;
+    for (const std::string& line : lines) previous = orvel::DecodeUUBytes(line, previous, out);
+    benchmark::DoNotOptimize(out);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kDataSize));
+}
+BENCHMARK(BM_UULine);
+
+void BM_Base64Line(benchmark::State& state) {
+  const auto lines = splitLines(base64Text(randomBytes(kDataSize)));
+  std::string out(128, '\0');
+  for (auto _ : state) {
+    for (const std::string& line : lines) orvel::DecodeBase64Bytes(line, out.data());
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kDataSize));
+}
+BENCHMARK(BM_Base64Line);
+
+// Whole articles through TMime into a file in a scratch directory (output
+// mode 1, as a decode batch runs it), or with range 0 decoding without
+// writing (output mode 0: the parser and decoders alone, CRC included).
+void runArticle(benchmark::State& state, const std::string& article) {
+  std::string dir = (std::filesystem::temp_directory_path() / "orvel-bench-XXXXXX").string();
+  if (::mkdtemp(dir.data()) == nullptr) {
+    state.SkipWithError("no scratch directory");
+    return;
+  }
+  orvel::TMime mime(false);
+  mime.setOutputMode(state.range(0) ? orvel::OutputMode::File : orvel::OutputMode::None);
+  mime.setOutputDirectory(dir);
+  mime.setCollisionOption(0);
+  std::string line;
+  for (auto _ : state) {
+    mime.clearMultipartContinuation();
+    mime.ResetArticle();
+    std::size_t pos = 0;
+    bool last = false;
+    while (!last) {
+      mime.ParseLine(article, pos, line, nullptr, orvel::LineSource::Text,
+                     orvel::ParseDepth::Full, last);
+    }
+    mime.DropOutput();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kDataSize));
+  std::filesystem::remove_all(dir);
+}
+
+void BM_TMimeYEncArticle(benchmark::State& state) {
+  runArticle(state, orvel::test::YEncArticle("b.bin", randomBytes(kDataSize), 0, 0));
+}
+BENCHMARK(BM_TMimeYEncArticle)->Arg(0)->Arg(1)->ArgName("file");
+
+void BM_TMimeUUArticle(benchmark::State& state) {
+  runArticle(state, "Subject: b\r\n\r\nbegin 644 b.bin\r\n" + uuText(randomBytes(kDataSize)) +
+                        "`\r\nend\r\n");
+}
+BENCHMARK(BM_TMimeUUArticle)->Arg(0)->Arg(1)->ArgName("file");
+
+void BM_TMimeBase64Article(benchmark::State& state) {
+  runArticle(state, "Content-Type: application/octet-stream; name=b.bin\r\n"
+                    "Content-Transfer-Encoding: base64\r\n\r\n" +
+                        base64Text(randomBytes(kDataSize)));
+}
+BENCHMARK(BM_TMimeBase64Article)->Arg(0)->Arg(1)->ArgName("file");
+
+}  // namespace

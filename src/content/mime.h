@@ -1,0 +1,358 @@
+#pragma once
+// TMime: the line-driven article parser. The caller hands it a text and a
+// position; ParseLine consumes one line and says what it was (the line
+// class). While it walks, TMime fills the header record, keeps the header
+// lines the viewer shows, follows multipart structure and decodes
+// quoted-printable, base64, uuencode and yEnc content into an output: a file
+// (output mode 1) or a memory copy listed among the produced files (view
+// modes 2 and 3).
+//
+// States (ParseState) and what moves between them:
+//   1 before headers -> 2 headers -> 3 part headers | 4 body | 5 preamble |
+//   11/12 later part of a split file; 4/9/10/12 body text, where "begin " and
+//   "=ybegin " lines lead to 6 (uu data) and 7/8 (yEnc); a boundary leads to
+//   3, a closing boundary to 5 (outer multipart) or 13 (epilogue).
+// While the multi-part continuation flag is set (uu begin, yEnc with a part
+// number, message/partial), ResetArticle keeps the open output, so feeding
+// the parts of a split file in order to one TMime assembles it.
+//
+// Owned here: the output and its memory copies, the decoded-text buffer, the
+// header record. Borrowed: the MIME-type lookup, the header value parser and
+// the known-directories list, which must outlive the parser.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "content/article_headers.h"
+#include "content/mime_types.h"
+#include "content/output_file.h"
+#include "core/perlre.h"
+
+namespace orvel {
+
+enum class ParseState : std::uint8_t {
+  BeforeHeaders = 1,
+  Headers = 2,
+  PartHeaders = 3,
+  Body = 4,
+  Preamble = 5,
+  UUData = 6,
+  YPartExpected = 7,
+  YEncData = 8,
+  AfterData = 9,
+  UUCutText = 10,
+  UUContinued = 11,
+  LaterPart = 12,
+  Epilogue = 13,
+};
+
+enum class LineClass : std::uint8_t {
+  Incomplete = 0,
+  Preamble = 1,  // preamble or epilogue line
+  Header = 2,
+  HeadersEnd = 3,
+  PartHeader = 4,
+  PartHeadersEnd = 5,
+  Boundary = 6,
+  ClosingBoundary = 7,
+  Begin = 8,  // "begin ", "=ybegin ", "=ypart "
+  Data = 9,   // encoded data, consumed
+  End = 10,   // "end", "`...", "=yend "
+  Text = 11,
+};
+
+enum class TransferEncoding : std::uint8_t {
+  None = 0,
+  QuotedPrintable = 1,
+  Base64 = 2,
+  UUencode = 3,
+  YEnc = 4,
+};
+
+enum class OutputMode : std::uint8_t {
+  None = 0,  // parse only
+  File = 1,
+  View = 2,
+  ViewAutoSave = 3,
+};
+
+enum class ContentClass : std::uint8_t {
+  TextPlain = 0,
+  Text = 1,
+  Multipart = 2,
+  Partial = 3,
+  Other = 4,
+};
+
+// Where the text comes from: straight from the NNTP data stream (dot-stuffed,
+// ended by a lone "."), or a stored or local text.
+enum class LineSource { ServerData, Text };
+enum class ParseDepth { Full, HeadersOnly };
+
+// The collision option: 2 gives a new file a free name, anything else writes
+// over a file of the same name.
+inline constexpr int kCollisionUniqueName = 2;
+
+// Completion event codes.
+inline constexpr int kFileFinished = 10;
+// A file closed before its end (a missing part, a reset): left on disk in
+// output mode 1, dropped in the view modes.
+inline constexpr int kFileIncomplete = 11;
+
+// Boundaries nested deeper than this are not followed: their lines stay text.
+inline constexpr std::size_t kMaxBoundaryDepth = 32;
+
+struct MimeSettings {
+  std::string visibleHeaders = "Subject,From,Newsgroups,FollowUp-To,To,Reply-To";
+  std::string sigDashRegex = "^\\-\\-\\s$";
+  std::string saveTypes = ".GIF";
+  bool autoSaveAttachments = false;
+};
+
+// "A,b , C" -> {"a", "b", "c"}.
+std::vector<std::string> SplitVisibleHeaders(std::string_view setting);
+
+// A file finished (or kept in memory) while viewing.
+struct ProducedFile {
+  std::string name;    // the bare name, replaced by the full path once on disk
+  std::string memory;  // the decoded bytes (kept after saving, for re-saving)
+  bool onDisk = false;
+};
+
+// What an interrupted multi-part file needs to be continued later.
+struct DecoderState {
+  std::string directory;
+  std::string fileName;
+  std::string requestedName;  // the name the articles give, before collisions
+  std::int64_t bytesWritten = 0;
+  std::int64_t partNumber = 0;  // the part decoding goes on with
+  std::int64_t total = 0;
+  std::int64_t yencSize = 0;
+  TransferEncoding encoding = TransferEncoding::None;
+  bool mimeVersion = false;
+  bool attachment = false;
+  bool partial = false;
+  int uuPreviousBytes = -1;
+  std::string contentType;
+  ContentClass contentClass = ContentClass::Other;
+  int partCounter = 0;
+  std::vector<std::string> boundaries;
+};
+
+// The services a parser borrows; either may be absent (no extensions for
+// content types; From kept whole as the address and dates left at 0).
+struct MimeEnvironment {
+  const MimeTypeLookup* mimeTypes = nullptr;
+  const HeaderValueParser* headerParser = nullptr;
+};
+
+class TMime {
+ public:
+  using CompletionEvent = std::function<void(TMime& sender, int code)>;
+
+  explicit TMime(bool keepExtraHeaders, MimeSettings settings = {}, MimeEnvironment env = {});
+  virtual ~TMime();
+  TMime(const TMime&) = delete;
+  TMime& operator=(const TMime&) = delete;
+
+  // --- configuration
+  void setOutputMode(OutputMode mode) { outputMode_ = mode; }
+  OutputMode outputMode() const { return outputMode_; }
+  // Decoded files go into this directory ("/" is added when missing).
+  void setOutputDirectory(std::string_view directory);
+  const std::string& outputDirectory() const { return outputDirectory_; }
+  void setCollisionOption(int option) { collisionOption_ = option; }
+  void setKnownDirectories(const std::vector<std::string>* directories) {
+    knownDirectories_ = directories;
+  }
+  void setCompletionEvent(CompletionEvent event) { completionEvent_ = std::move(event); }
+  void setSettings(MimeSettings settings);
+
+  // --- walking an article
+  void ResetArticle();
+  // Consumes one line of text from pos and returns its class (also kept in
+  // lineClass()). line receives the line, decoded where quoted-printable
+  // applies. rawCopy, when given, receives each line with CRLF. last is set
+  // when the article ended (a lone "." of server data, or the end of text).
+  // Class 0 (server data only) means no complete line: pos did not move.
+  LineClass ParseLine(std::string_view text, std::size_t& pos, std::string& line,
+                      std::string* rawCopy, LineSource source, ParseDepth depth, bool& last);
+  // ResetArticle, then header lines only until the end of the headers.
+  void ParseHeadersOnly(std::string_view text);
+  // Closes what ends with the article (base64 content, text parts shown in
+  // the view modes); uu and yEnc files stay open for their end lines.
+  void FinishArticle(LineSource source, std::string* rawCopy);
+
+  // The decoded bytes of text parts collected in the view modes, emptied.
+  bool TakeDecodedText(std::string& text);
+  // The non-empty visible header lines, each with CRLF, in setting order.
+  std::string VisibleHeaderText() const;
+
+  // --- output
+  void OpenOutput();
+  // Closes a finished file: lists it (view modes), saves it (mode 3) and
+  // fires the completion event with kFileFinished. notify also makes the
+  // current line an end line (class 10).
+  void CloseOutput(bool notify);
+  // Closes an unfinished file: kept on disk as it is (mode 1) or dropped
+  // (view modes); fires kFileIncomplete when something was open.
+  void DropOutput();
+  bool outputOpen() const { return outputOpen_; }
+  // Full path (mode 1) or produced-file name of the file last closed.
+  const std::string& lastClosedFile() const { return lastClosedFile_; }
+  // Bytes in the open output so far.
+  std::int64_t outputSize() const;
+
+  // --- interrupted files
+  DecoderState SaveDecoderState() const;
+  // Reopens the state's file (at dir + its current name) cut to its recorded
+  // size and continues it; raises EDecodeOutput when that is impossible.
+  void RestoreDecoderState(const DecoderState& state);
+
+  // --- state read by the callers
+  ParseState parseState() const { return state_; }
+  LineClass lineClass() const { return lineClass_; }
+  TransferEncoding transferEncoding() const { return encoding_; }
+  ContentClass contentClass() const { return contentClass_; }
+  const std::string& contentType() const { return contentType_; }
+  const std::string& fileName() const { return fileName_; }
+  const std::vector<std::string>& boundaries() const { return boundaries_; }
+  std::int64_t partNumber() const { return partNumber_; }
+  std::int64_t totalParts() const { return total_; }
+  std::int64_t yencPartBegin() const { return yencBegin_; }
+  bool crcError() const { return crcError_; }
+  bool signatureSeen() const { return signature_; }
+  bool headersEnded() const { return headersEnded_; }
+  void setHeadersEnded() { headersEnded_ = true; }
+  bool multipartContinuation() const { return continuation_; }
+  void clearMultipartContinuation() { continuation_ = false; }
+  bool mimeVersionSeen() const { return mimeVersion_; }
+  bool hardLineEnd() const { return hardLineEnd_; }
+  const ArticleHeaders& headers() const { return headers_; }
+  const std::vector<THeader>& extraHeaders() const { return extraHeaders_; }
+  std::vector<ProducedFile>& producedFiles() { return producedFiles_; }
+  const std::vector<ProducedFile>& producedFiles() const { return producedFiles_; }
+
+ private:
+  // Line handling by state; each sets lineClass_. Returns false when the line
+  // is skipped (empty lines before and inside the headers).
+  bool handleLine(std::string& line, LineSource source, ParseDepth depth);
+  void endOfHeaders();
+  void handleBody(std::string& line);
+  bool testBoundary(std::string_view line);
+  void StartPart();
+  void resetPartContext();
+  void startInnerMessage();
+  void handleUULine(std::string_view line);
+  void handleYEncLine(std::string_view line);
+  void checkSignature(std::string_view line);
+  void writeAttachmentLine(std::string_view line, bool hardEnd);
+
+  // Headers (mime_headers.cpp).
+  void ParseHeaderLine(std::string_view line);
+  void continueHeader(std::string_view continuation);
+  void takeHeader(std::string_view name, std::string_view value);
+  void takeMimeHeader(std::string_view name, std::string_view value);
+  void ParseParameters(std::string_view text);
+  void setFileNameParameter(std::string_view name, bool fromDisposition);
+  void setVisible(std::string_view name, std::string_view value);
+  void appendVisible(std::string_view name, std::string_view more);
+
+  // uu and yEnc (mime_binary.cpp).
+  bool ParseUUBegin(std::string_view line);
+  bool DecodeUULine(std::string_view line);
+  bool ParseYBegin(std::string_view line);
+  bool ParseYPart(std::string_view line);
+  bool DecodeYEncLine(std::string_view line);
+  void ParseYEnd(std::string_view line);
+  bool uuLooksLikeText(std::string_view line, int bytes);
+  void DecodeBase64Line(std::string_view line);
+
+  // Output (mime_output.cpp).
+  char* beginWrite(std::size_t room);
+  void endWrite(const char* data, std::size_t used);
+  void writeOutput(std::string_view bytes);
+  std::string outputName() const;
+  void closeOpenOutput();
+  void listProducedFile();
+  bool shouldAutoSave(std::string_view name) const;
+  void saveProducedFile(ProducedFile& file);
+  bool inViewMode() const {
+    return outputMode_ == OutputMode::View || outputMode_ == OutputMode::ViewAutoSave;
+  }
+  bool isTextContent() const {
+    return contentClass_ == ContentClass::TextPlain || contentClass_ == ContentClass::Text;
+  }
+  void fire(int code);
+
+  // Settings and borrowed services.
+  MimeSettings settings_;
+  MimeEnvironment env_;
+  std::vector<std::string> visibleNames_;
+  TPerlre sigDash_;
+  TPerlre cutHere_;
+  TPerlre dashes_;
+  bool keepExtraHeaders_;
+
+  // Fields, in the order the parser's description gives them.
+  std::string decodedText_;
+  bool signature_ = false;
+  std::vector<std::string> visibleLines_;
+  OutputFile file_;
+  std::string memory_;
+  bool outputOpen_ = false;
+  TransferEncoding outputEncoding_ = TransferEncoding::None;  // of the open output
+  enum class WriteTarget { Scratch, FileBuffer, Memory };
+  WriteTarget writeTarget_ = WriteTarget::Scratch;
+  std::string outputDirectory_;
+  std::string fileName_;
+  std::string requestedName_;
+  bool nameFromDisposition_ = false;  // "filename=" wins over a "name=" of the type
+  std::uint32_t crc_ = 0;  // finished form, see Crc32Update
+  std::int64_t yencBegin_ = 0;
+  std::int64_t yencSize_ = 0;
+  std::int64_t total_ = 0;
+  std::int64_t partNumber_ = 0;
+  int uuPreviousBytes_ = -1;
+  int partCounter_ = 0;
+  ParseState state_ = ParseState::BeforeHeaders;
+  TransferEncoding encoding_ = TransferEncoding::None;
+  int collisionOption_ = kCollisionUniqueName;
+  OutputMode outputMode_ = OutputMode::None;
+  ContentClass contentClass_ = ContentClass::Other;
+  std::string contentType_ = "application/unknown";
+  std::vector<std::string> boundaries_;
+  std::string headerName_;
+  std::string headerNameLower_;
+  bool mimeVersion_ = false;
+  bool continuation_ = false;
+  bool partial_ = false;  // a message/partial is being assembled
+  bool attachment_ = false;
+  bool hardLineEnd_ = true;
+  bool qpLineBreakPending_ = false;
+  bool innerHeaders_ = false;  // headers of a message/rfc822 part: MIME headers only
+  LineClass lineClass_ = LineClass::Header;
+  ArticleHeaders headers_;
+  std::string rawSubject_;
+  std::string rawFrom_;
+  std::string rawReplyTo_;
+  bool headersEnded_ = false;
+  bool skippedHeaderGap_ = false;
+  std::vector<THeader> extraHeaders_;
+  int currentExtra_ = -1;  // index of the extra header a continuation extends
+  CompletionEvent completionEvent_;
+  std::vector<ProducedFile> producedFiles_;
+  const std::vector<std::string>* knownDirectories_ = nullptr;
+  bool crcError_ = false;
+  std::string lastClosedFile_;
+  std::string scratch_;
+};
+
+// `Rot13`: letters A-Z and a-z rotated by 13, everything else unchanged.
+std::string Rot13(std::string_view text);
+
+}  // namespace orvel

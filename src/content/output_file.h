@@ -1,0 +1,66 @@
+#pragma once
+// The file a decoder writes into: created inside its directory without an
+// execute bit and without following a link at the final name, written
+// through a 32768-byte buffer. Errors raise EDecodeOutput with the path and
+// the system's reason.
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvel {
+
+class EDecodeOutput : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class CreateMode {
+  Exclusive,  // fail when the name exists (the caller picks another name)
+  Overwrite,  // empty an existing file of that name
+};
+
+class OutputFile {
+ public:
+  static constexpr std::size_t kBufferSize = 32768;
+
+  OutputFile() = default;
+  ~OutputFile();
+  OutputFile(OutputFile&& other) noexcept;
+  OutputFile& operator=(OutputFile&& other) noexcept;
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // Creates path; with Exclusive returns false (no error) when it exists.
+  bool create(const std::string& path, CreateMode mode);
+  // Opens an existing file, cuts it to size bytes and writes from there.
+  void reopenAt(const std::string& path, std::int64_t size);
+
+  bool isOpen() const { return fd_ >= 0; }
+  const std::string& path() const { return path_; }
+  // Bytes written so far, buffered ones included.
+  std::int64_t size() const { return flushed_ + static_cast<std::int64_t>(used_); }
+
+  // Room for n more bytes (n <= kBufferSize) at the end of the buffer; commit
+  // says how many of them were filled.
+  char* reserve(std::size_t n);
+  void commit(std::size_t n) { used_ += n; }
+  void write(const char* data, std::size_t n);
+  void flush();
+  // Flushes and closes; a no-op when not open.
+  void close();
+
+ private:
+  [[noreturn]] void fail(std::string_view what) const;
+
+  int fd_ = -1;
+  std::string path_;
+  std::vector<char> buffer_;
+  std::size_t used_ = 0;
+  std::int64_t flushed_ = 0;
+};
+
+}  // namespace orvel

@@ -1,0 +1,386 @@
+// TBatch over a fake group view: multi-part decoding, CRC markers, retries
+// from alternative servers, resume records, fetched text in pieces, the
+// other operations, progress texts and launching.
+
+#include "content/batch.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <map>
+
+#include "content_test_support.h"
+#include "support/scripted_prompter.h"
+#include "yenc_test_encoder.h"
+
+namespace orvel {
+namespace {
+
+struct FakeArticle {
+  std::string text;
+  int part = -1;
+  bool stored = true;
+};
+
+class FakeGroupView : public BatchHost {
+ public:
+  std::vector<FakeArticle> articles;
+  std::map<BatchItem, int> positions;
+  std::vector<BatchItem> fetches;
+  std::vector<BatchItem> missing;
+  std::vector<BatchItem> interrupted;
+  std::vector<std::string> stored;
+  int alternativesLeft = 0;
+  bool online = true;
+  bool ended = false;
+
+  BatchArticleInfo articleInfo(BatchItem item) const override {
+    BatchArticleInfo info;
+    info.subject = "Subject " + std::to_string(item);
+    info.from = "jo@example.org";
+    info.date = "Sun, 6 Dec 2026";
+    info.partNumber = articles.at(item).part;
+    info.bytes = static_cast<std::int64_t>(articles.at(item).text.size());
+    return info;
+  }
+  bool isOnline() const override { return online; }
+  std::optional<std::string> storedText(BatchItem item) override {
+    if (!articles.at(item).stored) return std::nullopt;
+    return articles.at(item).text;
+  }
+  bool fetchArticle(BatchItem item, std::string_view) override {
+    fetches.push_back(item);
+    return true;
+  }
+  void setQueuePosition(BatchItem item, int position) override { positions[item] = position; }
+  void articleDone(BatchItem) override {}
+  void articleInterrupted(BatchItem item) override { interrupted.push_back(item); }
+  void markMissing(BatchItem item) override { missing.push_back(item); }
+  // The retry is fetched from the alternative server instead of the store.
+  bool requeueFromAlternative(BatchItem item) override {
+    if (alternativesLeft-- <= 0) return false;
+    articles.at(item).stored = false;
+    return true;
+  }
+  bool storeBody(BatchItem, std::string_view text) override {
+    stored.emplace_back(text);
+    return true;
+  }
+  bool otherOperation(BatchOperation, BatchItem, std::string_view) override { return false; }
+  void batchEnded() override { ended = true; }
+};
+
+// An article as a server sends it: dot-stuffed, ended by a lone ".".
+std::string wireForm(const std::string& text) {
+  std::string wire = "Message-ID: <1@x>\r\nNewsgroups: a.b\r\n";
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find("\r\n", start);
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line[0] == '.') line = "." + line;
+    wire += line + "\r\n";
+    start = end + 2;
+  }
+  return wire + ".\r\n";
+}
+
+class BatchTest : public ::testing::Test {
+ protected:
+  BatchTest() : resume_(dir_.file(".resume")) {
+    settings_.decodeDir = dir_.path();
+    settings_.saveDir = dir_.path();
+  }
+  TBatch& batch() {
+    if (!batch_) {
+      batch_ = std::make_unique<TBatch>(view_, prompter_, settings_, MimeEnvironment{}, nullptr,
+                                        &resume_);
+      batch_->setReportListener([this](const BatchFileReport& r) {
+        reports_.push_back(std::to_string(static_cast<int>(r.kind)) + " " +
+                           r.path.substr(r.path.rfind('/') + 1));
+      });
+    }
+    return *batch_;
+  }
+  void addPost(const std::string& name, const std::string& data, int parts) {
+    for (int k = 1; k <= parts; ++k) {
+      view_.articles.push_back({test::YEncArticle(name, data, k, parts), k});
+    }
+  }
+  void queueAll() {
+    for (std::size_t i = 0; i < view_.articles.size(); ++i) batch().Append(i);
+  }
+
+  test::ScratchDir dir_;
+  FileResumeStore resume_;
+  FakeGroupView view_;
+  test::ScriptedPrompter prompter_;
+  BatchSettings settings_;
+  std::unique_ptr<TBatch> batch_;
+  std::vector<std::string> reports_;
+  const std::string data_ = test::RandomBytes(5000, 11);
+};
+
+TEST_F(BatchTest, DecodesAMultiPartPostFromTheStore) {
+  addPost("m.bin", data_, 3);
+  queueAll();
+  EXPECT_EQ(view_.positions[2], 2);
+  ASSERT_TRUE(batch().Start(BatchOperation::Decode));
+  EXPECT_FALSE(batch().running());
+  EXPECT_TRUE(view_.ended);
+  EXPECT_EQ(test::ReadFileBytes(dir_.file("m.bin")), data_);
+  EXPECT_EQ(reports_, std::vector<std::string>{"0 m.bin"});
+  EXPECT_EQ(prompter_.lastStatus(), "1 files decoded.");
+  const auto statuses = prompter_.statuses();
+  EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Decoding 2 of 3"), statuses.end());
+  EXPECT_EQ(view_.positions[2], -1);
+  EXPECT_EQ(batch().bytesRemaining(), 0);
+}
+
+TEST_F(BatchTest, FetchedArticleArrivesInPieces) {
+  addPost("m.bin", data_, 1);
+  view_.articles[0].stored = false;
+  queueAll();
+  batch().Start(BatchOperation::Decode);
+  ASSERT_EQ(view_.fetches.size(), 1u);
+  // Fed in blocks of 7 bytes.
+  const std::string wire = wireForm(view_.articles[0].text);
+  for (std::size_t i = 0; i < wire.size(); i += 7) batch().ArticleData(std::string_view(wire).substr(i, 7));
+  batch().ArticleEnded();
+  EXPECT_EQ(test::ReadFileBytes(dir_.file("m.bin")), data_);
+  EXPECT_TRUE(view_.ended);
+}
+
+TEST_F(BatchTest, CrcErrorWritesAMarkerWithThePartNumber) {
+  addPost("m.bin", data_, 2);
+  view_.articles[1].text = test::YEncArticle("m.bin", data_, 2, 2, true, "deadbeef");
+  queueAll();
+  batch().Start(BatchOperation::Decode);
+  EXPECT_EQ(view_.missing, std::vector<BatchItem>{1});
+  EXPECT_TRUE(std::filesystem::exists(dir_.file("m.bin__yEnc_CRCerror_part_2.txt")));
+  EXPECT_EQ(test::ReadFileBytes(dir_.file("m.bin")), data_);  // the file stays
+}
+
+TEST_F(BatchTest, CrcErrorOfASinglePartHasNoPartSuffix) {
+  view_.articles.push_back({test::YEncArticle("s.bin", data_, 0, 0, true, "12345678"), -1});
+  queueAll();
+  batch().Start(BatchOperation::Decode);
+  EXPECT_TRUE(std::filesystem::exists(dir_.file("s.bin__yEnc_CRCerror.txt")));
+  EXPECT_EQ(reports_.back(), "3 s.bin__yEnc_CRCerror.txt");
+}
+
+TEST_F(BatchTest, CrcErrorRetriedFromAnAlternativeServerResumesThePart) {
+  addPost("m.bin", data_, 3);
+  const std::string good = view_.articles[1].text;
+  view_.articles[1].text = test::YEncArticle("m.bin", data_, 2, 3, true, "deadbeef");
+  view_.alternativesLeft = 1;
+  queueAll();
+  batch().Start(BatchOperation::Decode);
+  // Part 2 broke off, went back to the queue and is being fetched again; the
+  // file was given back its name, cut to the end of part 1.
+  ASSERT_EQ(view_.fetches, std::vector<BatchItem>{1});
+  const auto statuses = prompter_.statuses();
+  EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Scanning 3 of 4"), statuses.end());
+  EXPECT_EQ(reports_, std::vector<std::string>{"2 m.bin__error_part_2"});
+  EXPECT_FALSE(std::filesystem::exists(dir_.file("m.bin__error_part_2")));
+  EXPECT_FALSE(resume_.load().has_value());
+  batch().ArticleData(wireForm(good));
+  batch().ArticleEnded();
+  EXPECT_TRUE(view_.missing.empty());
+  EXPECT_EQ(test::ReadFileBytes(dir_.file("m.bin")), data_);
+}
+
+TEST_F(BatchTest, KillBreaksOffAndALaterBatchResumes) {
+  addPost("m.bin", data_, 3);
+  view_.articles[1].stored = false;  // part 2 must be fetched: the batch waits there
+  queueAll();
+  batch().Start(BatchOperation::Decode);
+  ASSERT_EQ(view_.fetches, std::vector<BatchItem>{1});
+  batch().ArticleData("X: y\r\n\r\n=ybegin part=2 total=3 line=128 size=5000 name=m.bin\r\n");
+  batch().Kill();
+  EXPECT_EQ(view_.interrupted, std::vector<BatchItem>{1});
+  EXPECT_EQ(batch().queue(), (std::vector<BatchItem>{1, 2}));
+  EXPECT_TRUE(std::filesystem::exists(dir_.file("m.bin__error_part_2")));
+  ASSERT_TRUE(resume_.load().has_value());
+
+  view_.articles[1].stored = true;
+  batch().Start(BatchOperation::Decode);
+  EXPECT_EQ(test::ReadFileBytes(dir_.file("m.bin")), data_);
+  EXPECT_FALSE(std::filesystem::exists(dir_.file("m.bin__error_part_2")));
+  EXPECT_FALSE(resume_.load().has_value());
+}
+
+TEST_F(BatchTest, CloseBetweenPartsLeavesARecordForTheNextPart) {
+  addPost("m.bin", data_, 3);
+  batch().Append(0);
+  batch().Append(1);
+  batch().Start(BatchOperation::Decode);
+  batch().Close();
+  EXPECT_TRUE(std::filesystem::exists(dir_.file("m.bin__error_part_3")));
+  batch_.reset();
+  batch().Append(2);
+  batch().Start(BatchOperation::Decode);
+  EXPECT_EQ(test::ReadFileBytes(dir_.file("m.bin")), data_);
+}
+
+TEST_F(BatchTest, WithoutSmartDecodingAKillLeavesTheFileAsItIs) {
+  settings_.useSmartDecode = false;
+  addPost("m.bin", data_, 3);
+  view_.articles[1].stored = false;
+  queueAll();
+  batch().Start(BatchOperation::Decode);
+  batch().Kill();
+  EXPECT_TRUE(std::filesystem::exists(dir_.file("m.bin")));
+  EXPECT_FALSE(resume_.load().has_value());
+  EXPECT_EQ(reports_, std::vector<std::string>{"1 m.bin"});
+}
+
+TEST_F(BatchTest, SaveAppendAndStore) {
+  view_.articles.push_back({"Subject: a/b\r\n\r\nbody 1\r\n", -1});
+  view_.articles.push_back({"Subject: c\r\n\r\nbody 2\r\n", -1});
+  queueAll();
+  batch().Start(BatchOperation::Save);
+  EXPECT_EQ(prompter_.lastStatus(), "2 saved.");
+  EXPECT_EQ(test::ReadFileBytes(dir_.file("Subject 0.1.txt")), view_.articles[0].text);
+  EXPECT_TRUE(std::filesystem::exists(dir_.file("Subject 1.2.txt")));
+
+  queueAll();
+  batch().Start(BatchOperation::Append, dir_.file("all.txt"));
+  EXPECT_EQ(test::ReadFileBytes(dir_.file("all.txt")),
+            "From jo@example.org Sun, 6 Dec 2026\r\n" + view_.articles[0].text + "\r\n" +
+                "From jo@example.org Sun, 6 Dec 2026\r\n" + view_.articles[1].text + "\r\n");
+
+  queueAll();
+  batch().Start(BatchOperation::Store);
+  EXPECT_EQ(view_.stored.size(), 2u);
+  EXPECT_EQ(prompter_.lastStatus(), "2 stored.");
+}
+
+TEST_F(BatchTest, RefusedFolderOperationKillsTheBatch) {
+  view_.articles.push_back({"Subject: a\r\n\r\nbody\r\n", -1});
+  view_.articles.push_back({"Subject: b\r\n\r\nbody\r\n", -1});
+  queueAll();
+  batch().Start(BatchOperation::Transfer);
+  EXPECT_FALSE(batch().running());
+  EXPECT_EQ(batch().queue(), std::vector<BatchItem>{1});
+}
+
+TEST_F(BatchTest, QueueOperationsKeepPositions) {
+  for (int i = 0; i < 4; ++i) view_.articles.push_back({"", -1});
+  queueAll();
+  batch().Remove(1);
+  EXPECT_EQ(view_.positions[1], -1);
+  EXPECT_EQ(view_.positions[3], 2);
+  batch().InsertAt(0, 1);
+  EXPECT_EQ(batch().queue(), (std::vector<BatchItem>{1, 0, 2, 3}));
+  batch().Toggle(2);
+  EXPECT_EQ(view_.positions[2], -1);
+  batch().ResortQueue([](BatchItem item) { return -static_cast<int>(item); });
+  EXPECT_EQ(batch().queue(), (std::vector<BatchItem>{3, 1, 0}));
+  EXPECT_EQ(view_.positions[0], 2);
+  batch().ClearQueue();
+  EXPECT_EQ(view_.positions[3], -1);
+  EXPECT_FALSE(batch().Start(BatchOperation::Decode));
+}
+
+TEST(BatchTexts, ProgressAndSummary) {
+  EXPECT_EQ(BatchProgressText(BatchOperation::Decode, 2, 5, false), "Decoding 2 of 5");
+  EXPECT_EQ(BatchProgressText(BatchOperation::Decode, 2, 5, true), "Scanning 2 of 5");
+  EXPECT_EQ(BatchProgressText(BatchOperation::Transfer, 1, 1, false), "Transferring 1 of 1");
+  EXPECT_EQ(BatchProgressText(BatchOperation::Store, 1, 1, false), "");
+  EXPECT_EQ(BatchSummaryText(BatchOperation::Copy, 3), "3 copied.");
+  EXPECT_EQ(BatchSummaryText(BatchOperation::Cancel, 3), "");
+}
+
+class RecordingLauncher : public FileLauncher {
+ public:
+  bool open(const std::string& path) override {
+    opened.push_back(path.substr(path.rfind('/') + 1));
+    return true;
+  }
+  std::vector<std::string> opened;
+};
+
+TEST_F(BatchTest, LaunchAfterDecodeSkipsDangerousFiles) {
+  RecordingLauncher launcher;
+  TBatch batch(view_, prompter_, settings_, MimeEnvironment{}, &launcher, nullptr);
+  view_.articles.push_back({test::YEncArticle("setup.exe", data_, 0, 0), -1});
+  view_.articles.push_back({test::YEncArticle("photo.jpg", data_, 0, 0), -1});
+  batch.Append(0);
+  batch.Append(1);
+  batch.Start(BatchOperation::Decode, {}, true);
+  EXPECT_EQ(launcher.opened, std::vector<std::string>{"photo.jpg"});
+  struct stat st;
+  ASSERT_EQ(::stat(dir_.file("photo.jpg").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0111, 0u);  // written without an execute bit
+}
+
+TEST(LaunchFile, DangerousFilesNeedAYesAndExecutableFilesNever) {
+  test::ScratchDir dir;
+  test::ScriptedPrompter prompter;
+  RecordingLauncher launcher;
+  test::WriteFileBytes(dir.file("run.sh"), "x");
+  test::WriteFileBytes(dir.file("tool"), "x");
+  ::chmod(dir.file("tool").c_str(), 0755);
+  EXPECT_FALSE(LaunchFile(dir.file("run.sh"), false, launcher, prompter));
+  prompter.answer(Button::No);
+  EXPECT_FALSE(LaunchFile(dir.file("run.sh"), true, launcher, prompter));
+  prompter.answer(Button::Yes);
+  EXPECT_TRUE(LaunchFile(dir.file("run.sh"), true, launcher, prompter));
+  EXPECT_EQ(prompter.questions().back(),
+            dir.file("run.sh") + " dangeureux !!!!!.\r\n       Le lancer quand même ?");
+  EXPECT_FALSE(LaunchFile(dir.file("tool"), true, launcher, prompter));
+  EXPECT_FALSE(LaunchFile(dir.file("absent.txt"), true, launcher, prompter));
+  EXPECT_EQ(launcher.opened, std::vector<std::string>{"run.sh"});
+}
+
+TEST(AttachNotify, OpensSavedFilesOfTheLaunchTypes) {
+  test::ScratchDir dir;
+  test::ScriptedPrompter prompter;
+  RecordingLauncher launcher;
+  MimeSettings settings;
+  settings.autoSaveAttachments = true;
+  TMime viewer(false, settings);
+  viewer.setOutputMode(OutputMode::ViewAutoSave);
+  viewer.setOutputDirectory(dir.path());
+  viewer.setCompletionEvent([&](TMime& sender, int code) {
+    AttachNotify(sender, code, ".TXT|.GIF", launcher, prompter);
+  });
+  for (const char* name : {"a.gif", "b.jpg"}) {
+    viewer.ResetArticle();
+    test::ParseAll(viewer, std::string("Content-Type: image/x; name=") + name +
+                               "\r\nContent-Transfer-Encoding: base64\r\n\r\nR0lG\r\n");
+  }
+  EXPECT_EQ(launcher.opened, std::vector<std::string>{"a.gif"});
+}
+
+TEST(ResumeRecord, RoundTripAndBadRecords) {
+  DecoderState s;
+  s.directory = "/d/";
+  s.fileName = "f.bin";
+  s.requestedName = "f.bin";
+  s.bytesWritten = 256000;
+  s.partNumber = 3;
+  s.encoding = TransferEncoding::YEnc;
+  s.mimeVersion = true;
+  s.partial = true;
+  s.boundaries = {"--in", "--out"};
+  const auto back = ParseResumeRecord(FormatResumeRecord(s));
+  ASSERT_TRUE(back.has_value());
+  EXPECT_EQ(back->bytesWritten, 256000);
+  EXPECT_EQ(back->partNumber, 3);
+  EXPECT_EQ(back->encoding, TransferEncoding::YEnc);
+  EXPECT_TRUE(back->mimeVersion);
+  EXPECT_FALSE(back->attachment);
+  EXPECT_TRUE(back->partial);
+  EXPECT_EQ(back->boundaries, s.boundaries);
+  EXPECT_FALSE(ParseResumeRecord("[Resume]\nFile=x\n").has_value());
+  EXPECT_FALSE(ParseResumeRecord("[Resume]\nLastSize=5\n").has_value());
+  EXPECT_EQ(ParseResumeRecord("File=x\nLastSize=1\nEncoding=99\nBoundaryCount=999999\n")
+                ->encoding,
+            TransferEncoding::None);
+  EXPECT_EQ(BrokenPartName("a.bin", 4), "a.bin__error_part_4");
+  EXPECT_EQ(BrokenPartName("a.bin", 0), "a.bin__error");
+}
+
+}  // namespace
+}  // namespace orvel
