@@ -169,16 +169,6 @@ TEST_F(GroupListTest, SortingTheTreeNeedsNoConfirmation) {
   EXPECT_TRUE(list->lists().orvelrcChanged);
 }
 
-TEST_F(GroupListTest, HideEmptyGroupsToggles) {
-  options.hideEmptyGroups = true;
-  ASSERT_TRUE(open("a:\r\nb:\r\n"));
-  group("a").unread = 0;
-  list->SetHideEmptyGroups(false);
-  list->SetHideEmptyGroups(true);
-  ASSERT_EQ(list->shown().size(), 1u);
-  EXPECT_EQ(list->shown()[0].group->name, "b");
-}
-
 TEST_F(GroupListTest, ClosingAsksTheViewsAndHonoursIgnoreChanges) {
   ASSERT_TRUE(open("a:\r\n"));
   FakeView view(list->FindGroup("a"));

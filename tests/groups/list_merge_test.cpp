@@ -122,14 +122,5 @@ TEST(ListMergeTest, EarlierListDoesNotCountAsNamed) {
   EXPECT_EQ(lists.all()[0]->name, "b");
 }
 
-TEST(ListMergeTest, NewGroupsListRemovesNothing) {
-  GroupLists lists;
-  lists.AddGroup("old.group", SubscriptionState::Unsubscribed);
-  ListMerge merge(lists, false);
-  merge.AddLine("new.group 1 1 y");
-  EXPECT_EQ(merge.Finish(), 0u);
-  EXPECT_EQ(lists.all().size(), 2u);
-}
-
 }  // namespace
 }  // namespace orvel

@@ -196,14 +196,5 @@ TEST(OrvelrcTest, RereadingReplacesTheCategories) {
   EXPECT_EQ(lists.FindNoCase("a")->category, nullptr);
 }
 
-TEST(NewsrcTest, StorableNames) {
-  EXPECT_TRUE(IsStorableGroupName("comp.lang.c++"));
-  EXPECT_FALSE(IsStorableGroupName(""));
-  EXPECT_FALSE(IsStorableGroupName("a b"));
-  EXPECT_FALSE(IsStorableGroupName("a:b"));
-  EXPECT_FALSE(IsStorableGroupName("a!b"));
-  EXPECT_FALSE(IsStorableGroupName("a\tb"));
-}
-
 }  // namespace
 }  // namespace orvel
