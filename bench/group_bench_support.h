@@ -13,6 +13,8 @@
 
 #include "core/clock.h"
 #include "core/null_prompter.h"
+#include "groups/group_list.h"
+#include "net/connection_pool.h"
 #include "net/transport.h"
 
 namespace orvel::bench {
@@ -90,6 +92,33 @@ class ScratchDir {
 
  private:
   std::string path_;
+};
+
+// A group list's surroundings: the fed network, the still clock, a pool, the
+// host and a profile whose files live in a scratch directory.
+struct GroupListBench {
+  explicit GroupListBench(const char* dirName) : dir(dirName) {
+    profile->alias = "bench";
+    profile->host = "192.0.2.1";
+    profile->newsrcPath = dir.file("bench.newsrc");
+    options.serversIniPath = dir.file("servers.ini");
+    options.updateCountInterval = 0;
+  }
+
+  std::unique_ptr<TGroupList> openList() {
+    auto list = std::make_unique<TGroupList>(profile, pool, clock, prompter, host, options);
+    list->OpenServer();
+    return list;
+  }
+
+  ScratchDir dir;
+  FedNetwork net;
+  StillClock clock;
+  YesPrompter prompter;
+  ConnectionPool pool{net, clock, prompter};
+  GroupListHost host;
+  std::shared_ptr<TProfile> profile = std::make_shared<TProfile>();
+  GroupListOptions options;
 };
 
 }  // namespace orvel::bench

@@ -75,32 +75,20 @@ void BM_ListThroughGroupList(benchmark::State& state) {
   std::string reply = "215 Newsgroups follow\r\n";
   for (const auto& line : listLines()) reply += line + "\r\n";
   reply += ".\r\n";
-  bench::ScratchDir dir("orvel-list-bench");
-  bench::FedNetwork net;
-  bench::StillClock clock;
-  bench::YesPrompter prompter;
-  ConnectionPool pool(net, clock, prompter);
-  GroupListHost host;
-  auto profile = std::make_shared<TProfile>();
-  profile->alias = "bench";
-  profile->host = "192.0.2.1";
-  GroupListOptions options;
-  options.serversIniPath = dir.file("servers.ini");
-  options.updateCountInterval = 0;
+  bench::GroupListBench b("orvel-list-bench");
   int run = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    profile->newsrcPath = dir.file("bench" + std::to_string(run++) + ".newsrc");
-    SaveFileAtomically(profile->newsrcPath, "bench.seed!\r\n");
-    auto list = std::make_unique<TGroupList>(profile, pool, clock, prompter, host, options);
-    list->OpenServer();
+    b.profile->newsrcPath = b.dir.file("bench" + std::to_string(run++) + ".newsrc");
+    SaveFileAtomically(b.profile->newsrcPath, "bench.seed!\r\n");
+    auto list = b.openList();
     list->ListGroups(true);
-    net.last->accept();
-    net.last->receive("200 ready\r\n");
-    net.last->receive("200 reader\r\n");
+    b.net.last->accept();
+    b.net.last->receive("200 ready\r\n");
+    b.net.last->receive("200 reader\r\n");
     state.ResumeTiming();
     for (std::size_t at = 0; at < reply.size(); at += 65536) {
-      net.last->receive(std::string_view(reply).substr(at, 65536));
+      b.net.last->receive(std::string_view(reply).substr(at, 65536));
     }
     state.PauseTiming();
     if (list->busy() || list->lists().all().size() != kGroups) state.SkipWithError("list not merged");

@@ -68,31 +68,19 @@ BENCHMARK(BM_NewsrcLoad)->Arg(10)->Arg(40)->Unit(benchmark::kMillisecond);
 
 void BM_NewsrcSave(benchmark::State& state) {
   const Files files = makeFiles(static_cast<int>(state.range(0)));
-  bench::ScratchDir dir("orvel-newsrc-bench");
-  bench::FedNetwork net;
-  bench::StillClock clock;
-  bench::YesPrompter prompter;
-  ConnectionPool pool(net, clock, prompter);
-  GroupListHost host;
-  auto profile = std::make_shared<TProfile>();
-  profile->alias = "bench";
-  profile->host = "192.0.2.1";
-  profile->newsrcPath = dir.file("bench.newsrc");
-  SaveFileAtomically(profile->newsrcPath, files.newsrc);
-  SaveFileAtomically(dir.file("bench.Orvelrc"), files.orvelrc);
-  GroupListOptions options;
-  options.updateCountInterval = 0;
-  TGroupList list(profile, pool, clock, prompter, host, options);
-  list.OpenServer();
+  bench::GroupListBench b("orvel-newsrc-bench");
+  SaveFileAtomically(b.profile->newsrcPath, files.newsrc);
+  SaveFileAtomically(b.dir.file("bench.Orvelrc"), files.orvelrc);
+  const auto list = b.openList();
   std::int32_t next = 1000000;
   for (auto _ : state) {
     state.PauseTiming();
     // A read mark in every subscribed group: each one is normalised.
-    for (const TGrpInfo* g : list.lists().subscribed()) list.MarkRead(g->name, next);
-    list.SetExpanded(*list.lists().tree().front().category, next % 2 == 0);
+    for (const TGrpInfo* g : list->lists().subscribed()) list->MarkRead(g->name, next);
+    list->SetExpanded(*list->lists().tree().front().category, next % 2 == 0);
     ++next;
     state.ResumeTiming();
-    if (!list.SaveNewsRC()) state.SkipWithError("save failed");
+    if (!list->SaveNewsRC()) state.SkipWithError("save failed");
   }
   state.counters["file_MB"] = static_cast<double>(files.newsrc.size()) / 1e6;
 }

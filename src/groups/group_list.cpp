@@ -401,29 +401,32 @@ bool TGroupList::IsOpenInView(const TGrpInfo& group) const {
 bool TGroupList::SaveNewsRC() {
   if (!opened_) return false;
   bool ok = true;
-  std::string error;
   if (lists_.newsrcChanged) {
-    prompter_.status("Saving newsrc");
     for (TGrpInfo* g : lists_.subscribed()) NormaliseRanges(g->read, g->first, g->last, true);
-    if (SaveNewsrcFile(paths_.newsrc, NewsrcText(lists_), options_.backUpNewsRC, &error)) {
-      lists_.newsrcChanged = false;
-    } else {
-      ok = false;
-      prompter_.message(error, MessageKind::Error);
-    }
-    prompter_.status("");
+    ok = saveFile(lists_.newsrcChanged, "Saving newsrc", [this](std::string* error) {
+      return SaveNewsrcFile(paths_.newsrc, NewsrcText(lists_), options_.backUpNewsRC, error);
+    });
   }
   if (lists_.orvelrcChanged) {
-    prompter_.status("Sauve Orvelrc.");
-    if (SaveOrvelrcFile(paths_.orvelrc, OrvelrcText(lists_), options_.backUpNewsRC, &error)) {
-      lists_.orvelrcChanged = false;
-    } else {
-      ok = false;
-      prompter_.message(error, MessageKind::Error);
-    }
-    prompter_.status("");
+    ok = saveFile(lists_.orvelrcChanged, "Sauve Orvelrc.", [this](std::string* error) {
+      return SaveOrvelrcFile(paths_.orvelrc, OrvelrcText(lists_), options_.backUpNewsRC, error);
+    }) && ok;
   }
   return ok;
+}
+
+bool TGroupList::saveFile(bool& changed, std::string_view status,
+                          const std::function<bool(std::string*)>& write) {
+  prompter_.status(status);
+  std::string error;
+  const bool saved = write(&error);
+  if (saved) {
+    changed = false;
+  } else {
+    prompter_.message(error, MessageKind::Error);
+  }
+  prompter_.status("");
+  return saved;
 }
 
 bool TGroupList::SaveReadState() {

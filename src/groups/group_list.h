@@ -19,6 +19,7 @@
 // the auto-save timer. Every text the person sees goes through the prompter.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -206,6 +207,10 @@ class TGroupList {
   void endRequest(bool completed, int code = 0, const std::string& text = {});
   void forgetQueued(const TGrpInfo& group);
 
+  // Writes one file under a status text; its changed flag is cleared when
+  // the write succeeds, else the error is shown.
+  bool saveFile(bool& changed, std::string_view status,
+                const std::function<bool(std::string*)>& write);
   void changedGroup(const TGrpInfo& group);
   void rebuildShown();
   void setFilterState(bool wasActive);
