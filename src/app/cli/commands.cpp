@@ -26,6 +26,11 @@ const std::vector<Command>& commands() {
        "[--catchup NAMES] [--all] [--yes] [--verbose]",
        "the server's group list: fetch lists and counts, subscribe, catch up; print the rows "
        "and save the newsrc", cmdGroups},
+      {"thread", "FILE|- [--group NAME] [--low N] [--high N] [--unthreaded] [--sort COLUMN] "
+                 "[--descending] [--no-multipart]",
+       "thread overview lines as a group view does and print the visible rows", cmdThread},
+      {"store", "dump FILE.hdr | convert FILE [--out STORE.mbx] [--group NAME]",
+       "print a header file's records, or write overview lines into a store", cmdStore},
   };
   return table;
 }
