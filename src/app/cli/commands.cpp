@@ -21,6 +21,9 @@ const std::vector<Command>& commands() {
        "Folders)", cmdKeys},
       {"probe", "--host HOST [--port N] [--user U [--password P]] [--tls] [--ca-file F] [--group G]",
        "connect and log in to a news server, print its greeting and the reply to GROUP", cmdProbe},
+      {"show", "[--all-headers] [--raw] [--rot13] [--hide-quoted] FILE",
+       "render an article file as the viewer does: one line per shown line, \"style<TAB>text\"",
+       cmdShow},
   };
   return table;
 }

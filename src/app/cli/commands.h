@@ -12,5 +12,6 @@ int cmdIdentity(CliContext& context);
 int cmdSettings(CliContext& context);
 int cmdKeys(CliContext& context);
 int cmdProbe(CliContext& context);
+int cmdShow(CliContext& context);
 
 }  // namespace orvel::cli
