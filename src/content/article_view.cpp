@@ -173,6 +173,14 @@ std::size_t ArticleView::parse(ArticleRequestKind request, LineSource source,
     const LineClass lineClass = mime_.ParseLine(text, pos, line, raw, source, depth, last);
     if (lineClass == LineClass::Incomplete) break;
     if (lineClass != LineClass::Header && lineClass != LineClass::PartHeader) ++progressLines_;
+    if (last && source == LineSource::ServerData) {
+      // The terminating line is not shown; it may still end the headers of
+      // a HEAD reply or of an article without a body.
+      line.clear();
+      const bool endsHeaders = lineClass == LineClass::HeadersEnd && !articleHeadersDone_;
+      const bool endsPartHeaders = lineClass == LineClass::PartHeadersEnd;
+      if (!endsHeaders && !endsPartHeaders) break;
+    }
     if (toggles_.raw) {
       handleRawLine(lineClass, line);
     } else {
