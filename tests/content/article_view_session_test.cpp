@@ -297,6 +297,45 @@ TEST(ViewerAttachments, NoDirectoryNoAutoSave) {
   EXPECT_FALSE(f.view.Attachments()[0].onDisk);
 }
 
+std::string PictureArticle(std::string_view name, std::string_view bytes) {
+  return Article({"Subject: photo", "MIME-Version: 1.0",
+                  "Content-Type: multipart/mixed; boundary=\"b\"", "", "--b", "", "Voici:", "--b",
+                  "Content-Type: image/jpeg; name=\"" + std::string(name) + "\"",
+                  "Content-Transfer-Encoding: base64", ""}) +
+         test::Base64Lines(bytes) + Article({"--b--"});
+}
+
+TEST(ViewerPictures, JpegShownInlineWithItsSize) {
+  Fixture f;
+  const std::string jpeg = test::MakeJpeg(32, 20);
+  f.view.ShowStoredArticle(PictureArticle("photo.jpg", jpeg), false);
+  const auto codes = LineCodes(f.view);
+  ASSERT_GE(codes.size(), 2u);
+  EXPECT_EQ(codes[codes.size() - 2], "P|photo.jpg");
+  const RenderedLine& picture = f.view.lines()[codes.size() - 2];
+  EXPECT_EQ(picture.pictureWidth, 32);
+  EXPECT_EQ(picture.pictureHeight, 20);
+  EXPECT_EQ(f.view.AttachmentBytes(picture.fileIndex), jpeg);
+  EXPECT_TRUE(f.view.IsLinkAt(codes.size() - 2, 0));
+}
+
+TEST(ViewerPictures, ListedAsFilesWhenOffBrokenOrNotNamedJpeg) {
+  ViewerSettings off;
+  off.jpeg = false;
+  Fixture noPictures(off);
+  noPictures.view.ShowStoredArticle(PictureArticle("photo.jpg", test::MakeJpeg(8, 8)), false);
+  Fixture broken;
+  broken.view.ShowStoredArticle(PictureArticle("photo.jpg", "not a picture"), false);
+  Fixture otherName;
+  otherName.view.ShowStoredArticle(PictureArticle("photo.png", test::MakeJpeg(8, 8)), false);
+  for (Fixture* f : {&noPictures, &broken}) {
+    const auto codes = LineCodes(f->view);
+    EXPECT_EQ(codes[codes.size() - 2], "B|    Fichier d\xC3\xA9" "cod\xC3\xA9: photo.jpg");
+  }
+  const auto codes = LineCodes(otherName.view);
+  EXPECT_EQ(codes[codes.size() - 2], "B|    Fichier d\xC3\xA9" "cod\xC3\xA9: photo.png");
+}
+
 TEST(ViewerLinks, HoverAndClicks) {
   Fixture f;
   f.view.ShowStoredArticle(
