@@ -49,30 +49,6 @@ bool hasInnerDot(std::string_view text) {
   return text.size() > 2 && text.substr(1, text.size() - 2).find('.') != std::string_view::npos;
 }
 
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-std::string percentDecoded(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size()) {
-      const int high = hexValue(text[i + 1]);
-      const int low = hexValue(text[i + 2]);
-      if (high >= 0 && low >= 0) {
-        out += static_cast<char>(high * 16 + low);
-        i += 2;
-        continue;
-      }
-    }
-    out += text[i];
-  }
-  return out;
-}
-
 LinkDecision newsDecision(const std::string& target, std::string_view url,
                           const LinkContext& context) {
   if (target.empty()) return {};
@@ -141,7 +117,7 @@ std::string NewsLinkTarget(std::string_view url) {
     const std::size_t slash = rest.find('/', 2);
     rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
   }
-  std::string target = percentDecoded(rest);
+  std::string target = unescapeHex(rest, '%');
   if (target.find('@') == std::string::npos) {
     while (!target.empty() && target.back() == '/') target.pop_back();
     return target;

@@ -24,31 +24,16 @@ struct RenderCase {
   friend void PrintTo(const RenderCase& c, std::ostream* os) { *os << c.name; }
 };
 
-ViewToggles hideQuoted() {
+ViewToggles with(bool ViewToggles::*toggle, bool value = true) {
   ViewToggles t;
-  t.quoted = false;
+  t.*toggle = value;
   return t;
 }
-ViewToggles allHeaders() {
-  ViewToggles t;
-  t.showAllHeaders = true;
-  return t;
-}
-ViewToggles rot13() {
-  ViewToggles t;
-  t.rot13 = true;
-  return t;
-}
-ViewToggles raw() {
-  ViewToggles t;
-  t.raw = true;
-  return t;
-}
-ViewToggles fixedFont() {
-  ViewToggles t;
-  t.fixedFont = true;
-  return t;
-}
+const ViewToggles hideQuoted = with(&ViewToggles::quoted, false);
+const ViewToggles allHeaders = with(&ViewToggles::showAllHeaders);
+const ViewToggles rot13 = with(&ViewToggles::rot13);
+const ViewToggles raw = with(&ViewToggles::raw);
+const ViewToggles fixedFont = with(&ViewToggles::fixedFont);
 
 class Render : public ::testing::TestWithParam<RenderCase> {};
 
@@ -108,11 +93,11 @@ INSTANTIATE_TEST_SUITE_P(
                    kHeaders + "Body.\r\n",
                    {"H|Path: news!x", "H|Subject: Essai", "H|From: Jean <j@x.fr>",
                     "H|Newsgroups: fr.test", "H|Message-ID: <1@x.fr>", "B|", "B|Body."},
-                   allHeaders()},
+                   allHeaders},
         RenderCase{"FoldedHeaderJoinedWithOneSpace",
                    Article({"Subject: a", "X-Long: one", "\ttwo", " three", "", "x"}),
                    {"H|Subject: a", "H|X-Long: one two three", "B|", "B|x"},
-                   allHeaders()},
+                   allHeaders},
         RenderCase{"FoldedVisibleSubject",
                    Article({"Subject: first", "\tsecond", "", "x"}),
                    {"H|Subject: first second", "B|", "B|x"}},
@@ -134,11 +119,15 @@ INSTANTIATE_TEST_SUITE_P(
                    Article({"Subject: q", "", "Il a dit:", "> 1", "> 2", ">> 3", "> 4", "> 5",
                             "Moi aussi."}),
                    {"H|Subject: q", "B|", "B|Il a dit:", "Q0|> [...]", "B|Moi aussi."},
-                   hideQuoted()},
+                   hideQuoted},
         RenderCase{"TenDashesAreNotAQuote",
                    Article({"Subject: q", "", "> a", "----------", "> b"}),
                    {"H|Subject: q", "B|", "Q0|> [...]", "B|----------", "Q0|> [...]"},
-                   hideQuoted()},
+                   hideQuoted},
+        RenderCase{"GuillemetQuoteInLatin1",
+                   Article({"Subject: g", "", "\xBB cit\xE9", "\xBB\xBB> plus loin"}),
+                   {"H|Subject: g", "B|", "Q0|\xC2\xBB cit\xC3\xA9",
+                    "Q2|\xC2\xBB\xC2\xBB> plus loin"}},
         RenderCase{"SmileyIsNotAQuote",
                    Article({"Subject: q", "", ":-) yes", ":) no", ":o"}),
                    {"H|Subject: q", "B|", "B|:-) yes", "B|:) no", "B|:o"}},
@@ -149,15 +138,15 @@ INSTANTIATE_TEST_SUITE_P(
                    Article({"Subject: Hello", "", "Uryyb, jbeyq!", "> Gb dhbgr", "-- ", "Fvt"}),
                    {"H|Subject: Hello", "B|", "B|Hello, world!", "Q0|> To quote", "S|-- ",
                     "S|Fvt"},
-                   rot13()},
+                   rot13},
         RenderCase{"RawShowsLinesAsReceived",
                    Article({"Subject: =?ISO-8859-1?Q?caf=E9?=", "X: y", "", "> q", "-- "}),
                    {"B|Subject: =?ISO-8859-1?Q?caf=E9?=", "B|X: y", "B|", "B|> q", "B|-- "},
-                   raw()},
+                   raw},
         RenderCase{"FixedFontOverridesBodyStyles",
                    Article({"Subject: f", "", "text", "> q"}),
                    {"H|Subject: f", "B|", "F|text", "F|> q"},
-                   fixedFont()},
+                   fixedFont},
         RenderCase{"Latin1BodyWithoutCharset",
                    Article({"Subject: l", "", "\xE9t\xE9 \xE0 Paris"}),
                    {"H|Subject: l", "B|", "B|\xC3\xA9t\xC3\xA9 \xC3\xA0 Paris"}},
@@ -187,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(
                             "Content-Type: text/plain", "", "text", "--b--"}),
                    {"H|Subject: m", "H|Content-Type: multipart/mixed; boundary=b", "B|",
                     "H|Content-Type: text/plain", "B|", "B|text", "S|--b--"},
-                   allHeaders()},
+                   allHeaders},
         RenderCase{"UuencodedTextFileInPlaceOfItsEndLine",
                    Article({"Subject: uu", "", "Voici:", "begin 644 note.txt",
                             "2:&D@=&AE<F4-\"FQI;F4@,@T*", "end", "Fin."}),
