@@ -2,6 +2,37 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <new>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace orvel {
+
+namespace {
+constexpr std::size_t kHugePage = 2 << 20;
+}  // namespace
+
+void* AllocateLargeBlock(std::size_t bytes) {
+  if (bytes < kHugePage) {
+    void* block = std::malloc(bytes ? bytes : 1);
+    if (!block) throw std::bad_alloc();
+    return block;
+  }
+  const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  void* block = std::aligned_alloc(kHugePage, rounded);
+  if (!block) throw std::bad_alloc();
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  ::madvise(block, rounded, MADV_HUGEPAGE);
+#endif
+  return block;
+}
+
+void FreeLargeBlock(void* block) { std::free(block); }
+
+}  // namespace orvel
 
 namespace orvel::hash_detail {
 

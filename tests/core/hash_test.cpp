@@ -33,6 +33,24 @@ TEST(HashTest, BuiltinHashRotatesAndXors) {
   EXPECT_EQ(hash_detail::BuiltinHash(std::string(1, '\0')), 32u);
 }
 
+TEST(HashTest, ParallelHashEqualsTheByteByByteForm) {
+  std::string key;
+  for (int i = 0; i < 300; ++i) {
+    EXPECT_EQ(hash_detail::BuiltinHash(key), hash_detail::BuiltinHashSerial(key)) << i;
+    key += static_cast<char>((i * 37 + 11) & 0xFF);
+  }
+}
+
+TEST(HashTest, FastModuloMatchesDivision) {
+  for (std::uint32_t d : {17u, 127u, 51503u, 60000u, 1000003u, 0x7FFFFFFu}) {
+    const hash_detail::FastModulo mod(d);
+    for (std::uint32_t x : {0u, 1u, d - 1, d, d + 1, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu,
+                            123456789u}) {
+      EXPECT_EQ(mod(x), x % d) << x << " % " << d;
+    }
+  }
+}
+
 TEST(HashTest, BucketUsesMagnitudeOfSignedValue) {
   EXPECT_EQ(hash_detail::BucketOf(0xFFFFFFFFu, 17), 1u);         // -1 -> 1
   EXPECT_EQ(hash_detail::BucketOf(0x80000000u, 17), 2147483648u % 17);

@@ -1,0 +1,119 @@
+// The group view's hot paths on a generated million-line overview corpus:
+// ParseXOVER, one threading pass, saving and loading the header store, and
+// the memory a loaded, threaded million takes.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "articles/mailbox.h"
+#include "articles/threading.h"
+#include "corpus_fixture.h"
+
+namespace orvel::bench {
+namespace {
+
+void BM_ParseXOVER(benchmark::State& state) {
+  const std::string& text = CorpusText();
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto v = std::make_unique<CorpusView>();
+    state.ResumeTiming();
+    v->Parse(text);
+    benchmark::DoNotOptimize(v->lists.masterList.size());
+    state.PauseTiming();
+    if (v->lists.masterList.size() != static_cast<std::size_t>(kCorpusLines)) {
+      state.SkipWithError("not every line became a record");
+    }
+    v.reset();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * kCorpusLines);
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(BM_ParseXOVER)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ThreadArticles(benchmark::State& state) {
+  CorpusView v;
+  v.Parse(CorpusText());
+  ThreadOptions options;
+  ThreadStats stats;
+  for (auto _ : state) ThreadArticles(v.lists, options, stats);
+  state.SetItemsProcessed(state.iterations() * kCorpusLines);
+  state.counters["roots"] = static_cast<double>(v.lists.rootList.size());
+  state.counters["multipart"] = static_cast<double>(stats.multiPart);
+  state.counters["complete"] = static_cast<double>(stats.completeMultiPart);
+}
+BENCHMARK(BM_ThreadArticles)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+std::string StorePath() {
+  return (std::filesystem::temp_directory_path() / "orvel-bench-store.mbx").string();
+}
+
+void BM_SaveHeaders(benchmark::State& state) {
+  CorpusView v;
+  v.Parse(CorpusText());
+  GroupNumbers numbers{1, kCorpusLines, true};
+  TCacheBox box(StorePath(), &numbers);
+  box.ApplyStorageChoice(kStoreHeaders);
+  for (auto _ : state) {
+    box.Modified = true;
+    if (!box.SaveHeaders(v.lists.masterList, false)) state.SkipWithError("save failed");
+  }
+  state.SetItemsProcessed(state.iterations() * kCorpusLines);
+  state.counters["file_bytes"] =
+      static_cast<double>(std::filesystem::file_size(box.HeaderPath()));
+  box.ApplyStorageChoice(kStoreHeaders);
+}
+BENCHMARK(BM_SaveHeaders)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_LoadHeaders(benchmark::State& state) {
+  GroupNumbers numbers{1, kCorpusLines, true};
+  {
+    CorpusView v;
+    v.Parse(CorpusText());
+    TCacheBox box(StorePath(), &numbers);
+    box.ApplyStorageChoice(kStoreHeaders);
+    box.Modified = true;
+    box.SaveHeaders(v.lists.masterList, false);
+  }
+  TCacheBox box(StorePath(), &numbers);
+  box.ApplyStorageChoice(kStoreHeaders);
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto v = std::make_unique<CorpusView>();
+    state.ResumeTiming();
+    if (!box.LoadHeaders(v->view, false)) state.SkipWithError("load failed");
+    state.PauseTiming();
+    if (v->lists.masterList.size() != static_cast<std::size_t>(kCorpusLines)) {
+      state.SkipWithError("records lost");
+    }
+    v.reset();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * kCorpusLines);
+}
+BENCHMARK(BM_LoadHeaders)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Resident memory added by parsing and threading the million, per article.
+void BM_ResidentBytesPerArticle(benchmark::State& state) {
+  CorpusText();
+  for (auto _ : state) {
+    const std::int64_t before = ResidentBytes();
+    auto v = std::make_unique<CorpusView>();
+    v->Parse(CorpusText());
+    ThreadOptions options;
+    ThreadStats stats;
+    ThreadArticles(v->lists, options, stats);
+    const std::int64_t after = ResidentBytes();
+    state.counters["bytes_per_article"] =
+        static_cast<double>(after - before) / static_cast<double>(kCorpusLines);
+    state.counters["arena_bytes_per_article"] =
+        static_cast<double>(v->arena.MemoryUsed()) / static_cast<double>(kCorpusLines);
+    state.counters["record_bytes"] = sizeof(TArticle);
+  }
+}
+BENCHMARK(BM_ResidentBytesPerArticle)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+}  // namespace orvel::bench

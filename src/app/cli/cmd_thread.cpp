@@ -1,0 +1,155 @@
+// orvel-cli thread: overview lines in, threaded rows out.
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <ostream>
+
+#include "app/cli/commands.h"
+#include "articles/article_arena.h"
+#include "articles/threading.h"
+#include "articles/xover.h"
+#include "core/text.h"
+
+namespace orvel::cli {
+
+namespace {
+
+constexpr int kMaxThreadDepth = 20;
+
+std::optional<std::int32_t> sortColumn(std::string_view name) {
+  static const struct {
+    const char* name;
+    std::int32_t column;
+  } kColumns[] = {{"none", kSortNone},     {"subject", kSortSubject}, {"queue", kSortQueue},
+                  {"lines", kSortLines},   {"author", kSortAuthor},   {"date", kSortDate},
+                  {"score", kSortScore},   {"number", kSortNumber}};
+  for (const auto& c : kColumns) {
+    if (equalsNoCase(name, c.name)) return c.column;
+  }
+  const auto n = parseDecimal(name);
+  if (n && *n >= -1 && *n <= 6) return static_cast<std::int32_t>(*n);
+  return std::nullopt;
+}
+
+std::string flagText(const TNode& node) {
+  std::string f;
+  if (node.Has(NodeFlag::Read)) f += 'R';
+  if (node.Has(NodeFlag::Kept)) f += 'K';
+  if (node.Has(NodeFlag::Deleted)) f += 'D';
+  if (node.Has(NodeFlag::Old)) f += 'O';
+  if (node.Has(NodeFlag::ReplyToMe)) f += 'M';
+  return f.empty() ? "-" : f;
+}
+
+void appendRow(std::string& out, const TNode& node) {
+  if (const TAThread* t = node.AsThread()) {
+    out += "+ ";
+    out += t->Subject.view();
+    out += '\t' + std::to_string(t->Articles.size()) + " articles\t" + flagText(*t);
+    if (t->IsMultiPart()) {
+      out += '\t' + std::to_string(t->PartsPresent) + '/' + std::to_string(t->PartsTotal) + " parts";
+    }
+    out += '\n';
+    return;
+  }
+  const TArticle& a = *node.AsArticle();
+  out.append(2 * static_cast<std::size_t>(std::min(a.Depth, kMaxThreadDepth)), ' ');
+  out += a.Subject.view();
+  out += '\t';
+  out += a.FromName().empty() ? a.FromAddress() : a.FromName();
+  out += '\t' + std::to_string(a.Number) + '\t' + flagText(a) + '\n';
+}
+
+int usage(CliContext& context) {
+  context.err << "usage: orvel-cli thread FILE|- [--group NAME] [--low N] [--high N] "
+                 "[--unthreaded] [--sort COLUMN] [--descending] [--no-multipart]\n"
+                 "COLUMN: subject, queue, lines, author, date, score, number or none\n";
+  return 2;
+}
+
+}  // namespace
+
+bool ReadInput(const std::string& name, std::string& text) {
+  if (name == "-") {
+    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    return true;
+  }
+  std::ifstream in(name, std::ios::binary | std::ios::ate);
+  if (!in) return false;
+  text.resize(static_cast<std::size_t>(in.tellg()));
+  in.seekg(0);
+  return static_cast<bool>(in.read(text.data(), static_cast<std::streamsize>(text.size())));
+}
+
+int cmdThread(CliContext& context) {
+  std::string file, group;
+  std::optional<std::int32_t> low, high;
+  ThreadOptions options;
+  const auto& args = context.args;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&]() -> const std::string* { return i + 1 < args.size() ? &args[++i] : nullptr; };
+    if (a == "--group") {
+      const std::string* v = value();
+      if (!v) return usage(context);
+      group = *v;
+    } else if (a == "--low" || a == "--high") {
+      const std::string* v = value();
+      const auto n = v ? parseDecimal(*v) : std::nullopt;
+      if (!n || *n < 0 || *n > INT32_MAX) return usage(context);
+      (a == "--low" ? low : high) = static_cast<std::int32_t>(*n);
+    } else if (a == "--unthreaded") {
+      options.threaded = false;
+    } else if (a == "--sort") {
+      const std::string* v = value();
+      const auto column = v ? sortColumn(*v) : std::nullopt;
+      if (!column) return usage(context);
+      options.sort.column = *column;
+    } else if (a == "--descending") {
+      options.sort.order = -1;
+    } else if (a == "--no-multipart") {
+      options.multiPartThreading = false;
+    } else if (file.empty() && (a == "-" || a.rfind("--", 0) != 0)) {
+      file = a;
+    } else {
+      return usage(context);
+    }
+  }
+  if (file.empty()) return usage(context);
+  std::string text;
+  if (!ReadInput(file, text)) {
+    context.err << "orvel-cli thread: cannot read " << file << '\n';
+    return 1;
+  }
+  ArticleArena arena;
+  ViewLists lists;
+  XoverView view(arena, lists);
+  view.groupName = group;
+  std::int32_t first = 0, last = -1;
+  OverviewNumberRange(text, first, last);
+  first = low.value_or(first);
+  last = high.value_or(last);
+  if (static_cast<std::int64_t>(last) - first > (1 << 28)) {
+    context.err << "orvel-cli thread: the number range is too wide; give --low and --high\n";
+    return 1;
+  }
+  view.SizeSets(first, last);
+  ParseOverviewText(view, text);
+  ThreadStats stats;
+  ThreadArticles(lists, options, stats);
+  std::string out;
+  for (const TNode* row : lists.rowList) {
+    appendRow(out, *row);
+    if (out.size() >= (1 << 20)) {
+      context.out.write(out.data(), static_cast<std::streamsize>(out.size()));
+      out.clear();
+    }
+  }
+  context.out.write(out.data(), static_cast<std::streamsize>(out.size()));
+  context.err << stats.articles << " articles, " << lists.rootList.size() << " rows at the top, "
+              << stats.multiPart << " multi-part series (" << stats.completeMultiPart
+              << " complete)\n";
+  return 0;
+}
+
+}  // namespace orvel::cli

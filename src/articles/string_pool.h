@@ -1,0 +1,154 @@
+#pragma once
+// Strings of the article records. A PooledString is one pointer to a
+// length-prefixed text kept elsewhere (a StringPool, or a thread node's own
+// buffer); records stay small and copying a record's string is free.
+//
+// A StringPool is an append-only arena in large chunks. Store() always copies;
+// InternAuthor() keeps one record per distinct name and address pair through
+// a table of every author (a group has few, and they repeat); Share() only
+// looks among the last few thousand texts it was given, which catches the
+// repeats that come close together (the subject and References of replies
+// to one article) without a table of every subject in the group, whose
+// look-ups would miss the cache every time. Nothing is freed before the pool itself, so
+// a pool lives as long as the records that point into it.
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvel {
+
+class PooledString {
+ public:
+  PooledString() = default;
+
+  std::string_view view() const {
+    if (!p_) return {};
+    const auto first = static_cast<unsigned char>(p_[0]);
+    if (first < kLongMark) return {p_ + 1, first};
+    std::uint32_t n;
+    std::memcpy(&n, p_ + 1, 4);
+    return {p_ + 5, n};
+  }
+  operator std::string_view() const { return view(); }
+  std::string str() const { return std::string(view()); }
+  bool empty() const { return !p_; }
+  std::size_t size() const { return view().size(); }
+
+  friend bool operator==(const PooledString& a, std::string_view b) { return a.view() == b; }
+  friend bool operator==(const PooledString& a, const PooledString& b) {
+    return a.p_ == b.p_ || a.view() == b.view();
+  }
+
+  // Bytes needed to hold text with its prefix, and the writer of that form.
+  static std::size_t encodedSize(std::size_t n) { return n + (n < kLongMark ? 1 : 5); }
+  static PooledString encode(char* at, std::string_view text);
+
+ private:
+  static constexpr unsigned kLongMark = 255;
+  explicit PooledString(const char* p) : p_(p) {}
+  const char* p_ = nullptr;
+};
+
+// A text with its own storage, for strings that are not in a pool (a thread
+// node's multi-part key).
+class OwnedString {
+ public:
+  OwnedString() = default;
+  explicit OwnedString(std::string_view text) { assign(text); }
+  void assign(std::string_view text);
+  PooledString get() const { return value_; }
+
+ private:
+  std::unique_ptr<char[]> buffer_;
+  PooledString value_;
+};
+
+// An author as the From header gave it, shared by all of the author's articles.
+struct TAuthor {
+  PooledString Name;
+  PooledString Address;
+};
+
+class StringPool {
+ public:
+  StringPool() = default;
+  StringPool(const StringPool&) = delete;
+  StringPool& operator=(const StringPool&) = delete;
+
+  PooledString Store(std::string_view text);
+  PooledString Share(std::string_view text);
+  // Nothing for an empty name and address.
+  const TAuthor* InternAuthor(std::string_view name, std::string_view address);
+  // The author InternAuthor returned last.
+  const TAuthor* LastAuthor() const { return lastAuthor_; }
+  // The author made earlier from this exact From text; a From value repeats
+  // on every article of its author, so decoding and splitting it once per
+  // author saves most of that work.
+  const TAuthor* AuthorOfRawFrom(std::string_view from) const;
+  void RememberRawFrom(std::string_view from, const TAuthor* author);
+
+  // Bytes held in chunks and in the intern table.
+  std::size_t MemoryUsed() const;
+  void Clear();
+
+ private:
+  // Chunks that grow from small to 4 MB, handed out front to back.
+  class Arena {
+   public:
+    char* allocate(std::size_t n, std::size_t align);
+    std::size_t bytes() const { return chunkBytes_; }
+
+   private:
+    struct ChunkDeleter {
+      void operator()(char* chunk) const;
+    };
+    std::vector<std::unique_ptr<char, ChunkDeleter>> chunks_;
+    char* cursor_ = nullptr;
+    std::size_t left_ = 0;
+    std::size_t chunkBytes_ = 0;
+    std::size_t nextChunk_ = 0;
+  };
+
+  PooledString storeIn(Arena& arena, std::string_view text);
+  void growTable();
+
+  Arena texts_;
+  // Authors and their strings apart from the other texts, so that the few
+  // thousand of them stay together in the cache.
+  Arena authors_;
+  // Open addressing over the authors, with each slot's hash beside it.
+  std::vector<const TAuthor*> slots_;
+  std::vector<std::uint32_t> hashes_;
+  std::size_t interned_ = 0;
+  const TAuthor* lastAuthor_ = nullptr;
+  // Raw From texts and their authors, open addressing; the texts sit together
+  // in one buffer so that look-ups stay in the cache.
+  struct RawFrom {
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
+    const TAuthor* author = nullptr;
+    std::uint32_t hash = 0;
+  };
+  std::vector<RawFrom> rawFroms_;
+  std::string rawFromText_;
+  std::size_t rawFromCount_ = 0;
+  // Recently shared texts, direct-mapped by hash.
+  static constexpr std::size_t kRecentSlots = 8192;
+  std::vector<PooledString> recent_;
+  std::vector<std::uint32_t> recentHashes_;
+};
+
+// A fast 64-bit hash of a text (multiply and fold, eight bytes at a time).
+std::uint64_t TextHash(std::string_view text);
+
+// Large blocks for the record and string arenas, backed by huge pages where
+// the system offers them (a million headers touch hundreds of megabytes:
+// small pages cost a fault every 4 KB).
+char* AllocateArenaBlock(std::size_t bytes);
+void FreeArenaBlock(char* block);
+
+}  // namespace orvel

@@ -1,0 +1,384 @@
+#include "articles/threading.h"
+
+#include <algorithm>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+#include "articles/header_utils.h"
+#include "core/hash.h"
+#include "core/prompter.h"
+#include "core/text.h"
+
+namespace orvel {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads "(part/total)" backwards from the closing character at close.
+bool partsBefore(std::string_view s, std::size_t close, char open, PartNumbers& out) {
+  std::size_t i = close;  // one past the character to look at next
+  auto skipBlanks = [&] {
+    while (i > 0 && isBlank(s[i - 1])) --i;
+  };
+  auto digitsBack = [&](std::size_t& begin, std::size_t& end) {
+    end = i;
+    while (i > 0 && isDigit(s[i - 1])) --i;
+    begin = i;
+    return begin < end && end - begin <= 9;
+  };
+  std::size_t totalBegin, totalEnd, partBegin, partEnd;
+  skipBlanks();
+  if (!digitsBack(totalBegin, totalEnd)) return false;
+  skipBlanks();
+  if (i == 0 || s[i - 1] != '/') return false;
+  --i;
+  skipBlanks();
+  if (!digitsBack(partBegin, partEnd)) return false;
+  skipBlanks();
+  if (i == 0 || s[i - 1] != open) return false;
+  auto number = [&](std::size_t b, std::size_t e) {
+    std::int32_t v = 0;
+    for (std::size_t k = b; k < e; ++k) v = v * 10 + (s[k] - '0');
+    return v;
+  };
+  out.part = number(partBegin, partEnd);
+  out.total = number(totalBegin, totalEnd);
+  out.prefix = s.substr(0, partBegin);
+  out.suffix = s.substr(partEnd);
+  out.tildes = static_cast<std::int32_t>(totalEnd - totalBegin);
+  out.sameWidth = partEnd - partBegin == totalEnd - totalBegin;
+  return true;
+}
+
+bool findParts(std::string_view s, char open, char close, PartNumbers& out) {
+  for (std::size_t at = s.rfind(close); at != std::string_view::npos;
+       at = at == 0 ? std::string_view::npos : s.rfind(close, at - 1)) {
+    if (partsBefore(s, at, open, out)) return true;
+  }
+  return false;
+}
+
+// One threading pass; see the top of threading.h.
+class Threader {
+ public:
+  Threader(ViewLists& lists, const ThreadOptions& options, ThreadStats& stats)
+      : lists_(lists), options_(options), stats_(stats), list_(lists.ViewList()) {}
+
+  void run() {
+    const auto count = static_cast<std::int32_t>(list_.size());
+    byId_.SetSize(std::max(count, 1));
+    byKey_.SetSize(std::max(count / 8, 1));
+    bySubject_.SetSize(std::max(count / 8, 1));
+    constexpr std::size_t kAhead = 16;
+    for (std::int32_t i = 0; i < count; ++i) {
+      const auto k = static_cast<std::size_t>(i);
+      if (k + kAhead < list_.size()) byId_.Prefetch(list_[k + kAhead]->MessageID);
+      byId_.Add(list_[k]->MessageID, list_[k]);
+      list_[k]->SourceIndex = i;
+    }
+    // Parents are looked up in two prefetch steps: the bucket well ahead,
+    // then its entry's key and record.
+    constexpr std::size_t kFar = 16;
+    constexpr std::size_t kNear = 6;
+    for (std::size_t i = 0; i < list_.size();) {
+      if (i + kFar < list_.size()) {
+        const std::string_view parent = list_[i + kFar]->ParentID();
+        if (!parent.empty()) byId_.Prefetch(parent);
+      }
+      if (i + kNear < list_.size()) {
+        const std::string_view parent = list_[i + kNear]->ParentID();
+        if (!parent.empty()) byId_.PrefetchEntry(parent);
+      }
+      if (place(i)) {
+        count_(*list_[i]);
+        ++i;
+      }
+    }
+    if (options_.sort.newsgroup) {
+      for (TAThread& t : lists_.threadNodes) t.RecomputeScore();
+    }
+  }
+
+ private:
+  // Places list_[i]; false when a later parent was swapped into slot i.
+  bool place(std::size_t i) {
+    TArticle* a = list_[i];
+    if (options_.multiPartThreading) placeMultiPart(a);
+    if (a->Position >= 0) return true;
+    bool wasRe = false;
+    const std::string_view s = StripRe(a->Subject, &wasRe);
+    const std::string_view parentId = a->ParentID();
+    if (parentId.empty()) {
+      if (wasRe) placeBySubject(a, s);
+    } else if (TArticle* p = byId_.Find(parentId); !p) {
+      placeBySubject(a, s);
+    } else if (p->Position >= 0) {
+      const bool ownThread = options_.newSubjectNewThread && !options_.reconstructionRunning &&
+                             !equalsNoCase(StripRe(p->Subject), s);
+      if (!ownThread) attachReply(p, a);
+    } else if (!leadsTo(p, a)) {
+      const auto j = static_cast<std::size_t>(p->SourceIndex);
+      std::swap(list_[i], list_[j]);
+      list_[i]->SourceIndex = static_cast<std::int32_t>(i);
+      list_[j]->SourceIndex = static_cast<std::int32_t>(j);
+      return false;
+    } else {
+      placeBySubject(a, s);
+    }
+    if (a->Position < 0) {
+      appendRoot(a);
+      if (!s.empty() && !bySubject_.Find(s)) bySubject_.Add(s, a);
+    }
+    return true;
+  }
+
+  // Whether the chain of parents from p reaches a. A chain longer than the
+  // list is a loop elsewhere; it is broken when its own articles are placed.
+  bool leadsTo(const TArticle* p, const TArticle* a) {
+    const std::size_t limit = list_.size() + 1;
+    for (std::size_t steps = 0; p && steps < limit; ++steps) {
+      if (p == a) return true;
+      const std::string_view parent = p->ParentID();
+      if (parent.empty()) return false;
+      p = byId_.Find(parent);
+    }
+    return false;
+  }
+
+  void appendRoot(TNode* node) {
+    node->Position = static_cast<std::int32_t>(lists_.rootList.size());
+    lists_.rootList.push_back(node);
+  }
+
+  TAThread& newThread() { return lists_.threadNodes.emplace_back(); }
+
+  // Makes p the first article of a new thread that takes p's root slot.
+  TAThread& threadOn(TArticle* p) {
+    if (p->Thread) return *p->Thread;
+    TAThread& t = newThread();
+    t.Subject = p->Subject;
+    t.Position = p->Position;
+    lists_.rootList[static_cast<std::size_t>(p->Position)] = &t;
+    t.Articles.push_back(p);
+    p->Position = 0;
+    p->Depth = 1;
+    p->Thread = &t;
+    return t;
+  }
+
+  static void insertAt(TAThread& t, std::size_t at, TArticle* a) {
+    t.Articles.insert(t.Articles.begin() + static_cast<std::ptrdiff_t>(at), a);
+    for (std::size_t k = at; k < t.Articles.size(); ++k) {
+      t.Articles[k]->Position = static_cast<std::int32_t>(k);
+    }
+    a->Thread = &t;
+  }
+
+  void attachReply(TArticle* p, TArticle* a) {
+    TAThread& t = threadOn(p);
+    a->Depth = p->Depth + 1;
+    std::size_t at = static_cast<std::size_t>(p->Position) + 1;
+    while (at < t.Articles.size() && t.Articles[at]->Depth > p->Depth) ++at;
+    insertAt(t, at, a);
+  }
+
+  void placeBySubject(TArticle* a, std::string_view s) {
+    if (s.empty()) return;
+    TArticle* q = bySubject_.Find(s);
+    if (!q) return;
+    TAThread& t = threadOn(q);
+    a->Depth = 1;
+    insertAt(t, t.Articles.size(), a);
+  }
+
+  void placeMultiPart(TArticle* a) {
+    if (a->Position >= 0) return;
+    PartNumbers parts;
+    if (!ParsePartNumbers(a->Subject, parts) || parts.part < 1) return;
+    if (parts.total >= 5000 && a->Lines <= 1000) return;
+    a->PartNumber = parts.part;
+    if (parts.total == 1) return;
+    byId_.Remove(a->MessageID);
+    std::string& key = key_;
+    key = parts.Key();
+    const std::size_t keyLength = key.size();
+    key += a->ParentID();
+    key += a->FromName();
+    key += a->FromAddress();
+    TNode* found = byKey_.Find(key);
+    TAThread* t = nullptr;
+    if (!found) {
+      if (a->Lines <= 100 && parts.part != parts.total && !a->ParentID().empty()) {
+        byKey_.Add(key, a);
+        appendRoot(a);
+        return;
+      }
+      TAThread& fresh = newMultiPartThread(std::string_view(key).substr(0, keyLength), parts.total,
+                                           parts.part >= 1 ? 1 : 0);
+      appendRoot(&fresh);
+      byKey_.Add(key, &fresh);
+      fresh.Articles.push_back(a);
+      a->Position = 0;
+      a->Depth = 1;
+      a->Thread = &fresh;
+      return;
+    }
+    if (TArticle* f = found->AsArticle()) {
+      t = &newMultiPartThread(std::string_view(key).substr(0, keyLength), parts.total,
+                              f->PartNumber >= 1 ? 1 : 0);
+      t->Position = f->Position;
+      lists_.rootList[static_cast<std::size_t>(f->Position)] = t;
+      t->Articles.push_back(f);
+      f->Position = 0;
+      f->Depth = 1;
+      f->Thread = t;
+      byKey_.Put(key, t);
+    } else {
+      t = found->AsThread();
+    }
+    addPart(*t, a);
+  }
+
+  TAThread& newMultiPartThread(std::string_view key, std::int32_t total, std::int32_t present) {
+    TAThread& t = newThread();
+    t.SetOwnSubject(key);
+    t.PartsTotal = total;
+    t.PartsPresent = present;
+    ++stats_.multiPart;
+    return t;
+  }
+
+  void addPart(TAThread& t, TArticle* a) {
+    // Parts mostly arrive in order: look at the end before searching.
+    const bool last = t.Articles.empty() || t.Articles.back()->PartNumber < a->PartNumber;
+    const auto it = last ? t.Articles.end()
+                         : std::find_if(t.Articles.begin(), t.Articles.end(),
+                                        [&](const TArticle* x) { return x->PartNumber >= a->PartNumber; });
+    const bool newPart = it == t.Articles.end() || (*it)->PartNumber != a->PartNumber;
+    a->Depth = 1;
+    insertAt(t, static_cast<std::size_t>(it - t.Articles.begin()), a);
+    if (newPart) {
+      ++t.PartsPresent;
+      if (t.PartsTotal >= 2 && t.PartsPresent == t.PartsTotal) ++stats_.completeMultiPart;
+    }
+  }
+
+  void count_(const TArticle& a) {
+    ++stats_.articles;
+    if (!a.Has(NodeFlag::Read)) ++stats_.unread;
+  }
+
+  ViewLists& lists_;
+  const ThreadOptions& options_;
+  ThreadStats& stats_;
+  std::vector<TArticle*>& list_;
+  THashView<TArticle> byId_;
+  THash<TNode> byKey_;
+  THashView<TArticle> bySubject_;
+  std::string key_;  // the multi-part key being looked up
+};
+
+}  // namespace
+
+std::string PartNumbers::Key() const {
+  std::string key;
+  key.reserve(prefix.size() + static_cast<std::size_t>(tildes) + suffix.size());
+  key += prefix;
+  key.append(static_cast<std::size_t>(tildes), '~');
+  key += suffix;
+  return key;
+}
+
+bool ParsePartNumbers(std::string_view subject, PartNumbers& out) {
+  return findParts(subject, '(', ')', out) || findParts(subject, '[', ']', out);
+}
+
+void BuildRows(std::vector<TNode*>& rootList, std::vector<TNode*>& rowList, bool expandAll) {
+  rowList.clear();
+  std::size_t rows = rootList.size();
+  if (expandAll) {
+    for (const TNode* root : rootList) {
+      if (const TAThread* t = root->AsThread()) rows += t->Articles.size();
+    }
+  }
+  // Exact capacity: a million rows grown by doubling would waste megabytes.
+  if (rowList.capacity() < rows || rowList.capacity() > rows + rows / 4) {
+    std::vector<TNode*>().swap(rowList);
+    rowList.reserve(rows);
+  }
+  for (TNode* root : rootList) {
+    root->SourceIndex = static_cast<std::int32_t>(rowList.size());
+    rowList.push_back(root);
+    TAThread* t = root->AsThread();
+    if (!t) continue;
+    t->Expanded = expandAll;
+    if (expandAll) {
+      for (TArticle* a : t->Articles) {
+        a->SourceIndex = static_cast<std::int32_t>(rowList.size());
+        rowList.push_back(a);
+      }
+    }
+    UpdateThreadState(*t);
+  }
+}
+
+namespace {
+
+// Hands the scratch memory of a pass over a large list back to the system:
+// the allocator would otherwise keep tens of megabytes of freed tables.
+void releaseScratchMemory(std::size_t articles) {
+#if defined(__GLIBC__)
+  if (articles >= 100000) malloc_trim(0);
+#else
+  (void)articles;
+#endif
+}
+
+}  // namespace
+
+void ThreadArticles(ViewLists& lists, const ThreadOptions& options, ThreadStats& stats,
+                    Prompter* prompter) {
+  for (TArticle* a : lists.masterList) {
+    a->Position = -1;
+    a->Thread = nullptr;
+    a->SourceIndex = -1;
+    a->Depth = 0;
+    a->PartNumber = -1;
+  }
+  lists.rootList.clear();
+  lists.threadNodes.clear();
+  std::vector<TArticle*>& viewList = lists.ViewList();
+  lists.rootList.reserve(viewList.size());
+  stats = ThreadStats{};
+  if (!options.threaded) {
+    for (std::size_t i = 0; i < viewList.size(); ++i) {
+      lists.rootList.push_back(viewList[i]);
+      ++stats.articles;
+      if (!viewList[i]->Has(NodeFlag::Read)) ++stats.unread;
+    }
+  } else {
+    if (prompter) prompter->status("Classement..");
+    Threader(lists, options, stats).run();
+    // The root list was sized for the worst case; threads hold most articles.
+    if (lists.rootList.capacity() > 2 * lists.rootList.size() + 1024) lists.rootList.shrink_to_fit();
+    for (TAThread& t : lists.threadNodes) {
+      if (t.Articles.capacity() > t.Articles.size() + t.Articles.size() / 4 + 2) t.Articles.shrink_to_fit();
+    }
+  }
+  SortRoots(lists.rootList, options.sort);
+  BuildRows(lists.rootList, lists.rowList, options.expandAll);
+  releaseScratchMemory(viewList.size());
+  if (prompter && options.multiPartThreading && stats.multiPart > 0) {
+    prompter->status(format(" %lld/%lld=%.0f%% complete",
+                            static_cast<long long>(stats.completeMultiPart),
+                            static_cast<long long>(stats.multiPart),
+                            100.0 * static_cast<double>(stats.completeMultiPart) /
+                                static_cast<double>(stats.multiPart)));
+  }
+}
+
+}  // namespace orvel

@@ -1,0 +1,206 @@
+#include "articles/article.h"
+
+#include <gtest/gtest.h>
+
+#include "articles/article_arena.h"
+#include "thread_builder.h"
+
+namespace orvel {
+namespace {
+
+class ScoreOptionsGuard {
+ public:
+  explicit ScoreOptionsGuard(ScoreOptions options) : saved_(scoreOptions()) {
+    setScoreOptions(options);
+  }
+  ~ScoreOptionsGuard() { setScoreOptions(saved_); }
+
+ private:
+  ScoreOptions saved_;
+};
+
+TEST(ArticleTest, EffectiveScoreOrder) {
+  TArticle a;
+  a.Score = 10;
+  EXPECT_EQ(a.EffectiveScore(8888), 10);
+  a.Set(NodeFlag::Kept);
+  EXPECT_EQ(a.EffectiveScore(8888), 8888) << "kept raises to KeptScore";
+  EXPECT_EQ(a.EffectiveScore(0), 10) << "KeptScore 0 leaves the score";
+  a.Score = 9000;
+  EXPECT_EQ(a.EffectiveScore(8888), 9000);
+  a.Set(NodeFlag::Deleted);
+  EXPECT_EQ(a.EffectiveScore(8888), kKilledScore);
+  a.Set(NodeFlag::ReplyToMe);
+  EXPECT_EQ(a.EffectiveScore(8888), kTopScore);
+}
+
+TEST(ArticleTest, ReadSetsBothFlagsAndTheThreadsState) {
+  test::ThreadBuilder b;
+  b.Add("T", "<t@x>");
+  b.Add("Re: T", "<r@x>", "<t@x>");
+  b.Thread();
+  TAThread* t = b.lists.rootList[0]->AsThread();
+  ASSERT_NE(t, nullptr);
+  t->Articles[0]->SetRead(true);
+  EXPECT_TRUE(t->Articles[0]->Has(NodeFlag::SomeRead));
+  EXPECT_TRUE(t->Has(NodeFlag::SomeRead));
+  EXPECT_FALSE(t->Has(NodeFlag::Read));
+  t->Articles[1]->SetRead(true);
+  EXPECT_TRUE(t->Has(NodeFlag::Read));
+  t->Articles[0]->SetRead(false);
+  EXPECT_FALSE(t->Has(NodeFlag::Read));
+  EXPECT_FALSE(t->Articles[0]->Has(NodeFlag::SomeRead));
+}
+
+struct ThreadScoreCase {
+  const char* name;
+  std::int32_t option;
+  std::int32_t expected;
+};
+void PrintTo(const ThreadScoreCase& c, std::ostream* os) { *os << c.name; }
+
+class ThreadScoreTest : public testing::TestWithParam<ThreadScoreCase> {};
+
+TEST_P(ThreadScoreTest, CombinesEffectiveScoresFromLastToFirst) {
+  ScoreOptionsGuard guard({8888, GetParam().option});
+  test::ThreadBuilder b;
+  // Articles in thread order: scores 0, 30, -5, 0 (visited last to first).
+  b.Add("T", "<t@x>")->Score = 0;
+  b.Add("Re: T", "<a@x>", "<t@x>")->Score = 30;
+  b.Add("Re: T", "<b@x>", "<t@x>")->Score = -5;
+  b.Add("Re: T", "<c@x>", "<t@x>")->Score = 0;
+  b.Thread();
+  ASSERT_EQ(b.lists.rootList.size(), 1u);
+  EXPECT_EQ(b.lists.rootList[0]->Score, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, ThreadScoreTest,
+                         testing::Values(ThreadScoreCase{"Maximum", 0, 30},
+                                         ThreadScoreCase{"FirstNonZeroBest", 1, 30},
+                                         ThreadScoreCase{"Sum", 2, 25}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ArticleTest, FirstVisitedSetsValueForOptionOne) {
+  ScoreOptionsGuard guard({8888, 1});
+  TAThread t;
+  TArticle a, b;
+  a.Score = 0;
+  b.Score = -7;  // visited first
+  t.Articles = {&a, &b};
+  a.Thread = b.Thread = &t;
+  a.SetScore(0);
+  EXPECT_EQ(t.Score, -7) << "a zero never replaces the first value";
+  a.SetScore(-3);
+  EXPECT_EQ(t.Score, -3);
+}
+
+TEST(ArticleTest, ThreadSetScoreCopiesToArticlesAndQueueTest) {
+  TAThread t;
+  TArticle a, b;
+  t.Articles = {&a, &b};
+  t.SetScore(44);
+  EXPECT_EQ(a.Score, 44);
+  EXPECT_EQ(b.Score, 44);
+  EXPECT_FALSE(t.IsQueued());
+  b.QueuePosition = 0;
+  EXPECT_TRUE(t.IsQueued());
+  EXPECT_TRUE(b.IsQueued());
+}
+
+TEST(ArticleTest, KeptArticleRaisesThreadAndOthers) {
+  TAThread t;
+  TArticle a, b;
+  a.Set(NodeFlag::Kept);
+  b.Score = 9000;
+  TArticle c;
+  c.Score = 3;
+  t.Articles = {&a, &b, &c};
+  UpdateThreadState(t, 8888);
+  EXPECT_EQ(t.Score, 8888);
+  EXPECT_EQ(b.Score, 9000);
+  EXPECT_EQ(c.Score, 8888);
+  EXPECT_FALSE(t.Has(NodeFlag::Kept));
+  UpdateThreadState(t, 0);
+  EXPECT_EQ(c.Score, 8888) << "KeptScore 0 changes nothing";
+}
+
+TEST(ArticleTest, MultiPartReadIgnoresUnreadCopiesOfReadParts) {
+  TAThread t;
+  t.PartsTotal = 3;
+  t.PartsPresent = 3;
+  TArticle p1, p2, p2copy, p3;
+  p1.PartNumber = 1;
+  p2.PartNumber = 2;
+  p2copy.PartNumber = 2;
+  p3.PartNumber = 3;
+  t.Articles = {&p1, &p2, &p2copy, &p3};
+  for (TArticle* a : t.Articles) a->Thread = &t;
+  p1.SetRead(true);
+  p2.SetRead(true);
+  p3.SetRead(true);
+  EXPECT_TRUE(t.Has(NodeFlag::Read)) << "the unread copy of a read part does not count";
+  p2copy.SetRead(true);
+  p2.SetRead(false);
+  EXPECT_TRUE(t.Has(NodeFlag::Read)) << "an unread part followed by another copy does not count";
+  p2copy.SetRead(false);
+  EXPECT_FALSE(t.Has(NodeFlag::Read)) << "no copy of part 2 is read";
+}
+
+TEST(ArticleTest, DeletedAndKeptThreadFlags) {
+  TAThread t;
+  TArticle a, b;
+  t.Articles = {&a, &b};
+  a.Set(NodeFlag::Deleted);
+  a.Set(NodeFlag::Kept);
+  UpdateThreadState(t, 8888);
+  EXPECT_FALSE(t.Has(NodeFlag::Deleted));
+  b.Set(NodeFlag::Deleted);
+  b.Set(NodeFlag::Kept);
+  UpdateThreadState(t, 8888);
+  EXPECT_TRUE(t.Has(NodeFlag::Deleted));
+  EXPECT_TRUE(t.Has(NodeFlag::Kept));
+}
+
+TEST(StringPoolTest, StoresShortAndLongTextsAndShares) {
+  StringPool pool;
+  const std::string longText(70000, 'x');
+  const PooledString shortOne = pool.Store("abc");
+  const PooledString longOne = pool.Store(longText);
+  EXPECT_EQ(shortOne.view(), "abc");
+  EXPECT_EQ(longOne.view(), longText);
+  EXPECT_TRUE(pool.Store("").empty());
+  const std::string exact(255, 'y');
+  EXPECT_EQ(pool.Store(exact).view(), exact) << "255 bytes take the long prefix";
+  const PooledString a = pool.Share("Re: subject");
+  const PooledString b = pool.Share("Re: subject");
+  EXPECT_EQ(a.view().data(), b.view().data());
+  const TAuthor* x = pool.InternAuthor("Ann", "ann@x");
+  EXPECT_EQ(pool.InternAuthor("Ann", "ann@x"), x);
+  EXPECT_NE(pool.InternAuthor("Ann", "ann@y"), x);
+  EXPECT_NE(pool.InternAuthor("Annann", "@x"), pool.InternAuthor("Ann", "ann@x"));
+  EXPECT_EQ(pool.InternAuthor("", ""), nullptr);
+  for (int i = 0; i < 5000; ++i) pool.InternAuthor("n" + std::to_string(i), "a");
+  EXPECT_EQ(pool.InternAuthor("Ann", "ann@x"), x) << "growth keeps every author";
+  pool.RememberRawFrom("Ann <ann@x>", x);
+  EXPECT_EQ(pool.AuthorOfRawFrom("Ann <ann@x>"), x);
+  EXPECT_EQ(pool.AuthorOfRawFrom("Ann <ann@y>"), nullptr);
+}
+
+TEST(ArticleArenaTest, FreedRecordsAreReusedFresh) {
+  ArticleArena arena;
+  TArticle* a = arena.New();
+  a->Number = 5;
+  a->Position = 3;
+  arena.Free(a);
+  EXPECT_EQ(arena.LiveRecords(), 0u);
+  TArticle* b = arena.New();
+  EXPECT_EQ(b, a);
+  EXPECT_EQ(b->Number, 0);
+  EXPECT_EQ(b->Position, -1);
+  EXPECT_EQ(b->BodyOffset, -1);
+  for (int i = 0; i < 50000; ++i) arena.New()->Number = i;
+  EXPECT_EQ(arena.LiveRecords(), 50001u);
+}
+
+}  // namespace
+}  // namespace orvel

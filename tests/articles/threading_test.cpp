@@ -1,0 +1,342 @@
+#include "articles/threading.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "thread_builder.h"
+
+namespace orvel {
+namespace {
+
+using test::ArticleSpec;
+using test::ThreadBuilder;
+using testing::ElementsAre;
+
+TEST(ThreadingTest, ReplyBeforeParentEndsBelowIt) {
+  ThreadBuilder b;
+  b.Add("Re: Topic", "<r@x>", "<p@x>");
+  b.Add("Topic", "<p@x>");
+  b.Thread();
+  EXPECT_THAT(b.Rows(), ElementsAre("[Topic]", "Topic@1", "Re: Topic@2"));
+  EXPECT_EQ(b.lists.masterList[0]->MessageID, "<p@x>") << "the view list order changes";
+  EXPECT_EQ(b.stats.articles, 2);
+}
+
+TEST(ThreadingTest, DeepChainArrivingBackwardsIsRebuilt) {
+  ThreadBuilder b;
+  std::vector<std::string> ids;
+  for (int i = 0; i < 6; ++i) ids.push_back("<" + std::to_string(i) + "@x>");
+  for (int i = 5; i >= 0; --i) {
+    std::string refs;
+    for (int k = 0; k < i; ++k) refs += ids[static_cast<std::size_t>(k)] + " ";
+    b.Add(i == 0 ? "Root" : "Re: Root", ids[static_cast<std::size_t>(i)], refs);
+  }
+  b.Thread();
+  EXPECT_THAT(b.Rows(), ElementsAre("[Root]", "Root@1", "Re: Root@2", "Re: Root@3", "Re: Root@4",
+                                    "Re: Root@5", "Re: Root@6"));
+}
+
+TEST(ThreadingTest, RepliesToOneParentFollowEarlierSubtrees) {
+  ThreadBuilder b;
+  b.Add("Root", "<r@x>");
+  b.Add("A", "<a@x>", "<r@x>");
+  b.Add("B", "<b@x>", "<r@x>");
+  b.Add("A1", "<a1@x>", "<r@x> <a@x>");
+  b.Thread();
+  EXPECT_THAT(b.Rows(), ElementsAre("[Root]", "Root@1", "A@2", "A1@3", "B@2"));
+}
+
+TEST(ThreadingTest, ReferenceLoopEndsThePass) {
+  ThreadBuilder b;
+  b.Add("One", "<1@x>", "<2@x>");
+  b.Add("Two", "<2@x>", "<1@x>");
+  b.Thread();
+  EXPECT_EQ(b.stats.articles, 2);
+  for (TArticle* a : b.lists.masterList) EXPECT_GE(a->Position, 0);
+}
+
+TEST(ThreadingTest, LoopNotThroughTheArticleStillEnds) {
+  ThreadBuilder b;
+  b.Add("Reply", "<x@x>", "<p@x>");
+  b.Add("P", "<p@x>", "<q@x>");
+  b.Add("Q", "<q@x>", "<p@x>");
+  b.Add("Self", "<s@x>", "<s@x>");
+  b.Thread();
+  EXPECT_EQ(b.stats.articles, 4);
+  for (TArticle* a : b.lists.masterList) EXPECT_GE(a->Position, 0) << a->Subject.view();
+}
+
+TEST(ThreadingTest, ReWithMissingParentJoinsSubjectThread) {
+  ThreadBuilder b;
+  b.Add("Topic", "<t@x>");
+  b.Add("Re: Topic", "<r@x>", "<gone@x>");
+  b.Add("Re:  topic", "<r2@x>");
+  b.Thread();
+  EXPECT_THAT(b.Rows(), ElementsAre("[Topic]", "Topic@1", "Re: Topic@1", "Re:  topic@0"))
+      << "subjects are keyed exactly, so another case is another subject";
+}
+
+TEST(ThreadingTest, SameSubjectWithoutReStartsNewRoots) {
+  ThreadBuilder b;
+  b.Add("Topic", "<1@x>");
+  b.Add("Topic", "<2@x>");
+  b.Thread();
+  EXPECT_THAT(b.Rows(), ElementsAre("Topic@0", "Topic@0"));
+}
+
+TEST(ThreadingTest, NewSubjectNewThreadSplitsChangedSubjects) {
+  for (const bool split : {false, true}) {
+    ThreadBuilder b;
+    b.Add("Topic", "<t@x>");
+    b.Add("Re: Other thing", "<o@x>", "<t@x>");
+    b.Add("Re: topic", "<s@x>", "<t@x>");
+    ThreadOptions options;
+    options.newSubjectNewThread = split;
+    b.Thread(options);
+    if (split) {
+      EXPECT_THAT(b.Rows(), ElementsAre("[Topic]", "Topic@1", "Re: topic@2", "Re: Other thing@0"));
+    } else {
+      EXPECT_THAT(b.Rows(),
+                  ElementsAre("[Topic]", "Topic@1", "Re: Other thing@2", "Re: topic@2"));
+    }
+  }
+}
+
+TEST(ThreadingTest, MultiPartSeriesWithDuplicatePart) {
+  ThreadBuilder b;
+  b.Add("Pics (2/3)", "<2@x>");
+  b.Add("Pics (1/3)", "<1@x>");
+  b.Add("Pics (3/3)", "<3@x>");
+  b.Add("Pics (2/3)", "<2b@x>");
+  b.Add("Re: Pics (1/3)", "<re@x>", "<1@x>");
+  b.Thread();
+  ASSERT_EQ(b.lists.rootList.size(), 2u);
+  const TAThread* t = b.lists.rootList[0]->AsThread();
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->Subject, "Pics (~/3)");
+  EXPECT_EQ(t->PartsTotal, 3);
+  EXPECT_EQ(t->PartsPresent, 3);
+  std::vector<std::string> ids;
+  for (const TArticle* a : t->Articles) ids.emplace_back(a->MessageID.view());
+  EXPECT_THAT(ids, ElementsAre("<1@x>", "<2b@x>", "<2@x>", "<3@x>"));
+  EXPECT_EQ(b.stats.multiPart, 1);
+  EXPECT_EQ(b.stats.completeMultiPart, 1);
+  EXPECT_EQ(b.lists.rootList[1]->Subject, "Re: Pics (1/3)") << "replies never attach to parts";
+}
+
+TEST(ThreadingTest, SameWidthAndPaddedPartsShareAKey) {
+  ThreadBuilder b;
+  b.Add("Holiday (03/12) pic.jpg", "<3@x>");
+  b.Add("Holiday (4/12) pic.jpg", "<4@x>");
+  b.Thread();
+  ASSERT_EQ(b.lists.rootList.size(), 1u);
+  EXPECT_EQ(b.lists.rootList[0]->Subject, "Holiday (~~/12) pic.jpg");
+}
+
+TEST(ThreadingTest, DifferentPostersMakeDifferentSeries) {
+  ThreadBuilder b;
+  ArticleSpec one{"Pics (1/2)", "<1@x>", "", "A <a@x>"};
+  ArticleSpec two{"Pics (2/2)", "<2@x>", "", "B <b@x>"};
+  b.Add(one);
+  b.Add(two);
+  b.Thread();
+  EXPECT_EQ(b.lists.rootList.size(), 2u);
+  EXPECT_EQ(b.stats.multiPart, 2);
+}
+
+TEST(ThreadingTest, OneOfOneGoesThroughOrdinaryThreading) {
+  ThreadBuilder b;
+  TArticle* a = b.Add("Single file (1/1)", "<1@x>");
+  b.Add("Re: Single file (1/1)", "<2@x>", "<1@x>");
+  b.Thread();
+  EXPECT_EQ(a->PartNumber, 1);
+  EXPECT_THAT(b.Rows(), ElementsAre("[Single file (1/1)]", "Single file (1/1)@1",
+                                    "Re: Single file (1/1)@2"));
+  EXPECT_EQ(b.stats.multiPart, 0);
+}
+
+TEST(ThreadingTest, TenThousandPartsOnShortArticlesAreNotMultiPart) {
+  ThreadBuilder b;
+  ArticleSpec spec{"Spam (1/10000)", "<1@x>", "", "A <a@x>", 50};
+  TArticle* a = b.Add(spec);
+  spec.subject = "Spam (2/10000)";
+  spec.messageId = "<2@x>";
+  b.Add(spec);
+  b.Thread();
+  EXPECT_EQ(a->PartNumber, -1);
+  EXPECT_EQ(b.lists.rootList.size(), 2u);
+  EXPECT_EQ(b.stats.multiPart, 0);
+}
+
+TEST(ThreadingTest, SmallPartWithParentWaitsAsRootUntilNextPart) {
+  ThreadBuilder b;
+  ArticleSpec small{"Reply pics (1/2)", "<1@x>", "<orig@x>", "A <a@x>", 40};
+  b.Add(small);
+  EXPECT_EQ(b.lists.masterList.size(), 1u);
+  b.Thread();
+  ASSERT_EQ(b.lists.rootList.size(), 1u);
+  EXPECT_FALSE(b.lists.rootList[0]->IsThread());
+  ArticleSpec second = small;
+  second.subject = "Reply pics (2/2)";
+  second.messageId = "<2@x>";
+  b.Add(second);
+  b.Thread();
+  ASSERT_EQ(b.lists.rootList.size(), 1u);
+  const TAThread* t = b.lists.rootList[0]->AsThread();
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->PartsPresent, 2);
+  EXPECT_EQ(b.stats.completeMultiPart, 1);
+}
+
+TEST(ThreadingTest, MultiPartOffLeavesSubjectsAlone) {
+  ThreadBuilder b;
+  b.Add("Pics (1/2)", "<1@x>");
+  b.Add("Pics (2/2)", "<2@x>");
+  ThreadOptions options;
+  options.multiPartThreading = false;
+  b.Thread(options);
+  EXPECT_EQ(b.lists.rootList.size(), 2u);
+}
+
+TEST(ThreadingTest, UnthreadedOnlySorts) {
+  ThreadBuilder b;
+  b.Add("B", "<b@x>", "", 3);
+  b.Add("Re: B", "<r@x>", "<b@x>", 1);
+  ThreadOptions options;
+  options.threaded = false;
+  b.Thread(options);
+  EXPECT_THAT(b.Rows(), ElementsAre("Re: B@0", "B@0"));
+  EXPECT_EQ(b.lists.rootList[0]->Position, 0);
+  EXPECT_EQ(b.lists.rowList[1]->SourceIndex, 1);
+}
+
+TEST(ThreadingTest, CollapsedRowsShowOnlyRoots) {
+  ThreadBuilder b;
+  b.Add("Topic", "<t@x>");
+  b.Add("Re: Topic", "<r@x>", "<t@x>");
+  ThreadOptions options;
+  options.expandAll = false;
+  b.Thread(options);
+  EXPECT_THAT(b.Rows(), ElementsAre("[Topic]"));
+  EXPECT_FALSE(b.lists.rootList[0]->AsThread()->Expanded);
+}
+
+struct PartCase {
+  const char* name;
+  const char* subject;
+  bool found;
+  std::int32_t part;
+  std::int32_t total;
+  const char* key;
+};
+void PrintTo(const PartCase& c, std::ostream* os) { *os << c.name; }
+
+class ParsePartNumbersTest : public testing::TestWithParam<PartCase> {};
+
+TEST_P(ParsePartNumbersTest, FindsTheLastCandidate) {
+  const auto& c = GetParam();
+  PartNumbers p;
+  ASSERT_EQ(ParsePartNumbers(c.subject, p), c.found);
+  if (!c.found) return;
+  EXPECT_EQ(p.part, c.part);
+  EXPECT_EQ(p.total, c.total);
+  EXPECT_EQ(p.Key(), c.key);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Subjects, ParsePartNumbersTest,
+    testing::Values(
+        PartCase{"Plain", "Holiday (3/12) pic.jpg", true, 3, 12, "Holiday (~~/12) pic.jpg"},
+        PartCase{"Blanks", "file ( 3 / 12 )", true, 3, 12, "file ( ~~ / 12 )"},
+        PartCase{"LastCandidateWins", "a (1/2) b (3/4)", true, 3, 4, "a (1/2) b (~/4)"},
+        PartCase{"BadLastFallsBack", "a (1/2) b (x)", true, 1, 2, "a (~/2) b (x)"},
+        PartCase{"Brackets", "yEnc [07/10] x.rar", true, 7, 10, "yEnc [~~/10] x.rar"},
+        PartCase{"ParenthesesBeforeBrackets", "[1/9] file (2/5)", true, 2, 5, "[1/9] file (~/5)"},
+        PartCase{"NoNumbers", "just (words)", false, 0, 0, ""},
+        PartCase{"NoSlash", "file (12)", false, 0, 0, ""},
+        PartCase{"TooManyDigits", "file (1/12345678901)", false, 0, 0, ""},
+        PartCase{"Empty", "", false, 0, 0, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct SortCase {
+  const char* name;
+  std::int32_t column;
+  std::int32_t order;
+  std::vector<std::string> expected;
+};
+void PrintTo(const SortCase& c, std::ostream* os) { *os << c.name; }
+
+class SortTest : public testing::TestWithParam<SortCase> {};
+
+TEST_P(SortTest, OrdersRootsByColumnThenDate) {
+  ThreadBuilder b;
+  ArticleSpec a{"Re: beta", "<a@x>", "", "Zed <z@x>", 30, 3};
+  ArticleSpec c{"alpha", "<c@x>", "", "<adam@x>", 10, 1};
+  ArticleSpec d{"Gamma", "<d@x>", "", "Mia <m@x>", 20, 2};
+  ArticleSpec e{"Re: Gamma", "<e@x>", "<d@x>", "Mia <m@x>", 5, 4};
+  b.Add(a)->Score = 5;
+  b.Add(c)->Score = 50;
+  b.Add(d)->QueuePosition = 0;
+  b.Add(e);
+  b.ById("<a@x>")->QueuePosition = 2;
+  b.ById("<c@x>")->QueuePosition = 1;
+  ThreadOptions options;
+  options.sort.column = GetParam().column;
+  options.sort.order = GetParam().order;
+  options.expandAll = false;
+  b.Thread(options);
+  std::vector<std::string> roots;
+  for (const TNode* n : b.lists.rootList) roots.emplace_back(n->Subject.view());
+  EXPECT_EQ(roots, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Columns, SortTest,
+    testing::Values(SortCase{"Subject", kSortSubject, 1, {"alpha", "Re: beta", "Gamma"}},
+                    SortCase{"Queue", kSortQueue, 1, {"Gamma", "alpha", "Re: beta"}},
+                    SortCase{"LinesThreadAfterSingles", kSortLines, 1, {"alpha", "Re: beta", "Gamma"}},
+                    SortCase{"AuthorAddressWhenNoName", kSortAuthor, 1, {"alpha", "Gamma", "Re: beta"}},
+                    SortCase{"Date", kSortDate, 1, {"alpha", "Gamma", "Re: beta"}},
+                    SortCase{"DateDescending", kSortDate, -1, {"Re: beta", "Gamma", "alpha"}},
+                    SortCase{"ScoreDescending", kSortScore, -1, {"alpha", "Re: beta", "Gamma"}},
+                    SortCase{"Number", kSortNumber, 1, {"Re: beta", "alpha", "Gamma"}},
+                    SortCase{"NoneKeepsPassOrder", kSortNone, 1, {"Re: beta", "alpha", "Gamma"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SortTest, SubjectWithReKeptWhenNotIgnored) {
+  ThreadBuilder b;
+  b.Add("Re: beta", "<a@x>");
+  b.Add("alpha", "<b@x>");
+  b.Add("Zulu", "<c@x>");
+  ThreadOptions options;
+  options.sort.column = kSortSubject;
+  options.sort.ignoreRe = false;
+  b.Thread(options);
+  EXPECT_THAT(b.Rows(), ElementsAre("alpha@0", "Re: beta@0", "Zulu@0"));
+}
+
+TEST(SortTest, FolderColumnsUseTheOrigin) {
+  ThreadBuilder b;
+  StringPool& pool = b.arena.Strings();
+  b.Add("one", "<1@x>")->Xref = pool.Store("news.b:comp.z");
+  b.Add("two", "<2@x>")->Xref = pool.Store("News.A:comp.y");
+  b.Add("three", "<3@x>")->Xref = pool.Store("news.a:comp.x");
+  ThreadOptions options;
+  options.sort.newsgroup = false;
+  options.sort.column = kSortScore;
+  b.Thread(options);
+  EXPECT_THAT(b.Rows(), ElementsAre("three@0", "two@0", "one@0"));
+  options.sort.column = kSortNumber;
+  b.Thread(options);
+  EXPECT_THAT(b.Rows(), ElementsAre("three@0", "two@0", "one@0"));
+}
+
+TEST(SortTest, ClickOrder) {
+  EXPECT_EQ(OrderAfterClick(kSortDate, 1, kSortDate, true), -1);
+  EXPECT_EQ(OrderAfterClick(kSortDate, 1, kSortSubject, true), 1);
+  EXPECT_EQ(OrderAfterClick(kSortDate, 1, kSortScore, true), -1);
+  EXPECT_EQ(OrderAfterClick(kSortDate, 1, kSortScore, false), 1);
+}
+
+}  // namespace
+}  // namespace orvel
