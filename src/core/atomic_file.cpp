@@ -73,6 +73,8 @@ bool SaveFileAtomically(const std::string& path, std::string_view data, std::str
 }
 
 bool ReadWholeFile(const std::string& path, std::string& data) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -35,6 +35,9 @@ struct TGrpInfo {
   std::int32_t total = -1;
   std::int32_t spare = -1;
   TGrpCat* category = nullptr;
+  // Bookkeeping of the group list: the number of the last full list that
+  // named the group (records a full list leaves out are dropped).
+  std::uint32_t listMark = 0;
 
   bool subscribed() const { return state == SubscriptionState::Subscribed; }
 };

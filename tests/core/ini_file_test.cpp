@@ -101,6 +101,12 @@ TEST_F(IniFileOnDisk, MissingFileReadsEmptyAndSaveCreatesIt) {
   EXPECT_EQ(IniFile(path).readString("Misc", "A"), "1");
 }
 
+TEST_F(IniFileOnDisk, ADirectoryReadsAsAnEmptyFile) {
+  std::string data = "untouched";
+  EXPECT_FALSE(ReadWholeFile(dir_.string(), data));
+  EXPECT_TRUE(IniFile(dir_.string()).sections().empty());
+}
+
 TEST_F(IniFileOnDisk, FullDiskLeavesTheOldFileIntact) {
   const std::string path = (dir_ / "servers.ini").string();
   ASSERT_TRUE(SaveFileAtomically(path, "[Profiles]\ncount=0\n"));

@@ -21,6 +21,11 @@ const std::vector<Command>& commands() {
        "Folders)", cmdKeys},
       {"probe", "--host HOST [--port N] [--user U [--password P]] [--tls] [--ca-file F] [--group G]",
        "connect and log in to a news server, print its greeting and the reply to GROUP", cmdProbe},
+      {"groups",
+       "ALIAS [--list] [--new] [--subscribe NAMES] [--unsubscribe NAMES] [--counts] "
+       "[--catchup NAMES] [--all] [--yes] [--verbose]",
+       "the server's group list: fetch lists and counts, subscribe, catch up; print the rows "
+       "and save the newsrc", cmdGroups},
       {"thread", "FILE|- [--group NAME] [--low N] [--high N] [--unthreaded] [--sort COLUMN] "
                  "[--descending] [--no-multipart]",
        "thread overview lines as a group view does and print the visible rows", cmdThread},
@@ -29,6 +34,9 @@ const std::vector<Command>& commands() {
       {"headers", "ALIAS GROUP [--limit N] [--from N] [--to N] [--action 0..3] [--refresh] [--verbose]",
        "download a group's headers as a group view does, print the threaded rows, save the store",
        cmdHeaders},
+      {"show", "[--all-headers] [--raw] [--rot13] [--hide-quoted] FILE",
+       "render an article file as the viewer does: one line per shown line, \"style<TAB>text\"",
+       cmdShow},
   };
   return table;
 }

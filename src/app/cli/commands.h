@@ -18,6 +18,7 @@ int cmdIdentity(CliContext& context);
 int cmdSettings(CliContext& context);
 int cmdKeys(CliContext& context);
 int cmdProbe(CliContext& context);
+int cmdGroups(CliContext& context);
 int cmdThread(CliContext& context);
 int cmdStore(CliContext& context);
 int cmdHeaders(CliContext& context);
@@ -25,5 +26,6 @@ int cmdHeaders(CliContext& context);
 bool ReadInput(const std::string& name, std::string& text);
 // One visible row as orvel-cli thread prints it, with its line end.
 void AppendRowText(std::string& out, const TNode& row);
+int cmdShow(CliContext& context);
 
 }  // namespace orvel::cli
