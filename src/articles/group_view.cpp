@@ -7,6 +7,7 @@
 #include "articles/store_io.h"
 #include "config/main_state.h"
 #include "core/ranges.h"
+#include "groups/group_list.h"
 #include "net/nntp_data.h"
 
 namespace orvel {
@@ -115,7 +116,7 @@ void TGroupView::Open(OpenMode mode) {
 
   slots_.SetView(profile_, record_.name, &main);
   observer_->captionChanged(Caption());
-  if (services_.records) services_.records->ViewOpened(*this);
+  if (services_.groupList) services_.groupList->RegisterView(*this);
 
   if (mode == OpenMode::StoredOnly) {
     download_.SetMode(DownloadMode::Stop);
@@ -193,15 +194,20 @@ void TGroupView::Close() {
     store_->SaveHeaders(lists_.masterList, true);
   }
   HandBackReadState();
-  if (services_.records) services_.records->ViewClosed(*this);
+  if (services_.groupList) services_.groupList->UnregisterView(*this);
   store_.reset();
+}
+
+bool TGroupView::AskClose() {
+  Close();
+  return true;
 }
 
 void TGroupView::HandBackReadState() {
   if (!download_.NumbersKnown()) return;
   const std::int32_t low = view_.lowMark;
   const std::int32_t high = download_.High();
-  ViewReadState state;
+  GroupReadState state;
   if (high >= low) {
     state.read.text = RangesFromBits(view_.readSet, low, high, false);
     state.toFetch = RangesFromBits(view_.keptSet, low, high, true);
@@ -220,7 +226,7 @@ void TGroupView::HandBackReadState() {
   record_.last = *state.last;
   record_.total = *state.total;
   record_.unread = *state.unread;
-  if (services_.records && source_) services_.records->HandBack(*source_, state);
+  if (services_.groupList && source_) services_.groupList->UpdateReadState(*source_, state);
 }
 
 // ---------------------------------------------------------------- lists

@@ -25,7 +25,6 @@
 
 #include "articles/article_arena.h"
 #include "articles/connection_slots.h"
-#include "articles/group_record_host.h"
 #include "articles/group_view_observer.h"
 #include "articles/header_download.h"
 #include "articles/mailbox.h"
@@ -36,11 +35,13 @@
 #include "config/group_props.h"
 #include "config/identity.h"
 #include "config/settings.h"
+#include "groups/group_list_host.h"
 #include "groups/grp_info.h"
 
 namespace orvel {
 
 struct MainState;
+class TGroupList;
 
 // The issuing side of requests other than the header download.
 class RequestHandler {
@@ -98,7 +99,7 @@ struct GroupViewServices {
   Prompter& prompter;
   MainState& main;
   std::string baseDir;  // the stores live in baseDir + "data/"
-  GroupRecordHost* records = nullptr;
+  TGroupList* groupList = nullptr;  // the server's group list, which keeps the record
   XoverDialogHost* dialogs = nullptr;          // none: the dialog's first values are taken
   XoverDialogPrefs* dialogPrefs = nullptr;     // AutoFree, LimitPerGet
   bool* freeHeadersYesToAll = nullptr;         // "Yes to all" of the refresh, program-wide
@@ -115,7 +116,7 @@ enum class RefreshKind {
   ServerSearch,  // the headers of a server search's numbers (mode 6)
 };
 
-class TGroupView final : private SlotOwner, private HeaderDownloadHost {
+class TGroupView final : public OpenGroupView, private SlotOwner, private HeaderDownloadHost {
  public:
   // record: the group list's record, copied now and handed back later.
   TGroupView(GroupViewServices services, std::shared_ptr<TProfile> profile, TGrpInfo& record,
@@ -136,7 +137,10 @@ class TGroupView final : private SlotOwner, private HeaderDownloadHost {
   void Close();
   bool Closed() const { return closed_; }
   // Gives the copy's read state and counts to the group record.
-  void HandBackReadState();
+  void HandBackReadState() override;
+  // The group list's side: the record, and its closing (the view closes).
+  const TGrpInfo* viewedGroup() const override { return source_; }
+  bool AskClose() override;
 
   // ---- Requests of the other purposes
   void SetRequestHandler(Purpose purpose, RequestHandler* handler);
@@ -171,7 +175,6 @@ class TGroupView final : private SlotOwner, private HeaderDownloadHost {
   const XoverView& View() const { return view_; }
   XoverView& View() { return view_; }
   const TGrpInfo& Record() const { return record_; }
-  const TGrpInfo* SourceRecord() const { return source_; }
   const GroupProps& Props() const { return props_; }
   const TID& Identity() const { return identity_; }
   const std::shared_ptr<TProfile>& Profile() const { return profile_; }

@@ -1,7 +1,7 @@
 #pragma once
 // A group view over the fake network and the manual clock, with a fake news
-// server, a temporary base directory and a group list stand-in that keeps
-// what the view hands back.
+// server, a temporary base directory and the server's group list (whose
+// newsrc holds alt.test) keeping the group's record.
 
 #include <gtest/gtest.h>
 
@@ -11,29 +11,12 @@
 #include "articles/group_view.h"
 #include "config/main_state.h"
 #include "config/temp_base_dir.h"
+#include "groups/group_list.h"
 #include "fake_news_server.h"
 #include "support/manual_clock.h"
 #include "support/scripted_prompter.h"
 
 namespace orvel::test {
-
-struct RecordingHost : GroupRecordHost {
-  int opened = 0;
-  int closed = 0;
-  std::vector<ViewReadState> handedBack;
-  void ViewOpened(TGroupView&) override { ++opened; }
-  void ViewClosed(TGroupView&) override { ++closed; }
-  void HandBack(TGrpInfo& record, const ViewReadState& state) override {
-    record.read = state.read;
-    record.toFetch = state.toFetch;
-    record.storage = state.storage;
-    if (state.first) record.first = *state.first;
-    if (state.last) record.last = *state.last;
-    if (state.unread) record.unread = *state.unread;
-    if (state.total) record.total = *state.total;
-    handedBack.push_back(state);
-  }
-};
 
 // Answers TfmXOVER with a fixed choice, or cancels it.
 struct ScriptedDialog : XoverDialogHost {
@@ -74,16 +57,24 @@ class GroupViewTest : public ::testing::Test {
   GroupViewTest() {
     profile->alias = "fake";
     profile->host = "192.0.2.7";
-    record.name = "alt.test";
-    record.state = SubscriptionState::Subscribed;
+    profile->newsrcPath = base.file("fake.newsrc");
+    base.write("fake.newsrc", "alt.test:\r\n");
+    GroupListOptions listOptions;
+    listOptions.updateCountInterval = 0;
+    listOptions.serversIniPath = base.file("servers.ini");
+    list = std::make_unique<TGroupList>(profile, pool, clock, prompter, listHost, listOptions);
+    EXPECT_TRUE(list->OpenServer());
     options.connections.autoResumeDelaySec = 20;
   }
 
+  // The group list's record of alt.test.
+  TGrpInfo& record() { return *list->FindGroup("alt.test"); }
+
   TGroupView& open(OpenMode mode = OpenMode::Download) {
     view.reset();
-    GroupViewServices services{pool, clock, prompter, main, base.path(), &host, &dialog, &prefs,
-                               &yesToAll};
-    view = std::make_unique<TGroupView>(services, profile, record, options);
+    GroupViewServices services{pool,  clock,        prompter, main,     base.path(),
+                               list.get(), &dialog, &prefs,   &yesToAll};
+    view = std::make_unique<TGroupView>(services, profile, record(), options);
     view->SetObserver(&observer);
     view->Open(mode);
     server.pump();
@@ -116,14 +107,14 @@ class GroupViewTest : public ::testing::Test {
   ConnectionPool pool{net, clock, prompter};
   MainState main;
   FakeNewsServer server{net};
-  RecordingHost host;
+  GroupListHost listHost;
   ScriptedDialog dialog;
   RecordingObserver observer;
   XoverDialogPrefs prefs;
   bool yesToAll = false;
   GroupViewOptions options;
   std::shared_ptr<TProfile> profile = std::make_shared<TProfile>();
-  TGrpInfo record;
+  std::unique_ptr<TGroupList> list;
   std::unique_ptr<TGroupView> view;
 };
 

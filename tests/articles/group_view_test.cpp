@@ -12,7 +12,7 @@ namespace {
 
 TEST_F(GroupViewTest, DownloadsTheGroupThenSavesTheStoreAndTheReadState) {
   server.groups["alt.test"] = MakeGroup(1, 50);
-  record.read.text = "1-10";
+  record().read.text = "1-10";
   open();
   EXPECT_EQ(server.commandsStarting("XOVER"), (std::vector<std::string>{"XOVER 11-50"}));
   EXPECT_EQ(numbers().size(), 40u);
@@ -21,11 +21,22 @@ TEST_F(GroupViewTest, DownloadsTheGroupThenSavesTheStoreAndTheReadState) {
   EXPECT_FALSE(view->Slots().AnyTaken());
   close();
   EXPECT_TRUE(std::filesystem::exists(base.path() + "data/[fake] alt.test.hdr"));
-  ASSERT_FALSE(host.handedBack.empty());
-  EXPECT_EQ(record.read.text, "1-10");
-  EXPECT_EQ(record.last, 50);
-  EXPECT_EQ(record.first, 1);
-  EXPECT_EQ(host.closed, 1);
+  EXPECT_EQ(record().read.text, "1-10");
+  EXPECT_EQ(record().last, 50);
+  EXPECT_EQ(record().first, 1);
+  EXPECT_FALSE(list->IsOpenInView(record()));
+}
+
+TEST_F(GroupViewTest, TheGroupListSavesTheViewsReadStateAndClosesIt) {
+  server.groups["alt.test"] = MakeGroup(1, 20);
+  open();
+  EXPECT_TRUE(list->IsOpenInView(record()));
+  view->View().readSet.setRange(0, 4);  // 1-5 read in the view
+  ASSERT_TRUE(list->SaveReadState());
+  EXPECT_EQ(base.read("fake.newsrc"), "alt.test: 1-5\r\n");
+  ASSERT_TRUE(list->Close());
+  EXPECT_TRUE(view->Closed());
+  EXPECT_TRUE(std::filesystem::exists(base.path() + "data/[fake] alt.test.hdr"));
 }
 
 TEST_F(GroupViewTest, ReopeningAsksOnlyForNewHeadersAndShowsStoredOnesFirst) {
@@ -108,18 +119,18 @@ TEST_F(GroupViewTest, CancelledDialogStopsAndLeavesTheLists) {
 
 TEST_F(GroupViewTest, CleanOnlyMarksReadBelowTheStartAndNeverAsksForHeaders) {
   server.groups["alt.test"] = MakeGroup(1, 60);
-  record.read.text = "1-5,40-50";
+  record().read.text = "1-5,40-50";
   options.download.promptThreshold = 10;
   dialog.choice = XoverChoice{0, 30, -1, XoverAction::CleanOnly};
   open();
   EXPECT_TRUE(server.commandsStarting("XOVER").empty());
   close();
-  EXPECT_EQ(record.read.text, "1-29");
+  EXPECT_EQ(record().read.text, "1-29");
 }
 
 TEST_F(GroupViewTest, CleanAndLoadClearsReadMarksFromTheStart) {
   server.groups["alt.test"] = MakeGroup(1, 60);
-  record.read.text = "1-60";
+  record().read.text = "1-60";
   dialog.choice = XoverChoice{0, 51, -1, XoverAction::CleanAndLoad};
   open(OpenMode::StoredOnly);
   view->Refresh(RefreshKind::Extended);
@@ -128,7 +139,7 @@ TEST_F(GroupViewTest, CleanAndLoadClearsReadMarksFromTheStart) {
   EXPECT_EQ(server.commandsStarting("XOVER"), (std::vector<std::string>{"XOVER 51-60"}));
   for (const TArticle* a : view->MasterList()) EXPECT_FALSE(a->Has(NodeFlag::Read)) << a->Number;
   close();
-  EXPECT_EQ(record.read.text, "1-50");
+  EXPECT_EQ(record().read.text, "1-50");
 }
 
 TEST_F(GroupViewTest, MissingNumbersBecomeExcludedAndAreNotAskedAgain) {
@@ -164,11 +175,11 @@ TEST_F(GroupViewTest, ExtraHeadersComeByXhdrBeforeTheXoverOfTheRange) {
 
 TEST_F(GroupViewTest, StoreReadFlagsGiveWayToTheGroupRecord) {
   server.groups["alt.test"] = MakeGroup(1, 10);
-  record.read.text = "1-10";
+  record().read.text = "1-10";
   open();
   close();
   // The group list reset the group meanwhile.
-  record.read.text.clear();
+  record().read.text.clear();
   open();
   for (const TArticle* a : view->MasterList()) EXPECT_FALSE(a->Has(NodeFlag::Read)) << a->Number;
 }
@@ -268,7 +279,7 @@ TEST_F(GroupViewTest, MoreLinesThanTheLimitAskedLeaveTheRestToTheNextDownload) {
 
 TEST_F(GroupViewTest, LowMarkGoingBackKeepsEveryMarkOnItsArticle) {
   server.groups["alt.test"] = MakeGroup(100, 120);
-  record.read.text = "1-110";
+  record().read.text = "1-110";
   open();
   EXPECT_EQ(numberSet(), span(111, 120));
   server.groups["alt.test"].low = 90;
@@ -278,12 +289,12 @@ TEST_F(GroupViewTest, LowMarkGoingBackKeepsEveryMarkOnItsArticle) {
   // 100-110 stay read, the numbers below the old mark are new.
   EXPECT_EQ(server.commands.back(), "XOVER 90-99");
   close();
-  EXPECT_EQ(record.read.text, "1-89,100-110");
+  EXPECT_EQ(record().read.text, "1-89,100-110");
 }
 
 TEST_F(GroupViewTest, HighMarkDroppingLosesNothing) {
   server.groups["alt.test"] = MakeGroup(1, 30);
-  record.read.text = "1-5";
+  record().read.text = "1-5";
   open();
   server.groups["alt.test"].high = 20;
   view->Refresh();
@@ -292,8 +303,8 @@ TEST_F(GroupViewTest, HighMarkDroppingLosesNothing) {
   EXPECT_EQ(view->Download().High(), 30);
   EXPECT_EQ(numberSet().size(), 25u);
   close();
-  EXPECT_EQ(record.read.text, "1-5");
-  EXPECT_EQ(record.last, 30);
+  EXPECT_EQ(record().read.text, "1-5");
+  EXPECT_EQ(record().last, 30);
 }
 
 // ---------------------------------------------------------------- refresh

@@ -248,6 +248,12 @@ TEST_F(GroupViewFixtureTest, CliDownloadsInLimitedRangesThenFindsTheGroupUnchang
   EXPECT_EQ(again.status, 0);
   EXPECT_NE(again.err.find("Groupe inchangé."), std::string::npos) << again.err;
   EXPECT_NE(again.err.find("500 articles (0 new)"), std::string::npos);
+  EXPECT_EQ(base.read("cli/fx.newsrc"), "alt.fx.cli:\r\n");
+  // Action 3 only marks what lies below the start as read.
+  const CliRun clean =
+      runCli({"--base", baseDir, "headers", "fx", "alt.fx.cli", "--action", "3", "--from", "300"});
+  EXPECT_EQ(clean.status, 0) << clean.err;
+  EXPECT_EQ(base.read("cli/fx.newsrc"), "alt.fx.cli: 1-299\r\n");
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // orvel-cli headers: a group view's header download without a window. The
-// group view opens the group of a profile (its store first), downloads what
-// is new in ranges, threads the list; the rows are printed as orvel-cli
-// thread prints them, and closing the view saves the store and hands the
-// read state back. --from, --to, --limit and --action answer the download
+// profile's group list is opened from its newsrc (the group is added when it
+// is not there); the group view opens the group (its store first),
+// downloads what is new in ranges and threads the list; the rows are printed
+// as orvel-cli thread prints them; closing the view saves the store and
+// hands the read state to the group list, which saves the newsrc. --from, --to, --limit and --action answer the download
 // dialog; --refresh opens on the stored headers and runs the refresh
 // command instead (with its questions at the terminal).
 
@@ -19,6 +20,7 @@
 #include "articles/group_view.h"
 #include "articles/progress_texts.h"
 #include "core/text.h"
+#include "groups/group_list.h"
 #include "net/connection_pool.h"
 #include "net/qt/qt_clock.h"
 #include "net/qt/qt_network.h"
@@ -148,20 +150,21 @@ class TerminalObserver final : public GroupViewObserver {
   int downloads_ = 0;
 };
 
-// The group record stands alone until the group list keeps the newsrc.
-class StandaloneRecords final : public GroupRecordHost {
+// The group list's side of the terminal: it would offer to fetch the whole
+// group list for an empty newsrc; headers never wants that.
+class ListPrompter final : public NullPrompter {
  public:
-  void ViewOpened(TGroupView&) override {}
-  void ViewClosed(TGroupView&) override {}
-  void HandBack(TGrpInfo& record, const ViewReadState& state) override {
-    record.read = state.read;
-    record.toFetch = state.toFetch;
-    record.storage = state.storage;
-    if (state.first) record.first = *state.first;
-    if (state.last) record.last = *state.last;
-    if (state.unread) record.unread = *state.unread;
-    if (state.total) record.total = *state.total;
+  explicit ListPrompter(TerminalPrompter& terminal) : terminal_(terminal) {}
+  void message(std::string_view text, MessageKind kind, std::string_view caption) override {
+    terminal_.message(text, kind, caption);
   }
+  Button ask(std::string_view, Buttons buttons, MessageKind, std::string_view) override {
+    return hasButton(buttons, Button::No) ? Button::No : Button::Cancel;
+  }
+  void status(std::string_view text) override { terminal_.status(text); }
+
+ private:
+  TerminalPrompter& terminal_;
 };
 
 // Runs the event loop until the view holds no slot and waits for no
@@ -215,18 +218,27 @@ int cmdHeaders(CliContext& context) {
   terminal.setVerbose(args.verbose);
   HeadersPrompter prompter(terminal);
   ConnectionPool pool(platform, clock, prompter, nntp);
-  StandaloneRecords records;
+  ListPrompter listPrompter(terminal);
+  GroupListHost listHost;
+  GroupListOptions listOptions = GroupListOptions::FromSettings(settings, session->app.baseDir);
+  listOptions.autoGetMsgCounts = false;
+  listOptions.updateCountInterval = 0;
+  TGroupList list(profile, pool, clock, listPrompter, listHost, listOptions);
+  if (!list.OpenServer()) return 1;
+  if (!list.FindGroup(args.group)) list.AddGroupsByName(args.group);
+  TGrpInfo* record = list.FindGroup(args.group);
+  if (!record) {
+    context.err << "orvel-cli headers: \"" << args.group << "\" cannot be a group name\n";
+    return 2;
+  }
   ArgumentsDialog dialog(args);
   XoverDialogPrefs prefs;
   bool yesToAll = false;
   TerminalObserver observer(context.err, args.verbose);
 
-  TGrpInfo record;
-  record.name = args.group;
-  record.state = SubscriptionState::Subscribed;
-  GroupViewServices services{pool,     clock,   prompter, session->main, session->app.baseDir,
-                             &records, &dialog, &prefs,   &yesToAll};
-  TGroupView view(services, profile, record, GroupViewOptions::FromSettings(settings));
+  GroupViewServices services{pool,  clock,   prompter, session->main, session->app.baseDir,
+                             &list, &dialog, &prefs,   &yesToAll};
+  TGroupView view(services, profile, *record, GroupViewOptions::FromSettings(settings));
   view.SetObserver(&observer);
   if (args.refresh) {
     view.Open(OpenMode::StoredOnly);
@@ -245,6 +257,7 @@ int cmdHeaders(CliContext& context) {
               << stats.multiPart << " multi-part series (" << stats.completeMultiPart
               << " complete)\n";
   view.Close();
+  list.Close();
   if (!args.verbose && !prompter.outcome().empty()) context.err << prompter.outcome() << '\n';
   return observer.downloads() > 0 ? 0 : 1;
 }
