@@ -515,6 +515,7 @@ void TGroupView::DownloadEnded(TNNTP& connection, DownloadEnd end) {
       services_.prompter.status(kReadyText);
       break;
   }
+  if (std::exchange(view_.replyNotice, false)) observer_->replyToMeArrived();
   observer_->downloadEnded();
 }
 

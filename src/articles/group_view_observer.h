@@ -37,6 +37,9 @@ class GroupViewObserver {
   virtual void subjectCaptionChanged(std::string_view /*caption*/) {}
   // A header download ended: ran its ranges, found nothing new, or stopped.
   virtual void downloadEnded() {}
+  // The download brought a follow-up to one of the user's articles (the
+  // GotReplySound is played).
+  virtual void replyToMeArrived() {}
   // The view asks its window to close (a fatal error of its own request).
   virtual void closeRequested() {}
 };

@@ -49,6 +49,8 @@ struct RecordingObserver : GroupViewObserver {
   void progressText(std::string_view text) override { progress.emplace_back(text); }
   void rowsChanged() override { ++rowsChangedCount; }
   void downloadEnded() override { ++downloads; }
+  void replyToMeArrived() override { ++replies; }
+  int replies = 0;
   void stopEnabled(bool enabled) override { stop = enabled; }
 };
 

@@ -173,6 +173,25 @@ TEST_F(GroupViewTest, ExtraHeadersComeByXhdrBeforeTheXoverOfTheRange) {
   EXPECT_EQ((*values)[0], "three");
 }
 
+TEST_F(GroupViewTest, AFollowUpToTheUserIsNoticedOnce) {
+  server.groups["alt.test"] = MakeGroup(1, 3);
+  server.hook = [](FakeTransport&, const std::string& line) {
+    if (line != "XOVER 1-3") return FakeNewsServer::Action{};
+    std::string reply = "224 follows\r\n";
+    reply += FakeOverviewLine("alt.test", 1) + "\r\n";
+    reply += "2\tRe: mine\tX <x@y.z>\tFri, 15 Jan 2027 07:00:00 +0000\t<r@y.z>\t"
+             "<post.Me42@home.invalid>\t100\t3\tXref: h alt.test:2\r\n.\r\n";
+    return FakeNewsServer::Action::Answer(reply);
+  };
+  profile->identity.IDToken = "Me42";
+  open();
+  EXPECT_EQ(observer.replies, 1);
+  EXPECT_TRUE(view->MasterList().back()->Has(NodeFlag::ReplyToMe));
+  view->Refresh();
+  server.pump();
+  EXPECT_EQ(observer.replies, 1);
+}
+
 TEST_F(GroupViewTest, StoreReadFlagsGiveWayToTheGroupRecord) {
   server.groups["alt.test"] = MakeGroup(1, 10);
   record().read.text = "1-10";
