@@ -232,6 +232,9 @@ void TGroupView::HandBackReadState() {
 // ---------------------------------------------------------------- lists
 
 void TGroupView::thread() {
+  // The pass rebuilds the rows at its end: their old list need not live
+  // through the pass's tables.
+  std::vector<TNode*>().swap(lists_.rowList);
   ThreadArticles(lists_, threadOptions(), stats_, &services_.prompter);
   threaded_ = true;
   observer_->rowsChanged();
