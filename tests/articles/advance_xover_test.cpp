@@ -6,19 +6,10 @@
 
 #include <ostream>
 
-#include "articles/header_download.h"
+#include "download_view.h"
 
-namespace orvel {
+namespace orvel::test {
 namespace {
-
-struct NullHost : HeaderDownloadHost {
-  void FirstDownload() override {}
-  bool ShowDownloadDialog(DownloadMode) override { return false; }
-  void ReadMarksChanged() override {}
-  void CommandSent(TNNTP&, const std::string&) override {}
-  void LinesParsed(TNNTP&) override {}
-  void DownloadEnded(TNNTP&, DownloadEnd) override {}
-};
 
 struct Marks {
   std::vector<std::pair<int, int>> present, read, excluded;
@@ -45,13 +36,7 @@ std::vector<std::pair<int, int>> pairsOfRead() {
   return runs;
 }
 
-class AdvanceXoverTest : public testing::TestWithParam<RangeCase> {
- protected:
-  ArticleArena arena;
-  ViewLists lists;
-  XoverView view{arena, lists};
-  NullHost host;
-};
+class AdvanceXoverTest : public testing::TestWithParam<RangeCase> {};
 
 void mark(BitSet& set, int low, const std::vector<std::pair<int, int>>& runs) {
   for (auto [a, b] : runs) set.setRange(a - low, b - low);
@@ -64,7 +49,9 @@ TEST_P(AdvanceXoverTest, AsksForTheExpectedRanges) {
   DownloadSettings settings;
   settings.defragGapSize = c.gap;
   settings.gapBudget = c.gap >= 1 ? 10LL * c.gap : 100;
-  HeaderDownload d(view, host, settings);
+  DownloadView dv(settings);
+  XoverView& view = dv.view;
+  HeaderDownload& d = dv.download;
   d.TakeGroupNumbers(c.low, c.high, c.high - c.low + 1);
   mark(view.presentSet, c.low, c.marks.present);
   mark(view.readSet, c.low, c.marks.read);
@@ -126,11 +113,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The walk when the server's low mark drops between two downloads.
 TEST(HeaderDownloadNumbers, LowerLowMarkShiftsEverySetAndKeepsItsArticles) {
-  ArticleArena arena;
-  ViewLists lists;
-  XoverView view(arena, lists);
-  NullHost host;
-  HeaderDownload d(view, host);
+  DownloadView dv;
+  XoverView& view = dv.view;
+  HeaderDownload& d = dv.download;
   d.TakeGroupNumbers(100, 150, 51);
   view.presentSet.set(120 - 100);
   view.readSet.set(130 - 100);
@@ -152,11 +137,9 @@ TEST(HeaderDownloadNumbers, LowerLowMarkShiftsEverySetAndKeepsItsArticles) {
 }
 
 TEST(HeaderDownloadNumbers, HighMarkOnlyGrowsAndRisingLowMarkKeepsTheSets) {
-  ArticleArena arena;
-  ViewLists lists;
-  XoverView view(arena, lists);
-  NullHost host;
-  HeaderDownload d(view, host);
+  DownloadView dv;
+  XoverView& view = dv.view;
+  HeaderDownload& d = dv.download;
   d.TakeGroupNumbers(10, 50, 41);
   view.readSet.set(45 - 10);
   d.TakeGroupNumbers(20, 40, 21);
@@ -167,11 +150,9 @@ TEST(HeaderDownloadNumbers, HighMarkOnlyGrowsAndRisingLowMarkKeepsTheSets) {
 }
 
 TEST(HeaderDownloadNumbers, AWildSpanKeepsOnlyItsTop) {
-  ArticleArena arena;
-  ViewLists lists;
-  XoverView view(arena, lists);
-  NullHost host;
-  HeaderDownload d(view, host);
+  DownloadView dv;
+  XoverView& view = dv.view;
+  HeaderDownload& d = dv.download;
   d.TakeGroupNumbers(1, INT32_MAX, 5);
   EXPECT_EQ(static_cast<std::int64_t>(view.presentSet.size()), HeaderDownload::kLargestRange);
   EXPECT_EQ(d.High(), INT32_MAX);
@@ -182,4 +163,4 @@ TEST(HeaderDownloadNumbers, AWildSpanKeepsOnlyItsTop) {
 }
 
 }  // namespace
-}  // namespace orvel
+}  // namespace orvel::test

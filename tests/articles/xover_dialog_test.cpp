@@ -5,27 +5,19 @@
 #include <gtest/gtest.h>
 
 #include "articles/progress_texts.h"
+#include "download_view.h"
 
-namespace orvel {
+namespace orvel::test {
 namespace {
-
-struct NoHost : HeaderDownloadHost {
-  void FirstDownload() override {}
-  bool ShowDownloadDialog(DownloadMode) override { return false; }
-  void ReadMarksChanged() override {}
-  void CommandSent(TNNTP&, const std::string&) override {}
-  void LinesParsed(TNNTP&) override {}
-  void DownloadEnded(TNNTP&, DownloadEnd) override {}
-};
 
 class XoverDialogTest : public testing::Test {
  protected:
   XoverDialogTest() { download.TakeGroupNumbers(101, 200, 100); }
-  ArticleArena arena;
-  ViewLists lists;
-  XoverView view{arena, lists};
-  NoHost host;
-  HeaderDownload download{view, host};
+  DownloadView dv;
+  ArticleArena& arena = dv.arena;
+  ViewLists& lists = dv.lists;
+  XoverView& view = dv.view;
+  HeaderDownload& download = dv.download;
   XoverDialogPrefs prefs;
 };
 
@@ -168,4 +160,4 @@ TEST(ProgressTexts, SlotsRatesAndCaptions) {
 }
 
 }  // namespace
-}  // namespace orvel
+}  // namespace orvel::test

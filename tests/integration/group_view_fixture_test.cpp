@@ -8,39 +8,19 @@
 
 #include <set>
 
-#include "articles/group_view.h"
 #include "articles/mailbox.h"
-#include "config/main_state.h"
-#include "config/temp_base_dir.h"
 #include "fixture_process.h"
+#include "group_view_harness.h"
 #include "net/nntp_data.h"
-#include "net/qt/qt_clock.h"
-#include "net/qt/qt_network.h"
-#include "support/qt_event_loop.h"
-#include "support/scripted_prompter.h"
 
 namespace orvel::test {
 namespace {
 
-struct Progress : GroupViewObserver {
-  std::vector<std::string> texts;
-  int downloads = 0;
-  void progressText(std::string_view t) override { texts.emplace_back(t); }
-  void downloadEnded() override { ++downloads; }
-  bool saw(std::string_view needle) const {
-    for (const auto& t : texts) {
-      if (t.find(needle) != std::string::npos) return true;
-    }
-    return false;
-  }
-};
-
-class GroupViewFixtureTest : public ::testing::Test {
+class GroupViewFixtureTest : public GroupViewQtTest {
  protected:
   void SetUp() override {
-    qtApp();
+    GroupViewQtTest::SetUp();
     if (!std::filesystem::exists(fixtureServerPath())) GTEST_SKIP() << "not built";
-    main.settings.storageExp = 0;  // the generated dates are old
     options.connections.autoResumeDelaySec = 1;
   }
 
@@ -51,25 +31,6 @@ class GroupViewFixtureTest : public ::testing::Test {
     p->port = port;
     main.profiles.push_back(p);
     return p;
-  }
-
-  TGroupView& open(const std::shared_ptr<TProfile>& profile, const std::string& group,
-                   OpenMode mode = OpenMode::Download) {
-    view.reset();
-    record = TGrpInfo{};
-    record.name = group;
-    GroupViewServices services{pool, clock, prompter, main, base.path()};
-    view = std::make_unique<TGroupView>(services, profile, record, options);
-    view->SetObserver(&progress);
-    view->Open(mode);
-    return *view;
-  }
-
-  // Waits until the view holds no slot and waits for no resumption.
-  bool settle(int timeoutMs = 30000) {
-    return runUntil(
-        [this] { return !view->Slots().AnyTaken() && !view->Slots().ResumptionRunning(); },
-        timeoutMs);
   }
 
   std::set<std::int32_t> storedNumbers(const std::string& alias, const std::string& group) {
@@ -83,17 +44,6 @@ class GroupViewFixtureTest : public ::testing::Test {
     EXPECT_EQ(numbers.size(), dump.records.size()) << "a header stored twice";
     return numbers;
   }
-
-  TempBaseDir base;
-  QtNetPlatform platform;
-  QtClock clock;
-  ScriptedPrompter prompter;
-  ConnectionPool pool{platform, clock, prompter};
-  MainState main;
-  GroupViewOptions options;
-  Progress progress;
-  TGrpInfo record;
-  std::unique_ptr<TGroupView> view;
 };
 
 TEST_F(GroupViewFixtureTest, ResetDuringXoverResumesAfterTheCountdownWithNothingLostOrDoubled) {

@@ -5,30 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include "articles/group_view.h"
-#include "config/main_state.h"
-#include "config/temp_base_dir.h"
-#include "net/qt/qt_clock.h"
-#include "net/qt/qt_network.h"
-#include "support/qt_event_loop.h"
-#include "support/scripted_prompter.h"
+#include "group_view_harness.h"
 #include "support/test_servers.h"
 
 namespace orvel::test {
 namespace {
-
-struct Progress : GroupViewObserver {
-  std::vector<std::string> texts;
-  void progressText(std::string_view t) override { texts.emplace_back(t); }
-  std::vector<std::string> commands(std::string_view verb) const {
-    std::vector<std::string> out;
-    for (const auto& t : texts) {
-      const std::size_t at = t.find(verb);
-      if (at != std::string::npos) out.push_back(t.substr(at));
-    }
-    return out;
-  }
-};
 
 struct LimitDialog : XoverDialogHost {
   std::int32_t limit = 0;
@@ -39,13 +20,8 @@ struct LimitDialog : XoverDialogHost {
   }
 };
 
-class GroupViewInnTest : public ::testing::Test {
+class GroupViewInnTest : public GroupViewQtTest {
  protected:
-  void SetUp() override {
-    qtApp();
-    main.settings.storageExp = 0;  // the seeded articles are old
-  }
-
   void useServer(const TestServers& s) {
     profile->alias = "inn";
     profile->host = s.host();
@@ -53,21 +29,7 @@ class GroupViewInnTest : public ::testing::Test {
   }
 
   TGroupView& open(const std::string& group, bool askDialog = false) {
-    view.reset();
-    record = TGrpInfo{};
-    record.name = group;
-    GroupViewServices services{pool, clock, prompter, main, base.path(), nullptr, &dialog};
-    view = std::make_unique<TGroupView>(services, profile, record, GroupViewOptions{});
-    view->SetObserver(&progress);
-    if (askDialog) view->Download().SetMode(DownloadMode::DialogAsked);
-    view->Open();
-    EXPECT_TRUE(settle());
-    return *view;
-  }
-
-  bool settle() {
-    return runUntil(
-        [this] { return !view->Slots().AnyTaken() && !view->Slots().ResumptionRunning(); }, 30000);
+    return GroupViewQtTest::open(profile, group, &dialog, askDialog);
   }
 
   // Posts a small article to a group; its Message-ID.
@@ -95,17 +57,8 @@ class GroupViewInnTest : public ::testing::Test {
     return id;
   }
 
-  TempBaseDir base;
-  QtNetPlatform platform;
-  QtClock clock;
-  ScriptedPrompter prompter;
-  ConnectionPool pool{platform, clock, prompter};
-  MainState main;
   LimitDialog dialog;
-  Progress progress;
   std::shared_ptr<TProfile> profile = std::make_shared<TProfile>();
-  TGrpInfo record;
-  std::unique_ptr<TGroupView> view;
 };
 
 TEST_F(GroupViewInnTest, TenThousandHeadersComeInRangesOfTheLimit) {
