@@ -350,7 +350,11 @@ void TGroupsWindow::showPopup(const QPoint& at) {
 void TGroupsWindow::filterEdited() {
   const std::string text = utf8(filterBox_->text());
   if (text.empty() && !list_->filterActive()) return;
+  // A pattern that does not compile clears the filter; the box keeps what
+  // is being typed.
+  typingFilter_ = true;
   list_->SetFilter(text);
+  typingFilter_ = false;
 }
 
 void TGroupsWindow::showFilterState(bool active) {
@@ -358,7 +362,7 @@ void TGroupsWindow::showFilterState(bool active) {
   palette.setColor(QPalette::Window, active ? qtColor(kFilterPanelColor)
                                             : QApplication::palette().color(QPalette::Window));
   filterPanel_->setPalette(palette);
-  if (!active && !filterBox_->text().isEmpty()) {
+  if (!active && !typingFilter_ && !filterBox_->text().isEmpty()) {
     // The logic cleared the filter (a list request, the subscribed tab).
     const QSignalBlocker block(filterBox_);
     filterBox_->clear();

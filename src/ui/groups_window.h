@@ -109,6 +109,7 @@ class TGroupsWindow final : public QWidget, public ChildWindow {
   std::unordered_set<const void*> selected_;
   const void* current_ = nullptr;
   bool resetting_ = false;
+  bool typingFilter_ = false;
 };
 
 }  // namespace orvel::ui

@@ -1,6 +1,8 @@
 // The main window's first show and its news URLs: what PlanFirstShow and
 // DecideNewsUrl decided, carried out with the windows.
 
+#include <QtGlobal>
+
 #include <filesystem>
 
 #include "config/first_show.h"
@@ -37,6 +39,7 @@ void TOrvelFrame::runFirstShow() {
 }
 
 void TOrvelFrame::openNewsUrl(const QString& url) {
+  qInfo("news URL received: %s", qUtf8Printable(url));
   bringToFront();
   carryOut(DecideNewsUrl(utf8(url), state_.profiles, state_.defaultProfileIndex));
 }

@@ -157,6 +157,8 @@ inline void saveScreen(QWidget* widget, const QString& name) {
   const QByteArray dir = qgetenv("ORVEL_SCREENSHOT_DIR");
   if (dir.isEmpty()) return;
   QDir().mkpath(QString::fromLocal8Bit(dir));
+  // Layouts settle in posted events.
+  QTest::qWait(50);
   QVERIFY(widget->grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png"));
 }
 
