@@ -152,6 +152,7 @@ void TMime::ResetArticle() {
     partial_ = false;
     contentClass_ = ContentClass::Other;
     contentType_ = "application/unknown";
+    charset_.clear();
     encoding_ = TransferEncoding::None;
     fileName_.clear();
     requestedName_.clear();
@@ -360,6 +361,7 @@ void TMime::resetPartContext() {
   currentExtra_ = -1;
   contentClass_ = ContentClass::TextPlain;
   contentType_ = "text/plain";
+  charset_.clear();
   encoding_ = TransferEncoding::None;
   attachment_ = false;
   fileName_.clear();

@@ -219,6 +219,9 @@ class TMime {
   TransferEncoding transferEncoding() const { return encoding_; }
   ContentClass contentClass() const { return contentClass_; }
   const std::string& contentType() const { return contentType_; }
+  // The "charset=" parameter of the current part's (or article's) content
+  // type, as written; empty when none was given.
+  const std::string& charset() const { return charset_; }
   const std::string& fileName() const { return fileName_; }
   const std::vector<std::string>& boundaries() const { return boundaries_; }
   std::int64_t partNumber() const { return partNumber_; }
@@ -325,6 +328,7 @@ class TMime {
   OutputMode outputMode_ = OutputMode::None;
   ContentClass contentClass_ = ContentClass::Other;
   std::string contentType_ = "application/unknown";
+  std::string charset_;
   std::vector<std::string> boundaries_;
   std::string headerName_;
   std::string headerNameLower_;

@@ -285,6 +285,8 @@ void TMime::ParseParameters(std::string_view text) {
       const int number = integerOr(parameterValue(text, pos), 0);
       if (number == 1 && outputOpen_) DropOutput();
       partNumber_ = number;
+    } else if (at("charset=")) {
+      charset_ = parameterValue(text, pos);
     } else if (at("total=")) {
       total_ = integerOr(parameterValue(text, pos), 0);
     } else if (at("filename=")) {

@@ -129,6 +129,31 @@ int toIntDef(std::string_view text, int fallback) {
   return static_cast<int>(*value);
 }
 
+int hexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::string unescapeHex(std::string_view text, char escape) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == escape && i + 2 < text.size()) {
+      const int high = hexDigitValue(text[i + 1]);
+      const int low = hexDigitValue(text[i + 2]);
+      if (high >= 0 && low >= 0) {
+        out += static_cast<char>(high * 16 + low);
+        i += 2;
+        continue;
+      }
+    }
+    out += text[i];
+  }
+  return out;
+}
+
 std::vector<std::string> splitChar(std::string_view text, char separator) {
   std::vector<std::string> out;
   std::size_t start = 0;

@@ -34,6 +34,12 @@ std::optional<std::int64_t> parseNumber(std::string_view text);
 // parseNumber within the 32-bit signed range, else the fallback.
 int toIntDef(std::string_view text, int fallback);
 
+// The value of a hexadecimal digit (either case), -1 for any other character.
+int hexDigitValue(char c);
+// Each escape character followed by two hexadecimal digits becomes the byte
+// they give ("%3C" with '%'); anything else is kept as it is.
+std::string unescapeHex(std::string_view text, char escape);
+
 // Splits at each separator character; empty pieces are kept.
 std::vector<std::string> splitChar(std::string_view text, char separator);
 

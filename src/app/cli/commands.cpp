@@ -31,6 +31,9 @@ const std::vector<Command>& commands() {
        "thread overview lines as a group view does and print the visible rows", cmdThread},
       {"store", "dump FILE.hdr | convert FILE [--out STORE.mbx] [--group NAME]",
        "print a header file's records, or write overview lines into a store", cmdStore},
+      {"show", "[--all-headers] [--raw] [--rot13] [--hide-quoted] FILE",
+       "render an article file as the viewer does: one line per shown line, \"style<TAB>text\"",
+       cmdShow},
   };
   return table;
 }

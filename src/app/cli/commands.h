@@ -17,5 +17,6 @@ int cmdThread(CliContext& context);
 int cmdStore(CliContext& context);
 // Reads a file, or standard input for "-".
 bool ReadInput(const std::string& name, std::string& text);
+int cmdShow(CliContext& context);
 
 }  // namespace orvel::cli
