@@ -452,7 +452,12 @@ void TOrvelFrame::restorePlacement() {
 void TOrvelFrame::closeEvent(QCloseEvent* event) {
   const std::vector<OpenedWindow> opened = openedWindows();
   host_.mainWindowClosing = true;
-  for (QMdiSubWindow* w : mdi_->subWindowList(QMdiArea::CreationOrder)) {
+  // A child may close others as it closes (a group list its group views):
+  // those are gone or hidden by the time their turn comes.
+  QList<QPointer<QMdiSubWindow>> windows;
+  for (QMdiSubWindow* w : mdi_->subWindowList(QMdiArea::CreationOrder)) windows.append(w);
+  for (const QPointer<QMdiSubWindow>& w : windows) {
+    if (!w || w->isHidden()) continue;
     if (!w->close()) {
       host_.mainWindowClosing = false;
       event->ignore();
