@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "core/text.h"
+
 namespace orvel {
 
 namespace {
@@ -12,13 +14,6 @@ constexpr std::uint16_t kIncrement = 0x3D29;
 
 std::uint16_t advance(std::uint16_t running, unsigned char scrambled) {
   return static_cast<std::uint16_t>((running + scrambled) * kMultiplier + kIncrement);
-}
-
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 }  // namespace
@@ -63,21 +58,6 @@ std::string HexEscape(std::string_view bytes) {
   return out;
 }
 
-std::string HexUnescape(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '$' && i + 2 < text.size()) {
-      const int high = hexValue(text[i + 1]);
-      const int low = hexValue(text[i + 2]);
-      if (high >= 0 && low >= 0) {
-        out += static_cast<char>(high * 16 + low);
-        i += 2;
-        continue;
-      }
-    }
-    out += text[i];
-  }
-  return out;
-}
+std::string HexUnescape(std::string_view text) { return unescapeHex(text, '$'); }
 
 }  // namespace orvel

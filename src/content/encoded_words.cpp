@@ -7,13 +7,6 @@ namespace orvel {
 
 namespace {
 
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 int base64Value(char c) {
   if (c >= 'A' && c <= 'Z') return c - 'A';
   if (c >= 'a' && c <= 'z') return c - 'a' + 26;
@@ -84,8 +77,8 @@ bool DecodeQPLine(std::string& line, bool headerMode) {
     const char c = in[i];
     if (c == '=') {
       if (i + 2 < in.size()) {
-        const int hi = hexValue(in[i + 1]);
-        const int lo = hexValue(in[i + 2]);
+        const int hi = hexDigitValue(in[i + 1]);
+        const int lo = hexDigitValue(in[i + 2]);
         out += hi >= 0 && lo >= 0 ? static_cast<char>(hi * 16 + lo) : ' ';
         i += 2;
       } else if (i + 1 == in.size()) {
@@ -162,18 +155,7 @@ std::string DecodeExtendedParameter(std::string_view value) {
     charset = value.substr(0, first);
     value = value.substr(second + 1);
   }
-  std::string bytes;
-  bytes.reserve(value.size());
-  for (std::size_t i = 0; i < value.size(); ++i) {
-    if (value[i] == '%' && i + 2 < value.size() && hexValue(value[i + 1]) >= 0 &&
-        hexValue(value[i + 2]) >= 0) {
-      bytes += static_cast<char>(hexValue(value[i + 1]) * 16 + hexValue(value[i + 2]));
-      i += 2;
-    } else {
-      bytes += value[i];
-    }
-  }
-  return ConvertToUtf8(bytes, charset);
+  return ConvertToUtf8(unescapeHex(value, '%'), charset);
 }
 
 }  // namespace orvel

@@ -48,6 +48,9 @@ class GroupDisplay {
 
   // The direction a click on key sorts in, remembered for the next click.
   bool nextSortAscending(GroupSortKey key);
+  // The last sort's key (nothing before the first) and direction.
+  std::optional<GroupSortKey> sortKey() const { return sortKey_; }
+  bool sortAscending() const { return ascending_; }
 
   void Rebuild();
   const std::vector<ShownRow>& rows() const { return rows_; }

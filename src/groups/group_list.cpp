@@ -329,6 +329,17 @@ void TGroupList::SortBy(GroupColumn column, bool ctrlHeld) {
   prompter_.status(IdleStatusText());
 }
 
+std::optional<GroupColumn> TGroupList::sortColumn() const {
+  const auto key = display_.sortKey();
+  if (!key) return std::nullopt;
+  switch (*key) {
+    case GroupSortKey::Name: return GroupColumn::Name;
+    case GroupSortKey::Unread: return GroupColumn::Unread;
+    case GroupSortKey::Total: return GroupColumn::Total;
+  }
+  return std::nullopt;
+}
+
 void TGroupList::SetHideEmptyGroups(bool hide) {
   if (display_.hideEmpty() == hide) return;
   display_.setHideEmpty(hide);

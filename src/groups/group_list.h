@@ -165,6 +165,10 @@ class TGroupList {
   bool filterActive() const { return display_.filterActive(); }
   // A click on a column header; only name, unread and total sort.
   void SortBy(GroupColumn column, bool ctrlHeld = false);
+  // The column of the last sort (the list shows it in its header) and its
+  // direction; nothing before the first sort.
+  std::optional<GroupColumn> sortColumn() const;
+  bool sortAscending() const { return display_.sortAscending(); }
   void SetHideEmptyGroups(bool hide);
   bool hideEmptyGroups() const { return display_.hideEmpty(); }
   const std::vector<ShownRow>& shown() const { return display_.rows(); }

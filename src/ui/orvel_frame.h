@@ -1,36 +1,167 @@
 #pragma once
-// The main window: a multiple-document frame holding the group lists, group
-// views, folders and compose windows.
+// The main window: a multiple-document frame (tabs or sub-windows) holding
+// one group list window per opened server, and later the group views,
+// folders and compose windows. It owns, for the whole run, the connection
+// pool, the group lists' shared flags (GroupListHost) and the auto-save
+// timer; it builds its menus and toolbar from the action tables with the
+// "keys.ini" bindings, carries out the start-up order and news URLs, and
+// saves its placement and the open windows when it closes.
+//
+// Children are QWidgets that implement ChildWindow, added with addChild();
+// the MDI area's window list in creation order is the registry used for the
+// "Opened" section, the window menu and closing.
+//
+// Hooks for windows built later: openGroup() and fetchMessageId() call the
+// opener set with setGroupViewOpener() / setMessageIdFetcher(); until one is
+// set they tell the person that the group view is not available.
 
 #include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "config/app_state.h"
 #include "config/main_state.h"
+#include "config/news_url.h"
+#include "groups/auto_save.h"
+#include "groups/group_list_host.h"
+#include "net/connection_pool.h"
+#include "net/qt/qt_clock.h"
+#include "net/qt/qt_network.h"
+#include "ui/action_set.h"
+#include "ui/child_window.h"
+#include "ui/qt_prompter.h"
 
+class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QProgressBar;
+class QSystemTrayIcon;
+class QToolBar;
 
 namespace orvel::ui {
+
+class TGroupsWindow;
 
 class TOrvelFrame : public QMainWindow {
   Q_OBJECT
 
  public:
+  // Opens a group of a group list in a group view; true when it did.
+  using GroupViewOpener = std::function<bool(TGroupsWindow&, TGrpInfo&)>;
+  // Fetches "<id>" in a group view of the given list's server (null: the
+  // first open group view); true when it did.
+  using MessageIdFetcher = std::function<bool(TGroupsWindow*, const std::string&)>;
+
   TOrvelFrame(AppState& app, MainState& state, QWidget* parent = nullptr);
+  ~TOrvelFrame() override;
+
+  // What the first show does, in order: the first-run server prompt, the
+  // profile named on the command line, the windows open at the last
+  // shutdown, the default profile's group list, the start-up news URL.
+  void runFirstShow();
+
+  // ---- Children
+  // Adds a child window (a QWidget implementing ChildWindow) at geometry
+  // (used in sub-window mode) and shows it.
+  QMdiSubWindow* addChild(QWidget* child, const QRect& geometry);
+  // The children in window-list (creation) order.
+  std::vector<QWidget*> childWidgets() const;
+  QWidget* activeChild() const;
+  void activateChild(QWidget* child);
+
+  // The group list window of a profile: activated when open, else created
+  // and opened. Null when the profile is unknown or its newsrc unreadable.
+  TGroupsWindow* openGroupList(int profileIndex);
+  TGroupsWindow* groupListOf(const TProfile& profile) const;
+
+  // The new-server command: asks for a server and an alias, saves
+  // "servers.ini" and rebuilds the server menu. The new profile's index, or
+  // -1 when cancelled.
+  int newServer(std::string_view host = {});
+
+  // ---- Hooks for the group view
+  void openGroup(TGroupsWindow& list, TGrpInfo& group);
+  void fetchMessageId(TGroupsWindow* list, const std::string& messageId);
+  void setGroupViewOpener(GroupViewOpener opener) { groupViewOpener_ = std::move(opener); }
+  void setMessageIdFetcher(MessageIdFetcher fetcher) { messageIdFetcher_ = std::move(fetcher); }
+
+  // ---- What children share
+  AppState& app() { return app_; }
+  MainState& state() { return state_; }
+  Clock& clock() { return clock_; }
+  ConnectionPool& pool() { return pool_; }
+  GroupListHost& groupListHost() { return host_; }
+  QtPrompter& prompter() { return prompter_; }
+  // A main-window action by name (pop-up menus list some).
+  QAction* mainAction(std::string_view name) const { return actions_->find(name); }
+  // The progress area: a maximum of 0 hides it.
+  void showProgress(std::int64_t position, std::int64_t maximum);
+  void showStatus(const QString& text);
+  QString statusText() const;
+  QString connectionsText() const;
+  bool tabbed() const;
 
  public slots:
   // A news URL from the command line or from a later start.
   void openNewsUrl(const QString& url);
   void bringToFront();
 
+ signals:
+  // The frame closed for good (its children closed and the state saved).
+  void closed();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void buildActions();
+  void buildMenus();
+  void buildStatusBar();
+  void buildTray();
+  void rebuildServerMenu();
+  void rebuildWindowMenu();
+  void childActivated(QMdiSubWindow* window);
+  void setTabbed(bool tabbed);
   void restorePlacement();
+  std::vector<OpenedWindow> openedWindows() const;
+  bool saveServers(const std::vector<std::string>& erasedAliases = {});
+  void deleteServer(int index);
+  void saveAllNewsrc();
+  void showKeysDialog();
+  void showRegexTester();
+  void carryOut(const NewsUrlAction& action);
+  TGroupsWindow* openAndGoTo(int profileIndex, const std::string& group);
+  void updateConnections(int active);
 
   AppState& app_;
   MainState& state_;
+  QtNetPlatform platform_;
+  QtClock clock_;
+  QtPrompter prompter_;
+  ConnectionPool pool_;
+  GroupListHost host_;
+  AutoSaveTimer autoSave_;
+  std::unique_ptr<ActionSet> actions_;
+  GroupViewOpener groupViewOpener_;
+  MessageIdFetcher messageIdFetcher_;
+
   QMdiArea* mdi_ = nullptr;
+  QMenu* serverMenu_ = nullptr;
+  QMenu* windowMenu_ = nullptr;
+  QAction* childMenuAction_ = nullptr;  // the active child's menu in the menu bar
+  QToolBar* toolBar_ = nullptr;
+  QList<QAction*> childToolActions_;
+  QLabel* statusText_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QLabel* connections_ = nullptr;
+  QSystemTrayIcon* tray_ = nullptr;
+  QPointer<QMdiSubWindow> lastActive_;
 };
 
 }  // namespace orvel::ui

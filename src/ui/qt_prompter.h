@@ -25,11 +25,14 @@ class QtPrompter final : public Prompter {
     progressSink_ = std::move(sink);
   }
 
-  void message(std::string_view text, MessageKind kind, std::string_view caption) override;
-  Button ask(std::string_view text, Buttons buttons, MessageKind kind,
-             std::string_view caption) override;
+  // The defaults are the prompter's, for callers that hold a QtPrompter.
+  void message(std::string_view text, MessageKind kind = MessageKind::Information,
+               std::string_view caption = {}) override;
+  Button ask(std::string_view text, Buttons buttons, MessageKind kind = MessageKind::Question,
+             std::string_view caption = {}) override;
   std::optional<std::string> inputText(std::string_view caption, std::string_view prompt,
-                                       std::string_view initial, InputMode mode) override;
+                                       std::string_view initial = {},
+                                       InputMode mode = InputMode::Plain) override;
   std::optional<std::int64_t> inputNumber(std::string_view caption, std::string_view prompt,
                                           std::int64_t initial, std::int64_t minimum,
                                           std::int64_t maximum) override;

@@ -151,13 +151,17 @@ TEST_F(GroupListTest, SortingAllGroupsAsksFirst) {
   prompter.answer(Button::No);
   list->SortBy(GroupColumn::Name);
   EXPECT_EQ(list->shown()[0].group->name, "b");
+  EXPECT_FALSE(list->sortColumn()) << "a refused sort leaves no sort column";
   prompter.answer(Button::Yes);
   list->SortBy(GroupColumn::Name);
   EXPECT_EQ(prompter.questions(), (Lines{"Classer Groupes?", "Classer Groupes?"}));
   EXPECT_TRUE(hasStatus("Sorting..."));
   EXPECT_EQ(list->shown()[0].group->name, "a");
+  EXPECT_EQ(list->sortColumn(), GroupColumn::Name);
+  EXPECT_TRUE(list->sortAscending());
   list->SortBy(GroupColumn::Read);  // not a sorting column
   EXPECT_EQ(prompter.questions().size(), 2u);
+  EXPECT_EQ(list->sortColumn(), GroupColumn::Name);
   EXPECT_FALSE(list->lists().newsrcChanged);
 }
 
@@ -166,6 +170,9 @@ TEST_F(GroupListTest, SortingTheTreeNeedsNoConfirmation) {
   list->SortBy(GroupColumn::Name);
   EXPECT_TRUE(prompter.questions().empty());
   EXPECT_EQ(list->shown()[0].group->name, "a");
+  list->SortBy(GroupColumn::Name);
+  EXPECT_EQ(list->shown()[0].group->name, "b");
+  EXPECT_FALSE(list->sortAscending()) << "the same column again reverses";
   EXPECT_TRUE(list->lists().orvelrcChanged);
 }
 

@@ -133,7 +133,12 @@ TEST_F(GroupsInnTest, NewGroupsFindsAGroupCreatedAfterTheList) {
   l.ListGroups(false);
   ASSERT_TRUE(waitIdle());
   EXPECT_TRUE(ends.outcomes.back().completed) << ends.outcomes.back().errorText;
-  EXPECT_EQ(prompter.lastStatus(), "Termin\xC3\xA9: 1 groupes, 1 nouveaux  ");
+  // test.window may have been made by a test beside this one within the
+  // second of the first list; it is listed again then, but not new.
+  TPerlre status;
+  EXPECT_TRUE(status.CompileAndMatch("^Termin\xC3\xA9: [12] groupes, 1 nouveaux  $",
+                                     prompter.lastStatus()))
+      << prompter.lastStatus();
   EXPECT_EQ(group(name).state, SubscriptionState::New);
   EXPECT_NE(l.FindGroup("test.big"), nullptr);
   EXPECT_EQ(harness("rmgroup " + name), 0);

@@ -4,6 +4,7 @@
 // receives to stderr.
 #include <QApplication>
 #include <QLoggingCategory>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
@@ -70,6 +71,9 @@ int main(int argc, char** argv) {
 
   QApplication application(argc, argv);
   QApplication::setApplicationName("Orvel");
+  // The frame may hide in the tray: the program ends when the frame closes,
+  // not when the last visible window does.
+  QApplication::setQuitOnLastWindowClosed(false);
   if (another) {
     qInfo("running as a second instance");
   } else if (!instance.listen()) {
@@ -84,7 +88,10 @@ int main(int argc, char** argv) {
                    &orvel::ui::TOrvelFrame::openNewsUrl);
   QObject::connect(&instance, &orvel::SingleInstance::showRequested, &frame,
                    &orvel::ui::TOrvelFrame::bringToFront);
+  QObject::connect(&frame, &orvel::ui::TOrvelFrame::closed, &application, &QApplication::quit,
+                   Qt::QueuedConnection);
   frame.show();
-  if (!app.startupUrl.empty()) frame.openNewsUrl(QString::fromStdString(app.startupUrl));
+  // The first show's questions come once the frame is on screen.
+  QTimer::singleShot(0, &frame, &orvel::ui::TOrvelFrame::runFirstShow);
   return QApplication::exec();
 }

@@ -1,0 +1,123 @@
+#include "ui/icons.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace orvel::ui {
+
+namespace {
+
+constexpr int kSize = 32;  // drawn large, scaled down by the views
+
+QPixmap canvas() {
+  QPixmap pixmap(kSize, kSize);
+  pixmap.fill(Qt::transparent);
+  return pixmap;
+}
+
+QIcon disc(const QColor& fill, const QColor& rim, const QString& mark) {
+  QPixmap pixmap = canvas();
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(rim, 2.5));
+  p.setBrush(fill);
+  p.drawEllipse(QRectF(4, 4, kSize - 8, kSize - 8));
+  if (!mark.isEmpty()) {
+    QFont font("DejaVu Sans");
+    font.setPixelSize(16);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(rim == fill ? Qt::white : rim);
+    p.drawText(QRect(0, 0, kSize, kSize), Qt::AlignCenter, mark);
+  }
+  return QIcon(pixmap);
+}
+
+QIcon glyph(const QString& symbol, const QColor& color) {
+  QPixmap pixmap = canvas();
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::TextAntialiasing);
+  QFont font("DejaVu Sans");
+  font.setPixelSize(24);
+  font.setBold(true);
+  p.setFont(font);
+  p.setPen(color);
+  p.drawText(QRect(0, 0, kSize, kSize), Qt::AlignCenter, symbol);
+  return QIcon(pixmap);
+}
+
+struct ActionGlyph {
+  std::string_view name;
+  const char16_t* symbol;
+  QRgb color;
+};
+
+// Symbols chosen to read at toolbar size.
+const ActionGlyph kActionGlyphs[] = {
+    {"acmSaveNewsrc", u"\u2193", 0x1f5f99},     // ↓ into the file
+    {"acgListAll", u"\u2630", 0x3b6e3b},        // ☰ every group
+    {"acgListNew", u"\u2605", 0xc07800},        // ★ new groups
+    {"acgAllMsgCount", u"\u27f3", 0x1f5f99},    // ⟳ all counts
+    {"acgMsgCount", u"\u21bb", 0x4d7fb3},       // ↻ this group's count
+    {"acgSubs", u"\u271a", 0x2e8b2e},           // ✚ subscribe
+    {"acgUnSubs", u"\u2716", 0xb03030},         // ✖ unsubscribe
+    {"acgCatchUp", u"\u2714", 0x505050},        // ✔ all read
+    {"acgSwitchTab", u"\u21c4", 0x505050},      // ⇄ tabs
+    {"acgNewFolder", u"\u25a3", 0xa07020},      // ▣ new category
+};
+
+}  // namespace
+
+QIcon GroupStateIcon(SubscriptionState state) {
+  switch (state) {
+    case SubscriptionState::Subscribed: return disc(QColor(0x2e8b2e), QColor(0x2e8b2e), "\u2713");
+    case SubscriptionState::Unsubscribed: return disc(Qt::white, QColor(0x9a9a9a), {});
+    case SubscriptionState::New: return disc(QColor(0xf0a020), QColor(0xf0a020), "N");
+  }
+  return {};
+}
+
+QIcon CategoryIcon() {
+  QPixmap pixmap = canvas();
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(0x9c7420), 1.5));
+  p.setBrush(QColor(0xf2c45a));
+  QPainterPath folder;
+  folder.moveTo(3, 8);
+  folder.lineTo(12, 8);
+  folder.lineTo(15, 11);
+  folder.lineTo(29, 11);
+  folder.lineTo(29, 26);
+  folder.lineTo(3, 26);
+  folder.closeSubpath();
+  p.drawPath(folder);
+  return QIcon(pixmap);
+}
+
+QIcon AppIcon() {
+  QPixmap pixmap(64, 64);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0x1f5f99));
+  p.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
+  QFont font("DejaVu Sans");
+  font.setPixelSize(44);
+  font.setBold(true);
+  p.setFont(font);
+  p.setPen(Qt::white);
+  p.drawText(QRect(0, 0, 64, 64), Qt::AlignCenter, "O");
+  return QIcon(pixmap);
+}
+
+QIcon ActionIcon(std::string_view actionName) {
+  for (const auto& g : kActionGlyphs) {
+    if (g.name == actionName) return glyph(QString::fromUtf16(g.symbol), QColor(g.color));
+  }
+  return {};
+}
+
+}  // namespace orvel::ui

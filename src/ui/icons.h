@@ -1,0 +1,21 @@
+#pragma once
+// The program's pictures, drawn at run time so that no image files are
+// needed: the group state icons of the group list, the category icon, the
+// program icon, and toolbar icons made of a symbol from the DejaVu fonts.
+
+#include <QIcon>
+#include <QString>
+
+#include <string_view>
+
+#include "groups/grp_info.h"
+
+namespace orvel::ui {
+
+QIcon GroupStateIcon(SubscriptionState state);
+QIcon CategoryIcon();
+QIcon AppIcon();
+// A toolbar icon for an action by name; a null icon when it has none.
+QIcon ActionIcon(std::string_view actionName);
+
+}  // namespace orvel::ui
