@@ -124,8 +124,7 @@ void TGroupView::Open(OpenMode mode) {
       loadStore();
       if (download_.NumbersKnown()) download_.SetFirstDownloadDone();
     }
-    store_->ApplyStorageChoice(storageChoice());
-    store_->ExpiryDays = props_.storageExp;
+    applyStoreChoice(!store_->NoHeaderFile());
     return;
   }
   startDownload(Purpose::Headers);
@@ -466,11 +465,9 @@ void TGroupView::BatchPauseAfterPart() {
 void TGroupView::FirstDownload() {
   storeNumbers_ = GroupNumbers{download_.ServerLow(), download_.High(), true};
   takeRecordReadState();
-  if (store_ && store_io::FileExists(store_->HeaderPath())) loadStore();
-  if (store_) {
-    store_->ApplyStorageChoice(storageChoice());
-    store_->ExpiryDays = props_.storageExp;
-  }
+  const bool stored = store_ && store_io::FileExists(store_->HeaderPath());
+  if (stored) loadStore();
+  if (store_) applyStoreChoice(stored);
 }
 
 bool TGroupView::ShowDownloadDialog(DownloadMode mode) {

@@ -21,6 +21,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "articles/article_arena.h"
@@ -184,6 +185,22 @@ class TGroupView final : public OpenGroupView, private SlotOwner, private Header
   // The header download's dialog in statistics mode (mode 0).
   bool ShowStatistics();
 
+  // ---- Rows (group_view_rows.cpp). A click on a sort column re-sorts the
+  // roots without threading again (linesSwitch: the lines column counts
+  // lines, not thread sizes); expanding or collapsing keeps every other
+  // thread as it is. Each change tells the observer rowsChanged().
+  void SortBy(std::int32_t column, bool linesSwitch = false);
+  void SetExpanded(TAThread& thread, bool expanded);
+  void SetAllExpanded(bool expanded);
+
+  // ---- Storage (TfmCache): the group's choice goes back with its read
+  // state; the expiry days live in the header file.
+  StorageChoice Storage() const { return storageChoice(); }
+  std::int32_t ExpiryDays() const;
+  void SetStorage(StorageChoice choice, std::int32_t expiryDays);
+  // Compacts the body file now; statusText is shown while it runs.
+  bool CompactStore(std::string_view statusText);
+
  private:
   // SlotOwner
   void RequestDataBegin(TNNTP& connection, const SlotRequest& request) override;
@@ -218,6 +235,8 @@ class TGroupView final : public OpenGroupView, private SlotOwner, private Header
   void DownloadEnded(TNNTP& connection, DownloadEnd end) override;
 
   RequestHandler* handlerFor(Purpose purpose) const;
+  void rebuildRows();
+  void applyStoreChoice(bool headerFileLoaded);
   bool startDownload(Purpose purpose);
   void loadStore();
   void takeRecordReadState();

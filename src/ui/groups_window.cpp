@@ -20,6 +20,7 @@
 
 #include "config/servers_file.h"
 #include "core/text.h"
+#include "ui/articles_window.h"
 #include "ui/group_list_model.h"
 #include "ui/icons.h"
 #include "ui/orvel_frame.h"
@@ -467,6 +468,17 @@ QString TGroupsWindow::statusText() const { return status_->text(); }
 
 void TGroupsWindow::closeEvent(QCloseEvent* event) {
   if (!closed_) {
+    // The group views of this server close first: their read state goes
+    // into the records the list then saves.
+    for (QWidget* w : frame_.childWidgets()) {
+      auto* view = qobject_cast<TArticlesWindow*>(w);
+      if (!view || view->groupsWindow() != this) continue;
+      QWidget* window = view->parentWidget() ? view->parentWidget() : view;
+      if (!window->close()) {
+        event->ignore();
+        return;
+      }
+    }
     if (!list_->Close()) {
       event->ignore();
       return;

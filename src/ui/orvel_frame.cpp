@@ -20,6 +20,7 @@
 #include "config/servers_file.h"
 #include "config/shutdown.h"
 #include "config/window_placements.h"
+#include "ui/articles_window.h"
 #include "ui/groups_window.h"
 #include "ui/icons.h"
 #include "ui/keys_dialog.h"
@@ -63,6 +64,9 @@ TOrvelFrame::TOrvelFrame(AppState& app, MainState& state, QWidget* parent)
   prompter_.setProgressSink([this](std::int64_t p, std::int64_t m) { showProgress(p, m); });
   pool_.onActiveCountChanged = [this](int active) { updateConnections(active); };
   autoSave_.setInterval(state_.settings.autoSaveInterval);
+  groupViewOpener_ = [this](TGroupsWindow& list, TGrpInfo& group) {
+    return TArticlesWindow::openGroup(*this, list, group) != nullptr;
+  };
 
   buildActions();
   buildMenus();

@@ -11,9 +11,10 @@
 // the MDI area's window list in creation order is the registry used for the
 // "Opened" section, the window menu and closing.
 //
-// Hooks for windows built later: openGroup() and fetchMessageId() call the
-// opener set with setGroupViewOpener() / setMessageIdFetcher(); until one is
-// set they tell the person that the group view is not available.
+// openGroup() and fetchMessageId() call the opener set with
+// setGroupViewOpener() / setMessageIdFetcher(); the group opener starts as
+// a group view window (TArticlesWindow). Without an opener they tell the
+// person that the group view is not available.
 
 #include <QMainWindow>
 #include <QPointer>

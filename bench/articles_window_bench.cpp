@@ -1,0 +1,139 @@
+// The group view window on a big group: the fixture server generates a
+// group (ORVEL_BENCH_HEADERS headers, 1,000,000 by default), the window
+// downloads and threads it once (its time is printed), then the benchmarks
+// measure what the person waits for afterwards: a model reset (every
+// rebuilt row list), the first paint of the list after it, and scrolling a
+// page at a random place. Offscreen Qt; run by hand.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTreeView>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <random>
+
+#include "config/main_loader.h"
+#include "config/startup.h"
+#include "core/atomic_file.h"
+#include "ui/article_list_model.h"
+#include "ui/articles_window.h"
+#include "ui/groups_window.h"
+#include "ui/orvel_frame.h"
+
+namespace {
+
+using namespace orvel;
+
+struct BigGroup {
+  int argc = 1;
+  char name[8] = "bench";
+  char* argv[2] = {name, nullptr};
+  std::unique_ptr<QApplication> app;
+  QProcess server;
+  QTemporaryDir base;
+  AppState appState;
+  MainState state;
+  std::unique_ptr<ui::TOrvelFrame> frame;
+  ui::TArticlesWindow* window = nullptr;
+  bool ready = false;
+
+  BigGroup() {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    app = std::make_unique<QApplication>(argc, argv);
+    const QByteArray count = qgetenv("ORVEL_BENCH_HEADERS").isEmpty()
+                                 ? QByteArray("1000000")
+                                 : qgetenv("ORVEL_BENCH_HEADERS");
+    server.start(ORVEL_FIXTURE_SERVER,
+                 {"--port", "0", "--generate", "alt.bench.big:" + QString(count) + ":5"});
+    int port = 0;
+    while (port == 0 && server.waitForReadyRead(10000)) {
+      const QByteArray line = server.readLine().trimmed();
+      if (line.startsWith("PORT ")) port = line.mid(5).toInt();
+    }
+    if (port == 0) return;
+    const std::string dir = base.path().toStdString() + "/";
+    SaveFileAtomically(dir + "servers.ini", "[Profiles]\r\ncount=1\r\n1=bench,127.0.0.1:" +
+                                                std::to_string(port) + "\r\n");
+    SaveFileAtomically(dir + "bench.newsrc", "alt.bench.big:\r\n");
+    CommandLine commandLine;
+    commandLine.baseDir = dir;
+    StartupOptions options;
+    options.defaultBaseDir = dir;
+    RunCommonStartup(appState, commandLine, options);
+    RunMainLoadingSteps(appState, state);
+    state.settings.promptThreshold = 0;
+    state.settings.autoGetMsgCounts = false;
+    frame = std::make_unique<ui::TOrvelFrame>(appState, state);
+    frame->resize(1280, 900);
+    frame->show();
+    ui::TGroupsWindow* groups = frame->openGroupList(0);
+    if (!groups) return;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    window = ui::TArticlesWindow::openGroup(*frame, *groups,
+                                            *groups->groupList().FindGroup("alt.bench.big"));
+    TGroupView& view = window->groupView();
+    while (view.Rows().empty() || view.Slots().Serving(Purpose::Headers)) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    std::printf("download and threading of %zu headers: %.2f s (%zu rows)\n",
+                view.MasterList().size(), elapsed.elapsed() / 1000.0, view.Rows().size());
+    ready = true;
+  }
+  ~BigGroup() {
+    frame.reset();
+    server.terminate();
+    server.waitForFinished(3000);
+  }
+};
+
+BigGroup& bigGroup() {
+  static BigGroup* group = [] {
+    auto* g = new BigGroup;
+    std::atexit([] { delete &bigGroup(); });
+    return g;
+  }();
+  return *group;
+}
+
+void BM_ModelReset(benchmark::State& state) {
+  BigGroup& g = bigGroup();
+  if (!g.ready) return state.SkipWithError("no big group");
+  for (auto _ : state) g.window->model().rowsChanged();
+  state.counters["rows"] = static_cast<double>(g.window->model().rowCount());
+}
+BENCHMARK(BM_ModelReset)->Unit(benchmark::kMillisecond);
+
+void BM_ResetAndFirstPaint(benchmark::State& state) {
+  BigGroup& g = bigGroup();
+  if (!g.ready) return state.SkipWithError("no big group");
+  QTreeView& list = g.window->list();
+  for (auto _ : state) {
+    g.window->model().rowsChanged();
+    list.viewport()->repaint();
+  }
+}
+BENCHMARK(BM_ResetAndFirstPaint)->Unit(benchmark::kMillisecond);
+
+void BM_ScrollPage(benchmark::State& state) {
+  BigGroup& g = bigGroup();
+  if (!g.ready) return state.SkipWithError("no big group");
+  QTreeView& list = g.window->list();
+  QScrollBar* bar = list.verticalScrollBar();
+  std::mt19937 random(7);
+  for (auto _ : state) {
+    bar->setValue(static_cast<int>(random() % static_cast<unsigned>(bar->maximum() + 1)));
+    list.viewport()->repaint();
+  }
+}
+BENCHMARK(BM_ScrollPage)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

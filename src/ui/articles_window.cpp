@@ -1,0 +1,588 @@
+#include "ui/articles_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPainter>
+#include <QProgressBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyledItemDelegate>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "config/window_placements.h"
+#include "core/text.h"
+#include "ui/article_list_model.h"
+#include "ui/cache_form.h"
+#include "ui/groups_window.h"
+#include "ui/orvel_frame.h"
+#include "ui/qt_convert.h"
+#include "ui/xover_form.h"
+
+namespace orvel::ui {
+
+namespace {
+
+constexpr const char* kColumnsKey = "ArticleListColumns";
+constexpr const char* kPlacementName = "articles";
+constexpr int kDefaultWidths[kArticleColumnCount] = {380, 28, 56, 170, 96, 52, 64};
+constexpr int kIndentPx = 14;
+
+// What lives as long as the program: the dialog's two remembered values and
+// the "Yes to all" of the question before old headers are freed.
+XoverDialogPrefs& dialogPrefs() {
+  static XoverDialogPrefs prefs;
+  return prefs;
+}
+bool& freeHeadersYesToAll() {
+  static bool yesToAll = false;
+  return yesToAll;
+}
+
+// The subject column: indented by depth, threads with their open/closed mark.
+class SubjectDelegate final : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    QStyleOptionViewItem o = option;
+    initStyleOption(&o, index);
+    const int depth = index.data(ArticleListModel::DepthRole).toInt();
+    const bool thread = index.data(ArticleListModel::ThreadRole).toBool();
+    const QWidget* widget = option.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    // The row's background and selection across the whole cell first.
+    QStyleOptionViewItem background = o;
+    background.text.clear();
+    style->drawControl(QStyle::CE_ItemViewItem, &background, painter, widget);
+    QRect text = o.rect.adjusted(depth * kIndentPx + 2, 0, 0, 0);
+    if (thread) {
+      QStyleOption branch;
+      branch.rect = QRect(text.left(), o.rect.top(), kIndentPx, o.rect.height());
+      branch.palette = o.palette;
+      branch.state = QStyle::State_Children | QStyle::State_Item;
+      if (index.data(ArticleListModel::ExpandedRole).toBool()) branch.state |= QStyle::State_Open;
+      style->drawPrimitive(QStyle::PE_IndicatorBranch, &branch, painter, widget);
+      text.setLeft(text.left() + kIndentPx + 2);
+    }
+    painter->save();
+    painter->setFont(o.font);
+    const bool selected = o.state & QStyle::State_Selected;
+    painter->setPen(selected ? o.palette.color(QPalette::HighlightedText)
+                             : o.palette.color(QPalette::Text));
+    if (!selected) {
+      const QVariant fg = index.data(Qt::ForegroundRole);
+      if (fg.canConvert<QColor>()) painter->setPen(fg.value<QColor>());
+    }
+    const QString shown =
+        QFontMetrics(o.font).elidedText(o.text, Qt::ElideRight, text.width() - 2);
+    painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter, shown);
+    painter->restore();
+  }
+};
+
+ArticleListLook lookOf(const Settings& s) {
+  ArticleListLook look;
+  look.unreadFont = qtFont(s.articleListFont);
+  look.unreadColor = fontColor(s.articleListFont);
+  look.readFont = qtFont(s.articleReadFont);
+  look.readColor = fontColor(s.articleReadFont);
+  look.partlyReadFont = qtFont(s.articlePartiallyReadFont);
+  look.partlyReadColor = fontColor(s.articlePartiallyReadFont);
+  look.maxThreadDepth = s.maxThreadDepth;
+  return look;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- opening
+
+TArticlesWindow* TArticlesWindow::find(TOrvelFrame& frame, const TProfile& profile,
+                                       std::string_view group) {
+  for (QWidget* w : frame.childWidgets()) {
+    auto* window = qobject_cast<TArticlesWindow*>(w);
+    if (window && !window->closed_ && window->view_->Profile()->alias == profile.alias &&
+        window->view_->Record().name == group) {
+      return window;
+    }
+  }
+  return nullptr;
+}
+
+TArticlesWindow* TArticlesWindow::openGroup(TOrvelFrame& frame, TGroupsWindow& list,
+                                            TGrpInfo& group) {
+  if (TArticlesWindow* open = find(frame, list.profile(), group.name)) {
+    frame.activateChild(open);
+    return open;
+  }
+  auto* window = new TArticlesWindow(frame, list, group);
+  WindowGeometry g;
+  if (!frame.app().bags.metrics.GetPlacement(kPlacementName, false, g) || g.width <= 0 ||
+      g.height <= 0) {
+    g = DefaultWindowGeometry("articles");
+  }
+  frame.addChild(window, rectOf(g));
+  // The download may ask questions: the window is on screen first.
+  window->open();
+  return window;
+}
+
+TArticlesWindow::TArticlesWindow(TOrvelFrame& frame, TGroupsWindow& list, TGrpInfo& group,
+                                 QWidget* parent)
+    : QWidget(parent),
+      frame_(frame),
+      groupsWindow_(&list),
+      prompter_(this),
+      actionList_(CreateActionList(ActionWindow::GroupView)) {
+  const Settings& s = frame_.state().settings;
+  ApplyKeyBindings(frame_.app().bags.articleKeys, actionList_);
+  GroupViewServices services{frame_.pool(), frame_.clock(), prompter_, frame_.state(),
+                             frame_.app().baseDir};
+  services.groupList = &list.groupList();
+  services.dialogs = this;
+  services.dialogPrefs = &dialogPrefs();
+  services.freeHeadersYesToAll = &freeHeadersYesToAll();
+  view_ = std::make_unique<TGroupView>(std::move(services), list.groupList().profile(), group,
+                                       GroupViewOptions::FromSettings(s));
+  model_ = new ArticleListModel(*view_, lookOf(s), this);
+  verticalSplit_ = s.verticalSplit;
+  fullScreen_ = s.fullScreen;
+  buildWidgets();
+  actions_ = std::make_unique<ActionSet>(actionList_, this, Qt::WidgetWithChildrenShortcut);
+  addActions(actions_->all());
+  wireActions();
+  restoreColumns();
+  prompter_.setStatusSink([this](const QString& text) { status_->setText(text); });
+  prompter_.setProgressSink(
+      [this](std::int64_t p, std::int64_t m) { progressPosition(p, m); });
+  view_->SetObserver(this);
+  setWindowTitle(qs(view_->Caption()));
+}
+
+TArticlesWindow::~TArticlesWindow() {
+  if (view_ && !view_->Closed()) view_->Close();
+  if (view_) view_->SetObserver(nullptr);
+  // The list and the model look at the view's rows: they go before it.
+  delete list_;
+  list_ = nullptr;
+  delete model_;
+}
+
+void TArticlesWindow::open() {
+  // Props resolve in Open: the layout of the group's properties applies.
+  view_->Open();
+  verticalSplit_ = view_->Props().verticalSplit;
+  fullScreen_ = view_->Props().fullScreen;
+  applyLayout();
+  showSortIndicator();
+}
+
+// ---------------------------------------------------------------- widgets
+
+void TArticlesWindow::buildWidgets() {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+
+  splitter_ = new QSplitter(this);
+  splitter_->setObjectName("articlesSplitter");
+  splitter_->setChildrenCollapsible(false);
+  list_ = new QTreeView(splitter_);
+  list_->setObjectName("articleList");
+  list_->setModel(model_);
+  list_->setRootIsDecorated(false);
+  list_->setItemsExpandable(false);
+  list_->setUniformRowHeights(true);
+  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list_->setAllColumnsShowFocus(true);
+  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list_->setTextElideMode(Qt::ElideRight);
+  list_->setItemDelegateForColumn(static_cast<int>(ArticleColumn::Subject),
+                                  new SubjectDelegate(list_));
+  list_->header()->setSectionsClickable(true);
+  list_->header()->setStretchLastSection(false);
+  list_->header()->setHighlightSections(false);
+  list_->header()->setSectionResizeMode(QHeaderView::Interactive);
+  const Settings& s = frame_.state().settings;
+  QPalette palette = list_->palette();
+  palette.setColor(QPalette::Base, qtColor(s.articleListColor));
+  palette.setColor(QPalette::Text, fontColor(s.articleListFont));
+  list_->setPalette(palette);
+  list_->setFont(qtFont(s.articleListFont));
+  if (s.hideHorzScrollBar) list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+  // The viewer's place; the article viewer widget fills it.
+  viewerPane_ = new QWidget(splitter_);
+  viewerPane_->setObjectName("viewerPane");
+  viewerPane_->setLayout(new QVBoxLayout);
+  viewerPane_->layout()->setContentsMargins(0, 0, 0, 0);
+  splitter_->addWidget(list_);
+  splitter_->addWidget(viewerPane_);
+  layout->addWidget(splitter_, 1);
+
+  auto* bar = new QStatusBar(this);
+  bar->setSizeGripEnabled(false);
+  bar->setFont(qtFont(s.statusFont));
+  status_ = new QLabel(bar);
+  status_->setObjectName("articlesStatus");
+  transfer_ = new QLabel(bar);
+  transfer_->setObjectName("transfer");
+  progress_ = new QProgressBar(bar);
+  progress_->setObjectName("articlesProgress");
+  progress_->setTextVisible(true);
+  progress_->setMinimumWidth(260);
+  progress_->setMaximumHeight(18);
+  progress_->setRange(0, 1);
+  progress_->setValue(0);
+  progress_->setFormat(QString());
+  stop_ = new QAction(QIcon::fromTheme("process-stop"), "Stop", this);
+  stop_->setObjectName("stop");
+  stop_->setShortcut(QKeySequence(Qt::Key_Escape));
+  stop_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  stop_->setEnabled(false);
+  connect(stop_, &QAction::triggered, this, &TArticlesWindow::stop);
+  addAction(stop_);
+  auto* stopButton = new QToolButton(bar);
+  stopButton->setDefaultAction(stop_);
+  stopButton->setAutoRaise(true);
+  bar->addWidget(status_, 1);
+  bar->addPermanentWidget(transfer_);
+  bar->addPermanentWidget(progress_);
+  bar->addPermanentWidget(stopButton);
+  layout->addWidget(bar);
+
+  connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) { currentRowChanged(current); });
+  connect(list_, &QTreeView::activated, this, &TArticlesWindow::rowActivated);
+  connect(list_, &QTreeView::clicked, this, [this](const QModelIndex& index) {
+    // A click on a thread's mark opens or closes it.
+    if (index.column() != static_cast<int>(ArticleColumn::Subject)) return;
+    const TNode* node = model_->nodeAt(index);
+    if (!node || !node->IsThread()) return;
+    const int markLeft = list_->visualRect(index).left() + 2;
+    const int x = list_->viewport()->mapFromGlobal(QCursor::pos()).x();
+    if (x >= markLeft && x < markLeft + kIndentPx) toggleThread(index, std::nullopt);
+  });
+  connect(list_->header(), &QHeaderView::sectionClicked, this, &TArticlesWindow::headerClicked);
+}
+
+void TArticlesWindow::applyLayout() {
+  splitter_->setOrientation(verticalSplit_ ? Qt::Horizontal : Qt::Vertical);
+  list_->setVisible(!fullScreen_ || !viewerAlone_);
+  viewerPane_->setVisible(!fullScreen_ || viewerAlone_);
+  if (!fullScreen_) {
+    const int total = verticalSplit_ ? splitter_->width() : splitter_->height();
+    const int first = std::max(total, 300) * 45 / 100;
+    splitter_->setSizes({first, std::max(total, 300) - first});
+  }
+}
+
+void TArticlesWindow::setVerticalSplit(bool on) {
+  verticalSplit_ = on;
+  applyLayout();
+}
+
+void TArticlesWindow::setFullScreen(bool on) {
+  fullScreen_ = on;
+  viewerAlone_ = on && current_ != nullptr;
+  applyLayout();
+}
+
+// ---------------------------------------------------------------- commands
+
+void TArticlesWindow::wireActions() {
+  ActionSet& a = *actions_;
+  a.wire("acaRefresh", [this] { view_->Refresh(RefreshKind::Normal); });
+  a.wire("acaRefreshEx", [this] { view_->Refresh(RefreshKind::Extended); });
+  a.wire("acaStorage", [this] { showStorageForm(); });
+  a.wire("acaCompact", [this] { view_->CompactStore("Compactage..."); });
+  a.wire("acaSaveHdr", [this] {
+    if (TCacheBox* store = view_->Store()) {
+      store->Modified = true;
+      store->SaveHeaders(view_->MasterList(), false);
+    }
+  });
+  a.wire("acaDiscardAll", [this] { view_->DiscardAll(); });
+  a.wire("acaSelectAll", [this] { list_->selectAll(); });
+  a.wire("acaInvertSelection", [this] {
+    const QItemSelection all(model_->index(0, 0),
+                             model_->index(model_->rowCount() - 1, kArticleColumnCount - 1));
+    list_->selectionModel()->select(all, QItemSelectionModel::Toggle);
+  });
+  a.wire("acaNext", [this] { goToRow(+1, false); });
+  a.wire("acaPrev", [this] { goToRow(-1, false); });
+  a.wire("acaNextUnread", [this] { goToRow(+1, true); });
+  a.wire("acaPrevUnread", [this] { goToRow(-1, true); });
+  a.wire("acvExpand", [this] { toggleThread(list_->currentIndex(), true); });
+  a.wire("acvCollapse", [this] { toggleThread(list_->currentIndex(), false); });
+  a.wire("acvExpandAll", [this] { view_->SetAllExpanded(true); });
+  a.wire("acvCollapseAll", [this] { view_->SetAllExpanded(false); });
+  a.wire("acvAllExpanded", [this] { view_->SetAllExpanded(!view_->Props().expandAllThreads); });
+  a.wire("acvShowActive", [this] { selectNode(current_); });
+  a.wire("acvStatsForm", [this] { view_->ShowStatistics(); });
+  a.wireToggle("acvFS", fullScreen_, [this](bool on) { setFullScreen(on); });
+  a.wire("acvSplitAlign", [this] { setVerticalSplit(!verticalSplit_); });
+  a.wire("acvSwitchView", [this] {
+    if (!fullScreen_) {
+      (list_->hasFocus() ? viewerPane_ : static_cast<QWidget*>(list_))->setFocus();
+      return;
+    }
+    viewerAlone_ = !viewerAlone_;
+    applyLayout();
+  });
+}
+
+QAction* TArticlesWindow::action(std::string_view name) const {
+  if (name == "stop") return stop_;
+  return actions_->find(name);
+}
+
+void TArticlesWindow::applyKeyBindings() {
+  ApplyKeyBindings(frame_.app().bags.articleKeys, actionList_);
+  actions_->refreshShortcuts();
+}
+
+void TArticlesWindow::stop() {
+  const Qt::KeyboardModifiers keys = QApplication::keyboardModifiers();
+  view_->Stop(StopKeys{(keys & Qt::ControlModifier) != 0, (keys & Qt::ShiftModifier) != 0});
+}
+
+void TArticlesWindow::showStorageForm() {
+  TfmCache form(view_->Storage(), view_->ExpiryDays(), this);
+  connect(&form, &TfmCache::compactRequested, this,
+          [this] { view_->CompactStore("Compactage fichier"); });
+  if (form.exec() != QDialog::Accepted) return;
+  view_->SetStorage(form.choice(), form.expiryDays());
+}
+
+bool TArticlesWindow::ShowXoverForm(TfmXOVER& form) {
+  XoverForm dialog(form, qs(view_->Record().name), this);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+// ---------------------------------------------------------------- rows
+
+void TArticlesWindow::headerClicked(int section) {
+  view_->SortBy(section, QApplication::keyboardModifiers() & Qt::ControlModifier);
+  showSortIndicator();
+}
+
+void TArticlesWindow::showSortIndicator() {
+  const GroupProps& props = view_->Props();
+  QHeaderView* header = list_->header();
+  header->setSortIndicatorShown(props.sortOn >= 0);
+  if (props.sortOn >= 0) {
+    header->setSortIndicator(props.sortOn,
+                             props.sortOrder > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+  }
+}
+
+void TArticlesWindow::toggleThread(const QModelIndex& index, std::optional<bool> expand) {
+  TNode* node = model_->nodeAt(index);
+  if (!node) return;
+  TAThread* thread = node->IsThread() ? node->AsThread() : node->AsArticle()->Thread;
+  if (!thread) return;
+  view_->SetExpanded(*thread, expand.value_or(!thread->Expanded));
+  selectNode(thread->Expanded && !node->IsThread() ? node : thread);
+}
+
+void TArticlesWindow::selectNode(const TNode* node) {
+  const int row = model_->rowOf(node);
+  if (row < 0) return;
+  const QModelIndex index = model_->index(row, 0);
+  list_->selectionModel()->setCurrentIndex(
+      index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  list_->scrollTo(index);
+}
+
+void TArticlesWindow::goToRow(int step, bool unreadOnly) {
+  const int rows = model_->rowCount();
+  int row = list_->currentIndex().isValid() ? list_->currentIndex().row() : (step > 0 ? -1 : rows);
+  for (row += step; row >= 0 && row < rows; row += step) {
+    TNode* node = model_->nodeAt(row);
+    TAThread* thread = node->AsThread();
+    if (thread && !thread->Expanded && !(unreadOnly && thread->Has(NodeFlag::Read))) {
+      // A closed thread with what we look for opens on the way.
+      view_->SetExpanded(*thread, true);
+      continue;
+    }
+    if (thread || (unreadOnly && node->Has(NodeFlag::Read))) continue;
+    selectNode(node);
+    return;
+  }
+  prompter_.status(unreadOnly ? "Plus d'article non lu." : "Fin de la liste.");
+}
+
+void TArticlesWindow::currentRowChanged(const QModelIndex& current) {
+  TNode* node = model_->nodeAt(current);
+  if (node && !node->IsThread()) showArticle(node->AsArticle());
+}
+
+void TArticlesWindow::rowActivated(const QModelIndex& index) {
+  TNode* node = model_->nodeAt(index);
+  if (node && node->IsThread()) toggleThread(index, std::nullopt);
+}
+
+void TArticlesWindow::showArticle(TArticle* article) {
+  current_ = article;
+  view_->SetCurrentArticle(article);
+  if (fullScreen_ && !viewerAlone_) {
+    viewerAlone_ = true;
+    applyLayout();
+  }
+}
+
+// ---------------------------------------------------------------- the view's calls
+
+void TArticlesWindow::rowsChanged() {
+  const TNode* keep = list_->currentIndex().isValid() ? model_->nodeAt(list_->currentIndex())
+                                                      : nullptr;
+  // The current row's node may be gone (thread nodes are rebuilt); the
+  // article shown stays a record of the view.
+  if (keep && keep->IsThread()) keep = nullptr;
+  if (!keep) keep = current_;
+  {
+    const QSignalBlocker block(list_->selectionModel());
+    model_->rowsChanged();
+  }
+  const int row = model_->rowOf(keep);
+  if (row >= 0) {
+    const QSignalBlocker block(list_->selectionModel());
+    const QModelIndex index = model_->index(row, 0);
+    list_->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  }
+  list_->viewport()->update();
+}
+
+void TArticlesWindow::rowChanged(const TNode& row) { model_->rowChanged(row); }
+
+void TArticlesWindow::captionChanged(std::string_view caption) { setWindowTitle(qs(caption)); }
+
+void TArticlesWindow::progressText(std::string_view text) {
+  progress_->setFormat(qs(text).replace('%', "%%"));
+}
+
+void TArticlesWindow::progressPosition(std::int64_t position, std::int64_t maximum) {
+  // The bar counts in thousandths: a million lines fit any int range.
+  if (maximum <= 0) {
+    progress_->setRange(0, 1);
+    progress_->setValue(0);
+    return;
+  }
+  progress_->setRange(0, 1000);
+  progress_->setValue(static_cast<int>(std::clamp<std::int64_t>(position * 1000 / maximum, 0, 1000)));
+}
+
+void TArticlesWindow::transferText(std::string_view text) { transfer_->setText(qs(text)); }
+
+void TArticlesWindow::serverInfo(std::string_view greeting) {
+  transfer_->setToolTip(qs(greeting));
+}
+
+void TArticlesWindow::stopEnabled(bool enabled) { stop_->setEnabled(enabled); }
+
+void TArticlesWindow::downloadEnded() { showSortIndicator(); }
+
+void TArticlesWindow::closeRequested() {
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (auto* w = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+          w->close();
+        } else {
+          close();
+        }
+      },
+      Qt::QueuedConnection);
+}
+
+// ---------------------------------------------------------------- frame side
+
+QString TArticlesWindow::statusText() const { return status_->text(); }
+QString TArticlesWindow::progressText() const { return progress_->format(); }
+
+QString TArticlesWindow::menuTitle() const { return "&Articles"; }
+
+QList<QAction*> TArticlesWindow::menuActions() const {
+  QList<QAction*> out;
+  for (const char* name :
+       {"acaRefresh", "acaRefreshEx", "stop", "-", "acaNextUnread", "acaNext", "acaPrev",
+        "acaPrevUnread", "acaNextThread", "acaPrevThread", "acaParent", "-", "acvExpand",
+        "acvCollapse", "acvExpandAll", "acvCollapseAll", "acvAllExpanded", "acvThreaded", "-",
+        "acaMarkRead", "acaMarkUnread", "acaMarkAllRead", "acaCatchUp", "-", "acaSelectAll",
+        "acaInvertSelection", "-", "acaDecode", "acaSaveAs", "acaArchive", "-", "acaPost",
+        "acaFollowUp", "acaMail", "-", "acvFS", "acvSplitAlign", "acvSwitchView",
+        "acvStatsForm", "-", "acaStorage", "acaCompact", "acaSaveHdr", "acaDiscardAll"}) {
+    out.append(*name == '-' ? nullptr : action(name));
+  }
+  // Every other action of the table stays reachable from the menu.
+  QList<QAction*> rest;
+  for (QAction* a : actions_->all()) {
+    if (!out.contains(a)) rest.append(a);
+  }
+  if (!rest.isEmpty()) out.append(nullptr);
+  out += rest;
+  return out;
+}
+
+QList<QAction*> TArticlesWindow::toolBarActions() const {
+  QList<QAction*> out;
+  for (const char* name : {"acaRefresh", "stop", "-", "acaNextUnread", "acvExpandAll",
+                           "acvCollapseAll", "-", "acvFS", "acvSplitAlign", "acvStatsForm",
+                           "acaStorage"}) {
+    out.append(*name == '-' ? nullptr : action(name));
+  }
+  return out;
+}
+
+void TArticlesWindow::closeEvent(QCloseEvent* event) {
+  if (!closed_) {
+    closed_ = true;
+    view_->Close();
+    savePlacement();
+    saveColumns();
+  }
+  event->accept();
+}
+
+void TArticlesWindow::savePlacement() const {
+  auto* window = qobject_cast<QMdiSubWindow*>(parentWidget());
+  if (!window || !window->mdiArea() || window->mdiArea()->viewMode() != QMdiArea::SubWindowView) {
+    return;
+  }
+  frame_.app().bags.metrics.SetPlacement(
+      kPlacementName, placementOf(window->geometry(), window->isMaximized()), false);
+}
+
+void TArticlesWindow::restoreColumns() {
+  const std::vector<std::string> stored =
+      splitChar(frame_.app().bags.metrics.GetString(kColumnsKey, ""), ',');
+  for (int c = 0; c < kArticleColumnCount; ++c) {
+    int width = kDefaultWidths[c];
+    if (c < static_cast<int>(stored.size())) {
+      const int w = toIntDef(stored[static_cast<std::size_t>(c)], 0);
+      if (w >= 16 && w <= 4000) width = w;
+    }
+    list_->header()->resizeSection(c, width);
+  }
+}
+
+void TArticlesWindow::saveColumns() const {
+  std::string line;
+  for (int c = 0; c < kArticleColumnCount; ++c) {
+    if (c) line += ',';
+    line += std::to_string(list_->header()->sectionSize(c));
+  }
+  frame_.app().bags.metrics.SetString(kColumnsKey, line);
+}
+
+}  // namespace orvel::ui

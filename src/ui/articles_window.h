@@ -1,0 +1,139 @@
+#pragma once
+// The group view window (TArticlesWindow) of a server group: the article
+// list over the view's rows, the article viewer pane below or beside it, the
+// progress bar, the transfer text and the stop command. It forwards the
+// person's commands to the group view logic (TGroupView) and redraws from
+// the view's observer calls; it lives as an MDI child of the main window and
+// belongs to the group list window it was opened from, which closes it when
+// it closes itself.
+
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+#include <string>
+
+#include "articles/group_view.h"
+#include "articles/group_view_observer.h"
+#include "config/actions.h"
+#include "ui/action_set.h"
+#include "ui/child_window.h"
+#include "ui/qt_prompter.h"
+
+class QLabel;
+class QProgressBar;
+class QSplitter;
+class QTreeView;
+
+namespace orvel::ui {
+
+class ArticleListModel;
+class TGroupsWindow;
+class TOrvelFrame;
+
+class TArticlesWindow final : public QWidget,
+                              public ChildWindow,
+                              private GroupViewObserver,
+                              private XoverDialogHost {
+  Q_OBJECT
+
+ public:
+  // Opens group of list's server in a new window, or activates the window
+  // already showing it. Null when the window could not be made.
+  static TArticlesWindow* openGroup(TOrvelFrame& frame, TGroupsWindow& list, TGrpInfo& group);
+  // The open window of a group of a profile, or null.
+  static TArticlesWindow* find(TOrvelFrame& frame, const TProfile& profile,
+                               std::string_view group);
+
+  TArticlesWindow(TOrvelFrame& frame, TGroupsWindow& list, TGrpInfo& group,
+                  QWidget* parent = nullptr);
+  ~TArticlesWindow() override;
+
+  // Starts the header download (after the window is on screen).
+  void open();
+
+  TGroupView& groupView() { return *view_; }
+  ArticleListModel& model() { return *model_; }
+  QTreeView& list() { return *list_; }
+  QSplitter& splitter() { return *splitter_; }
+  TGroupsWindow* groupsWindow() const { return groupsWindow_; }
+  QString statusText() const;
+  QString progressText() const;
+  QAction* action(std::string_view name) const;
+
+  // The article shown in the viewer; selecting a row shows its article.
+  TArticle* currentArticle() const { return current_; }
+  void selectNode(const TNode* node);
+
+  // The layout switches: viewer beside the list, and the viewer alone.
+  bool verticalSplit() const { return verticalSplit_; }
+  bool fullScreen() const { return fullScreen_; }
+  void setVerticalSplit(bool on);
+  void setFullScreen(bool on);
+
+  // ChildWindow
+  QString menuTitle() const override;
+  QList<QAction*> menuActions() const override;
+  QList<QAction*> toolBarActions() const override;
+  std::optional<ActionWindow> actionWindow() const override { return ActionWindow::GroupView; }
+  ActionList* actionList() override { return &actionList_; }
+  void applyKeyBindings() override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // GroupViewObserver
+  void rowsChanged() override;
+  void rowChanged(const TNode& row) override;
+  void captionChanged(std::string_view caption) override;
+  void progressText(std::string_view text) override;
+  void progressPosition(std::int64_t position, std::int64_t maximum) override;
+  void transferText(std::string_view text) override;
+  void serverInfo(std::string_view greeting) override;
+  void stopEnabled(bool enabled) override;
+  void downloadEnded() override;
+  void closeRequested() override;
+
+  // XoverDialogHost
+  bool ShowXoverForm(TfmXOVER& form) override;
+
+  void buildWidgets();
+  void wireActions();
+  void applyLayout();
+  void restoreColumns();
+  void saveColumns() const;
+  void savePlacement() const;
+  void currentRowChanged(const QModelIndex& current);
+  void rowActivated(const QModelIndex& index);
+  void headerClicked(int section);
+  void showSortIndicator();
+  void toggleThread(const QModelIndex& index, std::optional<bool> expand);
+  void goToRow(int step, bool unreadOnly);
+  void showArticle(TArticle* article);
+  void showStorageForm();
+  void stop();
+
+  TOrvelFrame& frame_;
+  QPointer<TGroupsWindow> groupsWindow_;
+  QtPrompter prompter_;
+  ActionList actionList_;
+  std::unique_ptr<ActionSet> actions_;
+  std::unique_ptr<TGroupView> view_;
+  ArticleListModel* model_ = nullptr;
+  TArticle* current_ = nullptr;
+  bool closed_ = false;
+  bool verticalSplit_ = false;
+  bool fullScreen_ = false;
+  bool viewerAlone_ = false;  // full screen: the viewer, else the list
+
+  QSplitter* splitter_ = nullptr;
+  QTreeView* list_ = nullptr;
+  QWidget* viewerPane_ = nullptr;
+  QLabel* status_ = nullptr;
+  QLabel* transfer_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QAction* stop_ = nullptr;
+};
+
+}  // namespace orvel::ui

@@ -1,0 +1,209 @@
+// The group view window against the fixture news server: the stop command
+// on a stalled download, TfmXOVER's limit and the statistics window, the
+// storage options kept across a reopening, the layout switches, and the
+// group list closing its group views.
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QMdiSubWindow>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTreeView>
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+
+#include "articles_window_fixture.h"
+#include "ui/article_list_model.h"
+#include "ui/cache_form.h"
+#include "ui/xover_form.h"
+
+using namespace orvel;
+using orvel::test::ArticlesWindowFixture;
+using orvel::test::ModalScript;
+
+namespace {
+
+// The expiry days recorded in a header file (offset 12).
+std::int32_t storedExpiryDays(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  char bytes[16] = {};
+  in.read(bytes, sizeof bytes);
+  if (!in) return -1;
+  return static_cast<std::int32_t>(static_cast<std::uint8_t>(bytes[12]) |
+                                   static_cast<std::uint8_t>(bytes[13]) << 8 |
+                                   static_cast<std::uint8_t>(bytes[14]) << 16 |
+                                   static_cast<std::uint8_t>(bytes[15]) << 24);
+}
+
+void closeWindow(ui::TArticlesWindow* window) {
+  auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+  QVERIFY(sub);
+  QVERIFY(sub->close());
+}
+
+}  // namespace
+
+class ArticlesWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void escapeStopsAStalledDownload() {
+    if (!test::FixtureProcess::available()) QSKIP("orvel-fixture-server is not built");
+    ArticlesWindowFixture fx({"--generate", "alt.g:3000", "--fault",
+                              "cmd=XOVER once stall 60 after=2000"},
+                             "alt.g:\r\n");
+    QVERIFY(fx.ready());
+    ui::TArticlesWindow* window = fx.open("alt.g");
+    QVERIFY(window);
+    QVERIFY(test::waitFor([&] { return window->progressText().contains("XOVER"); }));
+    QVERIFY(window->action("stop")->isEnabled());
+    QVERIFY2(window->progressText().startsWith("1. fx XOVER"), qPrintable(window->progressText()));
+    test::saveScreen(window, "articles-stalled");
+
+    ModalScript script;
+    script.then(ModalScript::press(QMessageBox::Yes, "Tuer la connexion 1?"));
+    window->list().setFocus();
+    QTest::keyClick(&window->list(), Qt::Key_Escape);
+    QVERIFY(test::waitFor([&] { return script.done(); }));
+    QVERIFY(!window->groupView().Slots().AnyTaken());
+    QVERIFY(!window->action("stop")->isEnabled());
+    // A stop is not a failure: nothing resumes.
+    QTest::qWait(1500);
+    QVERIFY(!window->groupView().Slots().AnyTaken());
+    QVERIFY2(script.unexpected().isEmpty(), qPrintable(script.unexpected().join('\n')));
+  }
+
+  void theDownloadDialogsLimitIsHonouredAndStatisticsShow() {
+    if (!test::FixtureProcess::available()) QSKIP("orvel-fixture-server is not built");
+    ArticlesWindowFixture fx({"--generate", "alt.g:500"}, "alt.g:\r\n",
+                             [](MainState& s) { s.settings.promptThreshold = 100; });
+    QVERIFY(fx.ready());
+    ModalScript script;
+    QString estimate;
+    script.then([&](QWidget* w) {
+      auto* form = qobject_cast<ui::XoverForm*>(w);
+      QVERIFY2(form, "the download dialog was expected");
+      QCOMPARE(form->startField().value(), 1);
+      QCOMPARE(form->endField().value(), 500);
+      form->limitBox().setChecked(true);
+      form->limitField().setValue(40);
+      estimate = form->estimateText();
+      form->accept();
+    });
+    ui::TArticlesWindow* window = fx.open("alt.g");
+    QVERIFY(window);
+    QVERIFY(ArticlesWindowFixture::downloaded(window));
+    QCOMPARE(estimate, QString("Soit: 40"));
+    QCOMPARE(window->groupView().MasterList().size(), std::size_t(40));
+    QCOMPARE(window->groupView().MasterList().back()->Number, 40);
+
+    bool actionsHidden = false;
+    script.then([&](QWidget* w) {
+      auto* form = qobject_cast<ui::XoverForm*>(w);
+      QVERIFY2(form, "the statistics window was expected");
+      QCOMPARE(form->windowTitle(), QString("Statistics"));
+      actionsHidden = !form->findChildren<QRadioButton*>().first()->isVisibleTo(form);
+      test::saveScreen(form, "articles-statistics");
+      form->accept();
+    });
+    window->action("acvStatsForm")->trigger();
+    QVERIFY(script.done());
+    QVERIFY(actionsHidden);
+    QVERIFY2(script.unexpected().isEmpty(), qPrintable(script.unexpected().join('\n')));
+  }
+
+  void storageOptionsAreKeptForTheNextOpening() {
+    if (!test::FixtureProcess::available()) QSKIP("orvel-fixture-server is not built");
+    ArticlesWindowFixture fx;
+    QVERIFY(fx.ready());
+    ui::TArticlesWindow* window = fx.open("alt.t");
+    QVERIFY(window);
+    QVERIFY(ArticlesWindowFixture::downloaded(window));
+    QCOMPARE(window->groupView().Storage(), kStoreHeaders);
+    QCOMPARE(window->groupView().ExpiryDays(), 7);
+
+    ModalScript script;
+    script.then([](QWidget* w) {
+      auto* form = qobject_cast<ui::TfmCache*>(w);
+      QVERIFY2(form, "the storage options were expected");
+      QCOMPARE(form->windowTitle(), QString("Options de stockage"));
+      QCOMPARE(form->choice(), kStoreHeaders);
+      QCOMPARE(form->expiryDays(), 7);
+      test::saveScreen(form, "articles-storage");
+      form->setChoice(kStoreHeadersAndBodies);
+      form->setExpiryDays(30);
+      form->accept();
+    });
+    window->action("acaStorage")->trigger();
+    QVERIFY(script.done());
+    closeWindow(window);
+    const std::string hdr = fx.base.path() + "data/[fx] alt.t.hdr";
+    QCOMPARE(storedExpiryDays(hdr), 30);
+
+    window = fx.open("alt.t");
+    QVERIFY(window);
+    QVERIFY(ArticlesWindowFixture::downloaded(window));
+    QCOMPARE(window->groupView().Storage(), kStoreHeadersAndBodies);
+    QCOMPARE(window->groupView().ExpiryDays(), 30);
+
+    // "Purger quand expiré sur le serveur" and nothing stored.
+    script.then([](QWidget* w) {
+      auto* form = qobject_cast<ui::TfmCache*>(w);
+      QVERIFY(form);
+      QCOMPARE(form->choice(), kStoreHeadersAndBodies);
+      QCOMPARE(form->expiryDays(), 30);
+      form->setExpiryDays(0);
+      form->setChoice(kStoreNothing);
+      form->accept();
+    });
+    window->action("acaStorage")->trigger();
+    QVERIFY(script.done());
+    closeWindow(window);
+    QVERIFY(!std::filesystem::exists(hdr));
+
+    // The choice goes to the newsrc's companion file with the group.
+    fx.frame->close();
+    QVERIFY2(QString::fromStdString(fx.base.read("fx.Orvelrc")).contains("~alt.t"),
+             fx.base.read("fx.Orvelrc").c_str());
+    QVERIFY2(script.unexpected().isEmpty(), qPrintable(script.unexpected().join('\n')));
+  }
+
+  void layoutSwitchesAndTheGroupListClosesItsViews() {
+    if (!test::FixtureProcess::available()) QSKIP("orvel-fixture-server is not built");
+    ArticlesWindowFixture fx;
+    QVERIFY(fx.ready());
+    ui::TArticlesWindow* window = fx.open("alt.t");
+    QVERIFY(window);
+    QVERIFY(ArticlesWindowFixture::downloaded(window));
+    // Opening again activates the same window.
+    QCOMPARE(fx.open("alt.t"), window);
+    QCOMPARE(fx.frame->childWidgets().size(), std::size_t(2));
+
+    QCOMPARE(window->splitter().orientation(), Qt::Vertical);
+    window->action("acvSplitAlign")->trigger();
+    QCOMPARE(window->splitter().orientation(), Qt::Horizontal);
+    QVERIFY(window->verticalSplit());
+    window->action("acvFS")->trigger();
+    QVERIFY(window->fullScreen());
+    QVERIFY(!window->list().isHidden());  // nothing shown yet: the list
+    window->action("acvSwitchView")->trigger();
+    QVERIFY(window->list().isHidden());
+    window->action("acvFS")->trigger();
+    QVERIFY(!window->list().isHidden());
+    // Commands without their logic yet are there, greyed.
+    QVERIFY(window->action("acaFollowUp"));
+    QVERIFY(!window->action("acaFollowUp")->isEnabled());
+    QVERIFY(window->menuActions().contains(window->action("acaFollowUp")));
+
+    QPointer<ui::TArticlesWindow> watched(window);
+    QVERIFY(fx.groups->parentWidget()->close());
+    QVERIFY(test::waitFor([&] { return watched.isNull(); }));
+    QVERIFY(fx.frame->childWidgets().empty());
+  }
+};
+
+QTEST_MAIN(ArticlesWindowTest)
+#include "articles_window_test.moc"
