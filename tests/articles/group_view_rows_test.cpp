@@ -15,6 +15,7 @@ struct SortCase {
   std::int32_t column;
   std::int32_t order;
   std::vector<std::int32_t> firstNumbers;  // of the first rows
+  int redraws;                             // rowsChanged calls
 };
 void PrintTo(const SortCase& c, std::ostream* os) { *os << c.name; }
 
@@ -29,7 +30,7 @@ TEST_P(GroupViewSortTest, ClicksSortTheRowsAndSetTheIndicator) {
   for (std::int32_t column : c.clicks) view->SortBy(column);
   EXPECT_EQ(view->Props().sortOn, c.column);
   EXPECT_EQ(view->Props().sortOrder, c.order);
-  EXPECT_EQ(observer.rowsChangedCount, static_cast<int>(c.clicks.size()));
+  EXPECT_EQ(observer.rowsChangedCount, c.redraws);
   std::vector<std::int32_t> first;
   for (std::size_t i = 0; i < c.firstNumbers.size(); ++i) {
     const TNode* row = view->Rows()[i];
@@ -42,13 +43,13 @@ TEST_P(GroupViewSortTest, ClicksSortTheRowsAndSetTheIndicator) {
 INSTANTIATE_TEST_SUITE_P(
     Clicks, GroupViewSortTest,
     ::testing::Values(
-        SortCase{"NumberAscending", {kSortNumber}, kSortNumber, 1, {1, 2, 3}},
-        SortCase{"NumberTwiceDescending", {kSortNumber, kSortNumber}, kSortNumber, -1, {12, 11}},
-        SortCase{"SubjectAsText", {kSortSubject}, kSortSubject, 1, {1, 10, 11, 12, 2}},
+        SortCase{"NumberAscending", {kSortNumber}, kSortNumber, 1, {1, 2, 3}, 1},
+        SortCase{"NumberTwiceDescending", {kSortNumber, kSortNumber}, kSortNumber, -1, {12, 11}, 2},
+        SortCase{"SubjectAsText", {kSortSubject}, kSortSubject, 1, {1, 10, 11, 12, 2}, 1},
         SortCase{"OtherColumnStartsAscending",
-                 {kSortNumber, kSortNumber, kSortSubject}, kSortSubject, 1, {1, 10}},
-        SortCase{"ScoreStartsDescending", {kSortScore}, kSortScore, -1, {}},
-        SortCase{"UnknownColumnIgnored", {9}, kSortDate, 1, {}}),
+                 {kSortNumber, kSortNumber, kSortSubject}, kSortSubject, 1, {1, 10}, 3},
+        SortCase{"ScoreStartsDescending", {kSortScore}, kSortScore, -1, {}, 1},
+        SortCase{"UnknownColumnIgnored", {9}, kSortDate, 1, {}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct StorageCase {
