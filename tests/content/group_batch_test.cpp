@@ -233,6 +233,21 @@ TEST_F(GroupBatchTest, StopCommandKillingTheSlotStopsTheBatch) {
   EXPECT_FALSE(b.Running());
 }
 
+TEST_F(GroupBatchTest, PauseAfterThePartKeepsTheRestQueued) {
+  GroupBatch& b = openBatch();
+  ASSERT_TRUE(b.Start(BatchOperation::Decode, parts()));
+  prompter.answer(Button::Yes);  // "Pause après la partie de fichier ?"
+  view->Stop({.shift = true});
+  server.pump();
+  EXPECT_FALSE(b.Running());
+  EXPECT_EQ(b.Queue(), (std::vector<TArticle*>{numbered(2), numbered(3)}));
+  EXPECT_EQ(server.commandsStarting("ARTICLE").size(), 1u);
+  // Started again, the file goes on from part 2.
+  ASSERT_TRUE(b.Start(BatchOperation::Decode, {}));
+  server.pump();
+  EXPECT_TRUE(decoded() == data) << decoded().size() << " bytes decoded";
+}
+
 TEST_F(GroupBatchTest, NoFreeSlotStopsWithTheQueueKept) {
   GroupBatch& b = openBatch();
   onArticle = [](FakeTransport&, const std::string&) {
