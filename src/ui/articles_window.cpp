@@ -1,4 +1,8 @@
 #include "ui/articles_window.h"
+// The viewer's headers take Qt's "emit" keyword away for the content
+// headers' sake: they come before anything that uses it.
+#include "ui/article_viewer.h"
+#include "ui/viewer_services.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -12,17 +16,24 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 #include "config/window_placements.h"
+#include "content/article_view.h"
+#include "content/group_batch.h"
+#include "content/group_content_options.h"
+#include "content/group_reader.h"
+#include "content/mime_types.h"
 #include "core/text.h"
 #include "ui/article_list_model.h"
 #include "ui/cache_form.h"
 #include "ui/groups_window.h"
 #include "ui/orvel_frame.h"
 #include "ui/qt_convert.h"
+#include "ui/viewer_options.h"
 #include "ui/xover_form.h"
 
 namespace orvel::ui {
@@ -140,7 +151,9 @@ TArticlesWindow::TArticlesWindow(TOrvelFrame& frame, TGroupsWindow& list, TGrpIn
       frame_(frame),
       groupsWindow_(&list),
       prompter_(this),
-      actionList_(CreateActionList(ActionWindow::GroupView)) {
+      actionList_(CreateActionList(ActionWindow::GroupView)),
+      launcher_(std::make_unique<QtFileLauncher>()),
+      saveDialog_(std::make_unique<QtAttachmentSaveDialog>(this)) {
   const Settings& s = frame_.state().settings;
   ApplyKeyBindings(frame_.app().bags.articleKeys, actionList_);
   GroupViewServices services{frame_.pool(), frame_.clock(), prompter_, frame_.state(),
@@ -167,9 +180,16 @@ TArticlesWindow::TArticlesWindow(TOrvelFrame& frame, TGroupsWindow& list, TGrpIn
 }
 
 TArticlesWindow::~TArticlesWindow() {
-  if (view_ && !view_->Closed()) view_->Close();
-  if (view_) view_->SetObserver(nullptr);
-  // The list and the model look at the view's rows: they go before it.
+  // Closing releases the slots, which the reader and the batch hear about.
+  if (!view_->Closed()) view_->Close();
+  // The viewer widget looks at the article view, the reader and the batch
+  // at the group view: each goes before what it looks at.
+  delete viewer_;
+  viewer_ = nullptr;
+  reader_.reset();
+  batch_.reset();
+  articleView_.reset();
+  view_->SetObserver(nullptr);
   delete list_;
   list_ = nullptr;
   delete model_;
@@ -180,8 +200,39 @@ void TArticlesWindow::open() {
   view_->Open();
   verticalSplit_ = view_->Props().verticalSplit;
   fullScreen_ = view_->Props().fullScreen;
+  buildViewer();
   applyLayout();
   showSortIndicator();
+}
+
+void TArticlesWindow::buildViewer() {
+  const Settings& s = frame_.state().settings;
+  content_ = std::make_unique<GroupContentOptions>(
+      GroupContentOptions::FromSettings(s, view_->Props()));
+  mimeTypes_ = SystemMimeTypes();
+  const MimeEnvironment mime{mimeTypes_.get(), nullptr};
+  articleView_ = std::make_unique<ArticleView>(
+      content_->viewer, ViewerServices{prompter_, *launcher_, mime, saveDialog_.get()});
+  articleView_->toggles() = content_->toggles;
+  articleView_->setAttachmentDirectory(content_->attachmentDir);
+  reader_ = std::make_unique<GroupReader>(*view_, *articleView_, prompter_);
+  batch_ = std::make_unique<GroupBatch>(*view_, content_->batch, prompter_, frame_.clock(), mime,
+                                        launcher_.get());
+  viewer_ = new ArticleViewer(*articleView_, ViewerDisplayOptionsFrom(s), viewerPane_);
+  viewer_->setObjectName("articleViewer");
+  viewerPane_->layout()->addWidget(viewer_);
+  viewer_->setMessageIdHandler([this](std::string id) { showMessageId(id); });
+  connect(viewer_, &ArticleViewer::endOfArticleReached, this, [this] { goToRow(+1, true); });
+  // A row chosen while an article is still arriving is shown after it.
+  pendingTimer_ = new QTimer(this);
+  pendingTimer_->setInterval(50);
+  connect(pendingTimer_, &QTimer::timeout, this, [this] {
+    if (!reader_->Busy()) {
+      pendingTimer_->stop();
+      if (TArticle* a = std::exchange(pending_, nullptr)) showArticle(a);
+    }
+  });
+  wireViewerActions();
 }
 
 // ---------------------------------------------------------------- widgets
@@ -293,6 +344,7 @@ void TArticlesWindow::setVerticalSplit(bool on) {
 void TArticlesWindow::setFullScreen(bool on) {
   fullScreen_ = on;
   viewerAlone_ = on && current_ != nullptr;
+  if (viewer_) viewer_->setSplitScreen(!on);
   applyLayout();
 }
 
@@ -432,17 +484,82 @@ void TArticlesWindow::rowActivated(const QModelIndex& index) {
 }
 
 void TArticlesWindow::showArticle(TArticle* article) {
+  if (!reader_) return;
+  if (reader_->Busy()) {
+    pending_ = article;
+    pendingTimer_->start();
+    return;
+  }
   current_ = article;
   view_->SetCurrentArticle(article);
+  reader_->ShowArticle(article);
   if (fullScreen_ && !viewerAlone_) {
     viewerAlone_ = true;
     applyLayout();
   }
 }
 
+bool TArticlesWindow::showMessageId(const std::string& messageId) {
+  return reader_ && reader_->ShowByMessageId(messageId);
+}
+
+std::vector<TArticle*> TArticlesWindow::selectedArticles() const {
+  std::vector<TArticle*> out;
+  QModelIndexList rows = list_->selectionModel()->selectedRows();
+  std::sort(rows.begin(), rows.end(),
+            [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+  auto add = [&out](TArticle* a) {
+    if (std::find(out.begin(), out.end(), a) == out.end()) out.push_back(a);
+  };
+  for (const QModelIndex& i : rows) {
+    TNode* node = model_->nodeAt(i);
+    if (!node) continue;
+    if (TAThread* t = node->AsThread()) {
+      for (TArticle* a : t->Articles) add(a);
+    } else {
+      add(node->AsArticle());
+    }
+  }
+  if (out.empty() && current_) out.push_back(current_);
+  return out;
+}
+
+void TArticlesWindow::markSelected(bool read) {
+  for (TArticle* a : selectedArticles()) MarkArticleRead(*view_, *a, read);
+}
+
+void TArticlesWindow::startBatch(BatchOperation operation) {
+  const std::vector<TArticle*> articles = selectedArticles();
+  if (!articles.empty()) batch_->Start(operation, articles);
+}
+
+void TArticlesWindow::wireViewerActions() {
+  ActionSet& a = *actions_;
+  const ViewToggles& t = articleView_->toggles();
+  a.wireToggle("acvRaw", t.raw, [this](bool on) { viewer_->setRaw(on); });
+  a.wireToggle("acvShowAllHeaders", t.showAllHeaders,
+               [this](bool on) { viewer_->setShowAllHeaders(on); });
+  a.wireToggle("acvQuoted", t.quoted, [this](bool on) { viewer_->setShowQuoted(on); });
+  a.wireToggle("acvFixWrap", t.fixWrap, [this](bool on) { viewer_->setFixWrap(on); });
+  a.wireToggle("acvROT13", t.rot13, [this](bool on) { viewer_->setRot13(on); });
+  a.wireToggle("acvFixedFont", t.fixedFont, [this](bool on) { viewer_->setFixedFont(on); });
+  a.wire("acvAttachments", [this] { viewer_->showAttachmentsMenu(); });
+  a.wire("acvSkipQuote", [this] { viewer_->skipQuote(); });
+  a.wire("acaMarkRead", [this] { markSelected(true); });
+  a.wire("acaMarkUnread", [this] { markSelected(false); });
+  a.wire("acaDecode", [this] { startBatch(BatchOperation::Decode); });
+  a.wire("acaSaveAs", [this] { startBatch(BatchOperation::Save); });
+  a.wire("acaFetch", [this] { startBatch(BatchOperation::Store); });
+}
+
 // ---------------------------------------------------------------- the view's calls
 
 void TArticlesWindow::rowsChanged() {
+  // An article waiting to be shown may have left the view (discarded).
+  if (pending_ && std::find(view_->MasterList().begin(), view_->MasterList().end(), pending_) ==
+                      view_->MasterList().end()) {
+    pending_ = nullptr;
+  }
   const TNode* keep = list_->currentIndex().isValid() ? model_->nodeAt(list_->currentIndex())
                                                       : nullptr;
   // The current row's node may be gone (thread nodes are rebuilt); the

@@ -16,6 +16,7 @@
 #include "articles/group_view.h"
 #include "articles/group_view_observer.h"
 #include "config/actions.h"
+#include "content/batch.h"
 #include "ui/action_set.h"
 #include "ui/child_window.h"
 #include "ui/qt_prompter.h"
@@ -23,11 +24,23 @@
 class QLabel;
 class QProgressBar;
 class QSplitter;
+class QTimer;
 class QTreeView;
+
+namespace orvel {
+class ArticleView;
+class FileMimeTypes;
+class GroupBatch;
+class GroupReader;
+struct GroupContentOptions;
+}  // namespace orvel
 
 namespace orvel::ui {
 
 class ArticleListModel;
+class QtAttachmentSaveDialog;
+class QtFileLauncher;
+class ArticleViewer;
 class TGroupsWindow;
 class TOrvelFrame;
 
@@ -64,6 +77,12 @@ class TArticlesWindow final : public QWidget,
   // The article shown in the viewer; selecting a row shows its article.
   TArticle* currentArticle() const { return current_; }
   void selectNode(const TNode* node);
+  // The viewer pane and what it shows (made when the group opens).
+  ArticleViewer* viewer() const { return viewer_; }
+  GroupReader* reader() const { return reader_.get(); }
+  GroupBatch* batch() const { return batch_.get(); }
+  // Fetches an article by "<Message-ID>" into the viewer.
+  bool showMessageId(const std::string& messageId);
 
   // The layout switches: viewer beside the list, and the viewer alone.
   bool verticalSplit() const { return verticalSplit_; }
@@ -111,6 +130,11 @@ class TArticlesWindow final : public QWidget,
   void toggleThread(const QModelIndex& index, std::optional<bool> expand);
   void goToRow(int step, bool unreadOnly);
   void showArticle(TArticle* article);
+  void buildViewer();
+  void wireViewerActions();
+  std::vector<TArticle*> selectedArticles() const;
+  void markSelected(bool read);
+  void startBatch(BatchOperation operation);
   void showStorageForm();
   void stop();
 
@@ -121,6 +145,17 @@ class TArticlesWindow final : public QWidget,
   std::unique_ptr<ActionSet> actions_;
   std::unique_ptr<TGroupView> view_;
   ArticleListModel* model_ = nullptr;
+  // The viewer's side: made once the group's properties are known.
+  std::unique_ptr<GroupContentOptions> content_;
+  std::unique_ptr<FileMimeTypes> mimeTypes_;
+  std::unique_ptr<QtFileLauncher> launcher_;
+  std::unique_ptr<QtAttachmentSaveDialog> saveDialog_;
+  std::unique_ptr<ArticleView> articleView_;
+  std::unique_ptr<GroupReader> reader_;
+  std::unique_ptr<GroupBatch> batch_;
+  ArticleViewer* viewer_ = nullptr;
+  TArticle* pending_ = nullptr;  // chosen while the reader was busy
+  QTimer* pendingTimer_ = nullptr;
   TArticle* current_ = nullptr;
   bool closed_ = false;
   bool verticalSplit_ = false;

@@ -67,6 +67,16 @@ TOrvelFrame::TOrvelFrame(AppState& app, MainState& state, QWidget* parent)
   groupViewOpener_ = [this](TGroupsWindow& list, TGrpInfo& group) {
     return TArticlesWindow::openGroup(*this, list, group) != nullptr;
   };
+  // A Message-ID goes to an open group view of that server.
+  messageIdFetcher_ = [this](TGroupsWindow* list, const std::string& messageId) {
+    for (QWidget* w : childWidgets()) {
+      auto* view = qobject_cast<TArticlesWindow*>(w);
+      if (!view || (list && view->groupsWindow() != list)) continue;
+      activateChild(view);
+      return view->showMessageId(messageId);
+    }
+    return false;
+  };
 
   buildActions();
   buildMenus();
@@ -391,8 +401,8 @@ void TOrvelFrame::openGroup(TGroupsWindow& list, TGrpInfo& group) {
 void TOrvelFrame::fetchMessageId(TGroupsWindow* list, const std::string& messageId) {
   if (messageIdFetcher_ && messageIdFetcher_(list, messageId)) return;
   prompter_.message("L'article " + messageId +
-                        " ne peut pas \xC3\xAAtre affich\xC3\xA9 : la vue des articles n'est pas "
-                        "encore disponible dans cette version.",
+                        " ne peut pas \xC3\xAAtre affich\xC3\xA9 : ouvrez d'abord un groupe de "
+                        "ce serveur.",
                     MessageKind::Information);
 }
 

@@ -12,9 +12,9 @@
 // "Opened" section, the window menu and closing.
 //
 // openGroup() and fetchMessageId() call the opener set with
-// setGroupViewOpener() / setMessageIdFetcher(); the group opener starts as
-// a group view window (TArticlesWindow). Without an opener they tell the
-// person that the group view is not available.
+// setGroupViewOpener() / setMessageIdFetcher(); they start as a group view
+// window (TArticlesWindow) for the group, and the open group view of the
+// server for the Message-ID.
 
 #include <QMainWindow>
 #include <QPointer>
