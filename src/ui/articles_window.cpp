@@ -21,6 +21,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "articles/article_date.h"
+#include "articles/header_utils.h"
 #include "config/window_placements.h"
 #include "content/article_view.h"
 #include "content/group_batch.h"
@@ -97,6 +99,26 @@ class SubjectDelegate final : public QStyledItemDelegate {
     painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter, shown);
     painter->restore();
   }
+};
+
+// How the viewer reads From and Date headers: as the overview parser does,
+// so a record updated from a fetched article keeps its author and date form.
+class RecordHeaderParser final : public HeaderValueParser {
+ public:
+  explicit RecordHeaderParser(int tz) : shift_(ZoneOffsetDays(tz)) {}
+  void splitAddress(std::string_view text, std::string& name,
+                    std::string& address) const override {
+    FromParts parts = ParseFrom(text);
+    name = std::move(parts.name);
+    address = std::move(parts.address);
+  }
+  double articleDate(std::string_view text) const override {
+    const DateTime date = ParseArticleDate(text);
+    return date != 0 ? date + shift_ : 0;
+  }
+
+ private:
+  DateTime shift_;
 };
 
 ArticleListLook lookOf(const Settings& s) {
@@ -210,7 +232,8 @@ void TArticlesWindow::buildViewer() {
   content_ = std::make_unique<GroupContentOptions>(
       GroupContentOptions::FromSettings(s, view_->Props()));
   mimeTypes_ = SystemMimeTypes();
-  const MimeEnvironment mime{mimeTypes_.get(), nullptr};
+  headerParser_ = std::make_unique<RecordHeaderParser>(s.timeZoneOffset());
+  const MimeEnvironment mime{mimeTypes_.get(), headerParser_.get()};
   articleView_ = std::make_unique<ArticleView>(
       content_->viewer, ViewerServices{prompter_, *launcher_, mime, saveDialog_.get()});
   articleView_->toggles() = content_->toggles;
@@ -262,6 +285,9 @@ void TArticlesWindow::buildWidgets() {
   list_->header()->setStretchLastSection(false);
   list_->header()->setHighlightSections(false);
   list_->header()->setSectionResizeMode(QHeaderView::Interactive);
+  // The subject takes what the other columns leave.
+  list_->header()->setSectionResizeMode(static_cast<int>(ArticleColumn::Subject),
+                                        QHeaderView::Stretch);
   const Settings& s = frame_.state().settings;
   QPalette palette = list_->palette();
   palette.setColor(QPalette::Base, qtColor(s.articleListColor));

@@ -32,6 +32,7 @@ class ArticleView;
 class FileMimeTypes;
 class GroupBatch;
 class GroupReader;
+class HeaderValueParser;
 struct GroupContentOptions;
 }  // namespace orvel
 
@@ -148,6 +149,7 @@ class TArticlesWindow final : public QWidget,
   // The viewer's side: made once the group's properties are known.
   std::unique_ptr<GroupContentOptions> content_;
   std::unique_ptr<FileMimeTypes> mimeTypes_;
+  std::unique_ptr<HeaderValueParser> headerParser_;
   std::unique_ptr<QtFileLauncher> launcher_;
   std::unique_ptr<QtAttachmentSaveDialog> saveDialog_;
   std::unique_ptr<ArticleView> articleView_;
