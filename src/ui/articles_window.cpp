@@ -11,18 +11,18 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPainter>
 #include <QProgressBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
-#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "articles/article_date.h"
-#include "articles/header_utils.h"
+#include <algorithm>
+
 #include "config/window_placements.h"
 #include "content/article_view.h"
 #include "content/group_batch.h"
@@ -99,26 +99,6 @@ class SubjectDelegate final : public QStyledItemDelegate {
     painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter, shown);
     painter->restore();
   }
-};
-
-// How the viewer reads From and Date headers: as the overview parser does,
-// so a record updated from a fetched article keeps its author and date form.
-class RecordHeaderParser final : public HeaderValueParser {
- public:
-  explicit RecordHeaderParser(int tz) : shift_(ZoneOffsetDays(tz)) {}
-  void splitAddress(std::string_view text, std::string& name,
-                    std::string& address) const override {
-    FromParts parts = ParseFrom(text);
-    name = std::move(parts.name);
-    address = std::move(parts.address);
-  }
-  double articleDate(std::string_view text) const override {
-    const DateTime date = ParseArticleDate(text);
-    return date != 0 ? date + shift_ : 0;
-  }
-
- private:
-  DateTime shift_;
 };
 
 ArticleListLook lookOf(const Settings& s) {
@@ -227,39 +207,6 @@ void TArticlesWindow::open() {
   showSortIndicator();
 }
 
-void TArticlesWindow::buildViewer() {
-  const Settings& s = frame_.state().settings;
-  content_ = std::make_unique<GroupContentOptions>(
-      GroupContentOptions::FromSettings(s, view_->Props()));
-  mimeTypes_ = SystemMimeTypes();
-  headerParser_ = std::make_unique<RecordHeaderParser>(s.timeZoneOffset());
-  const MimeEnvironment mime{mimeTypes_.get(), headerParser_.get()};
-  articleView_ = std::make_unique<ArticleView>(
-      content_->viewer, ViewerServices{prompter_, *launcher_, mime, saveDialog_.get()});
-  articleView_->toggles() = content_->toggles;
-  articleView_->setAttachmentDirectory(content_->attachmentDir);
-  reader_ = std::make_unique<GroupReader>(*view_, *articleView_, prompter_);
-  batch_ = std::make_unique<GroupBatch>(*view_, content_->batch, prompter_, frame_.clock(), mime,
-                                        launcher_.get());
-  viewer_ = new ArticleViewer(*articleView_, ViewerDisplayOptionsFrom(s), viewerPane_);
-  viewer_->setObjectName("articleViewer");
-  viewerPane_->layout()->addWidget(viewer_);
-  viewer_->setMessageIdHandler([this](std::string id) { showMessageId(id); });
-  connect(viewer_, &ArticleViewer::endOfArticleReached, this, [this] { goToRow(+1, true); });
-  // A row chosen while an article is still arriving is shown after it.
-  pendingTimer_ = new QTimer(this);
-  pendingTimer_->setInterval(50);
-  connect(pendingTimer_, &QTimer::timeout, this, [this] {
-    if (!reader_->Busy()) {
-      pendingTimer_->stop();
-      if (TArticle* a = std::exchange(pending_, nullptr)) showArticle(a);
-    }
-  });
-  wireViewerActions();
-}
-
-// ---------------------------------------------------------------- widgets
-
 void TArticlesWindow::buildWidgets() {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -349,6 +296,24 @@ void TArticlesWindow::buildWidgets() {
     if (x >= markLeft && x < markLeft + kIndentPx) toggleThread(index, std::nullopt);
   });
   connect(list_->header(), &QHeaderView::sectionClicked, this, &TArticlesWindow::headerClicked);
+  list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(list_, &QWidget::customContextMenuRequested, this, &TArticlesWindow::showPopup);
+}
+
+void TArticlesWindow::showPopup(const QPoint& at) {
+  const QList<QAction*> items = actions_->fromNames(
+      frame_.state().settings.popupArticleList,
+      [this](std::string_view name) { return frame_.mainAction(name); });
+  if (items.isEmpty()) return;
+  QMenu menu(this);
+  for (QAction* a : items) {
+    if (a) {
+      menu.addAction(a);
+    } else {
+      menu.addSeparator();
+    }
+  }
+  menu.exec(list_->viewport()->mapToGlobal(at));
 }
 
 void TArticlesWindow::applyLayout() {
@@ -508,77 +473,6 @@ void TArticlesWindow::rowActivated(const QModelIndex& index) {
   TNode* node = model_->nodeAt(index);
   if (node && node->IsThread()) toggleThread(index, std::nullopt);
 }
-
-void TArticlesWindow::showArticle(TArticle* article) {
-  if (!reader_) return;
-  if (reader_->Busy()) {
-    pending_ = article;
-    pendingTimer_->start();
-    return;
-  }
-  current_ = article;
-  view_->SetCurrentArticle(article);
-  reader_->ShowArticle(article);
-  if (fullScreen_ && !viewerAlone_) {
-    viewerAlone_ = true;
-    applyLayout();
-  }
-}
-
-bool TArticlesWindow::showMessageId(const std::string& messageId) {
-  return reader_ && reader_->ShowByMessageId(messageId);
-}
-
-std::vector<TArticle*> TArticlesWindow::selectedArticles() const {
-  std::vector<TArticle*> out;
-  QModelIndexList rows = list_->selectionModel()->selectedRows();
-  std::sort(rows.begin(), rows.end(),
-            [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-  auto add = [&out](TArticle* a) {
-    if (std::find(out.begin(), out.end(), a) == out.end()) out.push_back(a);
-  };
-  for (const QModelIndex& i : rows) {
-    TNode* node = model_->nodeAt(i);
-    if (!node) continue;
-    if (TAThread* t = node->AsThread()) {
-      for (TArticle* a : t->Articles) add(a);
-    } else {
-      add(node->AsArticle());
-    }
-  }
-  if (out.empty() && current_) out.push_back(current_);
-  return out;
-}
-
-void TArticlesWindow::markSelected(bool read) {
-  for (TArticle* a : selectedArticles()) MarkArticleRead(*view_, *a, read);
-}
-
-void TArticlesWindow::startBatch(BatchOperation operation) {
-  const std::vector<TArticle*> articles = selectedArticles();
-  if (!articles.empty()) batch_->Start(operation, articles);
-}
-
-void TArticlesWindow::wireViewerActions() {
-  ActionSet& a = *actions_;
-  const ViewToggles& t = articleView_->toggles();
-  a.wireToggle("acvRaw", t.raw, [this](bool on) { viewer_->setRaw(on); });
-  a.wireToggle("acvShowAllHeaders", t.showAllHeaders,
-               [this](bool on) { viewer_->setShowAllHeaders(on); });
-  a.wireToggle("acvQuoted", t.quoted, [this](bool on) { viewer_->setShowQuoted(on); });
-  a.wireToggle("acvFixWrap", t.fixWrap, [this](bool on) { viewer_->setFixWrap(on); });
-  a.wireToggle("acvROT13", t.rot13, [this](bool on) { viewer_->setRot13(on); });
-  a.wireToggle("acvFixedFont", t.fixedFont, [this](bool on) { viewer_->setFixedFont(on); });
-  a.wire("acvAttachments", [this] { viewer_->showAttachmentsMenu(); });
-  a.wire("acvSkipQuote", [this] { viewer_->skipQuote(); });
-  a.wire("acaMarkRead", [this] { markSelected(true); });
-  a.wire("acaMarkUnread", [this] { markSelected(false); });
-  a.wire("acaDecode", [this] { startBatch(BatchOperation::Decode); });
-  a.wire("acaSaveAs", [this] { startBatch(BatchOperation::Save); });
-  a.wire("acaFetch", [this] { startBatch(BatchOperation::Store); });
-}
-
-// ---------------------------------------------------------------- the view's calls
 
 void TArticlesWindow::rowsChanged() {
   // An article waiting to be shown may have left the view (discarded).

@@ -127,6 +127,7 @@ class TArticlesWindow final : public QWidget,
   void currentRowChanged(const QModelIndex& current);
   void rowActivated(const QModelIndex& index);
   void headerClicked(int section);
+  void showPopup(const QPoint& at);
   void showSortIndicator();
   void toggleThread(const QModelIndex& index, std::optional<bool> expand);
   void goToRow(int step, bool unreadOnly);
@@ -135,6 +136,7 @@ class TArticlesWindow final : public QWidget,
   void wireViewerActions();
   std::vector<TArticle*> selectedArticles() const;
   void markSelected(bool read);
+  void markAll(bool read);
   void startBatch(BatchOperation operation);
   void showStorageForm();
   void stop();

@@ -108,6 +108,23 @@ class ArticlesWindowRoadTest : public QObject {
       window->action("acaMarkUnread")->trigger();
       QVERIFY(!model.nodeAt(0)->Has(NodeFlag::Read));
 
+      // Everything read, then everything unread but the two read by hand.
+      window->action("acaMarkAllRead")->trigger();
+      QVERIFY(window->groupView().View().readSet.test(5 - window->groupView().View().lowMark));
+      QVERIFY(!model.index(0, 0).data(Qt::FontRole).value<QFont>().bold());
+      window->action("acaMarkAllUnread")->trigger();
+      QVERIFY(model.index(0, 0).data(Qt::FontRole).value<QFont>().bold());
+      window->selectNode(model.nodeAt(5));
+      window->action("acaMarkRead")->trigger();
+      window->selectNode(model.nodeAt(6));
+      window->action("acaMarkRead")->trigger();
+
+      // Closing the view hands its read state to the group list: 4 unread.
+      QVERIFY(window->parentWidget()->close());
+      const QModelIndex unread = groups->model().indexOf(
+          groups->groupList().FindGroup("alt.t"), static_cast<int>(GroupColumn::Unread));
+      QCOMPARE(unread.data().toString(), QString("4"));
+
       QVERIFY(frame.close());
       QVERIFY2(script.unexpected().isEmpty(), qPrintable(script.unexpected().join('\n')));
     }
