@@ -218,7 +218,11 @@ void TGroupView::HandBackReadState() {
   state.first = download_.ServerLow();
   state.last = high;
   state.total = download_.Count();
-  state.unread = std::min(download_.Unread(), download_.Count());
+  // Counted from the read marks as the group list counts them, so marks
+  // set while reading show in the list's unread column.
+  state.unread = high >= low ? std::min(CountUnread(state.read.text, *state.first, high),
+                                        download_.Count())
+                             : std::min(download_.Unread(), download_.Count());
   record_.read = state.read;
   record_.toFetch = state.toFetch;
   record_.first = *state.first;

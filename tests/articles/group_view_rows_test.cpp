@@ -1,5 +1,6 @@
-// The group view's rows after threading (column-click sorting) and the
-// group's storage choice and expiry days across a reopening.
+// The group view's rows after threading (column-click sorting), the
+// group's storage choice and expiry days across a reopening, and the unread
+// count handed back to the group list.
 
 #include <filesystem>
 #include <ostream>
@@ -89,6 +90,17 @@ INSTANTIATE_TEST_SUITE_P(
         StorageCase{"HeadersUntilTheServerDrops", kStoreHeaders, 0, true, kStoreHeaders, 0},
         StorageCase{"NothingStored", kStoreNothing, 12, false, kStoreNothing, 7}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(GroupViewTest, MarksSetWhileReadingCountInTheListsUnreadColumn) {
+  server.groups["alt.test"] = MakeGroup(1, 20);
+  server.groups["alt.test"].missing = {19, 20};
+  server.groups["alt.test"].count = 18;
+  open();
+  view->View().readSet.setRange(0, 4);  // 1-5 read, the count left as it was
+  close();
+  EXPECT_EQ(record().read.text, "1-5");
+  EXPECT_EQ(record().unread, 15);
+}
 
 }  // namespace
 }  // namespace orvel::test
