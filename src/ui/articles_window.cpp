@@ -9,9 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
 #include <QPainter>
 #include <QProgressBar>
 #include <QSplitter>
@@ -32,6 +30,7 @@
 #include "core/text.h"
 #include "ui/article_list_model.h"
 #include "ui/cache_form.h"
+#include "ui/child_metrics.h"
 #include "ui/groups_window.h"
 #include "ui/orvel_frame.h"
 #include "ui/qt_convert.h"
@@ -301,19 +300,10 @@ void TArticlesWindow::buildWidgets() {
 }
 
 void TArticlesWindow::showPopup(const QPoint& at) {
-  const QList<QAction*> items = actions_->fromNames(
-      frame_.state().settings.popupArticleList,
-      [this](std::string_view name) { return frame_.mainAction(name); });
-  if (items.isEmpty()) return;
-  QMenu menu(this);
-  for (QAction* a : items) {
-    if (a) {
-      menu.addAction(a);
-    } else {
-      menu.addSeparator();
-    }
-  }
-  menu.exec(list_->viewport()->mapToGlobal(at));
+  ExecPopup(*list_->viewport(),
+            actions_->fromNames(frame_.state().settings.popupArticleList,
+                                [this](std::string_view name) { return frame_.mainAction(name); }),
+            at);
 }
 
 void TArticlesWindow::applyLayout() {
@@ -592,34 +582,15 @@ void TArticlesWindow::closeEvent(QCloseEvent* event) {
 }
 
 void TArticlesWindow::savePlacement() const {
-  auto* window = qobject_cast<QMdiSubWindow*>(parentWidget());
-  if (!window || !window->mdiArea() || window->mdiArea()->viewMode() != QMdiArea::SubWindowView) {
-    return;
-  }
-  frame_.app().bags.metrics.SetPlacement(
-      kPlacementName, placementOf(window->geometry(), window->isMaximized()), false);
+  SaveChildPlacement(*this, frame_.app().bags.metrics, kPlacementName);
 }
 
 void TArticlesWindow::restoreColumns() {
-  const std::vector<std::string> stored =
-      splitChar(frame_.app().bags.metrics.GetString(kColumnsKey, ""), ',');
-  for (int c = 0; c < kArticleColumnCount; ++c) {
-    int width = kDefaultWidths[c];
-    if (c < static_cast<int>(stored.size())) {
-      const int w = toIntDef(stored[static_cast<std::size_t>(c)], 0);
-      if (w >= 16 && w <= 4000) width = w;
-    }
-    list_->header()->resizeSection(c, width);
-  }
+  RestoreColumnWidths(*list_->header(), frame_.app().bags.metrics, kColumnsKey, kDefaultWidths);
 }
 
 void TArticlesWindow::saveColumns() const {
-  std::string line;
-  for (int c = 0; c < kArticleColumnCount; ++c) {
-    if (c) line += ',';
-    line += std::to_string(list_->header()->sectionSize(c));
-  }
-  frame_.app().bags.metrics.SetString(kColumnsKey, line);
+  SaveColumnWidths(*list_->header(), kArticleColumnCount, frame_.app().bags.metrics, kColumnsKey);
 }
 
 }  // namespace orvel::ui

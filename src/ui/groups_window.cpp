@@ -21,6 +21,7 @@
 #include "config/servers_file.h"
 #include "core/text.h"
 #include "ui/articles_window.h"
+#include "ui/child_metrics.h"
 #include "ui/group_list_model.h"
 #include "ui/icons.h"
 #include "ui/orvel_frame.h"
@@ -331,19 +332,10 @@ void TGroupsWindow::rowActivated(const QModelIndex& index) {
 }
 
 void TGroupsWindow::showPopup(const QPoint& at) {
-  const QList<QAction*> items = actions_->fromNames(
-      frame_.state().settings.popupGroupList,
-      [this](std::string_view name) { return frame_.mainAction(name); });
-  if (items.isEmpty()) return;
-  QMenu menu(this);
-  for (QAction* a : items) {
-    if (a) {
-      menu.addAction(a);
-    } else {
-      menu.addSeparator();
-    }
-  }
-  menu.exec(view_->viewport()->mapToGlobal(at));
+  ExecPopup(*view_->viewport(),
+            actions_->fromNames(frame_.state().settings.popupGroupList,
+                                [this](std::string_view name) { return frame_.mainAction(name); }),
+            at);
 }
 
 // ---------------------------------------------------------------- filter, sorting, redraw
@@ -491,37 +483,15 @@ void TGroupsWindow::closeEvent(QCloseEvent* event) {
 }
 
 void TGroupsWindow::savePlacement() const {
-  auto* window = qobject_cast<QMdiSubWindow*>(parentWidget());
-  // Tabbed windows fill the area: their own placement is kept for the
-  // sub-window mode.
-  if (!window || !window->mdiArea() || window->mdiArea()->viewMode() != QMdiArea::SubWindowView) {
-    return;
-  }
-  frame_.app().bags.metrics.SetPlacement(placementName(*profile_),
-                                         placementOf(window->geometry(), window->isMaximized()),
-                                         false);
+  SaveChildPlacement(*this, frame_.app().bags.metrics, placementName(*profile_));
 }
 
 void TGroupsWindow::restoreColumns() {
-  const std::vector<std::string> stored =
-      splitChar(frame_.app().bags.metrics.GetString(kColumnsKey, ""), ',');
-  for (int c = 0; c < kGroupColumnCount; ++c) {
-    int width = kDefaultWidths[c];
-    if (c < static_cast<int>(stored.size())) {
-      const int w = toIntDef(stored[static_cast<std::size_t>(c)], 0);
-      if (w >= 16 && w <= 4000) width = w;
-    }
-    view_->header()->resizeSection(c, width);
-  }
+  RestoreColumnWidths(*view_->header(), frame_.app().bags.metrics, kColumnsKey, kDefaultWidths);
 }
 
 void TGroupsWindow::saveColumns() const {
-  std::string line;
-  for (int c = 0; c < kGroupColumnCount; ++c) {
-    if (c) line += ',';
-    line += std::to_string(view_->header()->sectionSize(c));
-  }
-  frame_.app().bags.metrics.SetString(kColumnsKey, line);
+  SaveColumnWidths(*view_->header(), kGroupColumnCount, frame_.app().bags.metrics, kColumnsKey);
 }
 
 }  // namespace orvel::ui
