@@ -126,6 +126,9 @@ class TGroupView final : public OpenGroupView, private SlotOwner, private Header
   TGroupView& operator=(const TGroupView&) = delete;
 
   void SetObserver(GroupViewObserver* observer);
+  // The window's observer (a silent one when none is set), for the pieces
+  // that issue requests and redraw rows.
+  GroupViewObserver& Observer() const { return *observer_; }
 
   // ---- Life
   void Open(OpenMode mode = OpenMode::Download);

@@ -10,6 +10,7 @@
 #include "articles/store_io.h"
 #include "articles/xover.h"
 #include "core/clock.h"
+#include "core/mapped_file.h"
 #include "core/prompter.h"
 
 namespace orvel {
@@ -146,7 +147,7 @@ bool entryText(const store_io::FileReader& file, std::int64_t offset, std::int32
 }  // namespace
 
 bool ReadHeaderFile(const std::string& path, ArticleArena& arena, HeaderFileDump& out) {
-  store_io::MappedFile file;
+  MappedFile file;
   if (!file.open(path) || file.bytes().size() < 4) return false;
   const std::string_view bytes = file.bytes();
   const std::int32_t magic = store_io::Reader(bytes).i32();
@@ -423,7 +424,7 @@ bool TMailbox::corrupt() const {
   return false;
 }
 
-bool TMailbox::openHeaderFile(store_io::MappedFile& file, StoreFileHeader& h) const {
+bool TMailbox::openHeaderFile(MappedFile& file, StoreFileHeader& h) const {
   if (!file.open(HeaderPath())) return false;
   store_io::Reader r(file.bytes());
   if (!readStoreHeader(r, Kind, h) || h.count < 0) return corrupt();
@@ -431,7 +432,7 @@ bool TMailbox::openHeaderFile(store_io::MappedFile& file, StoreFileHeader& h) co
 }
 
 bool TCacheBox::LoadHeaders(XoverView& view, bool rescore) {
-  store_io::MappedFile file;
+  MappedFile file;
   StoreHeader h;
   if (!openHeaderFile(file, h)) return false;
   store_io::Reader r(file.bytes());
@@ -513,7 +514,7 @@ TFolder::TFolder(std::string bodyPath, std::uint8_t kind) : TMailbox(kind, std::
 }
 
 bool TFolder::LoadHeaders(ArticleArena& arena, std::vector<TArticle*>& masterList) {
-  store_io::MappedFile file;
+  MappedFile file;
   StoreHeader h;
   if (!openHeaderFile(file, h)) return false;
   store_io::Reader r(file.bytes());

@@ -26,9 +26,7 @@ namespace orvel {
 
 class Clock;
 class Prompter;
-namespace store_io {
 class MappedFile;
-}
 struct XoverView;
 class ArticleArena;
 
@@ -139,7 +137,7 @@ class TMailbox {
   bool corrupt() const;
   // Maps the header file and reads its header into h; false when the file
   // cannot be opened, or (reported) when its header is damaged.
-  bool openHeaderFile(store_io::MappedFile& file, StoreFileHeader& h) const;
+  bool openHeaderFile(MappedFile& file, StoreFileHeader& h) const;
 
   bool noHeaderFile_ = false;
 };

@@ -1,7 +1,6 @@
 #include "articles/store_io.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,37 +49,6 @@ std::int64_t FileSize(const std::string& path) {
 }
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
-
-MappedFile::~MappedFile() {
-  if (map_) ::munmap(map_, mapSize_);
-}
-
-bool MappedFile::open(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0;
-  if (ok && st.st_size > 0) {
-#if defined(MAP_POPULATE)
-    // Loading reads every page: mapping them all at once saves a fault each.
-    constexpr int kFlags = MAP_PRIVATE | MAP_POPULATE;
-#else
-    constexpr int kFlags = MAP_PRIVATE;
-#endif
-    void* map = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, kFlags, fd, 0);
-    if (map != MAP_FAILED) {
-      map_ = map;
-      mapSize_ = static_cast<std::size_t>(st.st_size);
-      ::madvise(map_, mapSize_, MADV_SEQUENTIAL);
-      bytes_ = std::string_view(static_cast<const char*>(map_), mapSize_);
-    } else {
-      ok = ReadFile(path, copy_);
-      bytes_ = copy_;
-    }
-  }
-  ::close(fd);
-  return ok;
-}
 
 FileReader::~FileReader() {
   if (fd_ >= 0) ::close(fd_);

@@ -24,25 +24,6 @@ bool ReadAt(const std::string& path, std::int64_t offset, std::size_t limit, std
 bool WriteAt(const std::string& path, std::int64_t offset, std::string_view bytes);
 bool ReadFile(const std::string& path, std::string& out);
 
-// A whole file's bytes, mapped read-only (no copy, no zeroing of a buffer),
-// or read into memory where mapping is not possible. Our files are replaced
-// by renaming, never truncated in place, so a mapping stays valid.
-class MappedFile {
- public:
-  MappedFile() = default;
-  ~MappedFile();
-  MappedFile(const MappedFile&) = delete;
-  MappedFile& operator=(const MappedFile&) = delete;
-  bool open(const std::string& path);
-  std::string_view bytes() const { return bytes_; }
-
- private:
-  void* map_ = nullptr;
-  std::size_t mapSize_ = 0;
-  std::string copy_;
-  std::string_view bytes_;
-};
-
 // Reads pieces of one file by offset.
 class FileReader {
  public:

@@ -34,7 +34,14 @@ class ConsolePrompter : public NullPrompter {
   std::ostream& err_;
 };
 
-const char* reportWord(BatchFileReport::Kind kind) {
+bool isDirectory(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+const char* BatchReportWord(BatchFileReport::Kind kind) {
   switch (kind) {
     case BatchFileReport::Kind::Finished: return "decoded";
     case BatchFileReport::Kind::Incomplete: return "incomplete";
@@ -44,13 +51,6 @@ const char* reportWord(BatchFileReport::Kind kind) {
   }
   return "";
 }
-
-bool isDirectory(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-}  // namespace
 
 int cmdDecode(CliContext& context) {
   std::string outDir = ".";
@@ -85,7 +85,7 @@ int cmdDecode(CliContext& context) {
                &resume);
   bool incomplete = false;
   batch.setReportListener([&](const BatchFileReport& report) {
-    context.out << reportWord(report.kind) << ": " << report.path << "\n";
+    context.out << BatchReportWord(report.kind) << ": " << report.path << "\n";
     incomplete |= report.kind != BatchFileReport::Kind::Finished;
   });
   host.queueAll(batch);

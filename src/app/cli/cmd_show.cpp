@@ -43,6 +43,11 @@ void printFace(const XFaceBitmap& face, std::ostream& out) {
 
 }  // namespace
 
+void PrintViewerLines(const ArticleView& view, std::ostream& out) {
+  for (const RenderedLine& line : view.lines()) out << prefixOf(line) << '\t' << line.text << '\n';
+  if (view.headerPanel().face) printFace(*view.headerPanel().face, out);
+}
+
 int cmdShow(CliContext& context) {
   ViewToggles toggles;
   bool allHeaders = false;
@@ -92,10 +97,7 @@ int cmdShow(CliContext& context) {
   view.toggles() = toggles;
   view.ShowStoredArticle(std::move(text), false);
 
-  for (const RenderedLine& line : view.lines()) {
-    context.out << prefixOf(line) << '\t' << line.text << '\n';
-  }
-  if (view.headerPanel().face) printFace(*view.headerPanel().face, context.out);
+  PrintViewerLines(view, context.out);
   return 0;
 }
 

@@ -37,6 +37,14 @@ const std::vector<Command>& commands() {
       {"show", "[--all-headers] [--raw] [--rot13] [--hide-quoted] FILE",
        "render an article file as the viewer does: one line per shown line, \"style<TAB>text\"",
        cmdShow},
+      {"article",
+       "ALIAS GROUP NUMBER|<message-id> [--all-headers] [--raw] [--rot13] [--hide-quoted] "
+       "[--verbose]",
+       "show an article of a group as the viewer does (store first, else the server)",
+       cmdArticle},
+      {"decode-group", "ALIAS GROUP FIRST-LAST [--out DIR] [--verbose]",
+       "decode the posts of a range of a group's articles, parts fetched from the server",
+       cmdDecodeGroup},
   };
   return table;
 }

@@ -5,8 +5,13 @@
 
 #include "app/cli/cli.h"
 
+#include <iosfwd>
+
+#include "content/batch.h"
+
 namespace orvel {
 class TNode;
+class ArticleView;
 }
 
 namespace orvel::cli {
@@ -27,5 +32,11 @@ bool ReadInput(const std::string& name, std::string& text);
 // One visible row as orvel-cli thread prints it, with its line end.
 void AppendRowText(std::string& out, const TNode& row);
 int cmdShow(CliContext& context);
+// The viewer's lines as show prints them: "style<TAB>text", then the X-Face.
+void PrintViewerLines(const ArticleView& view, std::ostream& out);
+// "decoded", "incomplete", ... for decode's output lines.
+const char* BatchReportWord(BatchFileReport::Kind kind);
+int cmdArticle(CliContext& context);
+int cmdDecodeGroup(CliContext& context);
 
 }  // namespace orvel::cli
