@@ -222,7 +222,7 @@ void ArticleView::handleRawLine(LineClass lineClass, const std::string& line) {
   RenderedLine shown;
   shown.text = ConvertToUtf8(line, mime_.charset());
   shown.style = toggles_.fixedFont ? LineStyle::Fixed : LineStyle::Body;
-  emit(std::move(shown), false);
+  queueLine(std::move(shown), false);
   if (lineClass == LineClass::HeadersEnd && !articleHeadersDone_) endArticleHeaders();
 }
 
@@ -318,9 +318,9 @@ void ArticleView::endHeaderBlock(bool articleHeaders) {
     RenderedLine line;
     line.text = header;
     line.style = LineStyle::Header;
-    emit(std::move(line), false);
+    queueLine(std::move(line), false);
   }
-  emit(RenderedLine(), false);  // a blank line between headers and text
+  queueLine(RenderedLine(), false);  // a blank line between headers and text
   if (articleHeaders) {
     panel_.lines = std::move(shown);
     flushAll();
@@ -392,7 +392,7 @@ void ArticleView::showBodyLine(std::string_view bytes, std::string_view charset,
   }
   skipJoined_ = false;
   if (toggles_.fixedFont) line.style = LineStyle::Fixed;
-  emit(std::move(line), quoted);
+  queueLine(std::move(line), quoted);
 }
 
 // The continuation of a quoted-printable line with a soft line end.
@@ -433,7 +433,7 @@ void ArticleView::showFinishedFiles() {
       line.kind = LineKind::FileDecoded;
       line.text = std::string(kFileDecodedText) + displayText(file.name);
     }
-    emit(std::move(line), false);
+    queueLine(std::move(line), false);
   }
   finishedFiles_.clear();
 }
@@ -450,7 +450,7 @@ void ArticleView::finishArticle() {
 
 // --- emission
 
-void ArticleView::emit(RenderedLine line, bool quoted) {
+void ArticleView::queueLine(RenderedLine line, bool quoted) {
   flushPending();
   pending_ = std::move(line);
   quotedRun_ = quoted;

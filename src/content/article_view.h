@@ -197,7 +197,7 @@ class ArticleView {
 
   // Emission: a line becomes pending (a soft line end may extend it), then
   // goes through the quote store into lines_.
-  void emit(RenderedLine line, bool quoted);
+  void queueLine(RenderedLine line, bool quoted);
   void flushPending();
   void flushAll();
   void addLine(RenderedLine line);

@@ -210,40 +210,18 @@ void ArticleViewer::redisplay() {
   text_->verticalScrollBar()->setValue(position);
 }
 
-void ArticleViewer::setRaw(bool on) {
-  model_.toggles().raw = on;
+void ArticleViewer::setToggle(bool ViewToggles::*toggle, bool on) {
+  model_.toggles().*toggle = on;
   redisplay();
 }
 
-void ArticleViewer::setShowAllHeaders(bool on) {
-  model_.toggles().showAllHeaders = on;
-  redisplay();
-}
-
-void ArticleViewer::setShowQuoted(bool on) {
-  model_.toggles().quoted = on;
-  redisplay();
-}
-
-void ArticleViewer::setFixWrap(bool on) {
-  model_.toggles().fixWrap = on;
-  redisplay();
-}
-
-void ArticleViewer::setRot13(bool on) {
-  model_.toggles().rot13 = on;
-  redisplay();
-}
-
-void ArticleViewer::setFixedFont(bool on) {
-  model_.toggles().fixedFont = on;
-  redisplay();
-}
-
-void ArticleViewer::setSplitScreen(bool on) {
-  model_.toggles().splitScreen = on;
-  redisplay();
-}
+void ArticleViewer::setRaw(bool on) { setToggle(&ViewToggles::raw, on); }
+void ArticleViewer::setShowAllHeaders(bool on) { setToggle(&ViewToggles::showAllHeaders, on); }
+void ArticleViewer::setShowQuoted(bool on) { setToggle(&ViewToggles::quoted, on); }
+void ArticleViewer::setFixWrap(bool on) { setToggle(&ViewToggles::fixWrap, on); }
+void ArticleViewer::setRot13(bool on) { setToggle(&ViewToggles::rot13, on); }
+void ArticleViewer::setFixedFont(bool on) { setToggle(&ViewToggles::fixedFont, on); }
+void ArticleViewer::setSplitScreen(bool on) { setToggle(&ViewToggles::splitScreen, on); }
 
 // --- commands
 

@@ -17,7 +17,6 @@
 // The model, the options and the callbacks belong to the window; the model
 // must outlive the widget (the widget detaches itself from it on destruction).
 
-#include <QPointer>
 #include <QUrl>
 #include <QWidget>
 
@@ -124,6 +123,7 @@ class ArticleViewer : public QWidget, private ViewerObserver {
   void appendLine(QTextCursor& cursor, const RenderedLine& line);
   void rebuildAttachmentsMenu();
   void redisplay();
+  void setToggle(bool ViewToggles::*toggle, bool on);
   void carryOut(const LinkDecision& decision);
   // The text block and character under a point of the viewport, when the
   // point is over a character.

@@ -19,7 +19,6 @@ class ViewerFormats {
 
   // The format a rendered line is drawn in.
   const QTextCharFormat& of(const RenderedLine& line) const;
-  const QTextCharFormat& header() const { return header_; }
 
  private:
   QTextCharFormat body_;

@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>

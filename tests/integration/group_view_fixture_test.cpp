@@ -9,6 +9,7 @@
 #include <set>
 
 #include "articles/mailbox.h"
+#include "cli_run.h"
 #include "fixture_process.h"
 #include "group_view_harness.h"
 #include "net/nntp_data.h"
@@ -144,38 +145,6 @@ TEST_F(GroupViewFixtureTest, LinesMissingFromARangeBecomeExcludedAndAreNotAskedA
 }
 
 // ---------------------------------------------------------------- orvel-cli
-
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-CliRun runCli(const std::vector<std::string>& args) {
-  const std::string cli = std::string(ORVEL_BINARY_DIR) + "/src/app/orvel-cli";
-  std::string command = "'" + cli + "'";
-  for (const auto& a : args) command += " '" + a + "'";
-  const auto dir = std::filesystem::temp_directory_path();
-  const std::string outFile = (dir / ("orvel-cli-out-" + std::to_string(::getpid()))).string();
-  const std::string errFile = outFile + ".err";
-  CliRun run;
-  const int rc = std::system((command + " >'" + outFile + "' 2>'" + errFile + "' </dev/null").c_str());
-  run.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-  auto slurp = [](const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    std::string text;
-    if (!f) return text;
-    char buf[65536];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
-    std::fclose(f);
-    return text;
-  };
-  run.out = slurp(outFile);
-  run.err = slurp(errFile);
-  std::filesystem::remove(outFile);
-  std::filesystem::remove(errFile);
-  return run;
-}
 
 TEST_F(GroupViewFixtureTest, CliDownloadsInLimitedRangesThenFindsTheGroupUnchanged) {
   FixtureProcess fx({"--generate", "alt.fx.cli:500"});

@@ -387,6 +387,28 @@ class ArticleViewerTest : public QObject {
     QCOMPARE(moveOn.count(), 2);
   }
 
+  void skipQuoteMovesOnOnceTheSignatureShows() {
+    Shown s;
+    std::string text = Article({"Subject: long", ""});
+    for (int i = 0; i < 100; ++i) text += "> ligne " + std::to_string(i) + "\r\n";
+    text += "-- \r\n";
+    for (int i = 0; i < 60; ++i) text += "signature " + std::to_string(i) + "\r\n";
+    s.show(text);
+    QSignalSpy moveOn(&s.viewer, &ArticleViewer::endOfArticleReached);
+    QScrollBar* bar = s.text().verticalScrollBar();
+    int presses = 0;
+    while (moveOn.isEmpty() && presses < 100) {
+      s.viewer.skipQuote();
+      ++presses;
+    }
+    QCOMPARE(moveOn.count(), 1);
+    QVERIFY(presses > 1);
+    // The separator is on screen; the rest of the signature is not read.
+    const int separator = s.blockOf("-- ");
+    QVERIFY(s.text().cursorForPosition(QPoint(0, 0)).blockNumber() <= separator);
+    QVERIFY(bar->value() < bar->maximum());
+  }
+
   void selectionIsCopied() {
     Shown s;
     s.show(kPlain);

@@ -8,13 +8,12 @@
 
 #include <ostream>
 
+#include "app/cli/cli_group.h"
 #include "app/cli/commands.h"
 #include "content/group_content_options.h"
 #include "content/group_reader.h"
 #include "content/mime_types.h"
 #include "core/text.h"
-// Qt last: its "emit" keyword would clash with the viewer's emit().
-#include "app/cli/cli_group.h"
 
 namespace orvel::cli {
 
