@@ -23,11 +23,7 @@
 #include <functional>
 #include <string>
 
-// The model has a member named like Qt's "emit" keyword macro.
-#pragma push_macro("emit")
-#undef emit
 #include "content/article_view.h"
-#pragma pop_macro("emit")
 #include "ui/viewer_formats.h"
 #include "ui/viewer_options.h"
 

@@ -6,10 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#pragma push_macro("emit")
-#undef emit
-#include "content/article_view.h"  // its member named like Qt's "emit" macro
-#pragma pop_macro("emit")
+#include "content/article_view.h"
 #include "content/launcher.h"
 
 namespace orvel::ui {

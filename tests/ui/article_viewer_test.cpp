@@ -17,10 +17,7 @@
 #include <QtTest>
 
 #include "content/mime_types.h"
-#pragma push_macro("emit")
-#undef emit
-#include "content/viewer_test_support.h"  // the model has a member named like Qt's "emit"
-#pragma pop_macro("emit")
+#include "content/viewer_test_support.h"
 #include "core/null_prompter.h"
 #include "ui/article_viewer.h"
 #include "ui/qt_convert.h"
