@@ -1,8 +1,4 @@
 #include "ui/articles_window.h"
-// The viewer's headers take Qt's "emit" keyword away for the content
-// headers' sake: they come before anything that uses it.
-#include "ui/article_viewer.h"
-#include "ui/viewer_services.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -29,11 +25,13 @@
 #include "content/mime_types.h"
 #include "core/text.h"
 #include "ui/article_list_model.h"
+#include "ui/article_viewer.h"
 #include "ui/cache_form.h"
 #include "ui/child_metrics.h"
 #include "ui/groups_window.h"
 #include "ui/orvel_frame.h"
 #include "ui/qt_convert.h"
+#include "ui/viewer_services.h"
 #include "ui/viewer_options.h"
 #include "ui/xover_form.h"
 

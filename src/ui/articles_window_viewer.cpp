@@ -3,10 +3,6 @@
 // selected articles (view toggles, marking, decoding).
 
 #include "ui/articles_window.h"
-// The viewer's headers take Qt's "emit" keyword away for the content
-// headers' sake: they come before anything that uses it.
-#include "ui/article_viewer.h"
-#include "ui/viewer_services.h"
 
 #include <QLayout>
 #include <QTimer>
@@ -22,9 +18,11 @@
 #include "content/group_reader.h"
 #include "content/mime_types.h"
 #include "ui/article_list_model.h"
+#include "ui/article_viewer.h"
 #include "ui/groups_window.h"
 #include "ui/orvel_frame.h"
 #include "ui/viewer_options.h"
+#include "ui/viewer_services.h"
 
 namespace orvel::ui {
 
