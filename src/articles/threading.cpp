@@ -73,31 +73,35 @@ class Threader {
     byId_.SetSize(std::max(count, 1));
     byKey_.SetSize(std::max(count / 8, 1));
     bySubject_.SetSize(std::max(count / 8, 1));
-    constexpr std::size_t kAhead = 16;
-    for (std::int32_t i = 0; i < count; ++i) {
-      const auto k = static_cast<std::size_t>(i);
-      if (k + kAhead < list_.size()) byId_.Prefetch(list_[k + kAhead]->MessageID);
-      byId_.Add(list_[k]->MessageID, list_[k]);
-      list_[k]->SourceIndex = i;
+    // Each key is hashed once: its prefetches and its look-up share the hash.
+    const std::size_t n = list_.size();
+    idHashes_.resize(n);
+    parentHashes_.resize(n);
+    for (std::size_t k = 0; k < n; ++k) {
+      idHashes_[k] = byId_.HashOf(list_[k]->MessageID);
+      parentHashes_[k] = byId_.HashOf(list_[k]->ParentID());
     }
+    constexpr std::size_t kAhead = 16;
+    for (std::size_t k = 0; k < n; ++k) {
+      if (k + kAhead < n) byId_.PrefetchHashed(idHashes_[k + kAhead]);
+      byId_.AddHashed(list_[k]->MessageID, idHashes_[k], list_[k]);
+      list_[k]->SourceIndex = static_cast<std::int32_t>(k);
+    }
+    std::vector<std::uint32_t>().swap(idHashes_);
     // Parents are looked up in two prefetch steps: the bucket well ahead,
-    // then its entry's key and record.
+    // then its entry's key and record. A prefetch for an article without a
+    // parent is harmless, and skipping it would cost a load of the record.
     constexpr std::size_t kFar = 16;
     constexpr std::size_t kNear = 6;
-    for (std::size_t i = 0; i < list_.size();) {
-      if (i + kFar < list_.size()) {
-        const std::string_view parent = list_[i + kFar]->ParentID();
-        if (!parent.empty()) byId_.Prefetch(parent);
-      }
-      if (i + kNear < list_.size()) {
-        const std::string_view parent = list_[i + kNear]->ParentID();
-        if (!parent.empty()) byId_.PrefetchEntry(parent);
-      }
+    for (std::size_t i = 0; i < n;) {
+      if (i + kFar < n) byId_.PrefetchHashed(parentHashes_[i + kFar]);
+      if (i + kNear < n) byId_.PrefetchEntryHashed(parentHashes_[i + kNear]);
       if (place(i)) {
         count_(*list_[i]);
         ++i;
       }
     }
+    std::vector<std::uint32_t>().swap(parentHashes_);
     if (options_.sort.newsgroup) {
       for (TAThread& t : lists_.threadNodes) t.RecomputeScore();
     }
@@ -114,7 +118,7 @@ class Threader {
     const std::string_view parentId = a->ParentID();
     if (parentId.empty()) {
       if (wasRe) placeBySubject(a, s);
-    } else if (TArticle* p = byId_.Find(parentId); !p) {
+    } else if (TArticle* p = byId_.FindHashed(parentId, parentHashes_[i]); !p) {
       placeBySubject(a, s);
     } else if (p->Position >= 0) {
       const bool ownThread = options_.newSubjectNewThread && !options_.reconstructionRunning &&
@@ -123,6 +127,7 @@ class Threader {
     } else if (!leadsTo(p, a)) {
       const auto j = static_cast<std::size_t>(p->SourceIndex);
       std::swap(list_[i], list_[j]);
+      std::swap(parentHashes_[i], parentHashes_[j]);
       list_[i]->SourceIndex = static_cast<std::int32_t>(i);
       list_[j]->SourceIndex = static_cast<std::int32_t>(j);
       return false;
@@ -280,6 +285,8 @@ class Threader {
   THash<TNode> byKey_;
   THashView<TArticle> bySubject_;
   std::string key_;  // the multi-part key being looked up
+  // byId_'s hashes of the list's message IDs and parent IDs, by list slot.
+  std::vector<std::uint32_t> idHashes_, parentHashes_;
 };
 
 }  // namespace

@@ -155,8 +155,18 @@ class BasicHash {
     for (auto& p : pairs) Add(p.first, p.second);
   }
 
-  V* Find(std::string_view key) const {
-    const Bucket& b = buckets_[bucketIndex(key)];
+  V* Find(std::string_view key) const { return FindHashed(key, HashOf(key)); }
+
+  // The table's hash of key. A bulk pass that touches one key several times
+  // (prefetch, prefetch of the entry, look-up) computes it once and hands it
+  // to the *Hashed forms, which behave as the plain ones.
+  std::uint32_t HashOf(std::string_view key) const {
+    return hashFunction_ ? static_cast<std::uint32_t>(hashFunction_(key))
+                         : hash_detail::BuiltinHash(key);
+  }
+
+  V* FindHashed(std::string_view key, std::uint32_t hash) const {
+    const Bucket& b = buckets_[bucketOf(hash)];
     if (!b.value) return nullptr;
     if (std::string_view(b.key) == key) return b.value;
     for (std::int32_t k = b.next; k >= 0; k = slots_[static_cast<std::size_t>(k)].next) {
@@ -168,22 +178,23 @@ class BasicHash {
 
   // A hint before a look-up or insert of key a little later: loads its
   // bucket into the cache (bulk passes are bound by those misses).
-  void Prefetch(std::string_view key) const {
-    __builtin_prefetch(&buckets_[bucketIndex(key)]);
-  }
+  void Prefetch(std::string_view key) const { PrefetchHashed(HashOf(key)); }
+  void PrefetchHashed(std::uint32_t hash) const { __builtin_prefetch(&buckets_[bucketOf(hash)]); }
   // The second step, once the bucket is likely cached: loads the first
   // entry's key text and value, which a look-up compares and returns.
-  void PrefetchEntry(std::string_view key) const {
-    const Bucket& b = buckets_[bucketIndex(key)];
+  void PrefetchEntry(std::string_view key) const { PrefetchEntryHashed(HashOf(key)); }
+  void PrefetchEntryHashed(std::uint32_t hash) const {
+    const Bucket& b = buckets_[bucketOf(hash)];
     if (b.value) {
       __builtin_prefetch(std::string_view(b.key).data());
       __builtin_prefetch(b.value);
     }
   }
 
-  bool Add(std::string_view key, V* value) {
+  bool Add(std::string_view key, V* value) { return AddHashed(key, HashOf(key), value); }
+  bool AddHashed(std::string_view key, std::uint32_t hash, V* value) {
     if (key.empty() || !value) return false;
-    insertAt(buckets_[bucketIndex(key)], key, value);
+    insertAt(buckets_[bucketOf(hash)], key, value);
     afterInsert();
     return true;
   }
@@ -332,9 +343,8 @@ class BasicHash {
   static constexpr std::int32_t kBeforeBucket = -2;
   static constexpr std::int32_t kOwnEntry = -1;
 
-  std::size_t bucketIndex(std::string_view key) const {
-    const std::uint32_t h = hashFunction_ ? static_cast<std::uint32_t>(hashFunction_(key))
-                                          : hash_detail::BuiltinHash(key);
+  std::size_t bucketIndex(std::string_view key) const { return bucketOf(HashOf(key)); }
+  std::size_t bucketOf(std::uint32_t h) const {
     const std::uint32_t magnitude = static_cast<std::int32_t>(h) < 0 ? 0u - h : h;
     return modulo_(magnitude);
   }
