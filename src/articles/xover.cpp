@@ -5,6 +5,10 @@
 #include <charconv>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "articles/article_date.h"
 #include "articles/header_utils.h"
 #include "content/encoded_words.h"
@@ -40,8 +44,19 @@ inline std::uint64_t bytesEqual(std::uint64_t w, char c) {
   return (x - kOnes) & ~x & (kOnes << 7);
 }
 
-// The first tab or CR at or after p, or end. Eight bytes at a time.
+// The first tab or CR at or after p, or end. Sixteen bytes at a time where
+// the processor has SSE2 (every x86-64), then eight.
 const char* nextTabOrCr(const char* p, const char* end) {
+#if defined(__SSE2__)
+  const __m128i tab = _mm_set1_epi8('\t');
+  const __m128i cr = _mm_set1_epi8('\r');
+  while (end - p >= 16) {
+    const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int m = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(w, tab), _mm_cmpeq_epi8(w, cr)));
+    if (m) return p + std::countr_zero(static_cast<unsigned>(m));
+    p += 16;
+  }
+#endif
   while (end - p >= 8) {
     std::uint64_t w;
     std::memcpy(&w, p, 8);
