@@ -20,6 +20,9 @@ namespace {
 constexpr std::size_t kReservedWords = 13;
 // The smallest record: the numbers of a kind-4 record and six empty strings.
 constexpr std::size_t kSmallestRecord = 36 + 6 * 4;
+// How far ahead of the record being read the loader asks for the file's bytes:
+// a few records of a typical group, so each page is there when it is reached.
+constexpr std::size_t kLoadPrefetchDistance = 2048;
 constexpr std::size_t kSeparatorLookahead = 256;
 
 using StoreHeader = StoreFileHeader;
@@ -462,6 +465,7 @@ bool TCacheBox::LoadHeaders(XoverView& view, bool rescore) {
   StringPool& pool = view.arena.Strings();
   const DateTime now = ExpiryDays > 0 ? Now() : 0;
   for (std::int32_t k = 0; k < h.count; ++k) {
+    r.prefetch(kLoadPrefetchDistance);
     const std::int32_t number = r.i32();
     if (!r.ok()) return corrupt();
     if (number < numbers.low || number > numbers.high) {
