@@ -91,8 +91,8 @@ class Threader {
     // Parents are looked up in two prefetch steps: the bucket well ahead,
     // then its entry's key and record. A prefetch for an article without a
     // parent is harmless, and skipping it would cost a load of the record.
-    constexpr std::size_t kFar = 16;
-    constexpr std::size_t kNear = 6;
+    constexpr std::size_t kFar = 40;
+    constexpr std::size_t kNear = 12;
     for (std::size_t i = 0; i < n;) {
       if (i + kFar < n) byId_.PrefetchHashed(parentHashes_[i + kFar]);
       if (i + kNear < n) byId_.PrefetchEntryHashed(parentHashes_[i + kNear]);

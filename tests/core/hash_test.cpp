@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -227,6 +228,41 @@ TEST(HashTest, ViewTableKeepsOnlyViews) {
   h.Add(key2, &b);
   EXPECT_EQ(h.Find("<two@x>"), &b);
 }
+
+// The hashed forms must use the table's own hash, custom or built in, or a
+// bulk pass would look in the wrong bucket.
+struct HashedFormCase {
+  const char* name;
+  HashFunction function;
+};
+void PrintTo(const HashedFormCase& c, std::ostream* os) { *os << c.name; }
+
+std::int32_t firstByte(std::string_view key) { return key.empty() ? 0 : key[0]; }
+
+class HashedFormTest : public ::testing::TestWithParam<HashedFormCase> {};
+
+TEST_P(HashedFormTest, AgreeWithThePlainForms) {
+  THashView<Value> h;
+  if (GetParam().function) h.SetHashFunction(GetParam().function);
+  h.SetSize(1000);
+  Value a(1), b(2);
+  const std::string k1 = "<abc@x>", k2 = "<xyz@y>";
+  const std::uint32_t expected1 = GetParam().function
+                                      ? static_cast<std::uint32_t>(GetParam().function(k1))
+                                      : hash_detail::BuiltinHash(k1);
+  EXPECT_EQ(h.HashOf(k1), expected1);
+  EXPECT_TRUE(h.AddHashed(k1, h.HashOf(k1), &a));
+  h.Add(k2, &b);
+  EXPECT_EQ(h.Find(k1), &a);
+  EXPECT_EQ(h.FindHashed(k2, h.HashOf(k2)), &b);
+  EXPECT_EQ(h.FindHashed("<none@z>", h.HashOf("<none@z>")), nullptr);
+  EXPECT_FALSE(h.AddHashed("", h.HashOf(""), &a));
+}
+
+INSTANTIATE_TEST_SUITE_P(Functions, HashedFormTest,
+                         ::testing::Values(HashedFormCase{"builtin", nullptr},
+                                           HashedFormCase{"custom", firstByte}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace orvel
