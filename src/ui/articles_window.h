@@ -138,6 +138,7 @@ class TArticlesWindow final : public QWidget,
   void markSelected(bool read);
   void markAll(bool read);
   void startBatch(BatchOperation operation);
+  void showDecodedPicture(const BatchFileReport& report);
   void showStorageForm();
   void stop();
 

@@ -4,6 +4,7 @@
 
 #include "ui/articles_window.h"
 
+#include <QFile>
 #include <QLayout>
 #include <QTimer>
 #include <QTreeView>
@@ -21,6 +22,7 @@
 #include "ui/article_viewer.h"
 #include "ui/groups_window.h"
 #include "ui/orvel_frame.h"
+#include "ui/picture_window.h"
 #include "ui/viewer_options.h"
 #include "ui/viewer_services.h"
 
@@ -64,6 +66,7 @@ void TArticlesWindow::buildViewer() {
   reader_ = std::make_unique<GroupReader>(*view_, *articleView_, prompter_);
   batch_ = std::make_unique<GroupBatch>(*view_, content_->batch, prompter_, frame_.clock(), mime,
                                         launcher_.get());
+  batch_->SetFileListener([this](const BatchFileReport& report) { showDecodedPicture(report); });
   viewer_ = new ArticleViewer(*articleView_, ViewerDisplayOptionsFrom(s), viewerPane_);
   viewer_->setObjectName("articleViewer");
   viewerPane_->layout()->addWidget(viewer_);
@@ -140,6 +143,15 @@ void TArticlesWindow::markAll(bool read) {
 void TArticlesWindow::startBatch(BatchOperation operation) {
   const std::vector<TArticle*> articles = selectedArticles();
   if (!articles.empty()) batch_->Start(operation, articles);
+}
+
+// A picture the decode finished opens in a window of its own, so a
+// multi-part picture is seen as soon as its last part is in.
+void TArticlesWindow::showDecodedPicture(const BatchFileReport& report) {
+  if (report.kind != BatchFileReport::Kind::Finished) return;
+  if (PictureWindow* picture = PictureWindow::open(QFile::decodeName(QByteArray::fromStdString(report.path)))) {
+    frame_.addChild(picture, QRect());
+  }
 }
 
 void TArticlesWindow::wireViewerActions() {

@@ -3,11 +3,7 @@
 // stalls on one GROUP of a count run.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 
 #include "config/servers_file.h"
@@ -17,49 +13,11 @@
 #include "net/qt/qt_network.h"
 #include "net/socket_errors.h"
 #include "support/qt_event_loop.h"
+#include "fixture_process.h"
 #include "support/scripted_prompter.h"
 
 namespace orvel::test {
 namespace {
-
-const std::string kServerPath =
-    std::string(ORVEL_BINARY_DIR) + "/tools/fixture_server/orvel-fixture-server";
-
-// orvel-fixture-server on a free loopback port, stopped on destruction.
-class FixtureServer {
- public:
-  explicit FixtureServer(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), {kServerPath, "--port", "0"});
-    int out[2];
-    if (::pipe(out) != 0) return;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(out[1], STDOUT_FILENO);
-      ::close(out[0]);
-      ::close(out[1]);
-      std::vector<char*> argv;
-      for (auto& a : arguments) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      ::execv(argv[0], argv.data());
-      ::_exit(127);
-    }
-    ::close(out[1]);
-    if (std::FILE* f = ::fdopen(out[0], "r")) {
-      if (std::fscanf(f, "PORT %d", &port_) != 1) port_ = 0;
-      std::fclose(f);
-    }
-  }
-  ~FixtureServer() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGTERM);
-    ::waitpid(pid_, nullptr, 0);
-  }
-  int port() const { return port_; }
-
- private:
-  pid_t pid_ = -1;
-  int port_ = 0;
-};
 
 std::vector<std::string> generatedGroups(int count) {
   std::vector<std::string> args;
@@ -74,7 +32,7 @@ class GroupsFixtureTest : public ::testing::Test {
  protected:
   void SetUp() override {
     qtApp();
-    if (!std::filesystem::exists(kServerPath)) GTEST_SKIP() << "not built: " << kServerPath;
+    if (!std::filesystem::exists(fixtureServerPath())) GTEST_SKIP() << "not built";
   }
 
   TGroupList& open(int port, const std::string& newsrc, NNTPOptions nntp = {}) {
@@ -107,7 +65,7 @@ class GroupsFixtureTest : public ::testing::Test {
 TEST_F(GroupsFixtureTest, ResetInTheMiddleOfAListKeepsWhatArrived) {
   auto args = generatedGroups(40);
   args.insert(args.end(), {"--fault", "cmd=LIST reset 700"});
-  FixtureServer server(args);
+  FixtureProcess server(args);
   ASSERT_GT(server.port(), 0);
   TGroupList& l = open(server.port(), "alt.before!\r\n");
   l.ListGroups(false);
@@ -123,7 +81,7 @@ TEST_F(GroupsFixtureTest, ResetInTheMiddleOfAListKeepsWhatArrived) {
 TEST_F(GroupsFixtureTest, StalledGroupEndsTheCountRunAfterTheTimeout) {
   auto args = generatedGroups(3);
   args.insert(args.end(), {"--fault", "cmd=GROUP group=alt.fixture.group1 stall 5"});
-  FixtureServer server(args);
+  FixtureProcess server(args);
   ASSERT_GT(server.port(), 0);
   NNTPOptions nntp;
   nntp.xferTimeOutSec = 1;

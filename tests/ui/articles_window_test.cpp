@@ -1,7 +1,7 @@
 // The group view window against the fixture news server: the stop command
 // on a stalled download, TfmXOVER's limit and the statistics window, the
 // storage options kept across a reopening, the layout switches, and the
-// group list closing its group views.
+// group list closing its group views; decoded pictures in their windows.
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -18,6 +18,7 @@
 #include "articles_window_fixture.h"
 #include "ui/article_list_model.h"
 #include "ui/cache_form.h"
+#include "ui/picture_window.h"
 #include "ui/xover_form.h"
 
 using namespace orvel;
@@ -169,6 +170,42 @@ class ArticlesWindowTest : public QObject {
     QVERIFY2(QString::fromStdString(fx.base.read("fx.Orvelrc")).contains("~alt.t"),
              fx.base.read("fx.Orvelrc").c_str());
     QVERIFY2(script.unexpected().isEmpty(), qPrintable(script.unexpected().join('\n')));
+  }
+
+  void decodedPicturesOpenInTheirOwnWindows() {
+    if (!test::FixtureProcess::available()) QSKIP("orvel-fixture-server is not built");
+    QTemporaryDir demo;
+    QTemporaryDir out;
+    const std::string make = std::string("'") + ORVEL_SOURCE_DIR + "/scripts/demo-corpus' '" +
+                             demo.path().toStdString() + "'";
+    QCOMPARE(std::system(make.c_str()), 0);
+    const std::string group = "alt.binaries.pictures.demo";
+    ArticlesWindowFixture fx({"--corpus", demo.path()}, group + ":\r\n", [&](MainState& s) {
+      s.settings.decodeDir = out.path().toStdString() + "/";
+    });
+    QVERIFY(fx.ready());
+    ui::TArticlesWindow* window = fx.open(group);
+    QVERIFY(window);
+    QVERIFY(ArticlesWindowFixture::downloaded(window));
+
+    window->action("acaSelectAll")->trigger();
+    window->action("acaDecode")->trigger();
+    auto pictures = [&fx] {
+      QMap<QString, ui::PictureWindow*> byName;
+      for (auto* p : fx.frame->findChildren<ui::PictureWindow*>()) byName[p->windowTitle()] = p;
+      return byName;
+    };
+    QVERIFY(test::waitFor([&] { return pictures().size() == 3; }, 15000));
+    const auto shown = pictures();
+    QCOMPARE(shown.keys(), (QStringList{"couchant.jpg", "matin.jpg", "phare.jpg"}));
+    // The four-part picture is whole: its last rows are the sea, not grey.
+    const QImage phare = shown["phare.jpg"]->image();
+    QCOMPARE(phare.size(), QSize(640, 480));
+    const QColor sea = phare.pixelColor(10, 470);
+    QVERIFY2(sea.blue() > sea.red() + 20, qPrintable(sea.name()));
+    QVERIFY(!shown["phare.jpg"]->shown().isNull());
+    test::saveScreen(fx.frame.get(), "articles-decoded-picture");
+    QVERIFY(QFile::exists(out.path() + "/phare.jpg"));
   }
 
   void layoutSwitchesAndTheGroupListClosesItsViews() {
