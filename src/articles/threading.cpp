@@ -143,13 +143,14 @@ class Threader {
 
   // Whether the chain of parents from p reaches a. A chain longer than the
   // list is a loop elsewhere; it is broken when its own articles are placed.
+  // Every article met is in the list, so its parent's hash is known already.
   bool leadsTo(const TArticle* p, const TArticle* a) {
     const std::size_t limit = list_.size() + 1;
     for (std::size_t steps = 0; p && steps < limit; ++steps) {
       if (p == a) return true;
       const std::string_view parent = p->ParentID();
       if (parent.empty()) return false;
-      p = byId_.Find(parent);
+      p = byId_.FindHashed(parent, parentHashes_[static_cast<std::size_t>(p->SourceIndex)]);
     }
     return false;
   }
