@@ -15,79 +15,15 @@
 #include "articles/group_view.h"
 #include "config/main_state.h"
 #include "core/null_prompter.h"
+#include "fuzz_network.h"
 #include "net/connection_pool.h"
 
 namespace {
 
 using namespace orvel;
-
-class FuzzTransport final : public Transport {
- public:
-  void setHandler(TransportHandler* h) override { handler = h; }
-  void connectTo(const std::string&, int, const TlsOptions&) override { connecting = true; }
-  void send(std::string_view) override {}
-  void abort() override { connecting = connected = false; }
-  bool isConnected() const override { return connected; }
-
-  TransportHandler* handler = nullptr;
-  bool connecting = false;
-  bool connected = false;
-};
-
-class FuzzNetwork final : public NetPlatform, public HostResolver {
- public:
-  std::unique_ptr<Transport> createTransport() override {
-    auto t = std::make_unique<FuzzTransport>();
-    transports.push_back(t.get());
-    return t;
-  }
-  HostResolver& resolver() override { return *this; }
-  RequestId lookup(const std::string&, Done) override { return 1; }
-  void cancel(RequestId) override {}
-  // The pool never frees a connection before the end of a run.
-  std::vector<FuzzTransport*> transports;
-};
-
-class FuzzClock final : public Clock {
- public:
-  class FuzzTimer final : public Timer {
-   public:
-    FuzzTimer(FuzzClock& c, std::function<void()> f) : clock(c), fire(std::move(f)) {
-      clock.timers.push_back(this);
-    }
-    ~FuzzTimer() override { std::erase(clock.timers, this); }
-    void start(std::chrono::milliseconds, TimerMode m) override {
-      active = true;
-      repeating = m == TimerMode::Repeating;
-    }
-    void stop() override { active = false; }
-    bool isActive() const override { return active; }
-    FuzzClock& clock;
-    std::function<void()> fire;
-    bool active = false;
-    bool repeating = false;
-  };
-
-  std::int64_t tickMs() const override { return tick; }
-  WallTime now() const override { return WallTime(std::chrono::seconds(1'800'000'000)); }
-  std::unique_ptr<Timer> createTimer(std::function<void()> f) override {
-    return std::make_unique<FuzzTimer>(*this, std::move(f));
-  }
-  void fire(unsigned which) {
-    tick += 1000;
-    std::vector<FuzzTimer*> active;
-    for (FuzzTimer* t : timers) {
-      if (t->active) active.push_back(t);
-    }
-    if (active.empty()) return;
-    FuzzTimer* t = active[which % active.size()];
-    if (!t->repeating) t->active = false;
-    auto f = t->fire;
-    f();
-  }
-  std::int64_t tick = 0;
-  std::vector<FuzzTimer*> timers;
-};
+using fuzz::FuzzClock;
+using fuzz::FuzzNetwork;
+using fuzz::FuzzTransport;
 
 // Answers every question with the first button the input chose.
 class FuzzPrompter final : public NullPrompter {
@@ -169,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t pos = 3;
   while (pos < size) {
     const std::uint8_t op = data[pos++];
-    FuzzTransport* t = net.transports.empty() ? nullptr : net.transports.back();
+    FuzzTransport* t = net.last();
     if (op == 0xF0) {
       clock.fire(pos < size ? data[pos++] : 0);
     } else if (op == 0xF1) {

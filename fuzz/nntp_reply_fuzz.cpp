@@ -12,72 +12,16 @@
 #include <vector>
 
 #include "core/null_prompter.h"
+#include "fuzz_network.h"
 #include "net/nntp_data.h"
 #include "net/tnntp.h"
 
 namespace {
 
 using namespace orvel;
-
-class FuzzTransport final : public Transport {
- public:
-  void setHandler(TransportHandler* h) override { handler = h; }
-  void connectTo(const std::string&, int, const TlsOptions&) override { connecting = true; }
-  void send(std::string_view bytes) override { sent += bytes.size(); }
-  void abort() override { connecting = connected = false; }
-  bool isConnected() const override { return connected; }
-
-  TransportHandler* handler = nullptr;
-  bool connecting = false;
-  bool connected = false;
-  std::size_t sent = 0;
-};
-
-class FuzzNetwork final : public NetPlatform, public HostResolver {
- public:
-  std::unique_ptr<Transport> createTransport() override {
-    auto t = std::make_unique<FuzzTransport>();
-    last = t.get();
-    return t;
-  }
-  HostResolver& resolver() override { return *this; }
-  RequestId lookup(const std::string&, Done) override { return 1; }
-  void cancel(RequestId) override {}
-  FuzzTransport* last = nullptr;
-};
-
-class FuzzClock final : public Clock {
- public:
-  class FuzzTimer final : public Timer {
-   public:
-    FuzzTimer(FuzzClock& c, std::function<void()> f) : clock(c), fire(std::move(f)) {
-      clock.timers.push_back(this);
-    }
-    ~FuzzTimer() override { std::erase(clock.timers, this); }
-    void start(std::chrono::milliseconds, TimerMode) override { active = true; }
-    void stop() override { active = false; }
-    bool isActive() const override { return active; }
-    FuzzClock& clock;
-    std::function<void()> fire;
-    bool active = false;
-  };
-
-  std::int64_t tickMs() const override { return 0; }
-  WallTime now() const override { return WallTime(); }
-  std::unique_ptr<Timer> createTimer(std::function<void()> f) override {
-    return std::make_unique<FuzzTimer>(*this, std::move(f));
-  }
-  void fireActive() {
-    for (std::size_t i = 0; i < timers.size(); ++i) {
-      if (!timers[i]->active) continue;
-      timers[i]->active = false;
-      auto f = timers[i]->fire;
-      f();
-      return;
-    }
-  }
-  std::vector<FuzzTimer*> timers;
-};
+using fuzz::FuzzClock;
+using fuzz::FuzzNetwork;
+using fuzz::FuzzTransport;
 
 class FuzzPrompter final : public NullPrompter {
  public:
@@ -133,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   };
 
   conn->Connect();
-  FuzzTransport* t = net.last;
+  FuzzTransport* t = net.last();
   t->connecting = false;
   t->connected = true;
   t->handler->onTransportConnected();
@@ -142,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   while (pos < size && conn) {
     const std::uint8_t op = data[pos++];
     if (op == 0xF0) {
-      clock.fireActive();
+      clock.fire(0);
     } else if (op == 0xF1) {
       t->connected = false;
       t->handler->onTransportClosed();
