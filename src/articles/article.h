@@ -130,6 +130,13 @@ class TArticle : public TNode {
     return parentStart_ == kNoParent ? std::string_view{}
                                      : References.view().substr(parentStart_);
   }
+  bool HasParent() const { return parentStart_ != kNoParent; }
+  // Loads References' length and the parent's ID ahead of a look-up.
+  void PrefetchParentID() const {
+    if (!HasParent()) return;
+    References.Prefetch();
+    References.PrefetchAt(parentStart_);
+  }
   // References trimmed after its last ">" and ParentID from it (LastReference).
   void SetReferences(StringPool& pool, std::string_view references);
   void ClearParentID() { parentStart_ = kNoParent; }

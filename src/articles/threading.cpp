@@ -1,12 +1,14 @@
 #include "articles/threading.h"
 
 #include <algorithm>
+#include <cstring>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
 #include "articles/header_utils.h"
+#include "articles/string_pool.h"
 #include "core/hash.h"
 #include "core/prompter.h"
 #include "core/text.h"
@@ -54,12 +56,30 @@ bool partsBefore(std::string_view s, std::size_t close, char open, PartNumbers& 
   return true;
 }
 
+// Where c last occurs in s[0, end), or npos. Every subject of a group is
+// searched this way, most of them to their start: glibc's memrchr reads
+// many bytes at a time.
+std::size_t lastOf(std::string_view s, std::size_t end, char c) {
+#if defined(__GLIBC__)
+  const void* hit = end ? ::memrchr(s.data(), c, end) : nullptr;
+  return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - s.data()) : std::string_view::npos;
+#else
+  return end ? s.rfind(c, end - 1) : std::string_view::npos;
+#endif
+}
+
 bool findParts(std::string_view s, char open, char close, PartNumbers& out) {
-  for (std::size_t at = s.rfind(close); at != std::string_view::npos;
-       at = at == 0 ? std::string_view::npos : s.rfind(close, at - 1)) {
+  for (std::size_t at = lastOf(s, s.size(), close); at != std::string_view::npos;
+       at = lastOf(s, at, close)) {
     if (partsBefore(s, at, open, out)) return true;
   }
   return false;
+}
+
+// The pass's tables are its own and never iterated, so they may use a
+// faster hash than the tables' built-in one, which reads a byte at a time.
+std::int32_t passHash(std::string_view key) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(TextHash(key)));
 }
 
 // One threading pass; see the top of threading.h.
@@ -70,40 +90,54 @@ class Threader {
 
   void run() {
     const auto count = static_cast<std::int32_t>(list_.size());
+    byId_.SetHashFunction(&passHash);
+    byKey_.SetHashFunction(&passHash);
+    bySubject_.SetHashFunction(&passHash);
     byId_.SetSize(std::max(count, 1));
     byKey_.SetSize(std::max(count / 8, 1));
     bySubject_.SetSize(std::max(count / 8, 1));
     // Each key is hashed once: its prefetches and its look-up share the hash.
+    // The hashes are taken a little ahead of the insert, which then finds
+    // the Message-ID still cached and its bucket loaded.
     const std::size_t n = list_.size();
     idHashes_.resize(n);
     parentHashes_.resize(n);
-    for (std::size_t k = 0; k < n; ++k) {
-      idHashes_[k] = byId_.HashOf(list_[k]->MessageID);
-      parentHashes_[k] = byId_.HashOf(list_[k]->ParentID());
-    }
     constexpr std::size_t kAhead = 16;
+    for (std::size_t k = 0; k < std::min(n, kAhead); ++k) hashKeys(k);
     for (std::size_t k = 0; k < n; ++k) {
-      if (k + kAhead < n) byId_.PrefetchHashed(idHashes_[k + kAhead]);
+      if (k + kAhead < n) {
+        hashKeys(k + kAhead);
+        byId_.PrefetchHashed(idHashes_[k + kAhead]);
+      }
       byId_.AddHashed(list_[k]->MessageID, idHashes_[k], list_[k]);
       list_[k]->SourceIndex = static_cast<std::int32_t>(k);
     }
-    std::vector<std::uint32_t>().swap(idHashes_);
-    // Parents are looked up in two prefetch steps: the bucket well ahead,
-    // then its entry's key and record. A prefetch for an article without a
-    // parent is harmless, and skipping it would cost a load of the record.
+    // The pass waits on cache misses, so what article i reads is loaded in
+    // two steps ahead of it: well ahead, its parent's bucket, its parent ID
+    // text and, for a part's removal, its own bucket; then the parent
+    // entry's key and record. A prefetch for an article without a parent or
+    // without parts is harmless, and skipping it would cost more tests.
     constexpr std::size_t kFar = 40;
     constexpr std::size_t kNear = 12;
     for (std::size_t i = 0; i < n;) {
-      if (i + kFar < n) byId_.PrefetchHashed(parentHashes_[i + kFar]);
+      if (i + kFar < n) {
+        byId_.PrefetchHashed(parentHashes_[i + kFar]);
+        byId_.PrefetchHashed(idHashes_[i + kFar]);
+        list_[i + kFar]->PrefetchParentID();
+      }
       if (i + kNear < n) byId_.PrefetchEntryHashed(parentHashes_[i + kNear]);
       if (place(i)) {
         count_(*list_[i]);
         ++i;
       }
     }
+    std::vector<std::uint32_t>().swap(idHashes_);
     std::vector<std::uint32_t>().swap(parentHashes_);
-    if (options_.sort.newsgroup) {
-      for (TAThread& t : lists_.threadNodes) t.RecomputeScore();
+    for (TAThread& t : lists_.threadNodes) {
+      for (std::size_t k = 0; k < t.Articles.size(); ++k) {
+        t.Articles[k]->Position = static_cast<std::int32_t>(k);
+      }
+      if (options_.sort.newsgroup) t.RecomputeScore();
     }
   }
 
@@ -111,7 +145,7 @@ class Threader {
   // Places list_[i]; false when a later parent was swapped into slot i.
   bool place(std::size_t i) {
     TArticle* a = list_[i];
-    if (options_.multiPartThreading) placeMultiPart(a);
+    if (options_.multiPartThreading) placeMultiPart(a, i);
     if (a->Position >= 0) return true;
     bool wasRe = false;
     const std::string_view s = StripRe(a->Subject, &wasRe);
@@ -127,6 +161,7 @@ class Threader {
     } else if (!leadsTo(p, a)) {
       const auto j = static_cast<std::size_t>(p->SourceIndex);
       std::swap(list_[i], list_[j]);
+      std::swap(idHashes_[i], idHashes_[j]);
       std::swap(parentHashes_[i], parentHashes_[j]);
       list_[i]->SourceIndex = static_cast<std::int32_t>(i);
       list_[j]->SourceIndex = static_cast<std::int32_t>(j);
@@ -176,18 +211,27 @@ class Threader {
     return t;
   }
 
+  // During the pass an article's Position in its thread is only where it
+  // was inserted: renumbering the articles after each insert would write
+  // to a distant record each. Articles only move towards the end, so the
+  // recorded place is a lower bound of the real one; the pass numbers them
+  // all once at its end.
   static void insertAt(TAThread& t, std::size_t at, TArticle* a) {
     t.Articles.insert(t.Articles.begin() + static_cast<std::ptrdiff_t>(at), a);
-    for (std::size_t k = at; k < t.Articles.size(); ++k) {
-      t.Articles[k]->Position = static_cast<std::int32_t>(k);
-    }
+    a->Position = static_cast<std::int32_t>(at);
     a->Thread = &t;
+  }
+
+  static std::size_t indexIn(const TAThread& t, const TArticle* p) {
+    std::size_t k = static_cast<std::size_t>(p->Position);
+    while (t.Articles[k] != p) ++k;
+    return k;
   }
 
   void attachReply(TArticle* p, TArticle* a) {
     TAThread& t = threadOn(p);
     a->Depth = p->Depth + 1;
-    std::size_t at = static_cast<std::size_t>(p->Position) + 1;
+    std::size_t at = indexIn(t, p) + 1;
     while (at < t.Articles.size() && t.Articles[at]->Depth > p->Depth) ++at;
     insertAt(t, at, a);
   }
@@ -201,16 +245,21 @@ class Threader {
     insertAt(t, t.Articles.size(), a);
   }
 
-  void placeMultiPart(TArticle* a) {
+  void hashKeys(std::size_t k) {
+    idHashes_[k] = byId_.HashOf(list_[k]->MessageID);
+    parentHashes_[k] = byId_.HashOf(list_[k]->ParentID());
+  }
+
+  void placeMultiPart(TArticle* a, std::size_t i) {
     if (a->Position >= 0) return;
     PartNumbers parts;
     if (!ParsePartNumbers(a->Subject, parts) || parts.part < 1) return;
     if (parts.total >= 5000 && a->Lines <= 1000) return;
     a->PartNumber = parts.part;
     if (parts.total == 1) return;
-    byId_.Remove(a->MessageID);
-    std::string& key = key_;
-    key = parts.Key();
+    byId_.RemoveHashed(a->MessageID, idHashes_[i]);
+    std::string& key = key_;  // reused: no allocation per part
+    parts.AppendKey(key.erase());
     const std::size_t keyLength = key.size();
     key += a->ParentID();
     key += a->FromName();
@@ -292,9 +341,7 @@ class Threader {
 
 }  // namespace
 
-std::string PartNumbers::Key() const {
-  std::string key;
-  key.reserve(prefix.size() + static_cast<std::size_t>(tildes) + suffix.size());
+std::string& PartNumbers::AppendKey(std::string& key) const {
   key += prefix;
   key.append(static_cast<std::size_t>(tildes), '~');
   key += suffix;

@@ -82,7 +82,8 @@ struct PartNumbers {
   std::string_view suffix;  // after the part digits
   std::int32_t tildes = 0;  // digits of the total
   bool sameWidth = false;   // part and total have as many digits
-  std::string Key() const;  // prefix + tildes + suffix
+  // Appends prefix + tildes + suffix to key.
+  std::string& AppendKey(std::string& key) const;
 };
 
 // Finds "(part/total)" (blanks allowed around each piece), else

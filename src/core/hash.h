@@ -21,6 +21,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/prefetch.h"
+
 namespace orvel {
 
 // Replaces the built-in hash of a table; read as a signed 32-bit number.
@@ -179,15 +181,15 @@ class BasicHash {
   // A hint before a look-up or insert of key a little later: loads its
   // bucket into the cache (bulk passes are bound by those misses).
   void Prefetch(std::string_view key) const { PrefetchHashed(HashOf(key)); }
-  void PrefetchHashed(std::uint32_t hash) const { __builtin_prefetch(&buckets_[bucketOf(hash)]); }
+  void PrefetchHashed(std::uint32_t hash) const { PrefetchRead(&buckets_[bucketOf(hash)]); }
   // The second step, once the bucket is likely cached: loads the first
   // entry's key text and value, which a look-up compares and returns.
   void PrefetchEntry(std::string_view key) const { PrefetchEntryHashed(HashOf(key)); }
   void PrefetchEntryHashed(std::uint32_t hash) const {
     const Bucket& b = buckets_[bucketOf(hash)];
     if (b.value) {
-      __builtin_prefetch(std::string_view(b.key).data());
-      __builtin_prefetch(b.value);
+      PrefetchRead(std::string_view(b.key).data());
+      PrefetchRead(b.value);
     }
   }
 
@@ -221,9 +223,10 @@ class BasicHash {
     afterInsert();
   }
 
-  bool Remove(std::string_view key) {
+  bool Remove(std::string_view key) { return RemoveHashed(key, HashOf(key)); }
+  bool RemoveHashed(std::string_view key, std::uint32_t hash) {
     if (key.empty()) return false;
-    Bucket& b = buckets_[bucketIndex(key)];
+    Bucket& b = buckets_[bucketOf(hash)];
     if (!b.value) return false;
     if (std::string_view(b.key) == key) {
       if (b.next < 0) {
