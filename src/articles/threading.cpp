@@ -105,6 +105,10 @@ class Threader {
     constexpr std::size_t kAhead = 16;
     for (std::size_t k = 0; k < std::min(n, kAhead); ++k) hashKeys(k);
     for (std::size_t k = 0; k < n; ++k) {
+      if (k + 2 * kAhead < n) {
+        list_[k + 2 * kAhead]->MessageID.Prefetch();
+        list_[k + 2 * kAhead]->PrefetchParentID();
+      }
       if (k + kAhead < n) {
         hashKeys(k + kAhead);
         byId_.PrefetchHashed(idHashes_[k + kAhead]);
