@@ -26,6 +26,15 @@ bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 // A trimmed decimal integer (optional sign), or fallback when the field is
 // anything else or leaves the 32-bit range.
 std::int32_t fieldInt(std::string_view field, std::int32_t fallback) {
+  // Nearly every field is a few plain digits: read them without trimming.
+  if (!field.empty() && field.size() <= 9) {
+    std::int32_t value = 0;
+    std::size_t k = 0;
+    for (; k < field.size() && field[k] >= '0' && field[k] <= '9'; ++k) {
+      value = value * 10 + (field[k] - '0');
+    }
+    if (k == field.size()) return value;
+  }
   field = trimView(field);
   if (!field.empty() && field[0] == '+') field.remove_prefix(1);
   std::int32_t value = 0;
@@ -319,10 +328,27 @@ void ParseOverviewText(XoverView& view, std::string_view text) {
   }
 }
 
+namespace {
+
+// The first blank at or after pos. Xref words run long without one, so eight
+// bytes at a time are tested for any byte below 0x21 first.
+std::size_t blankAt(std::string_view s, std::size_t pos) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  for (; pos + 8 <= s.size(); pos += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, s.data() + pos, 8);
+    if ((w - kOnes * 0x21) & ~w & (kOnes << 7)) break;
+  }
+  while (pos < s.size() && !isBlank(s[pos])) ++pos;
+  return pos;
+}
+
+}  // namespace
+
 std::string_view TrimXref(std::string_view xref, std::string_view groupName, std::string& scratch) {
   std::size_t pos = 0;
   auto skipWord = [&] {
-    while (pos < xref.size() && !isBlank(xref[pos])) ++pos;
+    pos = blankAt(xref, pos);
     while (pos < xref.size() && (xref[pos] == ' ' || xref[pos] == '\t')) ++pos;
   };
   if (startsWithNoCase(xref, "Xref:")) skipWord();
@@ -342,7 +368,7 @@ std::string_view TrimXref(std::string_view xref, std::string_view groupName, std
   const std::size_t at = rest.find(scratch);
   if (at == std::string_view::npos) return rest;
   std::size_t end = at + scratch.size();
-  while (end < rest.size() && !isBlank(rest[end])) ++end;
+  end = blankAt(rest, end);
   scratch.assign(rest.substr(0, at));
   scratch.append(rest.substr(end));
   return scratch;

@@ -118,6 +118,27 @@ INSTANTIATE_TEST_SUITE_P(
                     DropCase{"Overflow", "99999999999\tx\r\n"}, DropCase{"EmptyLine", "\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct CountCase {
+  const char* field;
+  std::int32_t lines;  // 100 when the field is not a number
+};
+void PrintTo(const CountCase& c, std::ostream* os) { *os << '"' << c.field << '"'; }
+
+class XoverCountTest : public XoverTest, public testing::WithParamInterface<CountCase> {};
+
+TEST_P(XoverCountTest, LinesFieldIsATrimmedDecimalInt) {
+  parse("100\ts\tf\td\t<m@x>\t\t5\t" + std::string(GetParam().field) + "\r\n");
+  EXPECT_EQ(only().Lines, GetParam().lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, XoverCountTest,
+    testing::Values(CountCase{"42", 42}, CountCase{"007", 7}, CountCase{" 42 ", 42},
+                    CountCase{"+7", 7}, CountCase{"-3", -3}, CountCase{"999999999", 999999999},
+                    CountCase{"2147483647", 2147483647}, CountCase{"2147483648", 100},
+                    CountCase{"12x", 100}, CountCase{"x", 100}, CountCase{"", 100},
+                    CountCase{"4 2", 100}));
+
 TEST_F(XoverTest, MissingFieldsGiveDefaults) {
   parse("100\tonly subject\r\n");
   const TArticle& a = only();
@@ -178,7 +199,14 @@ INSTANTIATE_TEST_SUITE_P(
         XrefCase{"PrefixOfAnotherGroup", "Xref: srv comp.test.more:5", "comp.test",
                  "comp.test.more:5"},
         XrefCase{"FolderKeepsAll", "Xref: srv comp.test:5", "", "comp.test:5"},
-        XrefCase{"Empty", "", "comp.test", ""}),
+        XrefCase{"Empty", "", "comp.test", ""},
+        XrefCase{"LongWordsCrossBlocks",
+                 "Xref: news.long-server-name.example.com alt.binaries.a.long.group.name:77 "
+                 "comp.test:123456 misc.y:2",
+                 "comp.test", "alt.binaries.a.long.group.name:77 misc.y:2"},
+        XrefCase{"ControlByteIsNotABlank", "Xref: srv\x01name.example comp.test:5 a:1", "comp.test",
+                 "a:1"},
+        XrefCase{"TabsAreBlanks", "Xref:\tsrv\tcomp.test:5\ta:1", "comp.test", "a:1"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(XoverTest, CrossPostLimitKills) {
