@@ -79,10 +79,7 @@ class FrameRoadTest : public QObject {
       QVERIFY(QTest::qWaitForWindowExposed(&frame));
 
       ModalScript script;
-      script.then(ModalScript::text(hostPort, "Configurer votre serveur!"));
-      script.then(ModalScript::text("fixture", "Configurer votre serveur!"));
-      script.then(ModalScript::press(QMessageBox::Yes,
-                                     "R\u00e9cup\u00e9rer la liste de tous les groupes"));
+      script.thenFirstServer(hostPort, "fixture");
       frame.runFirstShow();
       QVERIFY(script.done());
       QVERIFY2(script.unexpected().isEmpty(), qPrintable(script.unexpected().join('\n')));

@@ -98,6 +98,14 @@ class ModalScript : public QObject {
     };
   }
 
+  // The first start's questions: the server "host:port", its alias, and
+  // yes to fetching the list of all groups.
+  void thenFirstServer(const QString& hostPort, const QString& alias) {
+    then(text(hostPort, "Configurer votre serveur!"));
+    then(text(alias, "Configurer votre serveur!"));
+    then(press(QMessageBox::Yes, "R\u00e9cup\u00e9rer la liste de tous les groupes"));
+  }
+
  private:
   void poll() {
     QWidget* modal = QApplication::activeModalWidget();
