@@ -10,7 +10,7 @@
 #include "articles/header_utils.h"
 #include "articles/mailbox.h"
 #include "articles/store_io.h"
-#include "content/encoded_words.h"
+#include "core/encoded_words.h"
 #include "core/text.h"
 
 namespace orvel {

@@ -11,7 +11,7 @@
 
 #include "articles/article_date.h"
 #include "articles/header_utils.h"
-#include "content/encoded_words.h"
+#include "core/encoded_words.h"
 #include "core/prompter.h"
 #include "core/text.h"
 

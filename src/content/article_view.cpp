@@ -7,7 +7,7 @@
 #include "content/article_view.h"
 
 #include "config/startup.h"
-#include "content/encoded_words.h"
+#include "core/encoded_words.h"
 #include "content/file_names.h"
 #include "content/jpeg_probe.h"
 #include "core/charset.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "content/encoded_words.h"
+#include "core/encoded_words.h"
 #include "content/file_names.h"
 #include "core/text.h"
 

@@ -1,7 +1,7 @@
 // Header lines of TMime: the record's fields, folded lines, the MIME headers
 // and their parameters.
 
-#include "content/encoded_words.h"
+#include "core/encoded_words.h"
 #include "content/file_names.h"
 #include "content/mime.h"
 #include "core/text.h"

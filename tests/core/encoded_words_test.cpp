@@ -1,4 +1,4 @@
-#include "content/encoded_words.h"
+#include "core/encoded_words.h"
 
 #include <gtest/gtest.h>
 
