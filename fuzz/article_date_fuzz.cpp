@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const orvel::DateParts parts = orvel::DecodeDateTime(date);
     if (parts.month < 0 || parts.month > 12) __builtin_trap();
     (void)orvel::FormatDateHeader(date, 0, 0);
-    (void)orvel::FormatListDate(date, date);
+    (void)orvel::FormatListDate(date, date, orvel::DateFormatSettings{});
   }
   return 0;
 }

@@ -10,18 +10,6 @@ namespace orvel {
 static_assert(sizeof(TArticle) == 104, "a field was added or the packing changed");
 #endif
 
-namespace {
-
-ScoreOptions& currentScoreOptions() {
-  static ScoreOptions options;
-  return options;
-}
-
-}  // namespace
-
-const ScoreOptions& scoreOptions() { return currentScoreOptions(); }
-void setScoreOptions(const ScoreOptions& options) { currentScoreOptions() = options; }
-
 std::int32_t TNode::EffectiveScore(std::int32_t keptScore) const {
   if (Has(NodeFlag::ReplyToMe)) return kTopScore;
   if (Has(NodeFlag::Deleted)) return kKilledScore;
@@ -29,12 +17,12 @@ std::int32_t TNode::EffectiveScore(std::int32_t keptScore) const {
   return keptScore >= 1 && Score < keptScore ? keptScore : Score;
 }
 
-void TNode::SetScore(std::int32_t score) {
+void TNode::SetScore(std::int32_t score, const ScoreOptions& options) {
   Score = score;
   if (TAThread* thread = AsThread()) {
     for (TArticle* a : thread->Articles) a->Score = score;
   } else if (TAThread* owner = AsArticle()->Thread) {
-    owner->RecomputeScore();
+    owner->RecomputeScore(options);
   }
 }
 
@@ -61,9 +49,9 @@ void TArticle::SetRead(bool read) {
   if (Thread) UpdateThreadReadState(*Thread);
 }
 
-void TAThread::RecomputeScore() {
-  const std::int32_t kept = scoreOptions().KeptScore;
-  const std::int32_t option = scoreOptions().ThreadScoreOpt;
+void TAThread::RecomputeScore(const ScoreOptions& options) {
+  const std::int32_t kept = options.KeptScore;
+  const std::int32_t option = options.ThreadScoreOpt;
   std::int64_t value = 0;
   bool first = true;
   for (auto it = Articles.rbegin(); it != Articles.rend(); ++it) {

@@ -39,13 +39,11 @@ enum class NodeFlag : std::uint8_t {
 inline constexpr std::int32_t kKilledScore = -9999;
 inline constexpr std::int32_t kTopScore = 9999;
 
-// Program-wide score settings (KeptScore, ThreadScoreOpt), set at start-up.
+// The score settings a view applies (KeptScore, ThreadScoreOpt).
 struct ScoreOptions {
   std::int32_t KeptScore = 8888;
   std::int32_t ThreadScoreOpt = 0;  // 0 maximum, 1 first non-zero best, 2 sum
 };
-const ScoreOptions& scoreOptions();
-void setScoreOptions(const ScoreOptions& options);
 
 class TNode {
  public:
@@ -76,11 +74,10 @@ class TNode {
   // 9999 for a reply to the user, -9999 when deleted, else Score, raised to
   // keptScore (when at least 1) for a kept node.
   std::int32_t EffectiveScore(std::int32_t keptScore) const;
-  std::int32_t EffectiveScore() const { return EffectiveScore(scoreOptions().KeptScore); }
 
   // Article: stores the score and recomputes its thread's. Thread: stores it
   // in the thread and every article of it.
-  void SetScore(std::int32_t score);
+  void SetScore(std::int32_t score, const ScoreOptions& options);
   bool IsQueued() const;
 
   ~TNode() = default;
@@ -163,7 +160,7 @@ class TAThread : public TNode {
     Subject = ownSubject_.get();
   }
   // The thread score from its articles' effective scores by ThreadScoreOpt.
-  void RecomputeScore();
+  void RecomputeScore(const ScoreOptions& options);
   bool IsMultiPart() const { return PartsPresent >= 0; }
 
  private:
@@ -182,9 +179,6 @@ inline const TAThread* TNode::AsThread() const {
 // Recomputes a thread's Read, SomeRead, Kept and Deleted flags, and applies the
 // kept score (see the threading pass).
 void UpdateThreadState(TAThread& thread, std::int32_t keptScore);
-inline void UpdateThreadState(TAThread& thread) {
-  UpdateThreadState(thread, scoreOptions().KeptScore);
-}
 // Only the Read and SomeRead flags.
 void UpdateThreadReadState(TAThread& thread);
 

@@ -307,10 +307,10 @@ std::string FormatDateHeader(DateTime date, int tz, DateTime now) {
   return buf;
 }
 
-std::string FormatListDate(DateTime date, DateTime today) {
+std::string FormatListDate(DateTime date, DateTime today, const DateFormatSettings& formats) {
   const double days = std::floor(today) - std::floor(date);
   const char* format = days == 0 ? "hh:nn" : days < 7 ? "ddd dd" : days < 365 ? "mmm dd" : "dd mmm yyyy";
-  return formatDateTime(format, tmOf(date));
+  return formatDateTime(format, tmOf(date), formats);
 }
 
 }  // namespace orvel

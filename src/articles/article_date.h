@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/date_format.h"
+
 namespace orvel {
 
 using DateTime = double;
@@ -45,7 +47,7 @@ DateTime ParseArticleDate(std::string_view text);
 std::string FormatDateHeader(DateTime date, int tz, DateTime now);
 
 // Short list form: "hh:nn" today, "ddd dd" within a week, "mmm dd" within a
-// year, else "dd mmm yyyy" (names from the process-wide date formats).
-std::string FormatListDate(DateTime date, DateTime today);
+// year, else "dd mmm yyyy" (names from formats).
+std::string FormatListDate(DateTime date, DateTime today, const DateFormatSettings& formats);
 
 }  // namespace orvel

@@ -24,6 +24,8 @@ GroupViewOptions GroupViewOptions::FromSettings(const Settings& settings) {
   o.xover.ReplyNotify = settings.replyNotify;
   o.xover.TZ = settings.timeZoneOffset();
   o.xover.hardKill = settings.hardKill;
+  o.xover.score.KeptScore = settings.keptScore;
+  o.xover.score.ThreadScoreOpt = settings.threadScoreOpt;
   o.download.defragGapSize = settings.defragGapSize;
   o.download.gapBudget = settings.defragGapBudget();
   o.download.promptThreshold = settings.promptThreshold;
@@ -82,6 +84,7 @@ ThreadOptions TGroupView::threadOptions() const {
   t.sort.column = props_.sortOn;
   t.sort.order = props_.sortOrder;
   t.sort.ignoreRe = options_.ignoreReWhenSorting;
+  t.sort.score = options_.xover.score;
   return t;
 }
 
@@ -293,7 +296,7 @@ void TGroupView::DiscardAll() {
   std::size_t freed = 0;
   for (std::size_t i = master.size(); i-- > 0;) {
     TArticle* a = master[i];
-    if (a == current_ || a->Has(NodeFlag::Kept) || a->EffectiveScore() > 0 || a->IsQueued()) {
+    if (a == current_ || a->Has(NodeFlag::Kept) || a->EffectiveScore(options_.xover.score.KeptScore) > 0 || a->IsQueued()) {
       continue;
     }
     view_.excludedSet.reset(a->Number - view_.lowMark);

@@ -42,7 +42,7 @@ void TGroupView::SetExpanded(TAThread& thread, bool expanded) {
 
 void TGroupView::SetAllExpanded(bool expanded) {
   props_.expandAllThreads = expanded;
-  BuildRows(lists_.rootList, lists_.rowList, expanded);
+  BuildRows(lists_.rootList, lists_.rowList, expanded, options_.xover.score.KeptScore);
   if (!expanded) {
     for (TNode* root : lists_.rootList) {
       if (TAThread* t = root->AsThread()) {

@@ -488,9 +488,10 @@ bool TCacheBox::LoadHeaders(XoverView& view, bool rescore) {
     view.keptSet.set(bit, a->Has(NodeFlag::Kept));
     view.highestSeen = std::max(view.highestSeen, number);
     if (rescore && view.scorer && view.options.scoring) {
-      a->SetScore(view.scorer->Score(*a, view.extraNames, view.extraValues.get()));
+      a->SetScore(view.scorer->Score(*a, view.extraNames, view.extraValues.get()),
+                  view.options.score);
     }
-    const bool killed = a->EffectiveScore() <= kKilledScore && view.options.hardKill;
+    const bool killed = a->EffectiveScore(view.options.score.KeptScore) <= kKilledScore && view.options.hardKill;
     const bool expired = ExpiryDays > 0 && now - a->Date > ExpiryDays;
     if ((killed || expired) && !a->Has(NodeFlag::Kept)) a->Set(NodeFlag::Deleted);
     if (a->Has(NodeFlag::Deleted)) {

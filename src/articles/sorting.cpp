@@ -66,7 +66,9 @@ int firstKey(const TNode& x, const TNode& y, const SortOptions& o) {
       return sign(x.AsArticle()->Lines, y.AsArticle()->Lines);
     }
     case kSortScore:
-      if (o.newsgroup) return sign(x.EffectiveScore(), y.EffectiveScore());
+      if (o.newsgroup) {
+        return sign(x.EffectiveScore(o.score.KeptScore), y.EffectiveScore(o.score.KeptScore));
+      }
       return 0;
     default:
       return 0;

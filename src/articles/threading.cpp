@@ -141,7 +141,7 @@ class Threader {
       for (std::size_t k = 0; k < t.Articles.size(); ++k) {
         t.Articles[k]->Position = static_cast<std::int32_t>(k);
       }
-      if (options_.sort.newsgroup) t.RecomputeScore();
+      if (options_.sort.newsgroup) t.RecomputeScore(options_.sort.score);
     }
   }
 
@@ -356,7 +356,8 @@ bool ParsePartNumbers(std::string_view subject, PartNumbers& out) {
   return findParts(subject, '(', ')', out) || findParts(subject, '[', ']', out);
 }
 
-void BuildRows(std::vector<TNode*>& rootList, std::vector<TNode*>& rowList, bool expandAll) {
+void BuildRows(std::vector<TNode*>& rootList, std::vector<TNode*>& rowList, bool expandAll,
+               std::int32_t keptScore) {
   rowList.clear();
   std::size_t rows = rootList.size();
   if (expandAll) {
@@ -381,7 +382,7 @@ void BuildRows(std::vector<TNode*>& rootList, std::vector<TNode*>& rowList, bool
         rowList.push_back(a);
       }
     }
-    UpdateThreadState(*t);
+    UpdateThreadState(*t, keptScore);
   }
 }
 
@@ -429,7 +430,7 @@ void ThreadArticles(ViewLists& lists, const ThreadOptions& options, ThreadStats&
     }
   }
   SortRoots(lists.rootList, options.sort);
-  BuildRows(lists.rootList, lists.rowList, options.expandAll);
+  BuildRows(lists.rootList, lists.rowList, options.expandAll, options.sort.score.KeptScore);
   releaseScratchMemory(viewList.size());
   if (prompter && options.multiPartThreading && stats.multiPart > 0) {
     prompter->status(format(" %lld/%lld=%.0f%% complete",

@@ -39,6 +39,7 @@ struct SortOptions {
   bool ignoreRe = true;             // IgnoreReWhenSorting
   bool linesSwitch = false;         // the lines column counts lines, not thread size
   bool newsgroup = true;
+  ScoreOptions score;               // KeptScore and ThreadScoreOpt of the view
 };
 
 struct ThreadOptions {
@@ -64,7 +65,8 @@ void ThreadArticles(ViewLists& lists, const ThreadOptions& options, ThreadStats&
 
 // Rebuilds the row list from the root list; expandAll expands every thread,
 // else every thread is collapsed. Thread states are recomputed.
-void BuildRows(std::vector<TNode*>& rootList, std::vector<TNode*>& rowList, bool expandAll);
+void BuildRows(std::vector<TNode*>& rootList, std::vector<TNode*>& rowList, bool expandAll,
+               std::int32_t keptScore);
 
 // Sorts the root list and renumbers each root's Position.
 void SortRoots(std::vector<TNode*>& rootList, const SortOptions& options);

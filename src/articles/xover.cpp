@@ -193,12 +193,12 @@ class OverviewLineParser {
       pool.RememberRawFrom(field, a.Author());
     }
     if (view_.newsgroup && view_.plonk && view_.plonk->IsPlonked(a.FromName(), a.FromAddress())) {
-      a.SetScore(kKilledScore);
+      a.SetScore(kKilledScore, view_.options.score);
     }
   }
 
   void testOwnArticle(TArticle& a) {
-    if (a.EffectiveScore() != 0 || view_.options.ReplyNotify == 0 || a.Has(NodeFlag::Read)) return;
+    if (a.EffectiveScore(view_.options.score.KeptScore) != 0 || view_.options.ReplyNotify == 0 || a.Has(NodeFlag::Read)) return;
     if (IsReplyToMe(a.References, a.MessageID, view_.idTokens, view_.options.ReplyNotify)) {
       a.Set(NodeFlag::ReplyToMe);
       view_.replyNotice = true;
@@ -212,7 +212,7 @@ class OverviewLineParser {
     a.Xref = view_.arena.Strings().Store(kept);
     if (view_.options.MaxXPostKill > 0 &&
         std::count(kept.begin(), kept.end(), ':') >= view_.options.MaxXPostKill) {
-      a.SetScore(kKilledScore);
+      a.SetScore(kKilledScore, view_.options.score);
     }
   }
 
@@ -220,7 +220,7 @@ class OverviewLineParser {
   bool keepInNewsgroup(TArticle& a, std::int32_t bit) {
     if (view_.searchMode) {
       view_.readSet.reset(bit);
-      if (!view_.reconstructionAnchor) a.SetScore(10000);
+      if (!view_.reconstructionAnchor) a.SetScore(10000, view_.options.score);
       return true;
     }
     if (view_.headerFilter && !view_.headerFilter->Pass(a)) {
@@ -231,7 +231,7 @@ class OverviewLineParser {
     if (a.Score == 0 && view_.options.scoring && view_.scorer) {
       const std::int32_t score =
           view_.scorer->Score(a, view_.extraNames, view_.extraValues.get());
-      a.SetScore(score);
+      a.SetScore(score, view_.options.score);
       if (score < 0) a.Set(NodeFlag::ReplyToMe, false);
     }
     if (view_.options.hardKill && a.Score <= kKilledScore) {

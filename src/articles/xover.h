@@ -68,6 +68,7 @@ struct XoverOptions {
   std::int32_t TZ = 0;
   bool scoring = true;   // the main window's scoring switch
   bool hardKill = true;  // the main window's hard-kill switch (HardKill)
+  ScoreOptions score;    // KeptScore and ThreadScoreOpt
 };
 
 // The connection a block came from, when there is one.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/bag.h"
+#include "core/date_format.h"
 #include "core/perlre.h"
 
 namespace orvel {
@@ -31,6 +32,9 @@ struct AppState {
   // Lines made of eight or more "-", "*" or "=" (optionally spaced), or a
   // smiley start: separators that are never quotes.
   TPerlre separatorRegex{true, 0};
+  // Month and day names and date pictures of the lists (the locale's, or the
+  // built-in ones).
+  DateFormatSettings dateFormats;
 
   std::string iniPath() const { return baseDir + "Orvel.ini"; }
   std::string keysPath() const { return baseDir + "keys.ini"; }

@@ -104,7 +104,7 @@ void RunCommonStartup(AppState& state, const CommandLine& commandLine,
 
   if (options.useLocaleDateFormats) {
     std::setlocale(LC_TIME, "");
-    setDateFormats(dateFormatsFromLocale());
+    state.dateFormats = dateFormatsFromLocale();
   }
 }
 

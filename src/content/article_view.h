@@ -212,6 +212,9 @@ class ArticleView {
   QuoteLineStore* repairStore_ = nullptr;
   PassThroughQuoteStore passThrough_;
   TMime mime_;
+  // Matching keeps captures in the patterns; asking whether a word is a link
+  // changes nothing the viewer shows.
+  mutable LinkDetector links_;
   std::vector<std::string> visibleNames_;
   TPerlre quoteRegex_;
   TPerlre separatorRegex_;

@@ -56,7 +56,7 @@ bool ArticleView::IsLinkAt(std::size_t line, std::size_t offset) const {
   if (line >= lines_.size()) return false;
   const RenderedLine& shown = lines_[line];
   if (shown.fileIndex != kNoFile) return true;
-  return LooksLikeLink(WordAt(shown.text, offset));
+  return links_.LooksLikeLink(WordAt(shown.text, offset));
 }
 
 LinkDecision ArticleView::ClickAt(std::size_t line, std::size_t offset, bool onlineGroupView) {
@@ -70,7 +70,7 @@ LinkDecision ArticleView::ClickAt(std::size_t line, std::size_t offset, bool onl
 }
 
 LinkDecision ArticleView::ActivateWord(std::string_view word, bool onlineGroupView) {
-  LinkDecision decision = ResolveLinkClick(word, {onlineGroupView, settings_.dejaQuery});
+  LinkDecision decision = links_.ResolveClick(word, {onlineGroupView, settings_.dejaQuery});
   if (decision.kind != LinkDecision::Kind::ConfirmDanger) return decision;
   const auto edited = services_.prompter.inputText(kDangerCaption, kDangerPrompt, decision.target);
   if (!edited || trimView(*edited).empty()) return {};

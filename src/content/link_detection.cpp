@@ -9,30 +9,6 @@ namespace {
 
 bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
-// The patterns, compiled once (the program runs on one thread).
-struct LinkPatterns {
-  TPerlre schemeWord{true, TPerlre::kCaseless};
-  TPerlre hostOrAddressWord{true, TPerlre::kCaseless};
-  TPerlre url{true, TPerlre::kCaseless};
-  TPerlre messageId{true, 0};
-  TPerlre mailAddress{true, 0};
-  TPerlre knownStart{true, TPerlre::kCaseless};
-
-  LinkPatterns() {
-    schemeWord.Compile("(http|ftp|mailto|news|nntp):.+");
-    hostOrAddressWord.Compile("(www|ftp)\\..+|<?[^<>]+@[^<>]+>?");
-    url.Compile("(https?|ftp|mailto|news|nntp):[^\\\">\\)]+");
-    messageId.Compile("<[^<>]+@[^<>]+>");
-    mailAddress.Compile("[^@]+@[^@]+\\.[^@]+");
-    knownStart.Compile("^(((https?|ftp|mailto|news|nntp):)|(www\\.|ftp\\.)).+");
-  }
-};
-
-LinkPatterns& patterns() {
-  static LinkPatterns compiled;
-  return compiled;
-}
-
 std::string_view stripSets(std::string_view word, std::string_view leading,
                            std::string_view trailing) {
   while (!word.empty() && leading.find(word.front()) != std::string_view::npos) {
@@ -70,36 +46,43 @@ std::string_view WordAt(std::string_view line, std::size_t offset) {
   return line.substr(start, end - start);
 }
 
-bool LooksLikeLink(std::string_view word) {
+LinkDetector::LinkDetector() {
+  schemeWord_.Compile("(http|ftp|mailto|news|nntp):.+");
+  hostOrAddressWord_.Compile("(www|ftp)\\..+|<?[^<>]+@[^<>]+>?");
+  url_.Compile("(https?|ftp|mailto|news|nntp):[^\\\">\\)]+");
+  messageId_.Compile("<[^<>]+@[^<>]+>");
+  mailAddress_.Compile("[^@]+@[^@]+\\.[^@]+");
+  knownStart_.Compile("^(((https?|ftp|mailto|news|nntp):)|(www\\.|ftp\\.)).+");
+}
+
+bool LinkDetector::LooksLikeLink(std::string_view word) {
   if (word.empty()) return false;
-  LinkPatterns& p = patterns();
-  return p.schemeWord.Match(word) || p.hostOrAddressWord.Match(word);
+  return schemeWord_.Match(word) || hostOrAddressWord_.Match(word);
 }
 
 std::string_view StripLinkWord(std::string_view word) {
   return stripSets(word, "\"(,.:;<[", "\"),.:;>]");
 }
 
-LinkDecision ResolveLinkClick(std::string_view word, const LinkContext& context) {
+LinkDecision LinkDetector::ResolveClick(std::string_view word, const LinkContext& context) {
   const std::string_view stripped = StripLinkWord(word);
   if (stripped.empty()) return {};
-  LinkPatterns& p = patterns();
   std::string text;
-  if (p.url.Match(stripped)) {
-    text = p.url.SubExp(0);
+  if (url_.Match(stripped)) {
+    text = url_.SubExp(0);
     if (toLowerAscii(text[0]) == 'n') return newsDecision(NewsLinkTarget(text), text, context);
   } else if (const std::string_view bracketed = stripSets(word, "\"(,.:;[", "\"),.:;]");
-             p.messageId.Match(bracketed)) {
+             messageId_.Match(bracketed)) {
     // The angle brackets are what makes a Message-ID: they are kept here.
-    const std::string id = p.messageId.SubExp(0);
+    const std::string id = messageId_.SubExp(0);
     return newsDecision(id, id, context);
-  } else if (p.mailAddress.Match(stripped)) {
+  } else if (mailAddress_.Match(stripped)) {
     text = "mailto:" + std::string(stripped);
   } else {
     text = std::string(stripped);
   }
 
-  if (p.knownStart.Match(text)) {
+  if (knownStart_.Match(text)) {
     // A bare host is opened as the address it stands for.
     if (startsWithNoCase(text, "www.")) text = "http://" + text;
     if (startsWithNoCase(text, "ftp.")) text = "ftp://" + text;

@@ -10,14 +10,13 @@
 #include <string>
 #include <string_view>
 
+#include "core/perlre.h"
+
 namespace orvel {
 
 // The word (run of bytes above blank) around offset, empty when offset is on
 // a blank or past the end.
 std::string_view WordAt(std::string_view line, std::size_t offset);
-
-// Whether the word under the pointer shows the hand cursor.
-bool LooksLikeLink(std::string_view word);
 
 // The word without the punctuation that surrounds it in running text:
 // leading " ( , . : ; < [ and trailing " ) , . : ; > ].
@@ -47,8 +46,25 @@ struct LinkDecision {
 inline constexpr std::string_view kDangerCaption = "Danger !";
 inline constexpr std::string_view kDangerPrompt = "\"OK\" exécutera quel que doit le fichier !!";
 
-// What a click on this word asks for.
-LinkDecision ResolveLinkClick(std::string_view word, const LinkContext& context);
+// The link patterns, compiled once by each viewer that owns one (a match
+// keeps its captures in the pattern).
+class LinkDetector {
+ public:
+  LinkDetector();
+
+  // Whether the word under the pointer shows the hand cursor.
+  bool LooksLikeLink(std::string_view word);
+  // What a click on this word asks for.
+  LinkDecision ResolveClick(std::string_view word, const LinkContext& context);
+
+ private:
+  TPerlre schemeWord_{true, TPerlre::kCaseless};
+  TPerlre hostOrAddressWord_{true, TPerlre::kCaseless};
+  TPerlre url_{true, TPerlre::kCaseless};
+  TPerlre messageId_{true, 0};
+  TPerlre mailAddress_{true, 0};
+  TPerlre knownStart_{true, TPerlre::kCaseless};
+};
 
 // The target of a news link ("news:group", "news:<id>", "news:id@host",
 // "news://host/group", "nntp://host:119/<id>"): a group name, or a

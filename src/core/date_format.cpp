@@ -4,16 +4,10 @@
 
 #include <cctype>
 #include <cstdio>
-#include <utility>
 
 namespace orvel {
 
 namespace {
-
-DateFormatSettings& current() {
-  static DateFormatSettings settings;
-  return settings;
-}
 
 char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
@@ -174,10 +168,6 @@ std::string langinfoText(nl_item item) {
 }
 
 }  // namespace
-
-const DateFormatSettings& dateFormats() { return current(); }
-
-void setDateFormats(DateFormatSettings settings) { current() = std::move(settings); }
 
 std::string withFourDigitYears(std::string_view shortDateFormat) {
   std::string format(shortDateFormat);

@@ -1,7 +1,8 @@
 #pragma once
 // Date and time formats of the program: the short and long date formats, the
-// time formats, the separators and the month and day names, set once at
-// start-up from the locale and used by every list, header and status text.
+// time formats, the separators and the month and day names. The program
+// settles them once at start-up from the locale (AppState::dateFormats) and
+// hands them to what formats dates.
 //
 // Format strings use the classic picture tokens: d dd ddd dddd ddddd dddddd,
 // m mm mmm mmmm (minutes right after an hour token), yy yyyy, h hh, n nn,
@@ -35,10 +36,6 @@ struct DateFormatSettings {
                                           "Thursday", "Friday", "Saturday"};
 };
 
-// The process-wide formats (built-in defaults until set).
-const DateFormatSettings& dateFormats();
-void setDateFormats(DateFormatSettings settings);
-
 // The formats of the current C locale (LC_TIME), with the program's rules
 // applied: four-digit years and ":" as the time separator.
 DateFormatSettings dateFormatsFromLocale();
@@ -53,11 +50,11 @@ std::string pictureFromStrftime(std::string_view pattern, char* separatorOut = n
 
 // Formats the broken-down time t (tm_wday is recomputed from the date).
 std::string formatDateTime(std::string_view format, const std::tm& t,
-                           const DateFormatSettings& settings = dateFormats());
+                           const DateFormatSettings& settings);
 
 // Reads a date written in the short date format's day, month and year order;
 // nothing when the text is not such a date. Two-digit years fall in 1950-2049.
 std::optional<std::tm> parseShortDate(std::string_view text,
-                                      const DateFormatSettings& settings = dateFormats());
+                                      const DateFormatSettings& settings);
 
 }  // namespace orvel

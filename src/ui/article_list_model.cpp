@@ -94,9 +94,9 @@ QString ArticleListModel::text(const TNode& node, ArticleColumn column) const {
       if (!lead) return {};
       return qs(lead->FromName().empty() ? lead->FromAddress() : lead->FromName());
     case ArticleColumn::Date:
-      return lead && lead->Date != 0 ? qs(FormatListDate(lead->Date, today_)) : QString();
+      return lead && lead->Date != 0 ? qs(FormatListDate(lead->Date, today_, look_.dates)) : QString();
     case ArticleColumn::Score: {
-      const std::int32_t score = node.EffectiveScore();
+      const std::int32_t score = node.EffectiveScore(view_.View().options.score.KeptScore);
       return score ? QString::number(score) : QString();
     }
     case ArticleColumn::Number:

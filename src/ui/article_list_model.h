@@ -11,6 +11,7 @@
 #include <QColor>
 
 #include "articles/article.h"
+#include "core/date_format.h"
 
 namespace orvel {
 class TGroupView;
@@ -29,6 +30,7 @@ struct ArticleListLook {
   QFont partlyReadFont;     // ArticlePartiallyReadFont
   QColor partlyReadColor;
   int maxThreadDepth = 20;  // MaxThreadDepth
+  DateFormatSettings dates;  // names of the date column
 };
 
 class ArticleListModel final : public QAbstractItemModel {

@@ -44,17 +44,6 @@ constexpr const char* kPlacementName = "articles";
 constexpr int kDefaultWidths[kArticleColumnCount] = {380, 28, 56, 170, 96, 52, 64};
 constexpr int kIndentPx = 14;
 
-// What lives as long as the program: the dialog's two remembered values and
-// the "Yes to all" of the question before old headers are freed.
-XoverDialogPrefs& dialogPrefs() {
-  static XoverDialogPrefs prefs;
-  return prefs;
-}
-bool& freeHeadersYesToAll() {
-  static bool yesToAll = false;
-  return yesToAll;
-}
-
 // The subject column: indented by depth, threads with their open/closed mark.
 class SubjectDelegate final : public QStyledItemDelegate {
  public:
@@ -98,7 +87,7 @@ class SubjectDelegate final : public QStyledItemDelegate {
   }
 };
 
-ArticleListLook lookOf(const Settings& s) {
+ArticleListLook lookOf(const Settings& s, const DateFormatSettings& dates) {
   ArticleListLook look;
   look.unreadFont = qtFont(s.articleListFont);
   look.unreadColor = fontColor(s.articleListFont);
@@ -107,6 +96,7 @@ ArticleListLook lookOf(const Settings& s) {
   look.partlyReadFont = qtFont(s.articlePartiallyReadFont);
   look.partlyReadColor = fontColor(s.articlePartiallyReadFont);
   look.maxThreadDepth = s.maxThreadDepth;
+  look.dates = dates;
   return look;
 }
 
@@ -159,11 +149,11 @@ TArticlesWindow::TArticlesWindow(TOrvelFrame& frame, TGroupsWindow& list, TGrpIn
                              frame_.app().baseDir};
   services.groupList = &list.groupList();
   services.dialogs = this;
-  services.dialogPrefs = &dialogPrefs();
-  services.freeHeadersYesToAll = &freeHeadersYesToAll();
+  services.dialogPrefs = &frame_.xoverDialogPrefs();
+  services.freeHeadersYesToAll = &frame_.freeHeadersYesToAll();
   view_ = std::make_unique<TGroupView>(std::move(services), list.groupList().profile(), group,
                                        GroupViewOptions::FromSettings(s));
-  model_ = new ArticleListModel(*view_, lookOf(s), this);
+  model_ = new ArticleListModel(*view_, lookOf(s, frame_.app().dateFormats), this);
   verticalSplit_ = s.verticalSplit;
   fullScreen_ = s.fullScreen;
   buildWidgets();

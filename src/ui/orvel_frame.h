@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "articles/xover_dialog.h"
 #include "config/app_state.h"
 #include "config/main_state.h"
 #include "config/news_url.h"
@@ -99,6 +100,10 @@ class TOrvelFrame : public QMainWindow {
   ConnectionPool& pool() { return pool_; }
   GroupListHost& groupListHost() { return host_; }
   QtPrompter& prompter() { return prompter_; }
+  // What group views remember for the program's run: the header dialog's
+  // AutoFree and LimitPerGet, and the "Yes to all" before old headers are freed.
+  XoverDialogPrefs& xoverDialogPrefs() { return xoverDialogPrefs_; }
+  bool& freeHeadersYesToAll() { return freeHeadersYesToAll_; }
   // A main-window action by name (pop-up menus list some).
   QAction* mainAction(std::string_view name) const { return actions_->find(name); }
   // The progress area: a maximum of 0 hides it.
@@ -148,6 +153,8 @@ class TOrvelFrame : public QMainWindow {
   ConnectionPool pool_;
   GroupListHost host_;
   AutoSaveTimer autoSave_;
+  XoverDialogPrefs xoverDialogPrefs_;
+  bool freeHeadersYesToAll_ = false;
   std::unique_ptr<ActionSet> actions_;
   GroupViewOpener groupViewOpener_;
   MessageIdFetcher messageIdFetcher_;

@@ -97,10 +97,16 @@ TEST(ArticleDateTest, FormatDateHeaderBothForms) {
 
 TEST(ArticleDateTest, FormatListDateByAge) {
   const DateTime today = at(2003, 6, 10, 18);
-  EXPECT_EQ(FormatListDate(at(2003, 6, 10, 9, 5), today), "09:05");
-  EXPECT_EQ(FormatListDate(at(2003, 6, 5, 9), today), "Thu 05");
-  EXPECT_EQ(FormatListDate(at(2003, 1, 2, 9), today), "Jan 02");
-  EXPECT_EQ(FormatListDate(at(2001, 1, 2, 9), today), "02 Jan 2001");
+  const DateFormatSettings english;
+  EXPECT_EQ(FormatListDate(at(2003, 6, 10, 9, 5), today, english), "09:05");
+  EXPECT_EQ(FormatListDate(at(2003, 6, 5, 9), today, english), "Thu 05");
+  EXPECT_EQ(FormatListDate(at(2003, 1, 2, 9), today, english), "Jan 02");
+  EXPECT_EQ(FormatListDate(at(2001, 1, 2, 9), today, english), "02 Jan 2001");
+  DateFormatSettings french;
+  french.shortDayNames[4] = "jeu.";
+  french.shortMonthNames[0] = "janv.";
+  EXPECT_EQ(FormatListDate(at(2003, 6, 5, 9), today, french), "jeu. 05");
+  EXPECT_EQ(FormatListDate(at(2001, 1, 2, 9), today, french), "02 janv. 2001");
 }
 
 }  // namespace

@@ -8,17 +8,6 @@
 namespace orvel {
 namespace {
 
-class ScoreOptionsGuard {
- public:
-  explicit ScoreOptionsGuard(ScoreOptions options) : saved_(scoreOptions()) {
-    setScoreOptions(options);
-  }
-  ~ScoreOptionsGuard() { setScoreOptions(saved_); }
-
- private:
-  ScoreOptions saved_;
-};
-
 TEST(ArticleTest, EffectiveScoreOrder) {
   TArticle a;
   a.Score = 10;
@@ -62,14 +51,15 @@ void PrintTo(const ThreadScoreCase& c, std::ostream* os) { *os << c.name; }
 class ThreadScoreTest : public testing::TestWithParam<ThreadScoreCase> {};
 
 TEST_P(ThreadScoreTest, CombinesEffectiveScoresFromLastToFirst) {
-  ScoreOptionsGuard guard({8888, GetParam().option});
   test::ThreadBuilder b;
   // Articles in thread order: scores 0, 30, -5, 0 (visited last to first).
   b.Add("T", "<t@x>")->Score = 0;
   b.Add("Re: T", "<a@x>", "<t@x>")->Score = 30;
   b.Add("Re: T", "<b@x>", "<t@x>")->Score = -5;
   b.Add("Re: T", "<c@x>", "<t@x>")->Score = 0;
-  b.Thread();
+  ThreadOptions options;
+  options.sort.score = {8888, GetParam().option};
+  b.Thread(options);
   ASSERT_EQ(b.lists.rootList.size(), 1u);
   EXPECT_EQ(b.lists.rootList[0]->Score, GetParam().expected);
 }
@@ -81,16 +71,16 @@ INSTANTIATE_TEST_SUITE_P(Options, ThreadScoreTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ArticleTest, FirstVisitedSetsValueForOptionOne) {
-  ScoreOptionsGuard guard({8888, 1});
+  const ScoreOptions firstNonZero{8888, 1};
   TAThread t;
   TArticle a, b;
   a.Score = 0;
   b.Score = -7;  // visited first
   t.Articles = {&a, &b};
   a.Thread = b.Thread = &t;
-  a.SetScore(0);
+  a.SetScore(0, firstNonZero);
   EXPECT_EQ(t.Score, -7) << "a zero never replaces the first value";
-  a.SetScore(-3);
+  a.SetScore(-3, firstNonZero);
   EXPECT_EQ(t.Score, -3);
 }
 
@@ -98,7 +88,7 @@ TEST(ArticleTest, ThreadSetScoreCopiesToArticlesAndQueueTest) {
   TAThread t;
   TArticle a, b;
   t.Articles = {&a, &b};
-  t.SetScore(44);
+  t.SetScore(44, ScoreOptions{});
   EXPECT_EQ(a.Score, 44);
   EXPECT_EQ(b.Score, 44);
   EXPECT_FALSE(t.IsQueued());

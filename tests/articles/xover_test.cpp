@@ -275,7 +275,7 @@ TEST_F(XoverTest, ReplyToOwnArticleWithinNotifyDepth) {
   EXPECT_FALSE(lists.masterList[2]->Has(NodeFlag::ReplyToMe));
   EXPECT_FALSE(lists.masterList[3]->Has(NodeFlag::ReplyToMe));
   EXPECT_TRUE(view.replyNotice);
-  EXPECT_EQ(lists.masterList[0]->EffectiveScore(), kTopScore);
+  EXPECT_EQ(lists.masterList[0]->EffectiveScore(8888), kTopScore);
 }
 
 TEST_F(XoverTest, NegativeScoreClearsReplyFlag) {

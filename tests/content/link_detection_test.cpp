@@ -23,7 +23,7 @@ TEST_P(Click, Resolves) {
   LinkContext context;
   context.onlineGroupView = c.online;
   context.archiveTemplate = "https://archive.example/q?id=%m";
-  const LinkDecision decision = ResolveLinkClick(c.word, context);
+  const LinkDecision decision = LinkDetector().ResolveClick(c.word, context);
   EXPECT_EQ(decision.kind, c.kind);
   EXPECT_EQ(decision.target, c.target);
 }
@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ClickNewsGroup, KeepsTheLinkForTheMainWindow) {
-  const LinkDecision d = ResolveLinkClick("news://news.example.com/fr.test", {true, ""});
+  const LinkDecision d = LinkDetector().ResolveClick("news://news.example.com/fr.test", {true, ""});
   EXPECT_EQ(d.kind, Kind::OpenGroup);
   EXPECT_EQ(d.url, "news://news.example.com/fr.test");
 }
@@ -88,7 +88,7 @@ struct HoverCase {
 
 class Hover : public ::testing::TestWithParam<HoverCase> {};
 
-TEST_P(Hover, HandCursor) { EXPECT_EQ(LooksLikeLink(GetParam().word), GetParam().link); }
+TEST_P(Hover, HandCursor) { EXPECT_EQ(LinkDetector().LooksLikeLink(GetParam().word), GetParam().link); }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Hover,
                          ::testing::Values(HoverCase{"http://x", true}, HoverCase{"(news:fr.test)", true},
