@@ -198,7 +198,10 @@ class OverviewLineParser {
   }
 
   void testOwnArticle(TArticle& a) {
-    if (a.EffectiveScore(view_.options.score.KeptScore) != 0 || view_.options.ReplyNotify == 0 || a.Has(NodeFlag::Read)) return;
+    if (a.EffectiveScore(view_.options.score.KeptScore) != 0 || view_.options.ReplyNotify == 0 ||
+        a.Has(NodeFlag::Read)) {
+      return;
+    }
     if (IsReplyToMe(a.References, a.MessageID, view_.idTokens, view_.options.ReplyNotify)) {
       a.Set(NodeFlag::ReplyToMe);
       view_.replyNotice = true;

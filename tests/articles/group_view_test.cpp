@@ -27,6 +27,20 @@ TEST_F(GroupViewTest, DownloadsTheGroupThenSavesTheStoreAndTheReadState) {
   EXPECT_FALSE(list->IsOpenInView(record()));
 }
 
+TEST_F(GroupViewTest, ScoreSettingsReachTheView) {
+  Settings settings;
+  settings.keptScore = 500;
+  settings.threadScoreOpt = 2;
+  options = GroupViewOptions::FromSettings(settings);
+  server.groups["alt.test"] = MakeGroup(1, 3);
+  open();
+  view->MasterList()[1]->Set(NodeFlag::Kept);
+  const ScoreOptions& score = view->View().options.score;
+  EXPECT_EQ(score.KeptScore, 500);
+  EXPECT_EQ(score.ThreadScoreOpt, 2);
+  EXPECT_EQ(view->MasterList()[1]->EffectiveScore(score.KeptScore), 500);
+}
+
 TEST_F(GroupViewTest, TheGroupListSavesTheViewsReadStateAndClosesIt) {
   server.groups["alt.test"] = MakeGroup(1, 20);
   open();
