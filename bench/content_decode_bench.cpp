@@ -98,12 +98,28 @@ void BM_Base64Line(benchmark::State& state) {
 }
 BENCHMARK(BM_Base64Line);
 
+// A fresh directory for the files a benchmark writes; empty on failure.
+std::string scratchDir() {
+  std::string dir = (std::filesystem::temp_directory_path() / "orvel-bench-XXXXXX").string();
+  return ::mkdtemp(dir.data()) == nullptr ? std::string() : dir;
+}
+
+void parseArticle(orvel::TMime& mime, std::string_view article, std::string& line) {
+  mime.ResetArticle();
+  std::size_t pos = 0;
+  bool last = false;
+  while (!last) {
+    mime.ParseLine(article, pos, line, nullptr, orvel::LineSource::Text, orvel::ParseDepth::Full,
+                   last);
+  }
+}
+
 // Whole articles through TMime into a file in a scratch directory (output
 // mode 1, as a decode batch runs it), or with range 0 decoding without
 // writing (output mode 0: the parser and decoders alone, CRC included).
 void runArticle(benchmark::State& state, const std::string& article) {
-  std::string dir = (std::filesystem::temp_directory_path() / "orvel-bench-XXXXXX").string();
-  if (::mkdtemp(dir.data()) == nullptr) {
+  const std::string dir = scratchDir();
+  if (dir.empty()) {
     state.SkipWithError("no scratch directory");
     return;
   }
@@ -114,13 +130,7 @@ void runArticle(benchmark::State& state, const std::string& article) {
   std::string line;
   for (auto _ : state) {
     mime.clearMultipartContinuation();
-    mime.ResetArticle();
-    std::size_t pos = 0;
-    bool last = false;
-    while (!last) {
-      mime.ParseLine(article, pos, line, nullptr, orvel::LineSource::Text,
-                     orvel::ParseDepth::Full, last);
-    }
+    parseArticle(mime, article, line);
     mime.DropOutput();
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kDataSize));
@@ -136,8 +146,8 @@ BENCHMARK(BM_TMimeYEncArticle)->Arg(0)->Arg(1)->ArgName("file");
 // order to one parser writing into a file: a part's bytes go where its
 // "=ypart" line puts them.
 void BM_TMimeYEncParts(benchmark::State& state) {
-  std::string dir = (std::filesystem::temp_directory_path() / "orvel-bench-XXXXXX").string();
-  if (::mkdtemp(dir.data()) == nullptr) {
+  const std::string dir = scratchDir();
+  if (dir.empty()) {
     state.SkipWithError("no scratch directory");
     return;
   }
@@ -150,16 +160,7 @@ void BM_TMimeYEncParts(benchmark::State& state) {
   mime.setCollisionOption(0);
   std::string line;
   for (auto _ : state) {
-    for (const std::string& article : articles) {
-      mime.ResetArticle();
-      std::size_t pos = 0;
-      bool last = false;
-      while (!last) {
-        mime.ParseLine(article, pos, line, nullptr, orvel::LineSource::Text,
-                       orvel::ParseDepth::Full, last);
-      }
-    }
-    mime.clearMultipartContinuation();
+    for (const std::string& article : articles) parseArticle(mime, article, line);
     mime.DropOutput();
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.size()));

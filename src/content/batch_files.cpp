@@ -97,11 +97,8 @@ void TBatch::afterDecode(BatchItem item) {
       InsertAt(0, item);
       alternativeItem_ = item;
       ++countQueued_;
-      if (settings_.useSmartDecode && partStart_) {
-        breakOff(partStart_->partNumber, *partStart_, Kind::BrokenOff, {});
-      }
-      // A file this part completed opens again for the copy from the other
-      // server to be written over the failed one.
+      // The file stays open, or one this part completed opens again, for
+      // the copy from the other server to be written over the failed one.
       const auto reopened = std::find_if(files.begin(), files.end(),
                                          [](const ClosedOutput& f) { return f.parts.has_value(); });
       if (reopened != files.end()) {

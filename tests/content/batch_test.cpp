@@ -203,40 +203,41 @@ TEST_F(BatchTest, CrcErrorOfASinglePartHasNoPartSuffix) {
   EXPECT_EQ(reports_.back(), "3 s.bin__yEnc_CRCerror.txt");
 }
 
-TEST_F(BatchTest, CrcErrorRetriedFromAnAlternativeServerResumesThePart) {
+struct RetryCase {
+  const char* name;
+  int badPart;  // of three; the last one completes the file before its retry
+  friend void PrintTo(const RetryCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class CrcRetry : public BatchTest, public ::testing::WithParamInterface<RetryCase> {};
+
+// The failed part goes back to the queue and is fetched again from another
+// server; the file stays open (or opens again) for the new copy to be
+// written over the failed one, and is decoded once that copy passes.
+TEST_P(CrcRetry, FromAnAlternativeServerRepairsTheFile) {
+  const int k = GetParam().badPart;
   addPost("m.bin", data_, 3);
-  const std::string good = view_.articles[1].text;
-  view_.articles[1].text = test::YEncArticle("m.bin", data_, 2, 3, true, "deadbeef");
+  const std::string good = view_.articles[k - 1].text;
+  view_.articles[k - 1].text = test::YEncArticle("m.bin", data_, k, 3, true, "deadbeef");
   view_.alternativesLeft = 1;
   queueAll();
   batch().Start(BatchOperation::Decode);
-  // Part 2 went back to the queue and is being fetched again; the file
-  // stays open for the new copy to be written over the failed one.
-  ASSERT_EQ(view_.fetches, std::vector<BatchItem>{1});
+  ASSERT_EQ(view_.fetches, std::vector<BatchItem>{static_cast<BatchItem>(k - 1)});
   const auto statuses = prompter_.statuses();
-  EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Scanning 3 of 4"), statuses.end());
+  const std::string scanning = "Scanning " + std::to_string(k + 1) + " of 4";
+  EXPECT_NE(std::find(statuses.begin(), statuses.end(), scanning), statuses.end());
   EXPECT_TRUE(reports_.empty());
   batch().ArticleData(wireForm(good));
   batch().ArticleEnded();
   EXPECT_TRUE(view_.missing.empty());
   EXPECT_EQ(reports_, std::vector<std::string>{"0 m.bin"});
   EXPECT_EQ(test::ReadFileBytes(dir_.file("m.bin")), data_);
-}
-
-TEST_F(BatchTest, CrcErrorOfTheLastPartRetriedReopensTheFinishedFile) {
-  addPost("m.bin", data_, 3);
-  const std::string good = view_.articles[2].text;
-  view_.articles[2].text = test::YEncArticle("m.bin", data_, 3, 3, true, "deadbeef");
-  view_.alternativesLeft = 1;
-  queueAll();
-  batch().Start(BatchOperation::Decode);
-  ASSERT_EQ(view_.fetches, std::vector<BatchItem>{2});
-  EXPECT_TRUE(reports_.empty());
-  batch().ArticleData(wireForm(good));
-  batch().ArticleEnded();
-  EXPECT_EQ(reports_, std::vector<std::string>{"0 m.bin"});
   EXPECT_EQ(prompter_.lastStatus(), "1 files decoded.");
 }
+
+INSTANTIATE_TEST_SUITE_P(Parts, CrcRetry,
+                         ::testing::Values(RetryCase{"MiddlePart", 2}, RetryCase{"LastPart", 3}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(BatchTest, KillBreaksOffAndALaterBatchResumes) {
   addPost("m.bin", data_, 3);

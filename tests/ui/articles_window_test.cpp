@@ -42,6 +42,22 @@ std::int32_t storedExpiryDays(const std::string& path) {
                                    static_cast<std::uint8_t>(bytes[15]) << 24);
 }
 
+// The group of a corpus open in its window, every article of it queued for
+// decoding into out; nothing when the window does not come up.
+std::unique_ptr<ArticlesWindowFixture> decodeWholeGroup(const QString& corpus,
+                                                        const std::string& group,
+                                                        const QString& out) {
+  auto fx = std::make_unique<ArticlesWindowFixture>(
+      QStringList{"--corpus", corpus}, group + ":\r\n",
+      [&](MainState& s) { s.settings.decodeDir = out.toStdString() + "/"; });
+  if (!fx->ready()) return nullptr;
+  ui::TArticlesWindow* window = fx->open(group);
+  if (!window || !ArticlesWindowFixture::downloaded(window)) return nullptr;
+  window->action("acaSelectAll")->trigger();
+  window->action("acaDecode")->trigger();
+  return fx;
+}
+
 void closeWindow(ui::TArticlesWindow* window) {
   auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
   QVERIFY(sub);
@@ -182,20 +198,11 @@ class ArticlesWindowTest : public QObject {
     const std::string make = std::string("'") + ORVEL_SOURCE_DIR + "/scripts/demo-corpus' '" +
                              demo.path().toStdString() + "'";
     QCOMPARE(std::system(make.c_str()), 0);
-    const std::string group = "alt.binaries.pictures.demo";
-    ArticlesWindowFixture fx({"--corpus", demo.path()}, group + ":\r\n", [&](MainState& s) {
-      s.settings.decodeDir = out.path().toStdString() + "/";
-    });
-    QVERIFY(fx.ready());
-    ui::TArticlesWindow* window = fx.open(group);
-    QVERIFY(window);
-    QVERIFY(ArticlesWindowFixture::downloaded(window));
-
-    window->action("acaSelectAll")->trigger();
-    window->action("acaDecode")->trigger();
+    const auto fx = decodeWholeGroup(demo.path(), "alt.binaries.pictures.demo", out.path());
+    QVERIFY(fx);
     auto pictures = [&fx] {
       QMap<QString, ui::PictureWindow*> byName;
-      for (auto* p : fx.frame->findChildren<ui::PictureWindow*>()) byName[p->windowTitle()] = p;
+      for (auto* p : fx->frame->findChildren<ui::PictureWindow*>()) byName[p->windowTitle()] = p;
       return byName;
     };
     QVERIFY(test::waitFor([&] { return pictures().size() == 3; }, 15000));
@@ -207,7 +214,7 @@ class ArticlesWindowTest : public QObject {
     const QColor sea = phare.pixelColor(10, 470);
     QVERIFY2(sea.blue() > sea.red() + 20, qPrintable(sea.name()));
     QVERIFY(!shown["phare.jpg"]->shown().isNull());
-    test::saveScreen(fx.frame.get(), "articles-decoded-picture");
+    test::saveScreen(fx->frame.get(), "articles-decoded-picture");
     QVERIFY(QFile::exists(out.path() + "/phare.jpg"));
   }
 
@@ -239,19 +246,12 @@ class ArticlesWindowTest : public QObject {
           " +0000\nMessage-ID: <" + std::to_string(post.number) + "@c.invalid>\n\n" +
           article.substr(article.find("\r\n\r\n") + 4)));
     }
-    ArticlesWindowFixture fx({"--corpus", corpus.path()}, group + ":\r\n", [&](MainState& s) {
-      s.settings.decodeDir = out.path().toStdString() + "/";
-    });
-    QVERIFY(fx.ready());
-    ui::TArticlesWindow* window = fx.open(group);
-    QVERIFY(window);
-    QVERIFY(ArticlesWindowFixture::downloaded(window));
-    window->action("acaSelectAll")->trigger();
-    window->action("acaDecode")->trigger();
+    const auto fx = decodeWholeGroup(corpus.path(), group, out.path());
+    QVERIFY(fx);
     QVERIFY(test::waitFor(
         [&] { return QFile::exists(out.path() + "/failed.jpg__yEnc_CRCerror.txt"); }, 15000));
     QStringList shown;
-    for (auto* p : fx.frame->findChildren<ui::PictureWindow*>()) shown << p->windowTitle();
+    for (auto* p : fx->frame->findChildren<ui::PictureWindow*>()) shown << p->windowTitle();
     QCOMPARE(shown, QStringList{"sound.jpg"});
   }
 
