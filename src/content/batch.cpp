@@ -1,8 +1,8 @@
 #include "content/batch.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
+#include <utility>
 
 #include "content/file_names.h"
 #include "core/text.h"

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "content/batch.h"
 #include "content/file_names.h"

@@ -214,7 +214,8 @@ void TMime::ParseYEnd(std::string_view line) {
   if (partNumber_ != total_) return;
   continuation_ = false;
   // A single-part file is whole when it has the size its begin line gave.
-  if (outputOpen_ && outputMode_ == OutputMode::File && outputSize() != yencSize_) {
+  if (outputOpen_ && outputMode_ == OutputMode::File && yencSize_ >= 0 &&
+      outputSize() != yencSize_) {
     encoding_ = TransferEncoding::None;
     DropOutput();
     return;

@@ -43,6 +43,12 @@ TEST_F(BinaryDecoding, SinglePartYEncWithMatchingCrcCloses) {
   EXPECT_EQ(test::ReadFileBytes(dir_.file("a.bin")), data_);
 }
 
+TEST_F(BinaryDecoding, SinglePartShortOfItsSizeIsIncomplete) {
+  feed("X: y\r\n\r\n=ybegin line=128 size=1000 name=a.bin\r\n" + test::YEncLines(data_.substr(0, 500)) +
+       "=yend size=500\r\n");
+  EXPECT_EQ(events_, std::vector<std::string>{"11 a.bin"});
+}
+
 struct CrcCase {
   const char* name;
   int parts;
