@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../tests/content/uu_test_encoder.h"
 #include "../tests/content/yenc_test_encoder.h"
 #include "content/base64_lines.h"
 #include "content/crc32.h"
@@ -39,25 +40,6 @@ std::vector<std::string> splitLines(const std::string& text) {
     start = end + 2;
   }
   return lines;
-}
-
-std::string uuText(const std::string& data) {
-  auto enc = [](int v) { return static_cast<char>(v == 0 ? '`' : v + 32); };
-  std::string out;
-  for (std::size_t i = 0; i < data.size(); i += 45) {
-    const std::size_t n = std::min<std::size_t>(45, data.size() - i);
-    out += enc(static_cast<int>(n));
-    for (std::size_t k = 0; k < n; k += 3) {
-      unsigned char b[3] = {0, 0, 0};
-      for (std::size_t j = 0; j < 3 && k + j < n; ++j) b[j] = static_cast<unsigned char>(data[i + k + j]);
-      out += enc(b[0] >> 2);
-      out += enc((b[0] & 3) << 4 | b[1] >> 4);
-      out += enc((b[1] & 15) << 2 | b[2] >> 6);
-      out += enc(b[2] & 63);
-    }
-    out += "\r\n";
-  }
-  return out;
 }
 
 std::string base64Text(const std::string& data) {
@@ -94,7 +76,7 @@ void BM_YEncLine(benchmark::State& state) {
 BENCHMARK(BM_YEncLine)->Arg(0)->Arg(1)->ArgName("crc");
 
 void BM_UULine(benchmark::State& state) {
-  const auto lines = splitLines(uuText(randomBytes(kDataSize)));
+  const auto lines = splitLines(orvel::test::UULines(randomBytes(kDataSize)));
   char out[orvel::kMaxUULineBytes + 3];
   for (auto _ : state) {
     int previous = -1;
@@ -116,12 +98,28 @@ void BM_Base64Line(benchmark::State& state) {
 }
 BENCHMARK(BM_Base64Line);
 
+// A fresh directory for the files a benchmark writes; empty on failure.
+std::string scratchDir() {
+  std::string dir = (std::filesystem::temp_directory_path() / "orvel-bench-XXXXXX").string();
+  return ::mkdtemp(dir.data()) == nullptr ? std::string() : dir;
+}
+
+void parseArticle(orvel::TMime& mime, std::string_view article, std::string& line) {
+  mime.ResetArticle();
+  std::size_t pos = 0;
+  bool last = false;
+  while (!last) {
+    mime.ParseLine(article, pos, line, nullptr, orvel::LineSource::Text, orvel::ParseDepth::Full,
+                   last);
+  }
+}
+
 // Whole articles through TMime into a file in a scratch directory (output
 // mode 1, as a decode batch runs it), or with range 0 decoding without
 // writing (output mode 0: the parser and decoders alone, CRC included).
 void runArticle(benchmark::State& state, const std::string& article) {
-  std::string dir = (std::filesystem::temp_directory_path() / "orvel-bench-XXXXXX").string();
-  if (::mkdtemp(dir.data()) == nullptr) {
+  const std::string dir = scratchDir();
+  if (dir.empty()) {
     state.SkipWithError("no scratch directory");
     return;
   }
@@ -132,13 +130,7 @@ void runArticle(benchmark::State& state, const std::string& article) {
   std::string line;
   for (auto _ : state) {
     mime.clearMultipartContinuation();
-    mime.ResetArticle();
-    std::size_t pos = 0;
-    bool last = false;
-    while (!last) {
-      mime.ParseLine(article, pos, line, nullptr, orvel::LineSource::Text,
-                     orvel::ParseDepth::Full, last);
-    }
+    parseArticle(mime, article, line);
     mime.DropOutput();
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kDataSize));
@@ -150,8 +142,34 @@ void BM_TMimeYEncArticle(benchmark::State& state) {
 }
 BENCHMARK(BM_TMimeYEncArticle)->Arg(0)->Arg(1)->ArgName("file");
 
+// A file of three parts, each an article of kDataSize bytes, fed in part
+// order to one parser writing into a file: a part's bytes go where its
+// "=ypart" line puts them.
+void BM_TMimeYEncParts(benchmark::State& state) {
+  const std::string dir = scratchDir();
+  if (dir.empty()) {
+    state.SkipWithError("no scratch directory");
+    return;
+  }
+  const std::string data = randomBytes(3 * kDataSize);
+  std::vector<std::string> articles;
+  for (int k = 1; k <= 3; ++k) articles.push_back(orvel::test::YEncArticle("p.bin", data, k, 3));
+  orvel::TMime mime(false);
+  mime.setOutputMode(orvel::OutputMode::File);
+  mime.setOutputDirectory(dir);
+  mime.setCollisionOption(0);
+  std::string line;
+  for (auto _ : state) {
+    for (const std::string& article : articles) parseArticle(mime, article, line);
+    mime.DropOutput();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.size()));
+  std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_TMimeYEncParts);
+
 void BM_TMimeUUArticle(benchmark::State& state) {
-  runArticle(state, "Subject: b\r\n\r\nbegin 644 b.bin\r\n" + uuText(randomBytes(kDataSize)) +
+  runArticle(state, "Subject: b\r\n\r\nbegin 644 b.bin\r\n" + orvel::test::UULines(randomBytes(kDataSize)) +
                         "`\r\nend\r\n");
 }
 BENCHMARK(BM_TMimeUUArticle)->Arg(0)->Arg(1)->ArgName("file");

@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "articles/threading.h"
 #include "content/mime.h"
 #include "content/yenc_lines.h"
 #include "core/text.h"
@@ -31,41 +32,66 @@ std::optional<std::string> readFile(const std::string& path, std::size_t limit) 
   return text;
 }
 
-// The last "(k/N)" or "[k/N]" of a subject.
-int subjectPart(std::string_view subject) {
-  int part = -1;
-  for (std::size_t i = 0; i < subject.size(); ++i) {
-    const char open = subject[i];
-    if (open != '(' && open != '[') continue;
-    const char close = open == '(' ? ')' : ']';
-    const std::size_t slash = subject.find('/', i + 1);
-    const std::size_t end = subject.find(close, i + 1);
-    if (slash == std::string_view::npos || end == std::string_view::npos || slash > end) continue;
-    const auto k = parseDecimal(trimView(subject.substr(i + 1, slash - i - 1)));
-    const auto n = parseDecimal(trimView(subject.substr(slash + 1, end - slash - 1)));
-    if (k && n && *k >= 0 && *k <= 1000000 && *n >= 0) part = static_cast<int>(*k);
+int clampedPart(std::int64_t value) {
+  return value >= 0 && value <= kMaxYEncParts ? static_cast<int>(value) : -1;
+}
+
+// "Name:" with a name of printable characters but the colon.
+bool isHeaderLine(std::string_view line) {
+  if (line.starts_with("From ")) return true;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const auto c = static_cast<unsigned char>(line[i]);
+    if (c == ':') return i > 0;
+    if (c < 33 || c > 126) return false;
   }
-  return part;
+  return false;
 }
 
 }  // namespace
 
-int ArticlePartNumber(std::string_view subject, std::string_view text) {
-  if (const int part = subjectPart(subject); part >= 0) return part;
-  TMime headers(false);
-  headers.ParseHeadersOnly(text);
-  if (headers.partNumber() > 0) return static_cast<int>(headers.partNumber());
+bool IsBareBody(std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t end = text.find('\n', pos);
+    std::string_view line = text.substr(pos, end == std::string_view::npos ? end : end - pos);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!line.empty()) return !isHeaderLine(line);
+    if (end == std::string_view::npos) break;
+    pos = end + 1;
+  }
+  return false;
+}
+
+ArticlePart ArticlePartOf(std::string_view subject, std::string_view text, bool headerless) {
+  ArticlePart out;
+  PartNumbers counter;
+  if (ParsePartNumbers(subject, counter)) {
+    out.number = counter.part;
+    out.total = counter.total;
+    counter.AppendKey(out.series);
+    return out;
+  }
+  if (!headerless) {
+    TMime headers(false);
+    headers.ParseHeadersOnly(text);
+    if (headers.partNumber() > 0) {
+      out.number = clampedPart(headers.partNumber());
+      out.total = headers.totalParts() > 0 ? clampedPart(headers.totalParts()) : -1;
+      return out;
+    }
+  }
   for (std::size_t at = text.find("=ybegin "); at != std::string_view::npos;
        at = text.find("=ybegin ", at + 1)) {
     if (at != 0 && text[at - 1] != '\n') continue;
     const std::size_t end = text.find_first_of("\r\n", at);
     const YBeginLine begin = ReadYBegin(text.substr(at, end - at));
-    if (begin.part && *begin.part >= 0 && *begin.part <= 1000000) {
-      return static_cast<int>(*begin.part);
+    if (begin.part) {
+      out.number = clampedPart(*begin.part);
+      if (begin.total) out.total = clampedPart(*begin.total);
     }
     break;
   }
-  return -1;
+  return out;
 }
 
 ArticleFileHost::ArticleFileHost(std::vector<std::string> paths) : paths_(std::move(paths)) {}
@@ -81,11 +107,17 @@ BatchArticleInfo ArticleFileHost::articleInfo(BatchItem item) const {
   if (::stat(path.c_str(), &st) == 0) info.bytes = static_cast<std::int64_t>(st.st_size);
   const std::optional<std::string> head = readFile(path, kHeadBytes);
   if (!head) return info;
-  TMime headers(false);
-  headers.ParseHeadersOnly(*head);
-  info.subject = headers.headers().subject;
-  info.from = headers.headers().from;
-  info.partNumber = ArticlePartNumber(info.subject, *head);
+  info.headerless = IsBareBody(*head);
+  if (!info.headerless) {
+    TMime headers(false);
+    headers.ParseHeadersOnly(*head);
+    info.subject = headers.headers().subject;
+    info.from = headers.headers().from;
+  }
+  ArticlePart part = ArticlePartOf(info.subject, *head, info.headerless);
+  info.partNumber = part.number;
+  info.partTotal = part.total;
+  info.series = std::move(part.series);
   return info;
 }
 

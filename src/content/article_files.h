@@ -1,8 +1,8 @@
 #pragma once
-// Articles kept as files (one article per file, as saved or as posted) seen
-// as the queue of a batch: each file is a stored article, taken in the given
-// order, so the parts of a split post given in part order decode into one
-// file. orvel-cli's decode command runs on it.
+// Articles kept as files (one article per file, as saved or as posted, or a
+// bare encoded body without headers) seen as the queue of a batch: each
+// file is a stored article, taken in the given order. orvel-cli's decode
+// command runs on it.
 
 #include <cstdint>
 #include <optional>
@@ -14,10 +14,21 @@
 
 namespace orvel {
 
-// The part number of an article: "(k/N)" or "[k/N]" in its subject (the
-// last such counter), else "number=" of a message/partial, else "part=" of
-// its first "=ybegin " line; -1 when none says.
-int ArticlePartNumber(std::string_view subject, std::string_view text);
+// Where an article stands in a multi-part post: "(k/N)" or "[k/N]" in its
+// subject, else "number=" and "total=" of a message/partial, else "part="
+// and "total=" of its first "=ybegin " line; -1 where none says. The series
+// is the subject with its counter left out.
+struct ArticlePart {
+  int number = -1;
+  int total = -1;
+  std::string series;
+};
+ArticlePart ArticlePartOf(std::string_view subject, std::string_view text, bool headerless);
+
+// A text whose first line (after blank ones) is not a header line
+// ("Name: value", or a mailbox "From " line) is a bare body: a file as
+// uuencode or a yEnc encoder writes it.
+bool IsBareBody(std::string_view text);
 
 class ArticleFileHost : public BatchHost {
  public:

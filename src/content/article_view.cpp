@@ -404,7 +404,9 @@ void ArticleView::appendJoined(std::string_view bytes, std::string_view charset)
 }
 
 void ArticleView::onMimeEvent(TMime& sender, int code) {
-  if (code != kFileFinished || sender.producedFiles().empty()) return;
+  // A file that failed its CRC check is shown too; AttachNotify launches
+  // only sound ones.
+  if ((code != kFileFinished && code != kFileCrcError) || sender.producedFiles().empty()) return;
   if (sender.outputMode() != OutputMode::View && sender.outputMode() != OutputMode::ViewAutoSave) {
     return;
   }

@@ -1,10 +1,8 @@
 #include "content/batch.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
+#include <utility>
 
 #include "content/file_names.h"
 #include "core/text.h"
@@ -16,11 +14,6 @@ namespace {
 // A fetched line longer than this without its line end is cut there, so a
 // peer cannot make the batch hold an unbounded line.
 constexpr std::size_t kMaxPendingLine = 1 << 20;
-
-bool exists(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
-}
 
 struct OperationWords {
   const char* progress;
@@ -165,6 +158,10 @@ void TBatch::NextInBatch() {
       prompter_.status(BatchProgressText(operation_, index_, countQueued_, scanning));
       try {
         prepareArticle(currentInfo_);
+        if (skipArticle_) {
+          oneDone();
+          continue;
+        }
         if (std::optional<std::string> text = host_.storedText(item)) {
           parseText(*text, LineSource::Text);
           oneDone();
@@ -198,47 +195,23 @@ void TBatch::prepareArticle(const BatchArticleInfo& info) {
     setOutputDirectory(settings_.decodeDir);
     setCollisionOption(settings_.decodeOpt);
   }
+  skipArticle_ = false;
+  if (decode && outputOpen() && !placedOutputOpen()) beforeSequentialPart(info);
   // A stray open file of an incomplete earlier post is not continued.
   if (info.partNumber < 2) clearMultipartContinuation();
   ResetArticle();
+  if (info.headerless) BeginBody();
   articleText_.clear();
   partStart_.reset();
-  if (!decode || !settings_.useSmartDecode || !host_.isOnline()) return;
+  if (!decode || !resumable()) return;
+  if (info.partNumber == 1) forgetSeriesRecords(info.series);
   if (info.partNumber > 1) {
     tryResume(info);
-    if (outputOpen()) {
+    if (outputOpen() && !placedOutputOpen()) {
       partStart_ = SaveDecoderState();
       partStart_->partNumber = info.partNumber;
     }
-    lastPart_ = info.partNumber;
-  } else if (info.partNumber == 1) {
-    if (resumeStore_) resumeStore_->clear();
-    lastPart_ = 1;
-  } else {
-    lastPart_ = 0;
   }
-}
-
-void TBatch::tryResume(const BatchArticleInfo& info) {
-  if (!resumeStore_ || outputOpen()) return;
-  std::optional<DecoderState> record = resumeStore_->load();
-  if (!record || record->partNumber != info.partNumber) return;
-  // Only a file of this batch's directory is continued.
-  if (WithTrailingSlash(record->directory) != outputDirectory()) return;
-  const std::string name = SafeOutputName(record->fileName);
-  if (name.empty()) return;
-  const std::string directory = outputDirectory();
-  const std::string broken = directory + BrokenPartName(name, record->partNumber);
-  std::string target = directory + name;
-  if (exists(broken)) {
-    target = UniqueFileName(target);
-    if (std::rename(broken.c_str(), target.c_str()) != 0) return;
-    record->fileName = target.substr(directory.size());
-  } else if (!exists(target)) {
-    return;
-  }
-  RestoreDecoderState(*record);
-  resumeStore_->clear();
 }
 
 void TBatch::parseText(std::string_view text, LineSource source) {
@@ -330,6 +303,7 @@ void TBatch::oneDone() {
   articleText_.clear();
   switch (operation_) {
     case BatchOperation::Decode:
+      if (!skipArticle_) noteSeries();
       afterDecode(item);
       break;
     case BatchOperation::Save:
@@ -362,65 +336,22 @@ void TBatch::oneDone() {
   current_.reset();
 }
 
-void TBatch::afterDecode(BatchItem item) {
-  if (!crcError() || fileName().empty()) return;
-  if (host_.isOnline() && host_.requeueFromAlternative(item)) {
-    InsertAt(0, item);
-    alternativeItem_ = item;
-    ++countQueued_;
-    if (settings_.useSmartDecode && partStart_) breakOff(partStart_->partNumber, *partStart_);
-    return;
-  }
-  writeCrcMarker();
-  host_.markMissing(item);
-}
-
-void TBatch::writeCrcMarker() {
-  std::string marker = outputDirectory() + fileName() + "__yEnc_CRCerror";
-  if (partNumber() > 0) marker += "_part_" + std::to_string(partNumber());
-  marker += ".txt";
-  OutputFile file;
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    const std::string path = UniqueFileName(marker);
-    if (file.create(path, CreateMode::Exclusive)) {
-      file.close();
-      report(BatchFileReport::Kind::CrcMarker, path);
-      return;
-    }
-  }
-  throw EDecodeOutput("No free name for " + marker);
-}
-
-void TBatch::breakOff(std::int64_t part, const DecoderState& state) {
-  brokenOff_ = true;
-  DropOutput();
-  brokenOff_ = false;
-  const std::string directory = WithTrailingSlash(state.directory);
-  const std::string from = directory + state.fileName;
-  const std::string to = directory + BrokenPartName(state.fileName, part);
-  std::remove(to.c_str());
-  if (std::rename(from.c_str(), to.c_str()) != 0) return;
-  if (resumeStore_) {
-    DecoderState record = state;
-    record.partNumber = part;
-    resumeStore_->save(record);
-  }
-  report(BatchFileReport::Kind::BrokenOff, to);
-}
-
 void TBatch::Kill() {
   if (!running()) return;
   try {
+    reportCrcFiles(std::exchange(crcFiles_, {}));
     if (operation_ == BatchOperation::Decode && outputOpen()) {
-      if (settings_.useSmartDecode && host_.isOnline() && partStart_) {
-        breakOff(partStart_->partNumber, *partStart_);
+      if (!placedOutputOpen() && resumable() && partStart_) {
+        breakOff(partStart_->partNumber, *partStart_, Kind::BrokenOff, {});
       } else {
+        dropKind_ = Kind::BrokenOff;
         DropOutput();
       }
     }
   } catch (const EDecodeOutput& error) {
     prompter_.message(error.what(), MessageKind::Error);
   }
+  dropKind_ = Kind::Incomplete;
   if (current_) {
     InsertAt(0, *current_);
     host_.articleInterrupted(*current_);
@@ -435,25 +366,11 @@ void TBatch::Kill() {
 
 void TBatch::Close() {
   Kill();
-  if (!outputOpen()) return;
-  const bool resumable = settings_.useSmartDecode && host_.isOnline() && resumeStore_ &&
-                         multipartContinuation() && lastPart_ >= 1;
-  if (resumable) {
-    breakOff(lastPart_ + 1, SaveDecoderState());
-  } else {
-    DropOutput();
+  try {
+    settleOpenFile(Kind::Incomplete);
+  } catch (const EDecodeOutput& error) {
+    prompter_.message(error.what(), MessageKind::Error);
   }
-}
-
-void TBatch::BatchNotify(int code) {
-  if (brokenOff_) return;
-  if (code != kFileFinished) {
-    report(BatchFileReport::Kind::Incomplete, lastClosedFile());
-    return;
-  }
-  ++doneCount_;
-  report(BatchFileReport::Kind::Finished, lastClosedFile());
-  if (launchAfterDecode_ && launcher_) LaunchFile(lastClosedFile(), false, *launcher_, prompter_);
 }
 
 void TBatch::saveArticle(const BatchArticleInfo& info, std::string_view text) {
@@ -467,7 +384,7 @@ void TBatch::saveArticle(const BatchArticleInfo& info, std::string_view text) {
     if (!file.create(path, CreateMode::Exclusive)) continue;
     file.write(text.data(), text.size());
     file.close();
-    report(BatchFileReport::Kind::Saved, path);
+    report(Kind::Saved, path);
     return;
   }
 }
@@ -482,6 +399,15 @@ void TBatch::appendArticle(const BatchArticleInfo& info, std::string_view text) 
 }
 
 void TBatch::finishBatch() {
+  if (operation_ == BatchOperation::Decode) {
+    // What is still open lacks parts: it is set aside now, so this batch
+    // says so and a later one can go on with it.
+    try {
+      settleOpenFile(Kind::Incomplete);
+    } catch (const EDecodeOutput& error) {
+      prompter_.message(error.what(), MessageKind::Error);
+    }
+  }
   prompter_.status(BatchSummaryText(operation_, doneCount_));
   prompter_.progress(0, 0);
   operation_ = BatchOperation::None;
@@ -494,8 +420,8 @@ void TBatch::fail(const std::string& message) {
   Kill();
 }
 
-void TBatch::report(BatchFileReport::Kind kind, std::string path) {
-  if (reportListener_) reportListener_(BatchFileReport{kind, std::move(path)});
+void TBatch::report(Kind kind, std::string path, Parts missing) {
+  if (reportListener_) reportListener_(BatchFileReport{kind, std::move(path), std::move(missing)});
 }
 
 }  // namespace orvel

@@ -11,9 +11,16 @@
 // The owner (the group view, or orvel-cli over article files) implements
 // BatchHost. Calls: Start -> NextInBatch -> (stored text parsed at once, or
 // ArticleData... ArticleEnded from the owner) -> Batch1Done -> NextInBatch,
-// until the queue is empty; Kill stops it. Smart decoding keeps a resume
-// record of the part being decoded, so a file broken off by a kill or by a
-// part queued again after a CRC error can be continued by a later batch.
+// until the queue is empty; Kill stops it.
+//
+// What comes of each file is reported: decoded (every byte arrived and every
+// check passed), incomplete (parts missing: named after the first missing
+// one, "__error_part_N"), CRC error, or broken off by a kill. Smart
+// decoding keeps a resume record of each file set aside, so a later batch
+// continues it: a yEnc file with any of its missing parts, in any order; a
+// uuencoded or message/partial file, which has no offsets, from the part
+// where it stopped. A numbered series of those with a hole stops at the
+// hole. The rules for files live in batch_files.cpp.
 
 #include <cstdint>
 #include <functional>
@@ -49,6 +56,9 @@ struct BatchArticleInfo {
   std::string from;  // sender, for the separator of appended articles
   std::string date;  // date text, for the same separator
   int partNumber = -1;  // part number found in the subject, -1 when none
+  int partTotal = -1;   // the number of parts it gives, -1 when none
+  std::string series;   // the subject with its part counter left out
+  bool headerless = false;  // the text is a bare body, without headers
   std::int64_t bytes = 0;
 };
 
@@ -96,9 +106,14 @@ struct BatchSettings {
 
 // What the batch reports about files, for lists and scripts.
 struct BatchFileReport {
-  enum class Kind { Finished, Incomplete, BrokenOff, CrcMarker, Saved };
+  enum class Kind { Finished, Incomplete, BrokenOff, CrcMarker, Saved, CrcError };
   Kind kind;
   std::string path;
+  // Incomplete and broken-off files: the parts still missing, when known.
+  std::vector<std::int64_t> missingParts;
+
+  // Only a file decoded whole and sound is opened or shown once decoded.
+  bool opensAfterDecode() const { return kind == Kind::Finished; }
 };
 
 class TBatch : public TMime {
@@ -135,10 +150,11 @@ class TBatch : public TMime {
   void ArticleFailed();
   void Batch1Done();
   void Kill();
-  // The owner closes: a multi-part file still open is broken off (smart
-  // decoding) so a later batch can continue it, or closed as it is.
+  // The owner closes: a file still open is set aside as incomplete (with a
+  // resume record under smart decoding).
   void Close();
 
+  // Files decoded whole and sound by the last batch.
   int doneCount() const { return doneCount_; }
   std::int64_t bytesDone() const { return bytesDone_; }
   std::int64_t bytesRemaining() const { return bytesRemaining_; }
@@ -148,22 +164,40 @@ class TBatch : public TMime {
   const BatchSettings& settings() const { return settings_; }
   void setDecodeDir(std::string directory) { settings_.decodeDir = std::move(directory); }
 
+ protected:
+  bool resumePlacedFile(std::string_view requestedName, std::int64_t size) override;
+
  private:
-  void BatchNotify(int code);
+  using Kind = BatchFileReport::Kind;
+  using Parts = std::vector<std::int64_t>;
+
   void prepareArticle(const BatchArticleInfo& info);
   void parseText(std::string_view text, LineSource source);
   void oneDone();
-  void afterDecode(BatchItem item);
-  void writeCrcMarker();
-  void breakOff(std::int64_t part, const DecoderState& state);
-  void tryResume(const BatchArticleInfo& info);
   void saveArticle(const BatchArticleInfo& info, std::string_view text);
   void appendArticle(const BatchArticleInfo& info, std::string_view text);
   void finishBatch();
   void fail(const std::string& message);
-  void report(BatchFileReport::Kind kind, std::string path);
+  void report(Kind kind, std::string path, Parts missing = {});
   void renumber(std::size_t from);
-  std::string progressWord() const;
+
+  // Files (batch_files.cpp).
+  void BatchNotify(int code);
+  void beforeSequentialPart(const BatchArticleInfo& info);
+  void noteSeries();
+  Parts seriesMissing(std::int64_t upTo) const;
+  void afterDecode(BatchItem item);
+  void reportCrcFiles(std::vector<ClosedOutput> files);
+  void writeCrcMarker(const std::string& filePath, std::int64_t part);
+  bool resumable() const;
+  void setAsidePlaced(const ClosedOutput& closed, Kind kind);
+  void setAsideSequential(Kind kind, Parts missing);
+  void settleOpenFile(Kind kind);
+  void breakOff(std::int64_t part, const DecoderState& state, Kind kind, Parts missing);
+  void tryResume(const BatchArticleInfo& info);
+  void forgetSeriesRecords(const std::string& series);
+  std::vector<DecoderState> records();
+  void keepRecords(std::vector<DecoderState> records);
 
   BatchHost& host_;
   Prompter& prompter_;
@@ -187,13 +221,20 @@ class TBatch : public TMime {
   bool inNext_ = false;    // NextInBatch is running (a synchronous owner may call back)
   bool again_ = false;
   bool brokenOff_ = false;  // a file being renamed for resuming is not reported as incomplete
+  Kind dropKind_ = Kind::Incomplete;  // what a file dropped now is reported as
+  bool skipArticle_ = false;  // a part the open file already holds
   bool fetching_ = false;
   bool articleEnded_ = false;
   std::string pending_;      // an incomplete line of fetched text
   std::string articleText_;  // the article's text, for save, append and store
   std::string lineBuffer_;
   std::optional<DecoderState> partStart_;  // the decoder before the current part
-  std::int64_t lastPart_ = 0;
+  std::vector<ClosedOutput> crcFiles_;     // closed by this article after a failed check
+  // The open uuencoded or message/partial file: the last part it took (0:
+  // no numbered series), the parts the series has (-1 unknown), its key.
+  std::int64_t seriesLast_ = 0;
+  std::int64_t seriesTotal_ = -1;
+  std::string seriesKey_;
   std::function<void(const BatchFileReport&)> reportListener_;
 };
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "articles/article_date.h"
+#include "articles/threading.h"
 #include "content/group_reader.h"
 #include "net/nntp_data.h"
 #include "net/tnntp.h"
@@ -15,15 +16,12 @@ namespace {
 class StoreResumeRecord final : public ResumeStore {
  public:
   explicit StoreResumeRecord(TGroupView& view) : view_(view) {}
-  std::optional<DecoderState> load() override {
+  std::vector<DecoderState> load() override {
     const std::string p = path();
-    return p.empty() ? std::nullopt : FileResumeStore(p).load();
+    return p.empty() ? std::vector<DecoderState>() : FileResumeStore(p).load();
   }
-  void save(const DecoderState& state) override {
-    if (const std::string p = path(); !p.empty()) FileResumeStore(p).save(state);
-  }
-  void clear() override {
-    if (const std::string p = path(); !p.empty()) FileResumeStore(p).clear();
+  void save(const std::vector<DecoderState>& records) override {
+    if (const std::string p = path(); !p.empty()) FileResumeStore(p).save(records);
   }
 
  private:
@@ -238,6 +236,11 @@ BatchArticleInfo GroupBatch::articleInfo(BatchItem i) const {
   info.from = std::string(a->FromAddress().empty() ? a->FromName() : a->FromAddress());
   info.date = FormatDateHeader(a->Date, view_.View().options.TZ, a->Date);
   info.partNumber = a->PartNumber;
+  PartNumbers parts;
+  if (ParsePartNumbers(info.subject, parts)) {
+    info.partTotal = parts.total;
+    parts.AppendKey(info.series);
+  }
   info.bytes = a->Bytes;
   return info;
 }

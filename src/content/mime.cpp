@@ -162,9 +162,12 @@ void TMime::ResetArticle() {
     boundaries_.clear();
     total_ = 0;
     decodedText_.clear();
-    DropOutput();
+    // A yEnc file written at offsets waits for its other parts, which
+    // find it by name.
+    if (!placed_) DropOutput();
     if (inViewMode()) producedFiles_.clear();
   }
+  if (placed_) placed_->inPart = false;
   headerName_.clear();
   headerNameLower_.clear();
   signature_ = false;

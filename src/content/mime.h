@@ -12,9 +12,13 @@
 //   11/12 later part of a split file; 4/9/10/12 body text, where "begin " and
 //   "=ybegin " lines lead to 6 (uu data) and 7/8 (yEnc); a boundary leads to
 //   3, a closing boundary to 5 (outer multipart) or 13 (epilogue).
-// While the multi-part continuation flag is set (uu begin, yEnc with a part
-// number, message/partial), ResetArticle keeps the open output, so feeding
-// the parts of a split file in order to one TMime assembles it.
+// While the multi-part continuation flag is set (uu begin, message/partial,
+// yEnc with a part number in the view modes), ResetArticle keeps the open
+// output, so feeding the parts of a split file in order to one TMime
+// assembles it. In output mode 1 the parts of a yEnc file are written at
+// their offsets instead and may come in any order: the file stays open from
+// article to article until every byte arrived (YEncAssembly), another file
+// begins, or the owner drops it.
 //
 // Owned here: the output and its memory copies, the decoded-text buffer, the
 // header record. Borrowed: the MIME-type lookup, the header value parser and
@@ -30,6 +34,7 @@
 #include "content/article_headers.h"
 #include "content/mime_types.h"
 #include "content/output_file.h"
+#include "content/yenc_assembly.h"
 #include "core/perlre.h"
 
 namespace orvel {
@@ -102,6 +107,9 @@ inline constexpr int kFileFinished = 10;
 // A file closed before its end (a missing part, a reset): left on disk in
 // output mode 1, dropped in the view modes.
 inline constexpr int kFileIncomplete = 11;
+// A yEnc file that failed its check (a part's CRC or the whole file's):
+// left on disk in output mode 1, listed in the view modes, never launched.
+inline constexpr int kFileCrcError = 12;
 
 // Boundaries nested deeper than this are not followed: their lines stay text.
 inline constexpr std::size_t kMaxBoundaryDepth = 32;
@@ -141,6 +149,21 @@ struct DecoderState {
   ContentClass contentClass = ContentClass::Other;
   int partCounter = 0;
   std::vector<std::string> boundaries;
+  // The post the file comes from: its subject without the part counter
+  // (empty when unknown), so a record is not continued by another post.
+  std::string series;
+  // A yEnc file written at offsets: the parts it holds. Such a file is
+  // continued by any of its missing parts, in any order.
+  std::optional<YEncAssembly> parts;
+};
+
+// The file an output closed or dropped last.
+struct ClosedOutput {
+  std::string path;           // full path (mode 1), or the produced file's name
+  std::string fileName;       // its name in the output directory
+  std::string requestedName;  // the name the articles give
+  std::optional<YEncAssembly> parts;  // of a file written at offsets
+  bool wholeCrcFailed = false;        // its parts passed, the whole file did not
 };
 
 // The services a parser borrows; either may be absent (no extensions for
@@ -186,6 +209,9 @@ class TMime {
   // Closes what ends with the article (base64 content, text parts shown in
   // the view modes); uu and yEnc files stay open for their end lines.
   void FinishArticle(LineSource source, std::string* rawCopy);
+  // After ResetArticle: the text has no header block and starts with the
+  // body (a bare uuencoded or yEnc file).
+  void BeginBody() { endOfHeaders(); }
 
   // The decoded bytes of text parts collected in the view modes, emptied.
   bool TakeDecodedText(std::string& text);
@@ -195,22 +221,30 @@ class TMime {
   // --- output
   void OpenOutput();
   // Closes a finished file: lists it (view modes), saves it (mode 3) and
-  // fires the completion event with kFileFinished. notify also makes the
-  // current line an end line (class 10).
+  // fires the completion event with kFileFinished (kFileCrcError after a
+  // yEnc check failed). notify also makes the current line an end line
+  // (class 10). A yEnc file written at offsets is not closed here: it
+  // closes when its last byte arrives.
   void CloseOutput(bool notify);
   // Closes an unfinished file: kept on disk as it is (mode 1) or dropped
   // (view modes); fires kFileIncomplete when something was open.
   void DropOutput();
   bool outputOpen() const { return outputOpen_; }
+  // The open output is a yEnc file written at offsets.
+  bool placedOutputOpen() const { return placed_.has_value(); }
+  // What was closed or dropped last.
+  const ClosedOutput& lastClosed() const { return lastClosed_; }
   // Full path (mode 1) or produced-file name of the file last closed.
-  const std::string& lastClosedFile() const { return lastClosedFile_; }
-  // Bytes in the open output so far.
+  const std::string& lastClosedFile() const { return lastClosed_.path; }
+  // Bytes in the open output so far (for a file written at offsets, the
+  // position after the last byte written).
   std::int64_t outputSize() const;
 
   // --- interrupted files
   DecoderState SaveDecoderState() const;
-  // Reopens the state's file (at dir + its current name) cut to its recorded
-  // size and continues it; raises EDecodeOutput when that is impossible.
+  // Reopens the state's file (at dir + its current name) and continues it:
+  // cut to its recorded size, or, for a file written at offsets, as it is
+  // with the parts it holds. Raises EDecodeOutput when that is impossible.
   void RestoreDecoderState(const DecoderState& state);
 
   // --- state read by the callers
@@ -240,7 +274,26 @@ class TMime {
   std::vector<ProducedFile>& producedFiles() { return producedFiles_; }
   const std::vector<ProducedFile>& producedFiles() const { return producedFiles_; }
 
+ protected:
+  // A part of a yEnc file written at offsets begins and no such file is
+  // open: an owner that set the file aside earlier reopens it here
+  // (RestoreDecoderState) and answers true.
+  virtual bool resumePlacedFile(std::string_view requestedName, std::int64_t size);
+
  private:
+  // The yEnc file written at offsets, while it is the open output.
+  struct PlacedFile {
+    YEncAssembly parts;
+    std::string requestedName;
+    std::string fileName;
+    std::int64_t partBegin = 0;    // the current part's offset
+    std::int64_t partLength = 0;   // its length as "=ypart" gives it
+    std::int64_t partRoom = 0;     // what it may still write
+    std::int64_t partDecoded = 0;  // what its lines gave
+    bool inPart = false;
+    bool skipPart = false;  // another copy of a part already held: not written
+  };
+
   // Line handling by state; each sets lineClass_. Returns false when the line
   // is skipped (empty lines before and inside the headers).
   bool handleLine(std::string& line, LineSource source, ParseDepth depth);
@@ -272,15 +325,21 @@ class TMime {
   bool ParseYPart(std::string_view line);
   bool DecodeYEncLine(std::string_view line);
   void ParseYEnd(std::string_view line);
+  bool beginPlacedPart(std::int64_t part, std::optional<std::int64_t> total,
+                       std::optional<std::int64_t> size, const std::string& name);
+  bool beginPlacedBytes(std::optional<std::int64_t> begin, std::optional<std::int64_t> end);
+  void endPlacedPart(std::string_view line);
   bool uuLooksLikeText(std::string_view line, int bytes);
   void DecodeBase64Line(std::string_view line);
 
   // Output (mime_output.cpp).
   char* beginWrite(std::size_t room);
   void endWrite(const char* data, std::size_t used);
+  std::size_t placedBytes(std::size_t used);
   void writeOutput(std::string_view bytes);
   std::string outputName() const;
-  void closeOpenOutput();
+  void finishOutput(int code);
+  void takeClosed(std::string path);
   void listProducedFile();
   bool shouldAutoSave(std::string_view name) const;
   void saveProducedFile(ProducedFile& file);
@@ -352,7 +411,8 @@ class TMime {
   std::vector<ProducedFile> producedFiles_;
   const std::vector<std::string>* knownDirectories_ = nullptr;
   bool crcError_ = false;
-  std::string lastClosedFile_;
+  std::optional<PlacedFile> placed_;
+  ClosedOutput lastClosed_;
   std::string scratch_;
 };
 

@@ -1,10 +1,11 @@
 // The output of TMime: naming, opening and closing decoded files, the memory
-// copies of the view modes with their save rules, and the decoder state of
-// an interrupted file.
+// copies of the view modes with their save rules, the bytes of a yEnc file
+// written at offsets, and the decoder state of an interrupted file.
 
 #include <sys/stat.h>
 
 #include <cstring>
+#include <fstream>
 
 #include "content/crc32.h"
 #include "content/file_names.h"
@@ -43,7 +44,36 @@ std::string createFile(OutputFile& file, const std::string& path, int collisionO
   throw EDecodeOutput("No free name for " + path);
 }
 
+// The CRC of a file's first size bytes read back from the disk; nothing
+// when it is shorter.
+std::optional<std::uint32_t> fileCrc(const std::string& path, std::int64_t size) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<char> buffer(1 << 16);
+  std::uint32_t crc = 0;
+  std::int64_t left = size;
+  while (left > 0 && in) {
+    in.read(buffer.data(), static_cast<std::streamsize>(
+                               std::min<std::int64_t>(left, static_cast<std::int64_t>(buffer.size()))));
+    const auto got = static_cast<std::size_t>(in.gcount());
+    crc = Crc32Update(crc, buffer.data(), got);
+    left -= static_cast<std::int64_t>(got);
+  }
+  if (left != 0) return std::nullopt;
+  return crc;
+}
+
+// The whole file's CRC is checked when the last part gave one: from the
+// parts' CRCs when they follow each other, else from the file itself.
+bool wholeCrcMatches(const YEncAssembly& parts, const std::string& path) {
+  if (!parts.fileCrc()) return true;
+  std::optional<std::uint32_t> crc = parts.combinedCrc();
+  if (!crc) crc = fileCrc(path, parts.size());
+  return crc && *crc == *parts.fileCrc();
+}
+
 }  // namespace
+
+bool TMime::resumePlacedFile(std::string_view, std::int64_t) { return false; }
 
 std::string TMime::outputName() const {
   std::string name = SafeOutputName(fileName_);
@@ -71,10 +101,13 @@ void TMime::OpenOutput() {
 
 std::int64_t TMime::outputSize() const {
   if (!outputOpen_) return 0;
-  return inViewMode() ? static_cast<std::int64_t>(memory_.size()) : file_.size();
+  return inViewMode() ? static_cast<std::int64_t>(memory_.size()) : file_.position();
 }
 
 char* TMime::beginWrite(std::size_t room) {
+  // Only a part's own lines go into a file written at offsets: other
+  // content set it aside and starts a file of its own.
+  if (placed_ && !placed_->inPart) DropOutput();
   if (!outputOpen_ && outputMode_ != OutputMode::None) OpenOutput();
   if (outputOpen_ && outputMode_ == OutputMode::File && room <= OutputFile::kBufferSize) {
     writeTarget_ = WriteTarget::FileBuffer;
@@ -94,17 +127,29 @@ char* TMime::beginWrite(std::size_t room) {
 void TMime::endWrite(const char* data, std::size_t used) {
   if (encoding_ == TransferEncoding::YEnc) crc_ = Crc32Update(crc_, data, used);
   if (inViewMode() && isTextContent()) decodedText_.append(data, used);
+  const std::size_t kept = placed_ ? placedBytes(used) : used;
   switch (writeTarget_) {
     case WriteTarget::FileBuffer:
-      file_.commit(used);
+      file_.commit(kept);
       break;
     case WriteTarget::Memory:
       memory_.resize(static_cast<std::size_t>(data - memory_.data()) + used);
       break;
     case WriteTarget::Scratch:
-      if (outputOpen_ && outputMode_ == OutputMode::File) file_.write(data, used);
+      if (outputOpen_ && outputMode_ == OutputMode::File) file_.write(data, kept);
       break;
   }
+}
+
+// What a part may write of the bytes its line gave: never past the end its
+// "=ypart" line announced, nothing for a copy of a part already held.
+std::size_t TMime::placedBytes(std::size_t used) {
+  PlacedFile& p = *placed_;
+  p.partDecoded += static_cast<std::int64_t>(used);
+  if (p.skipPart) return 0;
+  const auto kept = static_cast<std::size_t>(std::min<std::int64_t>(p.partRoom, static_cast<std::int64_t>(used)));
+  p.partRoom -= static_cast<std::int64_t>(kept);
+  return kept;
 }
 
 void TMime::writeOutput(std::string_view bytes) {
@@ -119,27 +164,58 @@ void TMime::CloseOutput(bool notify) {
   qpLineBreakPending_ = false;
   attachment_ = false;  // what follows a closed file is not part of it
   if (!outputOpen_) return;
+  if (placed_) {
+    // A boundary or an end line cuts the current part short; the file
+    // itself closes when its last byte arrives.
+    placed_->inPart = false;
+    return;
+  }
+  finishOutput(kFileFinished);
+}
+
+void TMime::finishOutput(int code) {
   outputOpen_ = false;
   if (inViewMode()) {
     listProducedFile();
   } else {
-    lastClosedFile_ = file_.path();
+    takeClosed(file_.path());
     file_.close();
   }
-  fire(kFileFinished);
+  if (placed_ ? placed_->parts.anyFailed() : crcError_ && outputEncoding_ == TransferEncoding::YEnc) {
+    code = kFileCrcError;
+  } else if (placed_ && !wholeCrcMatches(placed_->parts, lastClosed_.path)) {
+    lastClosed_.wholeCrcFailed = true;
+    code = kFileCrcError;
+  }
+  if (placed_) {
+    lastClosed_.parts = std::move(placed_->parts);
+    placed_.reset();
+  }
+  fire(code);
 }
 
 void TMime::DropOutput() {
   if (!outputOpen_) return;
   outputOpen_ = false;
   if (inViewMode()) {
-    lastClosedFile_ = fileName_;
+    takeClosed(fileName_);
     memory_.clear();
   } else {
-    lastClosedFile_ = file_.path();
+    takeClosed(file_.path());
     file_.close();
   }
+  if (placed_) {
+    lastClosed_.parts = std::move(placed_->parts);
+    placed_.reset();
+  }
   fire(kFileIncomplete);
+}
+
+void TMime::takeClosed(std::string path) {
+  lastClosed_ = ClosedOutput{};
+  lastClosed_.path = std::move(path);
+  lastClosed_.fileName = placed_ ? placed_->fileName : fileName_;
+  lastClosed_.requestedName = placed_ ? placed_->requestedName : requestedName_;
 }
 
 void TMime::listProducedFile() {
@@ -158,7 +234,7 @@ void TMime::listProducedFile() {
   } else if (outputMode_ == OutputMode::ViewAutoSave && shouldAutoSave(file.name)) {
     saveProducedFile(file);
   }
-  lastClosedFile_ = file.name;
+  takeClosed(file.name);
   producedFiles_.push_back(std::move(file));
 }
 
@@ -204,6 +280,14 @@ DecoderState TMime::SaveDecoderState() const {
   state.contentClass = contentClass_;
   state.partCounter = partCounter_;
   state.boundaries = boundaries_;
+  if (placed_) {
+    state.fileName = placed_->fileName;
+    state.requestedName = placed_->requestedName;
+    state.encoding = TransferEncoding::YEnc;
+    state.yencSize = placed_->parts.size();
+    state.total = placed_->parts.total();
+    state.parts = placed_->parts;
+  }
   return state;
 }
 
@@ -212,6 +296,17 @@ void TMime::RestoreDecoderState(const DecoderState& state) {
   const std::string name = SafeOutputName(state.fileName);
   if (name.empty() || state.bytesWritten < 0) throw EDecodeOutput("Bad resume record");
   outputDirectory_ = WithTrailingSlash(state.directory);
+  if (state.parts) {
+    file_.reopenWithin(outputDirectory_ + name, state.parts->size());
+    placed_ = PlacedFile{*state.parts, state.requestedName, name};
+    outputOpen_ = true;
+    outputEncoding_ = TransferEncoding::YEnc;
+    fileName_ = name;
+    requestedName_ = state.requestedName;
+    encoding_ = TransferEncoding::YEnc;
+    continuation_ = false;
+    return;
+  }
   file_.reopenAt(outputDirectory_ + name, state.bytesWritten);
   outputOpen_ = true;
   outputEncoding_ = state.encoding;

@@ -1,6 +1,7 @@
 #include "content/output_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -32,7 +33,7 @@ OutputFile::OutputFile(OutputFile&& other) noexcept
       path_(std::move(other.path_)),
       buffer_(std::move(other.buffer_)),
       used_(std::exchange(other.used_, 0)),
-      flushed_(std::exchange(other.flushed_, 0)) {}
+      bufferStart_(std::exchange(other.bufferStart_, 0)) {}
 
 OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
   if (this != &other) {
@@ -41,7 +42,7 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
     path_ = std::move(other.path_);
     buffer_ = std::move(other.buffer_);
     used_ = std::exchange(other.used_, 0);
-    flushed_ = std::exchange(other.flushed_, 0);
+    bufferStart_ = std::exchange(other.bufferStart_, 0);
   }
   return *this;
 }
@@ -62,25 +63,45 @@ bool OutputFile::create(const std::string& path, CreateMode mode) {
   }
   buffer_.resize(kBufferSize);
   used_ = 0;
-  flushed_ = 0;
+  bufferStart_ = 0;
   return true;
 }
 
-void OutputFile::reopenAt(const std::string& path, std::int64_t size) {
+void OutputFile::openExisting(const std::string& path) {
   close();
   path_ = path;
   fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
   if (fd_ < 0) fail("Cannot open");
-  if (::ftruncate(fd_, size) != 0 || ::lseek(fd_, size, SEEK_SET) != size) {
+  buffer_.resize(kBufferSize);
+  used_ = 0;
+  bufferStart_ = 0;
+}
+
+void OutputFile::reopenAt(const std::string& path, std::int64_t size) {
+  openExisting(path);
+  if (::ftruncate(fd_, size) != 0) {
     const int saved = errno;
-    ::close(fd_);
-    fd_ = -1;
+    ::close(std::exchange(fd_, -1));
     errno = saved;
     fail("Cannot resume");
   }
-  buffer_.resize(kBufferSize);
-  used_ = 0;
-  flushed_ = size;
+  bufferStart_ = size;
+}
+
+void OutputFile::reopenWithin(const std::string& path, std::int64_t limit) {
+  openExisting(path);
+  struct stat st;
+  if (::fstat(fd_, &st) != 0 || (st.st_size > limit && ::ftruncate(fd_, limit) != 0)) {
+    const int saved = errno;
+    ::close(std::exchange(fd_, -1));
+    errno = saved;
+    fail("Cannot resume");
+  }
+}
+
+void OutputFile::seek(std::int64_t offset) {
+  flush();
+  bufferStart_ = offset;
 }
 
 char* OutputFile::reserve(std::size_t n) {
@@ -102,14 +123,15 @@ void OutputFile::write(const char* data, std::size_t n) {
 void OutputFile::flush() {
   std::size_t done = 0;
   while (done < used_) {
-    const ssize_t written = ::write(fd_, buffer_.data() + done, used_ - done);
+    const ssize_t written = ::pwrite(fd_, buffer_.data() + done, used_ - done,
+                                     static_cast<off_t>(bufferStart_ + static_cast<std::int64_t>(done)));
     if (written < 0) {
       if (errno == EINTR) continue;
       fail("Cannot write");
     }
     done += static_cast<std::size_t>(written);
   }
-  flushed_ += static_cast<std::int64_t>(used_);
+  bufferStart_ += static_cast<std::int64_t>(used_);
   used_ = 0;
 }
 

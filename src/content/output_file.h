@@ -1,8 +1,9 @@
 #pragma once
 // The file a decoder writes into: created inside its directory without an
 // execute bit and without following a link at the final name, written
-// through a 32768-byte buffer. Errors raise EDecodeOutput with the path and
-// the system's reason.
+// through a 32768-byte buffer at a write position that seek moves (the
+// parts of a yEnc file go to their offsets). Errors raise EDecodeOutput
+// with the path and the system's reason.
 
 #include <cstddef>
 #include <cstdint>
@@ -38,11 +39,17 @@ class OutputFile {
   bool create(const std::string& path, CreateMode mode);
   // Opens an existing file, cuts it to size bytes and writes from there.
   void reopenAt(const std::string& path, std::int64_t size);
+  // Opens an existing file to write into it at offsets: nothing is cut but
+  // what lies beyond limit, and the position is 0.
+  void reopenWithin(const std::string& path, std::int64_t limit);
 
   bool isOpen() const { return fd_ >= 0; }
   const std::string& path() const { return path_; }
-  // Bytes written so far, buffered ones included.
-  std::int64_t size() const { return flushed_ + static_cast<std::int64_t>(used_); }
+  // Where the next byte goes, buffered bytes included: for a file written
+  // from its start, the bytes written so far.
+  std::int64_t position() const { return bufferStart_ + static_cast<std::int64_t>(used_); }
+  // Writes what is buffered and moves the write position.
+  void seek(std::int64_t offset);
 
   // Room for n more bytes (n <= kBufferSize) at the end of the buffer; commit
   // says how many of them were filled.
@@ -55,12 +62,13 @@ class OutputFile {
 
  private:
   [[noreturn]] void fail(std::string_view what) const;
+  void openExisting(const std::string& path);
 
   int fd_ = -1;
   std::string path_;
   std::vector<char> buffer_;
   std::size_t used_ = 0;
-  std::int64_t flushed_ = 0;
+  std::int64_t bufferStart_ = 0;  // the file offset of the buffer's first byte
 };
 
 }  // namespace orvel

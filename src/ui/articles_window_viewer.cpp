@@ -148,7 +148,7 @@ void TArticlesWindow::startBatch(BatchOperation operation) {
 // A picture the decode finished opens in a window of its own, so a
 // multi-part picture is seen as soon as its last part is in.
 void TArticlesWindow::showDecodedPicture(const BatchFileReport& report) {
-  if (report.kind != BatchFileReport::Kind::Finished) return;
+  if (!report.opensAfterDecode()) return;
   if (PictureWindow* picture = PictureWindow::open(QFile::decodeName(QByteArray::fromStdString(report.path)))) {
     frame_.addChild(picture, QRect());
   }

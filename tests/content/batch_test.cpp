@@ -1,6 +1,7 @@
-// TBatch over a fake group view: multi-part decoding, CRC markers, retries
-// from alternative servers, resume records, fetched text in pieces, the
-// other operations, progress texts and launching.
+// TBatch over a fake group view: multi-part decoding in any order and over
+// several batches, incomplete files and CRC errors as outcomes of their own,
+// CRC markers, retries from alternative servers, resume records, fetched
+// text in pieces, the other operations, progress texts and launching.
 
 #include "content/batch.h"
 
@@ -11,6 +12,7 @@
 
 #include "content_test_support.h"
 #include "support/scripted_prompter.h"
+#include "uu_test_encoder.h"
 #include "yenc_test_encoder.h"
 
 namespace orvel {
@@ -70,6 +72,15 @@ class FakeGroupView : public BatchHost {
   void batchEnded() override { ended = true; }
 };
 
+class RecordingLauncher : public FileLauncher {
+ public:
+  bool open(const std::string& path) override {
+    opened.push_back(path.substr(path.rfind('/') + 1));
+    return true;
+  }
+  std::vector<std::string> opened;
+};
+
 // An article as a server sends it: dot-stuffed, ended by a lone ".".
 std::string wireForm(const std::string& text) {
   std::string wire = "Message-ID: <1@x>\r\nNewsgroups: a.b\r\n";
@@ -95,8 +106,12 @@ class BatchTest : public ::testing::Test {
       batch_ = std::make_unique<TBatch>(view_, prompter_, settings_, MimeEnvironment{}, nullptr,
                                         &resume_);
       batch_->setReportListener([this](const BatchFileReport& r) {
-        reports_.push_back(std::to_string(static_cast<int>(r.kind)) + " " +
-                           r.path.substr(r.path.rfind('/') + 1));
+        std::string line = std::to_string(static_cast<int>(r.kind)) + " " +
+                           r.path.substr(r.path.rfind('/') + 1);
+        for (std::size_t i = 0; i < r.missingParts.size(); ++i) {
+          line += (i == 0 ? " missing " : ",") + std::to_string(r.missingParts[i]);
+        }
+        reports_.push_back(line);
       });
     }
     return *batch_;
@@ -150,14 +165,34 @@ TEST_F(BatchTest, FetchedArticleArrivesInPieces) {
   EXPECT_TRUE(view_.ended);
 }
 
-TEST_F(BatchTest, CrcErrorWritesAMarkerWithThePartNumber) {
-  addPost("m.bin", data_, 2);
-  view_.articles[1].text = test::YEncArticle("m.bin", data_, 2, 2, true, "deadbeef");
+TEST_F(BatchTest, CrcErrorIsAnOutcomeOfItsOwnWithAMarkerNamingThePart) {
+  RecordingLauncher launcher;
+  TBatch batch(view_, prompter_, settings_, MimeEnvironment{}, &launcher, &resume_);
+  batch.setReportListener([this](const BatchFileReport& r) {
+    reports_.push_back(std::to_string(static_cast<int>(r.kind)) + " " +
+                       r.path.substr(r.path.rfind('/') + 1));
+  });
+  addPost("m.jpg", data_, 2);
+  view_.articles[1].text = test::YEncArticle("m.jpg", data_, 2, 2, true, "deadbeef");
+  batch.Append(0);
+  batch.Append(1);
+  batch.Start(BatchOperation::Decode, {}, true);
+  EXPECT_EQ(view_.missing, std::vector<BatchItem>{1});
+  EXPECT_EQ(reports_, (std::vector<std::string>{"5 m.jpg", "3 m.jpg__yEnc_CRCerror_part_2.txt"}));
+  EXPECT_EQ(test::ReadFileBytes(dir_.file("m.jpg")), data_);  // the file stays
+  EXPECT_EQ(prompter_.lastStatus(), "0 files decoded.");
+  EXPECT_TRUE(launcher.opened.empty());
+}
+
+TEST_F(BatchTest, WrongWholeFileCrcIsACrcErrorWithAMarker) {
+  for (int k = 1; k <= 3; ++k) {
+    view_.articles.push_back({test::YEncArticle("m.bin", data_, k, 3, true, {}, "0badc0de"), k});
+  }
   queueAll();
   batch().Start(BatchOperation::Decode);
-  EXPECT_EQ(view_.missing, std::vector<BatchItem>{1});
-  EXPECT_TRUE(std::filesystem::exists(dir_.file("m.bin__yEnc_CRCerror_part_2.txt")));
-  EXPECT_EQ(test::ReadFileBytes(dir_.file("m.bin")), data_);  // the file stays
+  EXPECT_EQ(reports_, (std::vector<std::string>{"5 m.bin", "3 m.bin__yEnc_CRCerror.txt"}));
+  EXPECT_EQ(prompter_.lastStatus(), "0 files decoded.");
+  EXPECT_TRUE(view_.missing.empty());  // no part is to blame
 }
 
 TEST_F(BatchTest, CrcErrorOfASinglePartHasNoPartSuffix) {
@@ -168,26 +203,41 @@ TEST_F(BatchTest, CrcErrorOfASinglePartHasNoPartSuffix) {
   EXPECT_EQ(reports_.back(), "3 s.bin__yEnc_CRCerror.txt");
 }
 
-TEST_F(BatchTest, CrcErrorRetriedFromAnAlternativeServerResumesThePart) {
+struct RetryCase {
+  const char* name;
+  int badPart;  // of three; the last one completes the file before its retry
+  friend void PrintTo(const RetryCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class CrcRetry : public BatchTest, public ::testing::WithParamInterface<RetryCase> {};
+
+// The failed part goes back to the queue and is fetched again from another
+// server; the file stays open (or opens again) for the new copy to be
+// written over the failed one, and is decoded once that copy passes.
+TEST_P(CrcRetry, FromAnAlternativeServerRepairsTheFile) {
+  const int k = GetParam().badPart;
   addPost("m.bin", data_, 3);
-  const std::string good = view_.articles[1].text;
-  view_.articles[1].text = test::YEncArticle("m.bin", data_, 2, 3, true, "deadbeef");
+  const std::string good = view_.articles[k - 1].text;
+  view_.articles[k - 1].text = test::YEncArticle("m.bin", data_, k, 3, true, "deadbeef");
   view_.alternativesLeft = 1;
   queueAll();
   batch().Start(BatchOperation::Decode);
-  // Part 2 broke off, went back to the queue and is being fetched again; the
-  // file was given back its name, cut to the end of part 1.
-  ASSERT_EQ(view_.fetches, std::vector<BatchItem>{1});
+  ASSERT_EQ(view_.fetches, std::vector<BatchItem>{static_cast<BatchItem>(k - 1)});
   const auto statuses = prompter_.statuses();
-  EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Scanning 3 of 4"), statuses.end());
-  EXPECT_EQ(reports_, std::vector<std::string>{"2 m.bin__error_part_2"});
-  EXPECT_FALSE(std::filesystem::exists(dir_.file("m.bin__error_part_2")));
-  EXPECT_FALSE(resume_.load().has_value());
+  const std::string scanning = "Scanning " + std::to_string(k + 1) + " of 4";
+  EXPECT_NE(std::find(statuses.begin(), statuses.end(), scanning), statuses.end());
+  EXPECT_TRUE(reports_.empty());
   batch().ArticleData(wireForm(good));
   batch().ArticleEnded();
   EXPECT_TRUE(view_.missing.empty());
+  EXPECT_EQ(reports_, std::vector<std::string>{"0 m.bin"});
   EXPECT_EQ(test::ReadFileBytes(dir_.file("m.bin")), data_);
+  EXPECT_EQ(prompter_.lastStatus(), "1 files decoded.");
 }
+
+INSTANTIATE_TEST_SUITE_P(Parts, CrcRetry,
+                         ::testing::Values(RetryCase{"MiddlePart", 2}, RetryCase{"LastPart", 3}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(BatchTest, KillBreaksOffAndALaterBatchResumes) {
   addPost("m.bin", data_, 3);
@@ -199,14 +249,15 @@ TEST_F(BatchTest, KillBreaksOffAndALaterBatchResumes) {
   batch().Kill();
   EXPECT_EQ(view_.interrupted, std::vector<BatchItem>{1});
   EXPECT_EQ(batch().queue(), (std::vector<BatchItem>{1, 2}));
+  EXPECT_EQ(reports_, std::vector<std::string>{"2 m.bin__error_part_2 missing 2,3"});
   EXPECT_TRUE(std::filesystem::exists(dir_.file("m.bin__error_part_2")));
-  ASSERT_TRUE(resume_.load().has_value());
+  ASSERT_EQ(resume_.load().size(), 1u);
 
   view_.articles[1].stored = true;
   batch().Start(BatchOperation::Decode);
   EXPECT_EQ(test::ReadFileBytes(dir_.file("m.bin")), data_);
   EXPECT_FALSE(std::filesystem::exists(dir_.file("m.bin__error_part_2")));
-  EXPECT_FALSE(resume_.load().has_value());
+  EXPECT_TRUE(resume_.load().empty());
 }
 
 TEST_F(BatchTest, CloseBetweenPartsLeavesARecordForTheNextPart) {
@@ -230,8 +281,8 @@ TEST_F(BatchTest, WithoutSmartDecodingAKillLeavesTheFileAsItIs) {
   batch().Start(BatchOperation::Decode);
   batch().Kill();
   EXPECT_TRUE(std::filesystem::exists(dir_.file("m.bin")));
-  EXPECT_FALSE(resume_.load().has_value());
-  EXPECT_EQ(reports_, std::vector<std::string>{"1 m.bin"});
+  EXPECT_TRUE(resume_.load().empty());
+  EXPECT_EQ(reports_, std::vector<std::string>{"1 m.bin missing 2,3"});
 }
 
 TEST_F(BatchTest, SaveAppendAndStore) {
@@ -290,15 +341,6 @@ TEST(BatchTexts, ProgressAndSummary) {
   EXPECT_EQ(BatchSummaryText(BatchOperation::Copy, 3), "3 copied.");
   EXPECT_EQ(BatchSummaryText(BatchOperation::Cancel, 3), "");
 }
-
-class RecordingLauncher : public FileLauncher {
- public:
-  bool open(const std::string& path) override {
-    opened.push_back(path.substr(path.rfind('/') + 1));
-    return true;
-  }
-  std::vector<std::string> opened;
-};
 
 TEST_F(BatchTest, LaunchAfterDecodeSkipsDangerousFiles) {
   RecordingLauncher launcher;
@@ -360,27 +402,167 @@ TEST(ResumeRecord, RoundTripAndBadRecords) {
   s.requestedName = "f.bin";
   s.bytesWritten = 256000;
   s.partNumber = 3;
-  s.encoding = TransferEncoding::YEnc;
+  s.encoding = TransferEncoding::UUencode;
   s.mimeVersion = true;
   s.partial = true;
   s.boundaries = {"--in", "--out"};
-  const auto back = ParseResumeRecord(FormatResumeRecord(s));
-  ASSERT_TRUE(back.has_value());
-  EXPECT_EQ(back->bytesWritten, 256000);
-  EXPECT_EQ(back->partNumber, 3);
-  EXPECT_EQ(back->encoding, TransferEncoding::YEnc);
-  EXPECT_TRUE(back->mimeVersion);
-  EXPECT_FALSE(back->attachment);
-  EXPECT_TRUE(back->partial);
-  EXPECT_EQ(back->boundaries, s.boundaries);
-  EXPECT_FALSE(ParseResumeRecord("[Resume]\nFile=x\n").has_value());
-  EXPECT_FALSE(ParseResumeRecord("[Resume]\nLastSize=5\n").has_value());
-  EXPECT_EQ(ParseResumeRecord("File=x\nLastSize=1\nEncoding=99\nBoundaryCount=999999\n")
-                ->encoding,
+  s.series = "f.bin (~/3)";
+  DecoderState y;
+  y.directory = "/d/";
+  y.fileName = "y_0.bin";
+  y.requestedName = "y.bin";
+  y.partNumber = 2;
+  y.encoding = TransferEncoding::YEnc;
+  y.yencSize = 300;
+  y.parts = YEncAssembly(300);
+  y.parts->add({1, 1, 0, 100, 0x1234abcdu, true});
+  y.parts->add({3, 3, 200, 300, 0xdeadbeefu, false});
+  y.parts->setFileCrc(0x0badc0deu);
+  const auto back = ParseResumeRecords(FormatResumeRecords({s, y}));
+  ASSERT_EQ(back.size(), 2u);
+  EXPECT_EQ(back[0].bytesWritten, 256000);
+  EXPECT_EQ(back[0].partNumber, 3);
+  EXPECT_EQ(back[0].encoding, TransferEncoding::UUencode);
+  EXPECT_TRUE(back[0].mimeVersion);
+  EXPECT_FALSE(back[0].attachment);
+  EXPECT_TRUE(back[0].partial);
+  EXPECT_EQ(back[0].boundaries, s.boundaries);
+  EXPECT_EQ(back[0].series, s.series);
+  EXPECT_FALSE(back[0].parts.has_value());
+  EXPECT_EQ(back[1].fileName, "y_0.bin");
+  EXPECT_EQ(back[1].requestedName, "y.bin");
+  ASSERT_TRUE(back[1].parts.has_value());
+  EXPECT_EQ(back[1].parts->pieces(), y.parts->pieces());
+  EXPECT_EQ(back[1].parts->fileCrc(), std::optional<std::uint32_t>(0x0badc0deu));
+  EXPECT_EQ(back[1].parts->missingParts(), std::vector<std::int64_t>{2});
+
+  EXPECT_TRUE(ParseResumeRecords("[Resume]\nFile=x\n").empty());
+  EXPECT_TRUE(ParseResumeRecords("[Resume]\nLastSize=5\n").empty());
+  EXPECT_EQ(ParseResumeRecords("File=x\nLastSize=1\nEncoding=99\nBoundaryCount=999999\n")
+                .at(0)
+                .encoding,
             TransferEncoding::None);
+  // A yEnc record of no believable size is of no use; parts outside the
+  // file or unreadable are left out.
+  EXPECT_TRUE(ParseResumeRecords("File=x\nLastSize=0\nEncoding=4\nYSize=1099511627776\nYParts=\n")
+                  .empty());
+  const auto odd = ParseResumeRecords(
+      "File=x\nLastSize=0\nEncoding=4\nYSize=100\nYParts=1:0-50:zz,2:50-200:-,3:50-100:-,x\n");
+  ASSERT_EQ(odd.size(), 1u);
+  EXPECT_EQ(odd[0].parts->pieces().size(), 1u);
   EXPECT_EQ(BrokenPartName("a.bin", 4), "a.bin__error_part_4");
   EXPECT_EQ(BrokenPartName("a.bin", 0), "a.bin__error");
 }
+
+// A record written before parts were placed by offsets: its file holds
+// parts 1 to Part - 1 from its first byte, and it goes on with any of the
+// others; the whole file's CRC is then read back from the disk.
+TEST_F(BatchTest, OlderYEncRecordGoesOnWithTheMissingPartsInAnyOrder) {
+  addPost("m.bin", data_, 3);
+  const std::size_t first = (data_.size() + 2) / 3;
+  test::WriteFileBytes(dir_.file("m.bin__error_part_2"), data_.substr(0, first));
+  test::WriteFileBytes(dir_.file(".resume"),
+                       "[Resume]\nDat=" + dir_.path() + "/\nFile=m.bin\nRequested=m.bin\nLastSize=" +
+                           std::to_string(first) +
+                           "\nPart=2\nTotal=3\nYSize=5000\nEncoding=4\nMIME=0\nUULen=-1\n");
+  batch().Append(2);
+  batch().Append(1);
+  batch().Start(BatchOperation::Decode);
+  EXPECT_EQ(reports_, std::vector<std::string>{"0 m.bin"});
+  EXPECT_EQ(test::ReadFileBytes(dir_.file("m.bin")), data_);
+  EXPECT_EQ(dir_.entries(), std::vector<std::string>{"m.bin"});
+}
+
+TEST_F(BatchTest, MissingPartLeavesTheOthersAtTheirOffsets) {
+  addPost("m.bin", data_, 3);
+  batch().Append(0);
+  batch().Append(2);
+  batch().Start(BatchOperation::Decode);
+  EXPECT_EQ(reports_, std::vector<std::string>{"1 m.bin__error_part_2 missing 2"});
+  EXPECT_EQ(prompter_.lastStatus(), "0 files decoded.");
+  const std::string kept = test::ReadFileBytes(dir_.file("m.bin__error_part_2"));
+  const std::size_t chunk = (data_.size() + 2) / 3;
+  ASSERT_EQ(kept.size(), data_.size());
+  EXPECT_EQ(kept.substr(0, chunk), data_.substr(0, chunk));
+  EXPECT_EQ(kept.substr(chunk, chunk), std::string(chunk, '\0'));
+  EXPECT_EQ(kept.substr(2 * chunk), data_.substr(2 * chunk));
+}
+
+// Batches of parts given one after the other (a later batch is a new run
+// that finds the earlier ones' files through the resume record), and what
+// each file came to.
+struct AssemblyCase {
+  const char* name;
+  std::vector<std::vector<int>> batches;
+  std::vector<std::string> reports;
+  friend void PrintTo(const AssemblyCase& c, std::ostream* os) { *os << c.name; }
+};
+
+using ArticleMaker = std::string (*)(std::string_view name, std::string_view data, int k, int n);
+
+std::string yencPart(std::string_view name, std::string_view data, int k, int n) {
+  return test::YEncArticle(name, data, k, n);
+}
+
+class BatchAssembly : public BatchTest, public ::testing::WithParamInterface<AssemblyCase> {
+ protected:
+  void run(ArticleMaker make, const std::string& name) {
+    for (int k = 1; k <= 3; ++k) view_.articles.push_back({make(name, data_, k, 3), k});
+    for (const std::vector<int>& parts : GetParam().batches) {
+      batch_.reset();
+      for (int k : parts) batch().Append(static_cast<BatchItem>(k - 1));
+      batch().Start(BatchOperation::Decode);
+      batch().Close();
+    }
+    EXPECT_EQ(reports_, GetParam().reports);
+    if (reports_.back() == "0 " + name) {
+      EXPECT_EQ(test::ReadFileBytes(dir_.file(name)), data_);
+      EXPECT_EQ(dir_.entries(), std::vector<std::string>{name});  // no record, no piece left
+    }
+  }
+};
+
+class YEncAssemblyBatches : public BatchAssembly {};
+class UUSeriesBatches : public BatchAssembly {};
+
+TEST_P(YEncAssemblyBatches, FileIsDecodedExactlyWhenEveryPartArrived) { run(&yencPart, "m.bin"); }
+
+TEST_P(UUSeriesBatches, FileIsDecodedExactlyWhenEveryPartArrivedInOrder) {
+  run(&test::UUArticle, "u.bin");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Orders, YEncAssemblyBatches,
+    ::testing::Values(
+        AssemblyCase{"InOrder", {{1, 2, 3}}, {"0 m.bin"}},
+        AssemblyCase{"TwoOneThree", {{2, 1, 3}}, {"0 m.bin"}},
+        AssemblyCase{"Reversed", {{3, 2, 1}}, {"0 m.bin"}},
+        AssemblyCase{"DuplicateParts", {{1, 2, 2, 3}}, {"0 m.bin"}},
+        AssemblyCase{"MiddleMissing", {{1, 3}}, {"1 m.bin__error_part_2 missing 2"}},
+        AssemblyCase{"LastMissing", {{1, 2}}, {"1 m.bin__error_part_3 missing 3"}},
+        AssemblyCase{"MiddleInALaterBatch",
+                     {{1, 3}, {2}},
+                     {"1 m.bin__error_part_2 missing 2", "0 m.bin"}},
+        AssemblyCase{"LastFirstThenTheRestReversed",
+                     {{3}, {2, 1}},
+                     {"1 m.bin__error_part_1 missing 1,2", "0 m.bin"}},
+        AssemblyCase{"OnePartABatch",
+                     {{2}, {3}, {1}},
+                     {"1 m.bin__error_part_1 missing 1,3", "1 m.bin__error_part_1 missing 1",
+                      "0 m.bin"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    Orders, UUSeriesBatches,
+    ::testing::Values(
+        AssemblyCase{"InOrder", {{1, 2, 3}}, {"0 u.bin"}},
+        AssemblyCase{"DuplicatePart", {{1, 2, 2, 3}}, {"0 u.bin"}},
+        AssemblyCase{"Hole", {{1, 3}}, {"1 u.bin__error_part_2 missing 2"}},
+        AssemblyCase{"LastMissing", {{1, 2}}, {"1 u.bin__error_part_3 missing 3"}},
+        AssemblyCase{"HoleFilledByALaterBatch",
+                     {{1, 3}, {2, 3}},
+                     {"1 u.bin__error_part_2 missing 2", "0 u.bin"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace orvel

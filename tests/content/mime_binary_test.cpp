@@ -1,5 +1,6 @@
 // uuencode and yEnc through TMime: begin, part and end lines, CRC checks,
-// multi-part continuation and the text tests.
+// multi-part continuation, yEnc parts written at their offsets (in any
+// order, never outside the file) and the text tests.
 
 #include <gtest/gtest.h>
 
@@ -42,6 +43,12 @@ TEST_F(BinaryDecoding, SinglePartYEncWithMatchingCrcCloses) {
   EXPECT_EQ(test::ReadFileBytes(dir_.file("a.bin")), data_);
 }
 
+TEST_F(BinaryDecoding, SinglePartShortOfItsSizeIsIncomplete) {
+  feed("X: y\r\n\r\n=ybegin line=128 size=1000 name=a.bin\r\n" + test::YEncLines(data_.substr(0, 500)) +
+       "=yend size=500\r\n");
+  EXPECT_EQ(events_, std::vector<std::string>{"11 a.bin"});
+}
+
 struct CrcCase {
   const char* name;
   int parts;
@@ -71,7 +78,6 @@ TEST_F(BinaryDecoding, PartTwoOfThreeKeepsTheFileOpenAcrossArticles) {
   EXPECT_TRUE(mime_.outputOpen());
   feed(test::YEncArticle("m.bin", data_, 2, 3));
   EXPECT_TRUE(mime_.outputOpen());
-  EXPECT_TRUE(mime_.multipartContinuation());
   feed(test::YEncArticle("m.bin", data_, 3, 3));
   EXPECT_FALSE(mime_.outputOpen());
   EXPECT_EQ(events_, std::vector<std::string>{"10 m.bin"});
@@ -221,10 +227,128 @@ TEST_F(BinaryDecoding, MessagePartialBase64AcrossArticles) {
 }
 
 TEST_F(BinaryDecoding, ResetWithoutContinuationLeavesAnIncompleteFile) {
-  feed(test::YEncArticle("m.bin", data_, 1, 3));
+  feed("Subject: a (1/2)\r\n\r\n" + kUUBody.substr(0, kUUBody.find("!\"@")));
   mime_.clearMultipartContinuation();
   feed("Subject: other\r\n\r\ntext\r\n");
+  EXPECT_EQ(events_, std::vector<std::string>{"11 hello.txt"});
+}
+
+// A yEnc file written at offsets waits for its parts across other
+// articles; another file, or other content written to a file, sets it
+// aside.
+TEST_F(BinaryDecoding, PlacedFileWaitsUntilAnotherFileBegins) {
+  feed(test::YEncArticle("m.bin", data_, 1, 3));
+  feed("Subject: other\r\n\r\ntext\r\n--x\r\n");
+  EXPECT_TRUE(mime_.placedOutputOpen());
+  feed(test::YEncArticle("m.bin", data_, 3, 3));
+  EXPECT_TRUE(events_.empty());
+  feed(test::YEncArticle("n.bin", data_, 1, 2));
   EXPECT_EQ(events_, std::vector<std::string>{"11 m.bin"});
+  EXPECT_EQ(mime_.lastClosed().parts->missingParts(), std::vector<std::int64_t>{2});
+  feed("Content-Type: application/x-y; name=b.bin\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+       "QUJD\r\n");
+  EXPECT_EQ(events_, (std::vector<std::string>{"11 m.bin", "11 n.bin", "10 b.bin"}));
+}
+
+struct OrderCase {
+  const char* name;
+  std::vector<int> parts;
+  friend void PrintTo(const OrderCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class YEncPartOrder : public BinaryDecoding, public ::testing::WithParamInterface<OrderCase> {};
+
+// The file closes with the part that brings its last missing bytes, and
+// only then, whatever the order.
+TEST_P(YEncPartOrder, FileClosesWhenItsLastMissingPartArrives) {
+  const std::vector<int>& parts = GetParam().parts;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    feed(test::YEncArticle("m.bin", data_, parts[i], 4));
+    EXPECT_EQ(mime_.outputOpen(), i + 1 < parts.size()) << "after part " << parts[i];
+  }
+  EXPECT_EQ(events_, std::vector<std::string>{"10 m.bin"});
+  EXPECT_EQ(test::ReadFileBytes(dir_.file("m.bin")), data_);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, YEncPartOrder,
+                         ::testing::Values(OrderCase{"InOrder", {1, 2, 3, 4}},
+                                           OrderCase{"Reversed", {4, 3, 2, 1}},
+                                           OrderCase{"Shuffled", {3, 1, 4, 2}},
+                                           OrderCase{"LastFirst", {4, 1, 2, 3}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Parts whose numbers come from the network and lie: nothing is written
+// outside the file the first "=ybegin" sized, and such a part does not
+// count.
+struct RangeCase {
+  const char* name;
+  std::string article;
+  friend void PrintTo(const RangeCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class YEncPartRange : public BinaryDecoding, public ::testing::WithParamInterface<RangeCase> {};
+
+TEST_P(YEncPartRange, NeverWritesOutsideTheFile) {
+  feed(test::YEncArticle("r.bin", data_, 1, 2));
+  feed(GetParam().article);
+  EXPECT_TRUE(events_.empty());
+  for (const std::string& name : dir_.entries()) {
+    EXPECT_LE(test::ReadFileBytes(dir_.file(name)).size(), data_.size()) << name;
+  }
+  if (mime_.placedOutputOpen()) {
+    mime_.DropOutput();
+    EXPECT_EQ(mime_.lastClosed().parts->missingParts(), std::vector<std::int64_t>{2});
+  }
+}
+
+const std::string kPart2 = "=ybegin part=2 total=2 line=128 size=1000 name=r.bin\r\n";
+const std::string kTenBytes = "klmnopqrst\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, YEncPartRange,
+    ::testing::Values(
+        RangeCase{"EndPastTheSize", "X: y\r\n\r\n" + kPart2 + "=ypart begin=995 end=1004\r\n" +
+                                        kTenBytes + "=yend size=10 part=2\r\n"},
+        RangeCase{"BeginZero", "X: y\r\n\r\n" + kPart2 + "=ypart begin=0 end=9\r\n" + kTenBytes +
+                                   "=yend size=10 part=2\r\n"},
+        RangeCase{"EndBeforeBegin", "X: y\r\n\r\n" + kPart2 + "=ypart begin=600 end=501\r\n" +
+                                        kTenBytes + "=yend size=10 part=2\r\n"},
+        RangeCase{"MoreBytesThanAnnounced",
+                  "X: y\r\n\r\n" + kPart2 + "=ypart begin=996 end=1000\r\n" + kTenBytes +
+                      "=yend size=10 part=2\r\n"},
+        RangeCase{"FewerBytesThanAnnounced",
+                  "X: y\r\n\r\n" + kPart2 + "=ypart begin=501 end=1000\r\n" + kTenBytes +
+                      "=yend size=500 part=2\r\n"},
+        RangeCase{"HugeSizeIsAnotherFileNeverPlaced",
+                  "X: y\r\n\r\n=ybegin part=2 line=128 size=1099511627776 name=r.bin\r\n"
+                  "=ypart begin=1099511627767 end=1099511627776\r\n" + kTenBytes + "=yend size=10\r\n"},
+        RangeCase{"NoSizeIsNeverPlaced",
+                  "X: y\r\n\r\n=ybegin part=2 line=128 name=r.bin\r\n=ypart begin=501 end=510\r\n" +
+                      kTenBytes + "=yend size=10\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Another copy of a part already held sound is not written again; a copy
+// of a part that failed its check is, and the file then passes.
+TEST_F(BinaryDecoding, CopiesOfAPartReplaceOnlyAFailedOne) {
+  const std::string other = test::RandomBytes(data_.size(), 8);
+  feed(test::YEncArticle("m.bin", data_, 1, 3));
+  feed(test::YEncArticle("m.bin", other, 1, 3));  // another file's bytes, sound in itself
+  feed(test::YEncArticle("m.bin", data_, 2, 3, true, "deadbeef"));
+  EXPECT_TRUE(mime_.crcError());
+  feed(test::YEncArticle("m.bin", data_, 2, 3));
+  feed(test::YEncArticle("m.bin", data_, 3, 3));
+  EXPECT_EQ(events_, std::vector<std::string>{"10 m.bin"});
+  EXPECT_EQ(test::ReadFileBytes(dir_.file("m.bin")), data_);
+}
+
+TEST_F(BinaryDecoding, CrcOutcomes) {
+  feed(test::YEncArticle("a.bin", data_, 0, 0, true, "12345678"));
+  feed(test::YEncArticle("b.bin", data_, 1, 2, true, "deadbeef"));
+  feed(test::YEncArticle("b.bin", data_, 2, 2));
+  feed(test::YEncArticle("c.bin", data_, 2, 2, true, {}, "0badc0de"));
+  feed(test::YEncArticle("c.bin", data_, 1, 2));
+  EXPECT_TRUE(mime_.lastClosed().wholeCrcFailed);
+  EXPECT_EQ(events_, (std::vector<std::string>{"12 a.bin", "12 b.bin", "12 c.bin"}));
 }
 
 }  // namespace

@@ -33,9 +33,11 @@ std::vector<std::string> filesIn(const std::string& dir) {
   return paths;
 }
 
-// Runs a decode batch over the article files; returns the finished files.
+// Runs a decode batch over the article files; returns the finished files
+// (and, when asked, every report).
 std::vector<std::string> decodeArticles(const std::vector<std::string>& files,
-                                        const std::string& outDir) {
+                                        const std::string& outDir,
+                                        std::vector<BatchFileReport>* reports = nullptr) {
   test::ScriptedPrompter prompter;
   ArticleFileHost host(files);
   BatchSettings settings;
@@ -44,11 +46,27 @@ std::vector<std::string> decodeArticles(const std::vector<std::string>& files,
   std::vector<std::string> finished;
   batch.setReportListener([&](const BatchFileReport& r) {
     if (r.kind == BatchFileReport::Kind::Finished) finished.push_back(r.path);
+    if (reports) reports->push_back(r);
   });
   host.queueAll(batch);
   batch.Start(BatchOperation::Decode);
   batch.Close();
   return finished;
+}
+
+// uuenview's articles of a file, as it would post them (saved by an INEWS
+// script that keeps each article).
+std::vector<std::string> uuenviewPost(const test::ScratchDir& dir, const std::string& flags) {
+  test::WriteFileBytes(dir.file("inews.sh"),
+                       "#!/bin/sh\nn=$(ls " + dir.file("posted") +
+                           " | wc -l)\ncat > " + dir.file("posted") +
+                           "/art$(printf %03d $((n+1)))\n");
+  ::chmod(dir.file("inews.sh").c_str(), 0755);
+  std::filesystem::create_directories(dir.file("posted"));
+  const int status = run("cd " + dir.path() + " && INEWS=" + dir.file("inews.sh") + " uuenview " +
+                         flags + " -f me@example.org -s 'test post' -p alt.test " +
+                         "data.bin >/dev/null 2>&1");
+  return status == 0 ? filesIn(dir.file("posted")) : std::vector<std::string>();
 }
 
 struct PostCase {
@@ -67,20 +85,9 @@ TEST_P(UUEnviewPosts, DecodeLikeTheOriginalAndLikeUudeview) {
   test::ScratchDir dir;
   const std::string original = test::RandomBytes(GetParam().size, 99);
   test::WriteFileBytes(dir.file("data.bin"), original);
-  // uuenview posts through $INEWS: a script that keeps each article.
-  test::WriteFileBytes(dir.file("inews.sh"),
-                       "#!/bin/sh\nn=$(ls " + dir.file("posted") +
-                           " | wc -l)\ncat > " + dir.file("posted") +
-                           "/art$(printf %03d $((n+1)))\n");
-  ::chmod(dir.file("inews.sh").c_str(), 0755);
-  std::filesystem::create_directories(dir.file("posted"));
   std::filesystem::create_directories(dir.file("ours"));
   std::filesystem::create_directories(dir.file("theirs"));
-  ASSERT_EQ(run("cd " + dir.path() + " && INEWS=" + dir.file("inews.sh") + " uuenview " +
-                GetParam().encoderFlags + " -f me@example.org -s 'test post' -p alt.test " +
-                "data.bin >/dev/null 2>&1"),
-            0);
-  const std::vector<std::string> articles = filesIn(dir.file("posted"));
+  const std::vector<std::string> articles = uuenviewPost(dir, GetParam().encoderFlags);
   ASSERT_GT(articles.size(), 1u);
 
   const auto finished = decodeArticles(articles, dir.file("ours"));
@@ -99,6 +106,32 @@ INSTANTIATE_TEST_SUITE_P(Tools, UUEnviewPosts,
                                            PostCase{"UUencodePartial", "-u -800", 120000},
                                            PostCase{"Base64Partial", "-b -800", 150000},
                                            PostCase{"YEncOddSize", "-y -300", 77777}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The same posts without their second article: nothing is decoded, and the
+// file is reported incomplete, missing that part.
+class UUEnviewPostsMissingAPart : public ::testing::TestWithParam<PostCase> {};
+
+TEST_P(UUEnviewPostsMissingAPart, AreIncomplete) {
+  if (!haveTool("/usr/bin/uuenview")) GTEST_SKIP() << "uudeview is not installed";
+  test::ScratchDir dir;
+  test::WriteFileBytes(dir.file("data.bin"), test::RandomBytes(GetParam().size, 98));
+  std::vector<std::string> articles = uuenviewPost(dir, GetParam().encoderFlags);
+  ASSERT_GE(articles.size(), 3u);
+  articles.erase(articles.begin() + 1);
+  std::filesystem::create_directories(dir.file("ours"));
+  std::vector<BatchFileReport> reports;
+  EXPECT_TRUE(decodeArticles(articles, dir.file("ours"), &reports).empty());
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].kind, BatchFileReport::Kind::Incomplete);
+  EXPECT_EQ(reports[0].path, dir.file("ours/data.bin"));  // no resume store: the name stays
+  EXPECT_EQ(reports[0].missingParts, std::vector<std::int64_t>{2});
+}
+
+INSTANTIATE_TEST_SUITE_P(Tools, UUEnviewPostsMissingAPart,
+                         ::testing::Values(PostCase{"YEnc", "-y -300", 150000},
+                                           PostCase{"UUencodePartial", "-u -800", 120000},
+                                           PostCase{"Base64Partial", "-b -800", 150000}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SharutilsUuencode, DecodesLikeUudecode) {

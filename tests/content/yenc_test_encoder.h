@@ -38,8 +38,11 @@ inline std::string Hex(std::uint32_t value) {
 }
 
 // One article of a yEnc post: part k of n over data (n = 0: single part).
+// The last part carries the whole file's "crc32=" (wholeCrc, when given, in
+// its place).
 inline std::string YEncArticle(std::string_view name, std::string_view data, int k, int n,
-                               bool withTotal = true, std::string crcOverride = {}) {
+                               bool withTotal = true, std::string crcOverride = {},
+                               std::string wholeCrc = {}) {
   const std::size_t size = data.size();
   std::size_t begin = 0;
   std::size_t end = size;
@@ -62,6 +65,9 @@ inline std::string YEncArticle(std::string_view name, std::string_view data, int
   text += YEncLines(piece);
   text += "=yend size=" + std::to_string(piece.size());
   text += n > 0 ? " part=" + std::to_string(k) + " pcrc32=" + crc : " crc32=" + crc;
+  if (n > 0 && k == n) {
+    text += " crc32=" + (wholeCrc.empty() ? Hex(Crc32Update(0, data.data(), data.size())) : wholeCrc);
+  }
   text += "\r\n";
   return text;
 }

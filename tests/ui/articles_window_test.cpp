@@ -1,8 +1,10 @@
 // The group view window against the fixture news server: the stop command
 // on a stalled download, TfmXOVER's limit and the statistics window, the
 // storage options kept across a reopening, the layout switches, and the
-// group list closing its group views; decoded pictures in their windows.
+// group list closing its group views; decoded pictures in their windows,
+// and no window for a picture that failed its CRC check.
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QMdiSubWindow>
@@ -16,6 +18,7 @@
 #include <fstream>
 
 #include "articles_window_fixture.h"
+#include "content/yenc_test_encoder.h"
 #include "ui/article_list_model.h"
 #include "ui/cache_form.h"
 #include "ui/picture_window.h"
@@ -37,6 +40,22 @@ std::int32_t storedExpiryDays(const std::string& path) {
                                    static_cast<std::uint8_t>(bytes[13]) << 8 |
                                    static_cast<std::uint8_t>(bytes[14]) << 16 |
                                    static_cast<std::uint8_t>(bytes[15]) << 24);
+}
+
+// The group of a corpus open in its window, every article of it queued for
+// decoding into out; nothing when the window does not come up.
+std::unique_ptr<ArticlesWindowFixture> decodeWholeGroup(const QString& corpus,
+                                                        const std::string& group,
+                                                        const QString& out) {
+  auto fx = std::make_unique<ArticlesWindowFixture>(
+      QStringList{"--corpus", corpus}, group + ":\r\n",
+      [&](MainState& s) { s.settings.decodeDir = out.toStdString() + "/"; });
+  if (!fx->ready()) return nullptr;
+  ui::TArticlesWindow* window = fx->open(group);
+  if (!window || !ArticlesWindowFixture::downloaded(window)) return nullptr;
+  window->action("acaSelectAll")->trigger();
+  window->action("acaDecode")->trigger();
+  return fx;
 }
 
 void closeWindow(ui::TArticlesWindow* window) {
@@ -179,20 +198,11 @@ class ArticlesWindowTest : public QObject {
     const std::string make = std::string("'") + ORVEL_SOURCE_DIR + "/scripts/demo-corpus' '" +
                              demo.path().toStdString() + "'";
     QCOMPARE(std::system(make.c_str()), 0);
-    const std::string group = "alt.binaries.pictures.demo";
-    ArticlesWindowFixture fx({"--corpus", demo.path()}, group + ":\r\n", [&](MainState& s) {
-      s.settings.decodeDir = out.path().toStdString() + "/";
-    });
-    QVERIFY(fx.ready());
-    ui::TArticlesWindow* window = fx.open(group);
-    QVERIFY(window);
-    QVERIFY(ArticlesWindowFixture::downloaded(window));
-
-    window->action("acaSelectAll")->trigger();
-    window->action("acaDecode")->trigger();
+    const auto fx = decodeWholeGroup(demo.path(), "alt.binaries.pictures.demo", out.path());
+    QVERIFY(fx);
     auto pictures = [&fx] {
       QMap<QString, ui::PictureWindow*> byName;
-      for (auto* p : fx.frame->findChildren<ui::PictureWindow*>()) byName[p->windowTitle()] = p;
+      for (auto* p : fx->frame->findChildren<ui::PictureWindow*>()) byName[p->windowTitle()] = p;
       return byName;
     };
     QVERIFY(test::waitFor([&] { return pictures().size() == 3; }, 15000));
@@ -204,8 +214,45 @@ class ArticlesWindowTest : public QObject {
     const QColor sea = phare.pixelColor(10, 470);
     QVERIFY2(sea.blue() > sea.red() + 20, qPrintable(sea.name()));
     QVERIFY(!shown["phare.jpg"]->shown().isNull());
-    test::saveScreen(fx.frame.get(), "articles-decoded-picture");
+    test::saveScreen(fx->frame.get(), "articles-decoded-picture");
     QVERIFY(QFile::exists(out.path() + "/phare.jpg"));
+  }
+
+  void pictureThatFailsItsCheckOpensNoWindow() {
+    if (!test::FixtureProcess::available()) QSKIP("orvel-fixture-server is not built");
+    QTemporaryDir corpus;
+    QTemporaryDir out;
+    const std::string group = "alt.binaries.checks";
+    QVERIFY(QDir().mkpath(corpus.path() + "/" + QString::fromStdString(group)));
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(Qt::darkBlue);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    QVERIFY(buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "JPG"));
+    const std::string bytes = jpeg.toStdString();
+    const struct {
+      int number;
+      const char* name;
+      const char* crc;
+    } posts[] = {{1, "sound.jpg", ""}, {2, "failed.jpg", "deadbeef"}};
+    for (const auto& post : posts) {
+      const std::string article = test::YEncArticle(post.name, bytes, 0, 0, true, post.crc);
+      QFile file(corpus.path() + "/" + QString::fromStdString(group) + "/" +
+                 QString::number(post.number));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(QByteArray::fromStdString(
+          "From: P <p@example.invalid>\nNewsgroups: " + group + "\nSubject: " + post.name +
+          "\nDate: Mon, 05 Jan 2026 10:00:0" + std::to_string(post.number) +
+          " +0000\nMessage-ID: <" + std::to_string(post.number) + "@c.invalid>\n\n" +
+          article.substr(article.find("\r\n\r\n") + 4)));
+    }
+    const auto fx = decodeWholeGroup(corpus.path(), group, out.path());
+    QVERIFY(fx);
+    QVERIFY(test::waitFor(
+        [&] { return QFile::exists(out.path() + "/failed.jpg__yEnc_CRCerror.txt"); }, 15000));
+    QStringList shown;
+    for (auto* p : fx->frame->findChildren<ui::PictureWindow*>()) shown << p->windowTitle();
+    QCOMPARE(shown, QStringList{"sound.jpg"});
   }
 
   void layoutSwitchesAndTheGroupListClosesItsViews() {

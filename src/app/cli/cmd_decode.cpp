@@ -1,5 +1,6 @@
 // orvel-cli decode [--out DIR] FILE...: runs a decode batch over article
-// files in the given order and prints each file it produced.
+// files (or bare encoded bodies) in the given order and prints what came of
+// each file; a file left incomplete or with a CRC error makes it fail.
 
 #include <sys/stat.h>
 
@@ -47,9 +48,35 @@ const char* BatchReportWord(BatchFileReport::Kind kind) {
     case BatchFileReport::Kind::Incomplete: return "incomplete";
     case BatchFileReport::Kind::BrokenOff: return "to resume";
     case BatchFileReport::Kind::CrcMarker: return "crc error";
+    case BatchFileReport::Kind::CrcError: return "crc error";
     case BatchFileReport::Kind::Saved: return "saved";
   }
   return "";
+}
+
+std::string BatchReportLine(const BatchFileReport& report) {
+  std::string line = std::string(BatchReportWord(report.kind)) + ": " + report.path;
+  if (report.missingParts.empty()) return line;
+  line += " (missing parts ";
+  for (std::size_t i = 0; i < report.missingParts.size(); ++i) {
+    if (i > 0) line += ", ";
+    line += std::to_string(report.missingParts[i]);
+  }
+  return line + ")";
+}
+
+void DecodeShortfall::add(const BatchFileReport& report) {
+  using Kind = BatchFileReport::Kind;
+  if (report.kind == Kind::Incomplete || report.kind == Kind::BrokenOff) ++incomplete;
+  if (report.kind == Kind::CrcError) ++crcErrors;
+}
+
+std::string DecodeShortfall::text() const {
+  auto files = [](int n) { return std::to_string(n) + (n == 1 ? " file" : " files"); };
+  std::string out;
+  if (incomplete > 0) out = files(incomplete) + " incomplete";
+  if (crcErrors > 0) out += (out.empty() ? "" : ", ") + files(crcErrors) + " with a CRC error";
+  return out;
 }
 
 int cmdDecode(CliContext& context) {
@@ -83,10 +110,10 @@ int cmdDecode(CliContext& context) {
   settings.decodeDir = outDir;
   TBatch batch(host, prompter, settings, MimeEnvironment{mimeTypes.get(), nullptr}, nullptr,
                &resume);
-  bool incomplete = false;
+  DecodeShortfall shortfall;
   batch.setReportListener([&](const BatchFileReport& report) {
-    context.out << BatchReportWord(report.kind) << ": " << report.path << "\n";
-    incomplete |= report.kind != BatchFileReport::Kind::Finished;
+    context.out << BatchReportLine(report) << "\n";
+    shortfall.add(report);
   });
   host.queueAll(batch);
   batch.Start(BatchOperation::Decode);
@@ -95,8 +122,9 @@ int cmdDecode(CliContext& context) {
     context.err << "orvel-cli decode: cannot read " << path << "\n";
   }
   if (!prompter.lastStatus.empty()) context.out << prompter.lastStatus << "\n";
+  if (shortfall.any()) context.err << "orvel-cli decode: " << shortfall.text() << "\n";
   const bool failed = prompter.failed || !host.unreadable().empty();
-  return failed || incomplete ? 1 : 0;
+  return failed || shortfall.any() ? 1 : 0;
 }
 
 }  // namespace orvel::cli

@@ -110,17 +110,19 @@ int cmdDecodeGroup(CliContext& context) {
   const auto mimeTypes = SystemMimeTypes();
   GroupBatch batch(view, settings, group.prompter(), group.clock(),
                    MimeEnvironment{mimeTypes.get(), nullptr});
-  bool incomplete = false;
+  DecodeShortfall shortfall;
   batch.SetFileListener([&](const BatchFileReport& report) {
-    context.out << BatchReportWord(report.kind) << ": " << report.path << '\n';
-    incomplete |= report.kind != BatchFileReport::Kind::Finished;
+    context.out << BatchReportLine(report) << '\n';
+    shortfall.add(report);
   });
   if (batch.Start(BatchOperation::Decode, queue)) {
     group.Wait([&] { return !batch.Running(); });
   }
+  batch.SetFileListener(nullptr);
   const bool left = !batch.Queue().empty();
   if (left) context.err << "orvel-cli decode-group: " << batch.Queue().size() << " articles left\n";
-  return incomplete || left || group.Failed() ? 1 : 0;
+  if (shortfall.any()) context.err << "orvel-cli decode-group: " << shortfall.text() << '\n';
+  return shortfall.any() || left || group.Failed() ? 1 : 0;
 }
 
 }  // namespace orvel::cli

@@ -36,6 +36,18 @@ int cmdShow(CliContext& context);
 void PrintViewerLines(const ArticleView& view, std::ostream& out);
 // "decoded", "incomplete", ... for decode's output lines.
 const char* BatchReportWord(BatchFileReport::Kind kind);
+// What decode and decode-group print of a file: "WORD: PATH", and for a
+// file that lacks parts " (missing parts 2, 5)".
+std::string BatchReportLine(const BatchFileReport& report);
+// The files a decode left incomplete or with a CRC error.
+struct DecodeShortfall {
+  int incomplete = 0;
+  int crcErrors = 0;
+  void add(const BatchFileReport& report);
+  bool any() const { return incomplete > 0 || crcErrors > 0; }
+  // "1 file incomplete, 2 files with a CRC error".
+  std::string text() const;
+};
 int cmdArticle(CliContext& context);
 int cmdDecodeGroup(CliContext& context);
 
