@@ -1,7 +1,8 @@
 // orvel-cli against the real INN 2 of scripts/test-servers, where its
 // answers used to be wrong: read marks another reader made above the stored
 // headers, a catch-up in a fresh run, --list on a server without groups in
-// the newsrc, and a group the server does not have.
+// the newsrc, a group the server does not have, and a login password that
+// no terminal can ask for.
 
 #include <gtest/gtest.h>
 
@@ -88,6 +89,29 @@ TEST_F(CliInnTest, AGroupTheServerLacksIsReportedAndNotSubscribed) {
   EXPECT_EQ(article.status, 1);
   EXPECT_NE(article.err.find("411 No such group"), std::string::npos) << article.err;
   EXPECT_EQ(dir.read("inn.newsrc"), "test.small:\r\n");
+}
+
+TEST_F(CliInnTest, APasswordNobodyCanTypeIsTheReasonGiven) {
+  ORVEL_REQUIRE_TEST_SERVERS(s);
+  dir.write("servers.ini", "[Profiles]\r\ncount=1\r\n1=auth," + s.host() + ":" +
+                               s.get("ORVEL_NNTP_AUTH_PORT") + "\r\n[auth]\r\nUserName=" +
+                               s.get("ORVEL_NNTP_USER") + "\r\n");
+  dir.write("auth.newsrc", "test.small:\r\n");
+  const std::string reason = "cannot ask \"Mot de passe pour: " + s.host() +
+                             "\" without a terminal; answer with orvel-cli servers add ... "
+                             "--password\n";
+  for (const auto& [command, args] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+           {"groups", {"groups", "auth", "--counts"}},
+           {"headers", {"headers", "auth", "test.small", "--retries", "0"}},
+           {"probe", {"probe", "auth"}}}) {
+    const CliRun run = cli(args);
+    EXPECT_EQ(run.status, 1) << command;
+    const std::string last = "orvel-cli " + command + ": " + reason;
+    EXPECT_TRUE(run.err.size() >= last.size() &&
+                run.err.compare(run.err.size() - last.size(), last.size(), last) == 0)
+        << run.err;
+  }
+  EXPECT_EQ(dir.read("auth.newsrc"), "test.small:\r\n");
 }
 
 }  // namespace

@@ -232,13 +232,21 @@ int cmdGroups(CliContext& context) {
     }
   };
 
+  // A question nobody could answer is the line saying why the command failed.
+  auto unanswered = [&] {
+    if (terminal.unanswered().empty()) return false;
+    context.err << "orvel-cli groups: "
+                << terminal.UnansweredReason("--yes, --no or --list",
+                                             "orvel-cli servers add ... --password")
+                << '\n';
+    return true;
+  };
+
   int ended = observer.ended;
   if (!list.OpenServer()) return 1;
   finish(ended);
-  if (!terminal.unanswered().empty()) {
-    // Nothing else is done on a question nobody answered.
-    context.err << "orvel-cli groups: " << terminal.UnansweredReason("--yes, --no or --list")
-                << '\n';
+  if (unanswered()) {
+    // Nothing else is done then.
     list.Close();
     return 1;
   }
@@ -285,7 +293,9 @@ int cmdGroups(CliContext& context) {
   if (arguments.all) list.ShowTab(GroupTab::All);
   printRows(context.out, list.shown());
   list.Close();
-  return ok && !prompter.failed ? 0 : 1;
+  if (ok && !prompter.failed) return 0;
+  unanswered();
+  return 1;
 }
 
 }  // namespace orvel::cli
