@@ -131,6 +131,7 @@ bool ConnectionSlots::GetFreeSocket(Purpose purpose, TArticle* argument, Request
       selectGroup(slot);
       return false;
     }
+    groupAccepted_ = groupAccepted_ || equalsNoCase(connection.currentGroup(), group_);
     runRoutine(slot);
     return true;
   }
@@ -212,7 +213,10 @@ void ConnectionSlots::onBanner(TNNTP& connection) {
 }
 
 void ConnectionSlots::onGroup(TNNTP& connection) {
-  if (Slot* slot = slotOf(connection)) runRoutine(*slot);
+  Slot* slot = slotOf(connection);
+  if (!slot) return;
+  groupAccepted_ = groupAccepted_ || equalsNoCase(connection.currentGroup(), group_);
+  runRoutine(*slot);
 }
 
 void ConnectionSlots::onDataBegin(TNNTP& connection) {
@@ -244,6 +248,7 @@ void ConnectionSlots::onEndPost(TNNTP& connection) {
 
 void ConnectionSlots::onDisconnected(TNNTP& connection) {
   if (!slotOf(connection)) return;
+  observer_->connectionFailed(neterr::kConnectionReset, SocketErrorText(neterr::kConnectionReset));
   ReleaseSocket(connection, {.close = true, .tryResume = true, .resumeOnAnyError = true});
 }
 

@@ -89,6 +89,10 @@ struct ReleaseOptions {
 struct SlotSettings {
   bool autoResume = true;       // AutoResume
   int autoResumeDelaySec = 20;  // AutoResumeDelay, 1..1800 (0 counts as 1)
+  // How many times the slots retry after connection failures, resumptions
+  // and other servers together; negative: no limit (the window, whose
+  // person can stop the countdown).
+  int maxRetries = -1;
 };
 
 // What the slots need from the view that owns them. The data hooks receive
@@ -200,6 +204,13 @@ class ConnectionSlots {
   bool Pending(Purpose purpose) const;
   TArticle* PendingArticle() const { return pendingArticle_; }
   bool ResumptionRunning() const { return resumeTimer_->isActive(); }
+  // Retries made after connection failures; whether one was refused because
+  // maxRetries were made.
+  int Retries() const { return retries_; }
+  bool RetriesExhausted() const { return retriesExhausted_; }
+  // A server answered GROUP for the view's group (or a pooled connection
+  // was already in it).
+  bool GroupAccepted() const { return groupAccepted_; }
   int ResumeCounter() const { return resumeCounter_; }
   TAltServs* AltServers() { return alt_.get(); }
   bool AlternativesInUse() const { return alt_ && alt_->inUse(); }
@@ -248,6 +259,8 @@ class ConnectionSlots {
 
   // slot_resumption.cpp
   void scheduleResumption(const SlotRequest& request, bool immediate, bool retryNow);
+  // Counts a retry after a connection failure; false when none is left.
+  bool takeRetry();
   void resumptionTick();
   void reissuePending();
   void killSlot(int index);
@@ -266,6 +279,9 @@ class ConnectionSlots {
   std::array<Slot, kSlotCount> slots_;
   TPerlre timeoutPattern_{true, TPerlre::kCaseless};
   bool greetingShown_ = false;
+  bool groupAccepted_ = false;
+  int retries_ = 0;
+  bool retriesExhausted_ = false;
 
   std::uint16_t pending_ = 0;
   TArticle* pendingArticle_ = nullptr;

@@ -209,14 +209,12 @@ void TGroupView::HandBackReadState() {
   if (!download_.NumbersKnown()) return;
   const std::int32_t low = view_.lowMark;
   const std::int32_t high = download_.High();
+  const TGrpInfo& current = recordMarks();
   GroupReadState state;
-  if (high >= low) {
-    state.read.text = RangesFromBits(view_.readSet, low, high, false);
-    state.toFetch = RangesFromBits(view_.keptSet, low, high, true);
-  } else {
-    state.read = record_.read;
-    state.toFetch = record_.toFetch;
-  }
+  state.read.text = MergeChangedMarks(current.read.text, low, takenRead_, view_.readSet);
+  state.toFetch = MergeChangedMarks(current.toFetch, low, takenKept_, view_.keptSet);
+  takenRead_ = view_.readSet;
+  takenKept_ = view_.keptSet;
   state.storage = record_.storage;
   state.first = download_.ServerLow();
   state.last = high;
@@ -233,6 +231,13 @@ void TGroupView::HandBackReadState() {
   record_.total = *state.total;
   record_.unread = *state.unread;
   if (services_.groupList && source_) services_.groupList->UpdateReadState(*source_, state);
+}
+
+const TGrpInfo& TGroupView::recordMarks() const {
+  if (services_.groupList) {
+    if (const TGrpInfo* current = services_.groupList->FindGroup(record_.name)) return *current;
+  }
+  return record_;
 }
 
 // ---------------------------------------------------------------- lists
@@ -253,21 +258,45 @@ void TGroupView::recountArticles() {
 }
 
 void TGroupView::takeRecordReadState() {
-  const std::int32_t low = view_.lowMark;
-  const std::int32_t high = std::max(download_.High(), low - 1);
   const std::int32_t size = view_.presentSet.size();
-  auto fill = [&](BitSet& set, std::string_view ranges) {
-    BitSet bits;
-    CountUnread(ranges, low, high, bits);
-    bits.resize(size);
-    set = std::move(bits);
+  for (BitSet* set : {&view_.readSet, &view_.keptSet, &takenRead_, &takenKept_}) {
+    *set = BitSet(size);
+  }
+  takeMarks(view_.lowMark, std::max(download_.High(), view_.lowMark - 1));
+}
+
+void TGroupView::takeMarks(std::int32_t from, std::int32_t to) {
+  if (to < from) return;
+  const TGrpInfo& marks = recordMarks();
+  const std::int32_t low = view_.lowMark;
+  auto take = [&](std::string_view text, BitSet& set, BitSet& taken) {
+    for (const NumberRange& r : ParseRanges(text)) {
+      if (r.last < from || r.first > to) continue;
+      const std::int32_t a = std::max(r.first, from) - low;
+      const std::int32_t b = std::min(r.last, to) - low;
+      set.setRange(a, b);
+      taken.setRange(a, b);
+    }
   };
-  fill(view_.readSet, record_.read.text);
-  fill(view_.keptSet, record_.toFetch);
-  for (std::int32_t i = view_.keptSet.findSet(0); i >= 0; i = view_.keptSet.findSet(i + 1)) {
+  take(marks.read.text, view_.readSet, takenRead_);
+  take(marks.toFetch, view_.keptSet, takenKept_);
+  // An article to fetch counts as unread and is never left out.
+  for (std::int32_t i = view_.keptSet.findSet(from - low); i >= 0 && i <= to - low;
+       i = view_.keptSet.findSet(i + 1)) {
     view_.readSet.reset(i);
     view_.excludedSet.reset(i);
   }
+}
+
+void TGroupView::NumbersWidened(std::int32_t oldLow, std::int32_t oldHigh) {
+  const std::int32_t low = view_.lowMark;
+  const std::int32_t high = download_.High();
+  for (BitSet* taken : {&takenRead_, &takenKept_}) {
+    taken->prependClear(oldLow - low);
+    taken->resize(view_.readSet.size());
+  }
+  takeMarks(low, std::min(oldLow - 1, high));
+  takeMarks(std::max(oldHigh + 1, low), high);
 }
 
 void TGroupView::loadStore() {

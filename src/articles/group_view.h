@@ -233,6 +233,7 @@ class TGroupView final : public OpenGroupView, private SlotOwner, private Header
   void FirstDownload() override;
   bool ShowDownloadDialog(DownloadMode mode) override;
   void ReadMarksChanged() override;
+  void NumbersWidened(std::int32_t oldLow, std::int32_t oldHigh) override;
   void CommandSent(TNNTP& connection, const std::string& action) override;
   void LinesParsed(TNNTP& connection) override;
   void DownloadEnded(TNNTP& connection, DownloadEnd end) override;
@@ -243,6 +244,11 @@ class TGroupView final : public OpenGroupView, private SlotOwner, private Header
   bool startDownload(Purpose purpose);
   void loadStore();
   void takeRecordReadState();
+  // The record's read and to-fetch marks of from..to into the sets.
+  void takeMarks(std::int32_t from, std::int32_t to);
+  // The group list's record as it stands now (marks made elsewhere while
+  // the view is open included), else the view's copy.
+  const TGrpInfo& recordMarks() const;
   void thread();
   void recountArticles();
   void refreshCounts();
@@ -268,6 +274,10 @@ class TGroupView final : public OpenGroupView, private SlotOwner, private Header
   ConnectionSlots slots_;
   HeaderDownload download_;
   ThreadStats stats_;
+  // The record's marks as the sets last took them from it or handed them
+  // back, bit for bit with readSet and keptSet: only where the sets differ
+  // from these did the view change a mark.
+  BitSet takenRead_, takenKept_;
   XoverDialogPrefs defaultPrefs_;
 
   RequestHandler* articleHandler_ = nullptr;  // 3, 4, 10

@@ -42,6 +42,10 @@ class GroupViewObserver {
   virtual void replyToMeArrived() {}
   // The view asks its window to close (a fatal error of its own request).
   virtual void closeRequested() {}
+  // A request lost its connection or never got one (code 10000 or more, or
+  // a time-out; the server closing it reads as 10054). The progress line or
+  // a message shows the text as well; whether it is retried follows.
+  virtual void connectionFailed(int /*code*/, std::string_view /*text*/) {}
 };
 
 }  // namespace orvel

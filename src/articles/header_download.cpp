@@ -36,6 +36,9 @@ void HeaderDownload::TakeGroupNumbers(std::int64_t first, std::int64_t last, std
   }
   serverLow_ = low;
   count_ = clampNumber(count);
+  const bool known = numbersKnown_;
+  const std::int32_t oldLow = view_.lowMark;
+  const std::int32_t oldHigh = high_;
   if (!numbersKnown_) {
     view_.lowMark = low;
     numbersKnown_ = true;
@@ -51,6 +54,9 @@ void HeaderDownload::TakeGroupNumbers(std::int64_t first, std::int64_t last, std
   }
   high_ = std::max(high_, high);
   view_.SizeSets(view_.lowMark, high_);
+  if (known && (view_.lowMark < oldLow || high_ > oldHigh)) {
+    host_.NumbersWidened(oldLow, oldHigh);
+  }
   const std::int64_t span = static_cast<std::int64_t>(high_) - view_.lowMark + 1;
   const std::int64_t read = span > 0 ? view_.readSet.count() : 0;
   unread_ = static_cast<std::int32_t>(std::clamp<std::int64_t>(span - read, 0, count_));

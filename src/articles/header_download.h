@@ -82,6 +82,9 @@ class HeaderDownloadHost {
   virtual bool ShowDownloadDialog(DownloadMode mode) = 0;
   // Action 0 or 3 changed read marks of loaded articles.
   virtual void ReadMarksChanged() = 0;
+  // A GROUP reply moved the low mark down or the high mark up: the sets
+  // now cover numbers outside oldLow..oldHigh, whose marks are clear.
+  virtual void NumbersWidened(std::int32_t oldLow, std::int32_t oldHigh) = 0;
   // A command was sent for the range: progress text and maximum.
   virtual void CommandSent(TNNTP& connection, const std::string& action) = 0;
   // A block of reply lines was parsed.

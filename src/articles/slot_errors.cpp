@@ -43,6 +43,7 @@ void ConnectionSlots::onError(TNNTP& connection, int code, const std::string& ra
   if (timeoutPattern_.Match(text)) code = neterr::kTransferTimeout;
   slot->lastError = code;
   if (isConnectionFailure(code, text)) {
+    observer_->connectionFailed(code, text);
     connectionFailure(*slot, text, quiet);
   } else {
     replyError(*slot, code, text, quiet);
@@ -54,7 +55,7 @@ void ConnectionSlots::connectionFailure(Slot& slot, const std::string& text, boo
   const Purpose purpose = slot.request.purpose;
   if (alt_ && MayUseAlternatives(purpose) && connection.profile()) {
     const auto next = alt_->NextServer(*connection.profile(), true);
-    if (next && !SameServer(*next, *connection.profile())) {
+    if (next && !SameServer(*next, *connection.profile()) && takeRetry()) {
       observer_->progressText(text + std::string(kTryingText) + next->alias);
       ReleaseSocket(connection, {.retryNow = true});
       return;

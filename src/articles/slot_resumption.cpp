@@ -9,20 +9,31 @@
 
 namespace orvel {
 
+bool ConnectionSlots::takeRetry() {
+  if (settings_.maxRetries >= 0 && retries_ >= settings_.maxRetries) {
+    retriesExhausted_ = true;
+    return false;
+  }
+  ++retries_;
+  return true;
+}
+
 void ConnectionSlots::scheduleResumption(const SlotRequest& request, bool immediate,
                                          bool retryNow) {
   const Purpose p = request.purpose;
+  const bool resumable = IsArticlePurpose(p) || p == Purpose::Batch ||
+                         (IsHeaderPurpose(p) && owner_.HeaderResumeAllowed());
+  if (!resumable) return;
+  // A retry on another server was counted when it was chosen.
+  if (!retryNow && !takeRetry()) return;
   if (IsArticlePurpose(p)) {
     pending_ |= PurposeBit(p);
     pendingArticle_ = request.article;
   } else if (p == Purpose::Batch) {
     owner_.BatchStopForRestart();
     pending_ |= PurposeBit(p);
-  } else if (IsHeaderPurpose(p)) {
-    if (!owner_.HeaderResumeAllowed()) return;
-    pending_ |= PurposeBit(owner_.HeaderResumePurpose());
   } else {
-    return;
+    pending_ |= PurposeBit(owner_.HeaderResumePurpose());
   }
   const int delay = std::clamp(settings_.autoResumeDelaySec, 1, 1800);
   resumeCounter_ = immediate || retryNow ? 0 : -delay;

@@ -103,6 +103,18 @@ std::string textOfRuns(const std::vector<NumberRange>& runs, std::int32_t first,
   return out;
 }
 
+// Appends the runs of set bits among bits 0..size-1, bit k standing for
+// first + k.
+void appendRunsOfBits(std::vector<NumberRange>& runs, const BitSet& bits, std::int32_t first,
+                      std::int32_t size) {
+  for (std::int32_t a = bits.findSet(0); a >= 0 && a < size;) {
+    std::int32_t end = bits.findClear(a);
+    if (end < 0 || end > size) end = size;
+    runs.push_back({first + a, first + end - 1});
+    a = end < size ? bits.findSet(end) : -1;
+  }
+}
+
 }  // namespace
 
 void BitSet::resize(std::int32_t size) {
@@ -171,6 +183,17 @@ std::int32_t BitSet::findClear(std::int32_t from) const {
   }
 }
 
+void BitSet::applyChanges(const BitSet& from, const BitSet& to) {
+  auto word = [](const BitSet& set, std::size_t w) {
+    return w < set.words_.size() ? set.words_[w] : std::uint64_t{0};
+  };
+  for (std::size_t w = 0; w < words_.size(); ++w) {
+    const std::uint64_t changed = word(from, w) ^ word(to, w);
+    words_[w] = (words_[w] & ~changed) | (word(to, w) & changed);
+  }
+  resize(size_);  // clears the bits past the end
+}
+
 std::vector<NumberRange> ParseRanges(std::string_view text) {
   std::vector<NumberRange> entries;
   forEachEntry(text, [&](const ParsedEntry& e) { entries.push_back(e.range); });
@@ -206,13 +229,26 @@ std::string RangesFromBits(const BitSet& bits, std::int32_t first, std::int32_t 
   std::vector<NumberRange> runs;
   const std::int32_t size = std::min<std::int64_t>(
       bits.size(), last < first ? 0 : static_cast<std::int64_t>(last) - first + 1);
-  for (std::int32_t a = bits.findSet(0); a >= 0 && a < size;) {
-    std::int32_t end = bits.findClear(a);
-    if (end < 0 || end > size) end = size;
-    runs.push_back({first + a, first + end - 1});
-    a = end < size ? bits.findSet(end) : -1;
-  }
+  appendRunsOfBits(runs, bits, first, size);
   return textOfRuns(runs, first, fromOne);
+}
+
+std::string MergeChangedMarks(std::string_view text, std::int32_t first, const BitSet& taken,
+                              const BitSet& now) {
+  std::vector<NumberRange> runs;
+  const std::int64_t lastWide = static_cast<std::int64_t>(first) + now.size() - 1;
+  const auto last = static_cast<std::int32_t>(std::min<std::int64_t>(lastWide, kMaxNumber));
+  for (const NumberRange& r : ParseRanges(text)) {
+    if (r.first < first) runs.push_back({r.first, std::min(r.last, first - 1)});
+    if (r.last > last) runs.push_back({std::max(r.first, last + 1), r.last});
+  }
+  if (last >= first) {
+    BitSet marks;
+    CountUnread(text, first, last, marks);
+    marks.applyChanges(taken, now);
+    appendRunsOfBits(runs, marks, first, marks.size());
+  }
+  return textOfRuns(mergedRuns(std::move(runs), 0, kMaxNumber), 0, true);
 }
 
 bool NormaliseRanges(ReadRanges& ranges, std::int32_t& first, std::int32_t& last, bool forced) {

@@ -50,6 +50,9 @@ class BitSet {
   // First set (clear) bit at or after from, or -1.
   std::int32_t findSet(std::int32_t from) const;
   std::int32_t findClear(std::int32_t from) const;
+  // Wherever from and to differ, the bit takes to's value; the other bits
+  // stay. Bits past the end of from or to read as clear.
+  void applyChanges(const BitSet& from, const BitSet& to);
 
  private:
   std::vector<std::uint64_t> words_;
@@ -90,6 +93,14 @@ std::int32_t CountUnread(std::string_view ranges, std::int32_t first, std::int32
 // clear (and first is above 1) the text begins with "1-" and first - 1.
 std::string RangesFromBits(const BitSet& bits, std::int32_t first, std::int32_t last,
                            bool fromOne);
+
+// The range text of text after the marks of first..first + now.size() - 1
+// went from taken to now: a number whose bit differs between the two takes
+// now's mark, every other number keeps the text's (outside that interval
+// too). The result is sorted and merged. A view hands its marks back this
+// way, so marks it never held or never changed survive as they were.
+std::string MergeChangedMarks(std::string_view text, std::int32_t first, const BitSet& taken,
+                              const BitSet& now);
 
 // Sorts and merges the text when it is flagged and non-empty, and, unless
 // forced, at least kNormaliseThreshold characters long. first and last (the

@@ -71,7 +71,7 @@ bool TGroupList::OpenServer() {
   rebuildShown();
   prompter_.status(IdleStatusText());
   if (lists_.all().empty()) {
-    ListGroups(true);
+    if (options_.listWhenEmpty) ListGroups(true);
   } else if (options_.autoGetMsgCounts) {
     GetAllCounts(true);
   }

@@ -41,6 +41,9 @@
 namespace orvel {
 
 struct GroupListOptions {
+  // Opening a server without groups offers the full list (a command that
+  // opens one group turns it off).
+  bool listWhenEmpty = true;
   bool autoGetMsgCounts = false;   // AutoGetMsgCounts
   int updateCountInterval = 30;    // UpdateCountInterval, minutes; 0: no timer
   bool backUpNewsRC = true;        // BackUpNewsRC
@@ -116,9 +119,10 @@ class TGroupList {
   bool opened() const { return opened_; }
 
   // ---- Requests to the server
-  // full: "Tous les groupes disponibles" (after a confirmation); else
-  // "Nouveaux groupes".
-  void ListGroups(bool full);
+  // full: "Tous les groupes disponibles" (after a confirmation, unless the
+  // person's command already was that answer: confirmed); else "Nouveaux
+  // groupes".
+  void ListGroups(bool full, bool confirmed = false);
   // Counts of every subscribed group; the timer calls it without force.
   void GetAllCounts(bool force = true);
   // Counts of the given groups.

@@ -79,10 +79,11 @@ void TGroupList::endRequest(bool completed, int code, const std::string& text) {
 
 // ---------------------------------------------------------------- lists
 
-void TGroupList::ListGroups(bool full) {
-  if (full && prompter_.ask("R\xC3\xA9" "cup\xC3\xA9rer la liste de tous les groupes disponibles?\r\n"
-                            "( cel\xC3\xA0 peut \xC3\xAAtre long )",
-                            kYesNoCancel) != Button::Yes) {
+void TGroupList::ListGroups(bool full, bool confirmed) {
+  if (full && !confirmed &&
+      prompter_.ask("R\xC3\xA9" "cup\xC3\xA9rer la liste de tous les groupes disponibles?\r\n"
+                    "( cel\xC3\xA0 peut \xC3\xAAtre long )",
+                    kYesNoCancel) != Button::Yes) {
     return;
   }
   prompter_.status("Liste des groupes....");

@@ -56,8 +56,14 @@ struct FakeOwner : SlotOwner {
     log.push_back("reissue " + name(p));
     if (reissue) reissue(p, a);
   }
-  void ReissueHeaders(Purpose p) override { log.push_back("reissue " + name(p)); }
-  void ReissueBatch() override { log.push_back("reissue 8"); }
+  void ReissueHeaders(Purpose p) override {
+    log.push_back("reissue " + name(p));
+    if (reissue) reissue(p, nullptr);
+  }
+  void ReissueBatch() override {
+    log.push_back("reissue 8");
+    if (reissue) reissue(Purpose::Batch, nullptr);
+  }
   void BatchStopAfterFile() override { log.push_back("stop after file"); }
   void BatchPauseAfterPart() override { log.push_back("pause after part"); }
 };
@@ -65,9 +71,13 @@ struct FakeOwner : SlotOwner {
 struct Observer : GroupViewObserver {
   std::vector<std::string> progress;
   std::vector<std::string> transfer;
+  std::vector<std::string> failures;  // "code text"
   std::string lastProgress() const { return progress.empty() ? "" : progress.back(); }
   void progressText(std::string_view t) override { progress.emplace_back(t); }
   void transferText(std::string_view t) override { transfer.emplace_back(t); }
+  void connectionFailed(int code, std::string_view text) override {
+    failures.push_back(std::to_string(code) + " " + std::string(text));
+  }
 };
 
 std::shared_ptr<TProfile> server(const char* alias, const char* host) {
@@ -179,6 +189,7 @@ TEST_P(GroupFirstTest, SelectsTheGroupOnlyWhenNeeded) {
   EXPECT_EQ(news.commandsStarting("GROUP").size(), c.groupSent ? 1u : 0u);
   EXPECT_EQ(atOnce, *c.pooledGroup && !c.groupSent);
   EXPECT_EQ(news.commandsStarting("ARTICLE").size(), 1u);
+  EXPECT_TRUE(slots.GroupAccepted());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -450,6 +461,77 @@ TEST_F(SlotsTest, ConnectionFailureWrapsAroundTheAlternatives) {
   EXPECT_NE(std::find(owner.log.begin(), owner.log.end(), "data 3"), owner.log.end());
   EXPECT_FALSE(refused);
 }
+
+TEST_F(SlotsTest, AGroupTheServerLacksIsNeverAccepted) {
+  slots.SetView(own, "alt.none", &main);
+  slots.GetFreeSocket(Purpose::Article, &article, sending("ARTICLE 2"));
+  news.pump();
+  EXPECT_EQ(news.commandsStarting("GROUP"), (std::vector<std::string>{"GROUP alt.none"}));
+  EXPECT_TRUE(news.commandsStarting("ARTICLE").empty());
+  EXPECT_FALSE(slots.GroupAccepted());
+}
+
+// ---------------------------------------------------------------- retries
+
+struct RetryCase {
+  const char* name;
+  Purpose purpose;
+  bool alternatives;  // alt1 shares the requests (the failures wrap around)
+  bool autoResume;
+  int maxRetries;
+  int attempts;  // refused connections before the request stays given up
+  bool exhausted;
+};
+void PrintTo(const RetryCase& c, std::ostream* os) { *os << c.name; }
+
+class RetryTest : public SlotsTest, public testing::WithParamInterface<RetryCase> {};
+
+// Every connection is refused; the owner asks again whenever the
+// resumption says so, as a view does.
+TEST_P(RetryTest, RefusedConnectionsAreRetriedAtMostMaxRetriesTimes) {
+  const RetryCase& c = GetParam();
+  constexpr int kEnough = 12;  // what "no limit" is checked up to
+  slots.SetSettings(SlotSettings{c.autoResume, 2, c.maxRetries});
+  if (c.alternatives) main.settings.altServers = "alt1";
+  owner.reissue = [&](Purpose p, TArticle* a) { slots.GetFreeSocket(p, a, sending("ARTICLE 2")); };
+  slots.GetFreeSocket(c.purpose, &article, sending("ARTICLE 2"));
+  int attempts = 0;
+  for (int second = 0; second < 60 && attempts < kEnough; ++second) {
+    for (FakeTransport* t : net.transports()) {
+      if (!t->connecting()) continue;
+      ++attempts;
+      t->fail(10061);
+      break;  // the failure may end transports: look again next second
+    }
+    clock.advance(1000);
+  }
+  EXPECT_EQ(attempts, c.attempts);
+  EXPECT_EQ(observer.failures,
+            std::vector<std::string>(static_cast<std::size_t>(attempts),
+                                     "10061 connexion refusée!"));
+  EXPECT_EQ(slots.RetriesExhausted(), c.exhausted);
+  const bool givenUp = c.attempts < kEnough;
+  EXPECT_EQ(!slots.AnyTaken() && !slots.ResumptionRunning(), givenUp);
+  if (givenUp) {
+    EXPECT_EQ(slots.Retries(), c.attempts - 1);
+  }
+  EXPECT_FALSE(slots.GroupAccepted());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RetryTest,
+    testing::Values(
+        RetryCase{"WithoutALimitTheWindowKeepsTrying", Purpose::Headers, false, true, -1, 12,
+                  false},
+        RetryCase{"HeadersTwoRetries", Purpose::Headers, false, true, 2, 3, true},
+        RetryCase{"NoRetryAllowed", Purpose::Headers, false, true, 0, 1, true},
+        RetryCase{"NoAutoResumeNeverRetries", Purpose::Headers, false, false, 2, 1, false},
+        RetryCase{"ArticleTwoRetries", Purpose::Article, false, true, 2, 3, true},
+        RetryCase{"BatchTwoRetries", Purpose::Batch, false, true, 2, 3, true},
+        RetryCase{"OtherServersCountAsRetries", Purpose::Article, true, true, 3, 4, true},
+        RetryCase{"OtherServersWithoutALimitWrapAround", Purpose::Article, true, true, -1, 12,
+                  false}),
+    [](const testing::TestParamInfo<RetryCase>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------- stop
 

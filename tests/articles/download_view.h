@@ -10,6 +10,7 @@ struct NullDownloadHost : HeaderDownloadHost {
   void FirstDownload() override {}
   bool ShowDownloadDialog(DownloadMode) override { return false; }
   void ReadMarksChanged() override {}
+  void NumbersWidened(std::int32_t, std::int32_t) override {}
   void CommandSent(TNNTP&, const std::string&) override {}
   void LinesParsed(TNNTP&) override {}
   void DownloadEnded(TNNTP&, DownloadEnd) override {}

@@ -3,6 +3,7 @@
 // that answer more, less or other than they were asked.
 
 #include <filesystem>
+#include <set>
 
 #include "articles/store_io.h"
 #include "group_view_fixture.h"
@@ -217,6 +218,83 @@ TEST_F(GroupViewTest, StoreReadFlagsGiveWayToTheGroupRecord) {
   for (const TArticle* a : view->MasterList()) EXPECT_FALSE(a->Has(NodeFlag::Read)) << a->Number;
 }
 
+// ---------------------------------------------------------------- marks outside the view
+
+// What the view does between opening and closing.
+enum class MarksStep {
+  None,
+  ReadFifteenInTheView,       // the person reads article 15
+  ReadSevenInTheList,         // a cross-post of 7 is marked read through the group list
+  RefreshAfterTheServerGrew,  // the refresh's GROUP reply reaches beyond the store
+};
+
+struct MarksCase {
+  const char* name;
+  std::int32_t low, high;
+  std::set<std::int32_t> missing;  // numbers the server lacks
+  std::int32_t storedHigh;         // > 0: a first run stored the headers up to it
+  const char* read;                // the record's marks when the view opens
+  const char* toFetch;
+  OpenMode mode;
+  MarksStep step;
+  const char* expectedRead;
+  const char* expectedToFetch;
+  const char* lastXover;  // the last XOVER sent after opening; "" none
+};
+void PrintTo(const MarksCase& c, std::ostream* os) { *os << c.name; }
+
+class MarksOutsideTheViewTest : public GroupViewTest,
+                                public testing::WithParamInterface<MarksCase> {};
+
+TEST_P(MarksOutsideTheViewTest, ComeBackUnchanged) {
+  const MarksCase& c = GetParam();
+  server.groups["alt.test"] = MakeGroup(c.low, c.storedHigh > 0 ? c.storedHigh : c.high);
+  server.groups["alt.test"].missing = c.missing;
+  if (c.storedHigh > 0) {
+    open();
+    close();
+    server.groups["alt.test"].high = c.high;
+  }
+  record().read.text = c.read;
+  record().toFetch = c.toFetch;
+  server.commands.clear();
+  open(c.mode);
+  switch (c.step) {
+    case MarksStep::None: break;
+    case MarksStep::ReadFifteenInTheView:
+      view->View().readSet.set(15 - view->View().lowMark);
+      break;
+    case MarksStep::ReadSevenInTheList: ASSERT_TRUE(list->MarkRead("alt.test", 7)); break;
+    case MarksStep::RefreshAfterTheServerGrew:
+      view->Refresh();
+      server.pump();
+      break;
+  }
+  const auto xovers = server.commandsStarting("XOVER");
+  EXPECT_EQ(xovers.empty() ? "" : xovers.back(), c.lastXover);
+  close();
+  EXPECT_EQ(record().read.text, c.expectedRead);
+  EXPECT_EQ(record().toFetch, c.expectedToFetch);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MarksOutsideTheViewTest,
+    testing::Values(
+        MarksCase{"AboveTheStoredHeaders", 1, 12, {}, 12, "1-3,10-30", "20-25",
+                  OpenMode::StoredOnly, MarksStep::None, "1-3,10-30", "20-25", ""},
+        MarksCase{"BelowTheLowMark", 100, 120, {}, 0, "5,7-9,100-110", "50", OpenMode::Download,
+                  MarksStep::None, "5,7-9,100-110", "50", "XOVER 111-120"},
+        MarksCase{"InAGapTheServerLacks", 1, 20, {5, 6, 7, 8}, 0, "1-3,6", "7",
+                  OpenMode::Download, MarksStep::None, "1-3,6", "7", "XOVER 4-20"},
+        MarksCase{"BesideAMarkTheViewMade", 1, 20, {}, 0, "1-3,30-40", "", OpenMode::Download,
+                  MarksStep::ReadFifteenInTheView, "1-3,15,30-40", "", "XOVER 4-20"},
+        MarksCase{"MadeThroughTheListWhileTheViewIsOpen", 1, 20, {}, 0, "", "",
+                  OpenMode::Download, MarksStep::ReadSevenInTheList, "7", "", "XOVER 1-20"},
+        MarksCase{"ReachedByALaterGroupReply", 1, 30, {}, 12, "1-3,10-30", "",
+                  OpenMode::StoredOnly, MarksStep::RefreshAfterTheServerGrew, "1-3,10-30", "",
+                  ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // ---------------------------------------------------------------- bad servers
 
 struct BadServerCase {
@@ -312,7 +390,7 @@ TEST_F(GroupViewTest, MoreLinesThanTheLimitAskedLeaveTheRestToTheNextDownload) {
 
 TEST_F(GroupViewTest, LowMarkGoingBackKeepsEveryMarkOnItsArticle) {
   server.groups["alt.test"] = MakeGroup(100, 120);
-  record().read.text = "1-110";
+  record().read.text = "100-110";
   open();
   EXPECT_EQ(numberSet(), span(111, 120));
   server.groups["alt.test"].low = 90;
@@ -322,7 +400,7 @@ TEST_F(GroupViewTest, LowMarkGoingBackKeepsEveryMarkOnItsArticle) {
   // 100-110 stay read, the numbers below the old mark are new.
   EXPECT_EQ(server.commands.back(), "XOVER 90-99");
   close();
-  EXPECT_EQ(record().read.text, "1-89,100-110");
+  EXPECT_EQ(record().read.text, "100-110");
 }
 
 TEST_F(GroupViewTest, HighMarkDroppingLosesNothing) {

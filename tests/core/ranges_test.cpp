@@ -113,6 +113,47 @@ INSTANTIATE_TEST_SUITE_P(
         NormaliseCase{"OnlyGarbageEmpties", "abc", 1, 10, "", 1, 10}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct MergeCase {
+  const char* name;
+  const char* text;   // the record's marks now
+  std::int32_t first;
+  std::int32_t last;  // the view's interval
+  const char* taken;  // the marks the view took over first..last
+  const char* now;    // the view's marks at hand-back
+  const char* expected;
+};
+void PrintTo(const MergeCase& c, std::ostream* os) { *os << c.name; }
+
+class MergeChangedMarksTest : public testing::TestWithParam<MergeCase> {};
+
+TEST_P(MergeChangedMarksTest, OnlyTheViewsChangesReachTheText) {
+  const auto& c = GetParam();
+  BitSet taken, now;
+  CountUnread(c.taken, c.first, c.last, taken);
+  CountUnread(c.now, c.first, c.last, now);
+  EXPECT_EQ(MergeChangedMarks(c.text, c.first, taken, now), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, MergeChangedMarksTest,
+    testing::Values(
+        MergeCase{"MarksAboveTheViewStay", "1-3,10-30", 1, 12, "1-3,10-12", "1-3,10-12",
+                  "1-3,10-30"},
+        MergeCase{"MarksBelowTheViewStay", "5,7-9,100-110", 100, 120, "100-110", "100-110",
+                  "5,7-9,100-110"},
+        MergeCase{"NothingBelowTheViewIsInvented", "", 100, 120, "", "100-104", "100-104"},
+        MergeCase{"ReadInTheViewJoinsItsNeighbours", "1-3,10-30", 1, 12, "1-3,10-12",
+                  "1-3,4,10-12", "1-4,10-30"},
+        MergeCase{"UnreadInTheViewSplitsARun", "1-3,10-30", 1, 12, "1-3,10-12", "1-3,10,12",
+                  "1-3,10,12-30"},
+        MergeCase{"UnreadAtTheViewsLastSplitsTheRunAbove", "10-30", 1, 12, "10-12", "10-11",
+                  "10-11,13-30"},
+        MergeCase{"MarksMadeElsewhereMeanwhileStay", "1-8", 1, 12, "1-3", "1-3", "1-8"},
+        MergeCase{"TheViewsChangeWinsOverAnOlderMark", "1-8", 1, 12, "1-3", "1,3", "1,3-8"},
+        MergeCase{"UnsortedTextComesBackSorted", "20-25,1-2,4", 1, 3, "1-2", "1-3", "1-4,20-25"},
+        MergeCase{"EmptyViewKeepsEverything", "7,2-3", 5, 4, "", "", "2-3,7"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(RangesTest, NormaliseWaitsFor30001CharactersUnlessForced) {
   std::string text;
   for (int n = 1; text.size() < kNormaliseThreshold - 1; n += 2) {

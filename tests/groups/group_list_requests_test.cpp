@@ -54,6 +54,41 @@ TEST_F(GroupListTest, AnythingButYesCancelsTheFullList) {
   EXPECT_FALSE(list->busy());
 }
 
+// A command that already is the answer (orvel-cli groups --list), or one
+// that opens a single group, lists without the question.
+struct ListAskCase {
+  const char* name;
+  bool listWhenEmpty;
+  bool listConfirmed;  // ListGroups(true, true) after opening
+  Lines questions;
+  Lines commands;
+};
+void PrintTo(const ListAskCase& c, std::ostream* os) { *os << c.name; }
+
+class ListQuestionTest : public GroupListTest, public testing::WithParamInterface<ListAskCase> {};
+
+TEST_P(ListQuestionTest, AsksOnlyWhenNothingAnsweredIt) {
+  const ListAskCase& c = GetParam();
+  options.listWhenEmpty = c.listWhenEmpty;
+  prompter.answer(Button::Yes);
+  ASSERT_TRUE(open(""));
+  if (c.listConfirmed) list->ListGroups(true, true);
+  Lines commands;
+  if (connectAttempts() > 0) {
+    greet();
+    commands = sent();
+  }
+  EXPECT_EQ(prompter.questions(), c.questions);
+  EXPECT_EQ(commands, c.commands);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ListQuestionTest,
+    testing::Values(ListAskCase{"OpeningAnEmptyServerAsks", true, false, {kListQuestion}, {"LIST"}},
+                    ListAskCase{"ConfirmedListAsksNothing", false, true, {}, {"LIST"}},
+                    ListAskCase{"OneGroupsCommandListsNothing", false, false, {}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(GroupListTest, NewGroupsWithoutLastUpdatedSendsList) {
   ASSERT_TRUE(open("alt.old!\r\n"));
   list->ListGroups(false);

@@ -1,5 +1,7 @@
 #pragma once
 // Runs the orvel-cli binary with arguments; its exit status and both outputs.
+// A run is killed after kCliTimeLimit seconds (status 124): a command that
+// would wait for ever fails its test instead of holding it.
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,9 +30,11 @@ inline std::string slurpFile(const std::string& path) {
   return text;
 }
 
+inline constexpr int kCliTimeLimit = 240;
+
 inline CliRun runCli(const std::vector<std::string>& args) {
   const std::string cli = std::string(ORVEL_BINARY_DIR) + "/src/app/orvel-cli";
-  std::string command = "'" + cli + "'";
+  std::string command = "timeout -k 5 " + std::to_string(kCliTimeLimit) + " '" + cli + "'";
   for (const auto& a : args) command += " '" + a + "'";
   const auto dir = std::filesystem::temp_directory_path();
   const std::string outFile = (dir / ("orvel-cli-out-" + std::to_string(::getpid()))).string();

@@ -3,29 +3,80 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include "articles/progress_texts.h"
+#include "core/text.h"
+
 namespace orvel::cli {
+
+namespace {
+
+// What gives a login its password when no terminal can ask for it.
+constexpr const char* kPasswordFlag = "orvel-cli servers add ... --password";
+
+// The resumption's own texts: shown without --verbose.
+bool isRetryText(std::string_view text) {
+  return text.starts_with("Tentative dans ") || text == kResumingText ||
+         text.find(kTryingText) != std::string_view::npos;
+}
+
+}  // namespace
+
+bool TakeGroupOption(const std::vector<std::string>& args, std::size_t& i,
+                     CliGroupOptions& options, std::optional<std::string>& problem) {
+  const std::string& a = args[i];
+  if (a == "--verbose") {
+    options.verbose = true;
+    return true;
+  }
+  if (a != "--retries") return false;
+  if (i + 1 >= args.size()) {
+    problem = "--retries needs a number";
+    return true;
+  }
+  const auto n = parseDecimal(args[++i]);
+  if (!n || *n < 0 || *n > 1000) {
+    problem = "bad number for --retries: " + args[i];
+  } else {
+    options.retries = static_cast<int>(*n);
+  }
+  return true;
+}
 
 void CliGroup::Terminal::message(std::string_view text, MessageKind kind,
                                  std::string_view caption) {
-  failed = failed || kind != MessageKind::Information;
-  terminal_.message(text, kind, caption);
+  if (kind == MessageKind::Information) {
+    owner_.terminal_.message(text, kind, caption);
+    return;
+  }
+  failed = true;
+  // A connection failure was said already, with its code.
+  if (owner_.failure_ && owner_.failure_->text == text) return;
+  owner_.context_.err << "orvel-cli " << owner_.name_ << ": " << text << '\n';
 }
 
-Button CliGroup::Terminal::ask(std::string_view, Buttons buttons, MessageKind, std::string_view) {
-  return hasButton(buttons, Button::No) ? Button::No : Button::Cancel;
+void CliGroup::Terminal::status(std::string_view text) {
+  owner_.terminal_.status(text);
+  if (text == kReadyText || text == kGroupUnchangedText) outcome = text;
 }
 
-CliGroup::CliGroup(CliContext& context, std::string name, bool verbose)
+CliGroup::CliGroup(CliContext& context, std::string name, CliGroupOptions options)
     : context_(context),
       name_(std::move(name)),
-      terminal_(context.err, Button::No),
-      prompter_(terminal_) {
-  terminal_.setVerbose(verbose);
+      options_(options),
+      terminal_(context.err, TerminalInput()) {
+  terminal_.setVerbose(options.verbose);
 }
 
-CliGroup::~CliGroup() { Close(); }
+CliGroup::~CliGroup() { Close(false); }
 
 bool CliGroup::Open(const std::string& alias, const std::string& group) {
+  if (!Prepare(alias, group)) return false;
+  view_->Open(OpenMode::StoredOnly);
+  return true;
+}
+
+bool CliGroup::Prepare(const std::string& alias, const std::string& group,
+                       XoverDialogHost* dialog) {
   session_ = OpenSession(context_);
   const int index = ProfileIndex(session_->main.profiles, alias);
   if (index < 0) {
@@ -40,20 +91,24 @@ bool CliGroup::Open(const std::string& alias, const std::string& group) {
   nntp.xferTimeOutSec = s.xferTimeOutMs / 1000;
   pool_ = std::make_unique<ConnectionPool>(platform_, clock_, prompter_, nntp);
   GroupListOptions listOptions = GroupListOptions::FromSettings(s, session_->app.baseDir);
+  // The command opens one group: no list or counts of its own.
+  listOptions.listWhenEmpty = false;
   listOptions.autoGetMsgCounts = false;
   listOptions.updateCountInterval = 0;
   list_ = std::make_unique<TGroupList>(profile, *pool_, clock_, prompter_, listHost_, listOptions);
   if (!list_->OpenServer()) return false;
-  if (!list_->FindGroup(group)) list_->AddGroupsByName(group);
+  if (!list_->FindGroup(group)) added_ = list_->AddGroupsByName(group) > 0;
   TGrpInfo* record = list_->FindGroup(group);
   if (!record) {
     context_.err << "orvel-cli " << name_ << ": \"" << group << "\" cannot be a group name\n";
     return false;
   }
+  GroupViewOptions viewOptions = GroupViewOptions::FromSettings(s);
+  viewOptions.connections.maxRetries = options_.retries;
   GroupViewServices services{*pool_, clock_, prompter_, session_->main, session_->app.baseDir,
-                             list_.get(), this, &prefs_, &yesToAll_};
-  view_ = std::make_unique<TGroupView>(services, profile, *record, GroupViewOptions::FromSettings(s));
-  view_->Open(OpenMode::StoredOnly);
+                             list_.get(), dialog ? dialog : this, &prefs_, &yesToAll_};
+  view_ = std::make_unique<TGroupView>(services, profile, *record, viewOptions);
+  view_->SetObserver(this);
   return true;
 }
 
@@ -83,6 +138,38 @@ void CliGroup::Wait(const std::function<bool()>& done) {
   loop.exec();
 }
 
+void CliGroup::progressText(std::string_view text) {
+  if (text == kResumingText) failure_.reset();
+  if (!text.empty() && text != lastProgress_ && (options_.verbose || isRetryText(text))) {
+    context_.err << text << '\n';
+  }
+  lastProgress_.assign(text);
+}
+
+void CliGroup::connectionFailed(int code, std::string_view text) {
+  failure_ = Failure{code, std::string(text)};
+  context_.err << "orvel-cli " << name_ << ": " << text << " (" << code << ")\n";
+}
+
+bool CliGroup::Failed() const {
+  return prompter_.failed || failure_ || !terminal_.unanswered().empty();
+}
+
+bool CliGroup::ExplainFailure() {
+  if (!terminal_.unanswered().empty()) {
+    context_.err << "orvel-cli " << name_ << ": "
+                 << terminal_.UnansweredReason({}, kPasswordFlag)
+                 << '\n';
+    return true;
+  }
+  if (!failure_) return false;
+  const int retries = view_ ? view_->Slots().Retries() : 0;
+  context_.err << "orvel-cli " << name_ << ": gave up";
+  if (retries > 0) context_.err << " after " << retries << (retries == 1 ? " retry" : " retries");
+  context_.err << ": " << failure_->text << " (" << failure_->code << ")\n";
+  return true;
+}
+
 TArticle* CliGroup::FindNumber(std::int32_t number) const {
   for (TArticle* a : view_->MasterList()) {
     if (a->Number == number) return a;
@@ -97,10 +184,20 @@ TArticle* CliGroup::FindMessageId(std::string_view id) const {
   return nullptr;
 }
 
-void CliGroup::Close() {
+bool CliGroup::Close(bool succeeded) {
+  const bool failedBefore = std::exchange(prompter_.failed, false);
+  const bool accepted = view_ && view_->Slots().GroupAccepted();
   if (view_ && !view_->Closed()) view_->Close();
-  if (list_) list_->Close();
-  list_.reset();
+  if (list_) {
+    // The group this command added goes again when the command failed
+    // before the server accepted it: nothing of the run is saved.
+    listHost_.ignoreChanges = added_ && !succeeded && !accepted;
+    list_->Close();
+    list_.reset();
+  }
+  const bool closedWell = !prompter_.failed;
+  prompter_.failed = prompter_.failed || failedBefore;
+  return closedWell;
 }
 
 }  // namespace orvel::cli

@@ -1,13 +1,22 @@
 #pragma once
 // A group of a profile opened through a TGroupView for one orvel-cli command
-// (article, decode-group): the profile's group list from its newsrc, the
-// view on the stored headers, the header download of a number range when the
-// store lacks it, and closing that saves the store and the newsrc.
+// (headers, article, decode-group): the profile's group list from its newsrc
+// (a group it lacks is added), the view (downloading, or on the stored
+// headers), the header download of a number range when the store lacks it,
+// and closing that saves the store and the newsrc.
+//
+// What the command meets goes to the error stream: warnings and errors, the
+// resumption countdown, and each connection failure with its code. The
+// slots retry at most --retries times, AutoResumeDelay seconds apart; a
+// question nobody can answer fails the command; a group the command added
+// goes again when the command failed before the server accepted it.
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "app/cli/cli.h"
 #include "app/cli/session.h"
@@ -20,20 +29,47 @@
 
 namespace orvel::cli {
 
-class CliGroup final : private XoverDialogHost {
+struct CliGroupOptions {
+  bool verbose = false;          // --verbose: every status and progress text
+  int retries = 2;               // --retries N
+};
+
+// Reads --retries N or --verbose at args[i] (i moves past a value). False
+// when args[i] is neither; problem tells what is wrong with a value.
+bool TakeGroupOption(const std::vector<std::string>& args, std::size_t& i,
+                     CliGroupOptions& options, std::optional<std::string>& problem);
+
+inline constexpr const char* kGroupOptionsUsage =
+    "  --retries N   after a failed connection, try again at most N times (default 2),\n"
+    "                AutoResumeDelay seconds apart (at once after a time-out)\n"
+    "  --verbose     show every status text on the error stream\n";
+
+class CliGroup final : private XoverDialogHost, private GroupViewObserver {
  public:
   // name: the command's name for error texts.
-  CliGroup(CliContext& context, std::string name, bool verbose);
+  CliGroup(CliContext& context, std::string name, CliGroupOptions options);
   ~CliGroup() override;
 
-  // Opens the group on its stored headers; false (said on the error
-  // stream) when the profile or the group is unknown.
+  // Makes the group's view, not opened yet; dialog answers the download
+  // dialog (none: the range of DownloadRange). False (said on the error
+  // stream) when the profile is unknown or the group's name cannot be one.
+  bool Prepare(const std::string& alias, const std::string& group,
+               XoverDialogHost* dialog = nullptr);
+  // Prepares the view and opens it on the stored headers.
   bool Open(const std::string& alias, const std::string& group);
   // Downloads the headers of first..last, read ones included.
   void DownloadRange(std::int32_t first, std::int32_t last);
   // Runs the event loop until done() holds and no slot is busy or waiting.
   void Wait(const std::function<bool()>& done = {});
-  void Close();
+  // Closes the view and the list, which save the store and the newsrc.
+  // succeeded: whether the command did what was asked; a group it added
+  // is dropped again when it failed and the server never accepted it.
+  // False when closing showed an error (a file not saved).
+  bool Close(bool succeeded);
+  // Prints why the command failed when what it met says more than the
+  // command knows: a question nobody could answer, or a connection failure
+  // that was not retried. True when it printed that line.
+  bool ExplainFailure();
 
   TGroupView& View() { return *view_; }
   Prompter& prompter() { return prompter_; }
@@ -41,45 +77,70 @@ class CliGroup final : private XoverDialogHost {
   const Settings& settings() const { return session_->main.settings; }
   TArticle* FindNumber(std::int32_t number) const;
   TArticle* FindMessageId(std::string_view id) const;
-  // Errors the person was told about.
-  bool Failed() const { return prompter_.failed; }
+  // A warning or error was shown, a question went unanswered, or the last
+  // connection failure was not retried.
+  bool Failed() const;
+  // Header downloads that ended (ran their ranges, found nothing new, or
+  // stopped as the dialog's choice asked).
+  int Downloads() const { return downloads_; }
+  // The last of "Pret!" and "Groupe inchangé." shown, or empty.
+  const std::string& Outcome() const { return prompter_.outcome; }
 
  private:
   bool ShowXoverForm(TfmXOVER& form) override;
+  // GroupViewObserver
+  void progressText(std::string_view text) override;
+  void downloadEnded() override { ++downloads_; }
+  void connectionFailed(int code, std::string_view text) override;
 
-  // The terminal; messages count as failures, the group list's questions
-  // are answered No.
+  // The view's and the list's prompter: the terminal, with warnings and
+  // errors named after the command and counted as failures.
   class Terminal final : public NullPrompter {
    public:
-    explicit Terminal(TerminalPrompter& terminal) : terminal_(terminal) {}
+    explicit Terminal(CliGroup& owner) : owner_(owner) {}
     void message(std::string_view text, MessageKind kind, std::string_view caption) override;
-    Button ask(std::string_view, Buttons buttons, MessageKind, std::string_view) override;
+    Button ask(std::string_view text, Buttons buttons, MessageKind kind,
+               std::string_view caption) override {
+      return owner_.terminal_.ask(text, buttons, kind, caption);
+    }
     std::optional<std::string> inputText(std::string_view caption, std::string_view prompt,
                                          std::string_view initial, InputMode mode) override {
-      return terminal_.inputText(caption, prompt, initial, mode);
+      return owner_.terminal_.inputText(caption, prompt, initial, mode);
     }
-    void status(std::string_view text) override { terminal_.status(text); }
+    void status(std::string_view text) override;
     bool failed = false;
+    std::string outcome;
 
    private:
-    TerminalPrompter& terminal_;
+    CliGroup& owner_;
+  };
+
+  struct Failure {
+    int code;
+    std::string text;
   };
 
   CliContext& context_;
   std::string name_;
+  CliGroupOptions options_;
   std::unique_ptr<Session> session_;
   QtNetPlatform platform_;
   QtClock clock_;
   TerminalPrompter terminal_;
-  Terminal prompter_;
+  Terminal prompter_{*this};
   std::unique_ptr<ConnectionPool> pool_;
   GroupListHost listHost_;
   std::unique_ptr<TGroupList> list_;
   XoverDialogPrefs prefs_;
   bool yesToAll_ = false;
   std::unique_ptr<TGroupView> view_;
+  bool added_ = false;  // the command added its group to the list
   std::int32_t rangeFirst_ = 0;
   std::int32_t rangeLast_ = -1;
+  std::string lastProgress_;
+  // The last connection failure, until a retry of it began.
+  std::optional<Failure> failure_;
+  int downloads_ = 0;
 };
 
 }  // namespace orvel::cli

@@ -21,7 +21,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: orvel-cli article ALIAS GROUP NUMBER|<message-id> [--all-headers] [--raw] [--rot13]\n"
-    "                         [--hide-quoted] [--verbose]\n";
+    "                         [--hide-quoted] [--retries N] [--verbose]\n";
 
 // Nothing is opened from the command line.
 class NoLauncher : public FileLauncher {
@@ -33,13 +33,17 @@ struct ArticleArguments {
   std::vector<std::string> words;
   ViewToggles toggles;
   bool allHeaders = false;
-  bool verbose = false;
+  CliGroupOptions options;
 };
 
 std::optional<std::string> parseArguments(const std::vector<std::string>& args,
                                           ArticleArguments& out) {
-  for (const std::string& a : args) {
-    if (a == "--all-headers") {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::optional<std::string> problem;
+    if (TakeGroupOption(args, i, out.options, problem)) {
+      if (problem) return problem;
+    } else if (a == "--all-headers") {
       out.allHeaders = true;
     } else if (a == "--raw") {
       out.toggles.raw = true;
@@ -47,8 +51,6 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args,
       out.toggles.rot13 = true;
     } else if (a == "--hide-quoted") {
       out.toggles.quoted = false;
-    } else if (a == "--verbose") {
-      out.verbose = true;
     } else if (a.size() > 1 && a[0] == '-') {
       return "unknown option " + a;
     } else {
@@ -64,7 +66,7 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args,
 int cmdArticle(CliContext& context) {
   ArticleArguments args;
   if (const auto problem = parseArguments(context.args, args)) {
-    context.err << "orvel-cli article: " << *problem << '\n' << kUsage;
+    context.err << "orvel-cli article: " << *problem << '\n' << kUsage << kGroupOptionsUsage;
     return 2;
   }
   const std::string& wanted = args.words[2];
@@ -78,7 +80,7 @@ int cmdArticle(CliContext& context) {
   std::string id = wanted;
   if (byId && id.front() != '<') id = "<" + id + ">";
 
-  CliGroup group(context, "article", args.verbose);
+  CliGroup group(context, "article", args.options);
   if (!group.Open(args.words[0], args.words[1])) return 1;
   TGroupView& view = group.View();
   TArticle* record = byId ? group.FindMessageId(id) : group.FindNumber(static_cast<std::int32_t>(*number));
@@ -87,7 +89,9 @@ int cmdArticle(CliContext& context) {
     group.DownloadRange(n, n);
     record = group.FindNumber(n);
     if (!record) {
-      context.err << "orvel-cli article: no article " << n << " in " << args.words[1] << '\n';
+      if (!group.ExplainFailure() && !group.Failed()) {
+        context.err << "orvel-cli article: no article " << n << " in " << args.words[1] << '\n';
+      }
       return 1;
     }
   }
@@ -109,8 +113,11 @@ int cmdArticle(CliContext& context) {
   const bool shown = started && viewer.articleEnded() && !viewer.lines().empty();
   if (shown) PrintViewerLines(viewer, context.out);
   context.out.flush();
-  if (!shown) context.err << "orvel-cli article: " << wanted << " could not be fetched\n";
-  return shown ? 0 : 1;
+  if (!shown && !group.ExplainFailure()) {
+    context.err << "orvel-cli article: " << wanted << " could not be fetched\n";
+  }
+  const bool saved = group.Close(shown);
+  return shown && saved ? 0 : 1;
 }
 
 }  // namespace orvel::cli

@@ -23,7 +23,7 @@ namespace orvel::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: orvel-cli decode-group ALIAS GROUP FIRST-LAST [--out DIR] [--verbose]\n";
+    "usage: orvel-cli decode-group ALIAS GROUP FIRST-LAST [--out DIR] [--retries N] [--verbose]\n";
 
 // The records of first..last, each thread's articles together (threads in
 // the order of their first number), parts in part order.
@@ -66,13 +66,17 @@ bool parseRange(std::string_view text, std::int32_t& first, std::int32_t& last) 
 int cmdDecodeGroup(CliContext& context) {
   std::vector<std::string> words;
   std::string outDir = ".";
-  bool verbose = false;
+  CliGroupOptions options;
   for (std::size_t i = 0; i < context.args.size(); ++i) {
     const std::string& a = context.args[i];
+    std::optional<std::string> problem;
+    if (TakeGroupOption(context.args, i, options, problem)) {
+      if (!problem) continue;
+      context.err << "orvel-cli decode-group: " << *problem << '\n' << kUsage;
+      return 2;
+    }
     if (a == "--out" && i + 1 < context.args.size()) {
       outDir = context.args[++i];
-    } else if (a == "--verbose") {
-      verbose = true;
     } else if (a.size() > 1 && a[0] == '-') {
       context.err << "orvel-cli decode-group: unknown option " << a << '\n' << kUsage;
       return 2;
@@ -91,7 +95,7 @@ int cmdDecodeGroup(CliContext& context) {
     return 1;
   }
 
-  CliGroup group(context, "decode-group", verbose);
+  CliGroup group(context, "decode-group", options);
   if (!group.Open(words[0], words[1])) return 1;
   TGroupView& view = group.View();
   bool stored = true;
@@ -101,7 +105,9 @@ int cmdDecodeGroup(CliContext& context) {
   if (!stored) group.DownloadRange(first, last);
   const std::vector<TArticle*> queue = QueueOrder(view.MasterList(), first, last);
   if (queue.empty()) {
-    context.err << "orvel-cli decode-group: no article in " << words[2] << '\n';
+    if (!group.ExplainFailure() && !group.Failed()) {
+      context.err << "orvel-cli decode-group: no article in " << words[2] << '\n';
+    }
     return 1;
   }
 
@@ -122,7 +128,10 @@ int cmdDecodeGroup(CliContext& context) {
   const bool left = !batch.Queue().empty();
   if (left) context.err << "orvel-cli decode-group: " << batch.Queue().size() << " articles left\n";
   if (shortfall.any()) context.err << "orvel-cli decode-group: " << shortfall.text() << '\n';
-  return shortfall.any() || left || group.Failed() ? 1 : 0;
+  const bool failed = shortfall.any() || left || group.Failed();
+  if (failed) group.ExplainFailure();
+  const bool saved = group.Close(!failed);
+  return failed || !saved ? 1 : 0;
 }
 
 }  // namespace orvel::cli

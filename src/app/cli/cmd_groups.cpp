@@ -7,6 +7,8 @@
 
 #include <QEventLoop>
 
+#include <algorithm>
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -27,13 +29,13 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: orvel-cli groups ALIAS [--list] [--new] [--subscribe NAMES] [--unsubscribe NAMES]\n"
-    "                        [--counts] [--catchup NAMES] [--all] [--yes] [--verbose]\n"
-    "  --list          fetch the full group list (asks first; --yes answers)\n"
+    "                        [--counts] [--catchup NAMES] [--all] [--yes | --no] [--verbose]\n"
+    "  --list          fetch the full group list\n"
     "  --new           fetch the groups created since the last list\n"
     "  --subscribe, --unsubscribe, --catchup NAMES   groups separated by \",\"\n"
     "  --counts        fetch the article counts of the subscribed groups\n"
     "  --all           print all groups rather than the tab the window shows\n"
-    "  --yes           answer yes to questions (the full-list confirmation)\n"
+    "  --yes, --no     the answer to the full-list question a server without groups asks\n"
     "  --verbose       print every status text\n"
     "Rows: name, state, unread, total, read, first, last, to fetch (TAB-separated);\n"
     "a category row is its name and [count], its groups follow indented.\n";
@@ -44,7 +46,7 @@ struct GroupsArguments {
   bool newGroups = false;
   bool counts = false;
   bool all = false;
-  bool yes = false;
+  std::optional<Button> answer;  // --yes, --no
   bool verbose = false;
   std::string subscribe;
   std::string unsubscribe;
@@ -63,8 +65,9 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args,
       out.counts = true;
     } else if (a == "--all") {
       out.all = true;
-    } else if (a == "--yes") {
-      out.yes = true;
+    } else if (a == "--yes" || a == "--no") {
+      if (out.answer) return std::string("give --yes or --no once");
+      out.answer = a == "--yes" ? Button::Yes : Button::No;
     } else if (a == "--verbose") {
       out.verbose = true;
     } else if (a == "--subscribe" || a == "--unsubscribe" || a == "--catchup") {
@@ -84,17 +87,18 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args,
   return std::nullopt;
 }
 
-// The terminal, except that --yes answers every question with yes.
+// The terminal, keeping the last status text (a list's outcome) and whether
+// an error was shown.
 class GroupsPrompter final : public NullPrompter {
  public:
-  GroupsPrompter(TerminalPrompter& terminal, bool yes) : terminal_(terminal), yes_(yes) {}
+  explicit GroupsPrompter(TerminalPrompter& terminal) : terminal_(terminal) {}
 
   void message(std::string_view text, MessageKind kind, std::string_view caption) override {
+    failed = failed || kind == MessageKind::Error;
     terminal_.message(text, kind, caption);
   }
   Button ask(std::string_view text, Buttons buttons, MessageKind kind,
              std::string_view caption) override {
-    if (yes_ && hasButton(buttons, Button::Yes)) return Button::Yes;
     return terminal_.ask(text, buttons, kind, caption);
   }
   std::optional<std::string> inputText(std::string_view caption, std::string_view prompt,
@@ -107,10 +111,10 @@ class GroupsPrompter final : public NullPrompter {
   }
 
   std::string lastStatus;
+  bool failed = false;  // an error message was shown (a file not saved, ...)
 
  private:
   TerminalPrompter& terminal_;
-  bool yes_;
 };
 
 // Ends the event loop when a request ends.
@@ -191,12 +195,15 @@ int cmdGroups(CliContext& context) {
   nntp.xferTimeOutSec = settings.xferTimeOutMs / 1000;
   GroupListOptions options = GroupListOptions::FromSettings(settings, session->app.baseDir);
   options.updateCountInterval = 0;  // a one-shot command needs no timer
+  // --list fetches the list below: opening an empty server must not ask
+  // for it first.
+  options.listWhenEmpty = !arguments.list;
 
   QtNetPlatform platform;
   QtClock clock;
-  TerminalPrompter terminal(context.err, arguments.yes ? Button::Yes : Button::Cancel);
+  TerminalPrompter terminal(context.err, TerminalInput(), arguments.answer);
   terminal.setVerbose(arguments.verbose);
-  GroupsPrompter prompter(terminal, arguments.yes);
+  GroupsPrompter prompter(terminal);
   ConnectionPool pool(platform, clock, prompter, nntp);
   GroupListHost host;
   TGroupList list(session->main.profiles[static_cast<std::size_t>(index)], pool, clock, prompter,
@@ -213,7 +220,9 @@ int cmdGroups(CliContext& context) {
     const RequestOutcome& outcome = list.lastOutcome();
     const bool isList = outcome.request != GroupRequest::Counts;
     if (!outcome.completed) {
-      context.err << "orvel-cli groups: " << outcome.errorText << '\n';
+      context.err << "orvel-cli groups: " << outcome.errorText;
+      if (outcome.errorCode != 0) context.err << " (" << outcome.errorCode << ')';
+      context.err << '\n';
       ok = false;
     } else if (isList) {
       context.err << prompter.lastStatus << '\n';
@@ -223,12 +232,27 @@ int cmdGroups(CliContext& context) {
     }
   };
 
+  // A question nobody could answer is the line saying why the command failed.
+  auto unanswered = [&] {
+    if (terminal.unanswered().empty()) return false;
+    context.err << "orvel-cli groups: "
+                << terminal.UnansweredReason("--yes, --no or --list",
+                                             "orvel-cli servers add ... --password")
+                << '\n';
+    return true;
+  };
+
   int ended = observer.ended;
   if (!list.OpenServer()) return 1;
   finish(ended);
+  if (unanswered()) {
+    // Nothing else is done then.
+    list.Close();
+    return 1;
+  }
   if (arguments.list) {
     ended = observer.ended;
-    list.ListGroups(true);
+    list.ListGroups(true, true);
     finish(ended);
   }
   if (arguments.newGroups) {
@@ -246,18 +270,32 @@ int cmdGroups(CliContext& context) {
     finish(ended);
   }
   if (!arguments.catchup.empty()) {
-    for (TGrpInfo* g : groupsNamed(list, arguments.catchup, context.err, ok)) {
+    const std::vector<TGrpInfo*> groups = groupsNamed(list, arguments.catchup, context.err, ok);
+    // Catching up needs the group's last number: one GROUP each when this
+    // run has none yet.
+    std::vector<TGrpInfo*> uncounted;
+    std::copy_if(groups.begin(), groups.end(), std::back_inserter(uncounted),
+                 [](const TGrpInfo* g) { return g->last < 0; });
+    if (!uncounted.empty()) {
+      ended = observer.ended;
+      list.GetCounts(uncounted);
+      finish(ended);
+    }
+    for (TGrpInfo* g : groups) {
       if (g->last < 0) {
         context.err << "orvel-cli groups: " << g->name
-                    << " has no article numbers yet (use --counts)\n";
+                    << " not caught up: the server gave no article numbers for it\n";
+        ok = false;
       }
-      list.CatchUp({g});
     }
+    list.CatchUp(groups);
   }
   if (arguments.all) list.ShowTab(GroupTab::All);
   printRows(context.out, list.shown());
   list.Close();
-  return ok ? 0 : 1;
+  if (ok && !prompter.failed) return 0;
+  unanswered();
+  return 1;
 }
 
 }  // namespace orvel::cli

@@ -3,27 +3,16 @@
 // is not there); the group view opens the group (its store first),
 // downloads what is new in ranges and threads the list; the rows are printed
 // as orvel-cli thread prints them; closing the view saves the store and
-// hands the read state to the group list, which saves the newsrc. --from, --to, --limit and --action answer the download
-// dialog; --refresh opens on the stored headers and runs the refresh
-// command instead (with its questions at the terminal).
+// hands the read state to the group list, which saves the newsrc. --from,
+// --to, --limit and --action answer the download dialog; --refresh opens on
+// the stored headers and runs the refresh command instead.
 
-#include <QEventLoop>
-#include <QTimer>
-
-#include <memory>
 #include <ostream>
 #include <string>
 
+#include "app/cli/cli_group.h"
 #include "app/cli/commands.h"
-#include "app/cli/session.h"
-#include "app/cli/terminal_prompter.h"
-#include "articles/group_view.h"
-#include "articles/progress_texts.h"
 #include "core/text.h"
-#include "groups/group_list.h"
-#include "net/connection_pool.h"
-#include "net/qt/qt_clock.h"
-#include "net/qt/qt_network.h"
 
 namespace orvel::cli {
 
@@ -31,14 +20,13 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: orvel-cli headers ALIAS GROUP [--limit N] [--from N] [--to N] [--action 0..3]\n"
-    "                         [--refresh] [--verbose]\n"
+    "                         [--refresh] [--retries N] [--verbose]\n"
     "  ALIAS is a profile of servers.ini in the base directory.\n"
     "  --limit N     at most N new headers in this download\n"
     "  --from N      first article number; --to N last one\n"
     "  --action A    0 clean read marks from --from and load, 1 load all but read (default),\n"
     "                2 load read ones too, 3 only clean the read marks\n"
-    "  --refresh     open on the stored headers, then run the refresh command\n"
-    "  --verbose     show every status text on the error stream\n";
+    "  --refresh     open on the stored headers, then run the refresh command\n";
 
 struct HeadersArguments {
   std::string alias;
@@ -46,7 +34,7 @@ struct HeadersArguments {
   std::optional<std::int32_t> limit, from, to;
   std::optional<XoverAction> action;
   bool refresh = false;
-  bool verbose = false;
+  CliGroupOptions options;
 
   bool choice() const { return limit || from || to || action; }
 };
@@ -55,10 +43,11 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args,
                                           HeadersArguments& out) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a == "--refresh") {
+    std::optional<std::string> problem;
+    if (TakeGroupOption(args, i, out.options, problem)) {
+      if (problem) return problem;
+    } else if (a == "--refresh") {
       out.refresh = true;
-    } else if (a == "--verbose") {
-      out.verbose = true;
     } else if (a == "--limit" || a == "--from" || a == "--to" || a == "--action") {
       if (i + 1 >= args.size()) return a + " needs a value";
       const auto n = parseDecimal(args[++i]);
@@ -83,32 +72,6 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args,
   return std::nullopt;
 }
 
-// The terminal, keeping the status texts: the last ones are the outcome.
-class HeadersPrompter final : public NullPrompter {
- public:
-  explicit HeadersPrompter(TerminalPrompter& terminal) : terminal_(terminal) {}
-  void message(std::string_view text, MessageKind kind, std::string_view caption) override {
-    terminal_.message(text, kind, caption);
-  }
-  Button ask(std::string_view text, Buttons buttons, MessageKind kind,
-             std::string_view caption) override {
-    return terminal_.ask(text, buttons, kind, caption);
-  }
-  std::optional<std::string> inputText(std::string_view caption, std::string_view prompt,
-                                       std::string_view initial, InputMode mode) override {
-    return terminal_.inputText(caption, prompt, initial, mode);
-  }
-  void status(std::string_view text) override {
-    terminal_.status(text);
-    if (text == kReadyText || text == kGroupUnchangedText) outcome_ = text;
-  }
-  const std::string& outcome() const { return outcome_; }
-
- private:
-  TerminalPrompter& terminal_;
-  std::string outcome_;
-};
-
 // The download dialog, answered from the command line.
 class ArgumentsDialog final : public XoverDialogHost {
  public:
@@ -128,57 +91,6 @@ class ArgumentsDialog final : public XoverDialogHost {
   const HeadersArguments& args_;
 };
 
-// Progress and failures of the view on the terminal.
-class TerminalObserver final : public GroupViewObserver {
- public:
-  TerminalObserver(std::ostream& err, bool verbose) : err_(err), verbose_(verbose) {}
-  void progressText(std::string_view text) override {
-    if (!text.empty() && text != last_ && (verbose_ || isCountdown(text))) err_ << text << '\n';
-    last_.assign(text);
-  }
-  void downloadEnded() override { ++downloads_; }
-  int downloads() const { return downloads_; }
-
- private:
-  static bool isCountdown(std::string_view text) {
-    return text.starts_with("Tentative dans ") || text == kResumingText ||
-           text.find(kTryingText) != std::string_view::npos;
-  }
-  std::ostream& err_;
-  bool verbose_;
-  std::string last_;
-  int downloads_ = 0;
-};
-
-// The group list's side of the terminal: it would offer to fetch the whole
-// group list for an empty newsrc; headers never wants that.
-class ListPrompter final : public NullPrompter {
- public:
-  explicit ListPrompter(TerminalPrompter& terminal) : terminal_(terminal) {}
-  void message(std::string_view text, MessageKind kind, std::string_view caption) override {
-    terminal_.message(text, kind, caption);
-  }
-  Button ask(std::string_view, Buttons buttons, MessageKind, std::string_view) override {
-    return hasButton(buttons, Button::No) ? Button::No : Button::Cancel;
-  }
-  void status(std::string_view text) override { terminal_.status(text); }
-
- private:
-  TerminalPrompter& terminal_;
-};
-
-// Runs the event loop until the view holds no slot and waits for no
-// resumption.
-void waitForTheView(TGroupView& view) {
-  QEventLoop loop;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    if (!view.Slots().AnyTaken() && !view.Slots().ResumptionRunning()) loop.quit();
-  });
-  poll.start(20);
-  loop.exec();
-}
-
 void printRows(const TGroupView& view, std::ostream& out) {
   std::string text;
   for (const TNode* row : view.Rows()) {
@@ -196,59 +108,22 @@ void printRows(const TGroupView& view, std::ostream& out) {
 int cmdHeaders(CliContext& context) {
   HeadersArguments args;
   if (const auto problem = parseArguments(context.args, args)) {
-    context.err << "orvel-cli headers: " << *problem << '\n' << kUsage;
-    return 2;
-  }
-  const auto session = OpenSession(context);
-  const int index = ProfileIndex(session->main.profiles, args.alias);
-  if (index < 0) {
-    context.err << "orvel-cli headers: no profile \"" << args.alias << "\" in "
-                << session->app.baseDir << "servers.ini\n";
-    return 1;
-  }
-  const auto profile = session->main.profiles[static_cast<std::size_t>(index)];
-  const Settings& settings = session->main.settings;
-  NNTPOptions nntp;
-  nntp.maxConnPerServer = settings.maxConnPerServer;
-  nntp.xferTimeOutSec = settings.xferTimeOutMs / 1000;
-
-  QtNetPlatform platform;
-  QtClock clock;
-  TerminalPrompter terminal(context.err, Button::No);
-  terminal.setVerbose(args.verbose);
-  HeadersPrompter prompter(terminal);
-  ConnectionPool pool(platform, clock, prompter, nntp);
-  ListPrompter listPrompter(terminal);
-  GroupListHost listHost;
-  GroupListOptions listOptions = GroupListOptions::FromSettings(settings, session->app.baseDir);
-  listOptions.autoGetMsgCounts = false;
-  listOptions.updateCountInterval = 0;
-  TGroupList list(profile, pool, clock, listPrompter, listHost, listOptions);
-  if (!list.OpenServer()) return 1;
-  if (!list.FindGroup(args.group)) list.AddGroupsByName(args.group);
-  TGrpInfo* record = list.FindGroup(args.group);
-  if (!record) {
-    context.err << "orvel-cli headers: \"" << args.group << "\" cannot be a group name\n";
+    context.err << "orvel-cli headers: " << *problem << '\n' << kUsage << kGroupOptionsUsage;
     return 2;
   }
   ArgumentsDialog dialog(args);
-  XoverDialogPrefs prefs;
-  bool yesToAll = false;
-  TerminalObserver observer(context.err, args.verbose);
-
-  GroupViewServices services{pool,  clock,   prompter, session->main, session->app.baseDir,
-                             &list, &dialog, &prefs,   &yesToAll};
-  TGroupView view(services, profile, *record, GroupViewOptions::FromSettings(settings));
-  view.SetObserver(&observer);
+  CliGroup group(context, "headers", args.options);
+  if (!group.Prepare(args.alias, args.group, &dialog)) return 1;
+  TGroupView& view = group.View();
   if (args.refresh) {
     view.Open(OpenMode::StoredOnly);
     if (args.limit) view.Download().SetLimits(*args.limit, -1);
-    view.Refresh(args.from || args.to || args.action ? RefreshKind::Extended : RefreshKind::Normal);
+    view.Refresh(args.choice() ? RefreshKind::Extended : RefreshKind::Normal);
   } else {
     if (args.choice()) view.Download().SetMode(DownloadMode::DialogAsked);
     view.Open(OpenMode::Download);
   }
-  waitForTheView(view);
+  group.Wait();
 
   printRows(view, context.out);
   context.out.flush();
@@ -256,10 +131,13 @@ int cmdHeaders(CliContext& context) {
   context.err << view.MasterList().size() << " articles (" << view.View().added << " new), "
               << stats.multiPart << " multi-part series (" << stats.completeMultiPart
               << " complete)\n";
-  view.Close();
-  list.Close();
-  if (!args.verbose && !prompter.outcome().empty()) context.err << prompter.outcome() << '\n';
-  return observer.downloads() > 0 ? 0 : 1;
+  const bool done = group.Downloads() > 0;
+  if (!done && !group.ExplainFailure() && !group.Failed()) {
+    context.err << "orvel-cli headers: no download took place\n";
+  }
+  const bool saved = group.Close(done);
+  if (!args.options.verbose && !group.Outcome().empty()) context.err << group.Outcome() << '\n';
+  return done && saved ? 0 : 1;
 }
 
 }  // namespace orvel::cli

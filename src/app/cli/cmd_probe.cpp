@@ -115,7 +115,7 @@ int cmdProbe(CliContext& context) {
 
   QtNetPlatform platform;
   QtClock clock;
-  TerminalPrompter prompter(context.err);
+  TerminalPrompter prompter(context.err, TerminalInput());
   ConnectionPool pool(platform, clock, prompter);
   pool.setOptions(options);
   TNNTP& connection = pool.AcquireConnection(profile);
@@ -158,6 +158,13 @@ int cmdProbe(CliContext& context) {
   connection.Connect();
   loop.exec();
   pool.ReleaseConnection(connection);
+  if (exitCode != 0 && !prompter.unanswered().empty()) {
+    context.err << "orvel-cli probe: "
+                << prompter.UnansweredReason({}, arguments.alias.empty()
+                                                     ? "--password"
+                                                     : "orvel-cli servers add ... --password")
+                << '\n';
+  }
   return exitCode;
 }
 

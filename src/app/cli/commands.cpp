@@ -23,7 +23,7 @@ const std::vector<Command>& commands() {
        "connect and log in to a news server, print its greeting and the reply to GROUP", cmdProbe},
       {"groups",
        "ALIAS [--list] [--new] [--subscribe NAMES] [--unsubscribe NAMES] [--counts] "
-       "[--catchup NAMES] [--all] [--yes] [--verbose]",
+       "[--catchup NAMES] [--all] [--yes | --no] [--verbose]",
        "the server's group list: fetch lists and counts, subscribe, catch up; print the rows "
        "and save the newsrc", cmdGroups},
       {"thread", "FILE|- [--group NAME] [--low N] [--high N] [--unthreaded] [--sort COLUMN] "
@@ -31,7 +31,9 @@ const std::vector<Command>& commands() {
        "thread overview lines as a group view does and print the visible rows", cmdThread},
       {"store", "dump FILE.hdr | convert FILE [--out STORE.mbx] [--group NAME]",
        "print a header file's records, or write overview lines into a store", cmdStore},
-      {"headers", "ALIAS GROUP [--limit N] [--from N] [--to N] [--action 0..3] [--refresh] [--verbose]",
+      {"headers",
+       "ALIAS GROUP [--limit N] [--from N] [--to N] [--action 0..3] [--refresh] [--retries N] "
+       "[--verbose]",
        "download a group's headers as a group view does, print the threaded rows, save the store",
        cmdHeaders},
       {"show", "[--all-headers] [--raw] [--rot13] [--hide-quoted] FILE",
@@ -39,10 +41,10 @@ const std::vector<Command>& commands() {
        cmdShow},
       {"article",
        "ALIAS GROUP NUMBER|<message-id> [--all-headers] [--raw] [--rot13] [--hide-quoted] "
-       "[--verbose]",
+       "[--retries N] [--verbose]",
        "show an article of a group as the viewer does (store first, else the server)",
        cmdArticle},
-      {"decode-group", "ALIAS GROUP FIRST-LAST [--out DIR] [--verbose]",
+      {"decode-group", "ALIAS GROUP FIRST-LAST [--out DIR] [--retries N] [--verbose]",
        "decode the posts of a range of a group's articles, parts fetched from the server",
        cmdDecodeGroup},
   };
