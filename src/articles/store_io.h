@@ -155,6 +155,7 @@ class Writer {
  private:
   static constexpr std::size_t kBufferSize = 1 << 20;
   void put(const void* p, std::size_t n) {
+    if (n == 0) return;  // an empty text's data pointer may be null
     if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
     if (used_ + n > kBufferSize) flush();
     std::memcpy(buffer_.get() + used_, p, n);

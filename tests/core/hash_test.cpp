@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -201,10 +202,13 @@ TEST(HashTest, RebuildKeepsEveryPairAndDuplicates) {
 
 TEST(HashTest, OwnedValuesAreFreedOnClearAndDestroyOnlyWhenOwned) {
   int deaths = 0;
+  // Clear(false) hands its values back to the caller, who frees them.
+  auto a = std::make_unique<Value>(1, &deaths);
+  auto b = std::make_unique<Value>(2, &deaths);
   {
     THash<Value> owned(true);
-    owned.Add("a", new Value(1, &deaths));
-    owned.Add("b", new Value(2, &deaths));
+    owned.Add("a", a.get());
+    owned.Add("b", b.get());
     owned.Clear(false);
     EXPECT_EQ(deaths, 0);
     EXPECT_EQ(owned.BucketCount(), 17);

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "net/socket_errors.h"
 
 namespace orvel {
@@ -204,43 +206,46 @@ class QtTransport final : public Transport {
 
 }  // namespace
 
-QtHostResolver::QtHostResolver() : context_(std::make_unique<QObject>()) {}
-
 QtHostResolver::~QtHostResolver() {
-  for (const auto& [id, qtId] : qtIds_) QHostInfo::abortHostLookup(qtId);
+  for (const auto& [qtId, pending] : pending_) QHostInfo::abortHostLookup(qtId);
 }
 
 HostResolver::RequestId QtHostResolver::lookup(const std::string& host, Done done) {
   const RequestId id = next_++;
-  const int qtId = QHostInfo::lookupHost(
-      QString::fromStdString(host), context_.get(), [this, id, done](const QHostInfo& info) {
-        if (qtIds_.erase(id) == 0) return;  // cancelled
-        int error = PlatformLookupError(info.error());
-        std::string address;
-        if (error == 0) {
-          const auto addresses = info.addresses();
-          // The first IPv4 address, like the platform's classic lookup;
-          // else the first address of any kind.
-          for (const QHostAddress& a : addresses) {
-            if (a.protocol() == QAbstractSocket::IPv4Protocol) {
-              address = a.toString().toStdString();
-              break;
-            }
-          }
-          if (address.empty() && !addresses.isEmpty()) address = addresses.first().toString().toStdString();
-          if (address.empty()) error = neterr::kNoData;
-        }
-        done(error, address);
-      });
-  qtIds_[id] = qtId;
+  const int qtId = QHostInfo::lookupHost(QString::fromStdString(host), this, SLOT(finished(QHostInfo)));
+  pending_[qtId] = Pending{id, std::move(done)};
   return id;
 }
 
 void QtHostResolver::cancel(RequestId id) {
-  auto it = qtIds_.find(id);
-  if (it == qtIds_.end()) return;
-  QHostInfo::abortHostLookup(it->second);
-  qtIds_.erase(it);
+  const auto it = std::find_if(pending_.begin(), pending_.end(),
+                               [id](const auto& entry) { return entry.second.id == id; });
+  if (it == pending_.end()) return;
+  QHostInfo::abortHostLookup(it->first);
+  pending_.erase(it);
+}
+
+void QtHostResolver::finished(const QHostInfo& info) {
+  const auto it = pending_.find(info.lookupId());
+  if (it == pending_.end()) return;  // cancelled
+  const Done done = std::move(it->second.done);
+  pending_.erase(it);
+  int error = PlatformLookupError(info.error());
+  std::string address;
+  if (error == 0) {
+    const auto addresses = info.addresses();
+    // The first IPv4 address, like the platform's classic lookup; else the
+    // first address of any kind.
+    for (const QHostAddress& a : addresses) {
+      if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+        address = a.toString().toStdString();
+        break;
+      }
+    }
+    if (address.empty() && !addresses.isEmpty()) address = addresses.first().toString().toStdString();
+    if (address.empty()) error = neterr::kNoData;
+  }
+  done(error, address);
 }
 
 std::unique_ptr<Transport> QtNetPlatform::createTransport() {

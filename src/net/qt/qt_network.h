@@ -7,6 +7,7 @@
 
 #include <QAbstractSocket>
 #include <QHostInfo>
+#include <QObject>
 
 #include <map>
 #include <memory>
@@ -20,16 +21,26 @@ int PlatformSocketError(QAbstractSocket::SocketError error);
 // The platform lookup number for a failed QHostInfo lookup.
 int PlatformLookupError(QHostInfo::HostInfoError error);
 
-class QtHostResolver final : public HostResolver {
+// Results come to a slot named in the lookup, not to a functor: Qt 6.4 never
+// frees a functor whose lookup was aborted or whose context went first.
+class QtHostResolver final : public QObject, public HostResolver {
+  Q_OBJECT
+
  public:
-  QtHostResolver();
+  QtHostResolver() = default;
   ~QtHostResolver() override;
   RequestId lookup(const std::string& host, Done done) override;
   void cancel(RequestId id) override;
 
+ private Q_SLOTS:
+  void finished(const QHostInfo& info);
+
  private:
-  std::unique_ptr<QObject> context_;
-  std::map<RequestId, int> qtIds_;  // our id -> QHostInfo's id
+  struct Pending {
+    RequestId id;
+    Done done;
+  };
+  std::map<int, Pending> pending_;  // by QHostInfo's lookup id
   RequestId next_ = 1;
 };
 
