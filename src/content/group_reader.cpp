@@ -47,7 +47,7 @@ bool MarkArticleRead(TGroupView& view, TArticle& article, bool read) {
 }
 
 GroupReader::GroupReader(TGroupView& view, ArticleView& viewer, Prompter& prompter)
-    : view_(view), viewer_(viewer), fetch_(viewer, *this, prompter) {
+    : view_(view), fetch_(viewer, *this, prompter) {
   view_.SetRequestHandler(Purpose::Article, this);
 }
 

@@ -88,7 +88,6 @@ class GroupReader final : public RequestHandler, private ArticleFetchHost {
   void redraw(TArticle* article);
 
   TGroupView& view_;
-  ArticleView& viewer_;
   ArticleFetch fetch_;
   TArticle* current_ = nullptr;
   std::vector<TArticle*> history_;
