@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -62,7 +63,7 @@ class CliWithoutServerTest : public testing::Test {
     ASSERT_GT(port_.port(), 0);
     write("servers.ini", "[Profiles]\ncount=1\n1=shut,127.0.0.1:" +
                              QByteArray::number(port_.port()) + "\n");
-    write("Orvel.ini", "[Misc]\nAutoResumeDelay=1\n");
+    write("Orvel.ini", "[Misc]\nAutoResumeDelay=2\n");
   }
   void write(const QString& name, const QByteArray& text) {
     QFile f(dir_.path() + "/" + name);
@@ -106,6 +107,8 @@ TEST_P(CliRefusedTest, SaysWhyRetriesAndEnds) {
   EXPECT_EQ(r.exitCode, 1) << all.toStdString();
   ASSERT_FALSE(r.errLines.isEmpty());
   EXPECT_EQ(r.errLines.count(c.failureLine), c.attempts) << all.toStdString();
+  EXPECT_EQ(r.errLines.filter(QRegularExpression("^Tentative dans ")).size(), c.attempts - 1)
+      << "one line a wait: " << all.toStdString();
   EXPECT_EQ(r.errLines.last().toStdString(), c.lastLine) << all.toStdString();
   EXPECT_FALSE(all.contains("Récupérer")) << "no question: " << all.toStdString();
   EXPECT_EQ(r.newsrc.toStdString(), c.newsrc) << "a failed command subscribes nothing";

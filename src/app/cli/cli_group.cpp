@@ -13,9 +13,11 @@ namespace {
 // What gives a login its password when no terminal can ask for it.
 constexpr const char* kPasswordFlag = "orvel-cli servers add ... --password";
 
+bool isCountdownText(std::string_view text) { return text.starts_with("Tentative dans "); }
+
 // The resumption's own texts: shown without --verbose.
 bool isRetryText(std::string_view text) {
-  return text.starts_with("Tentative dans ") || text == kResumingText ||
+  return isCountdownText(text) || text == kResumingText ||
          text.find(kTryingText) != std::string_view::npos;
 }
 
@@ -140,9 +142,10 @@ void CliGroup::Wait(const std::function<bool()>& done) {
 
 void CliGroup::progressText(std::string_view text) {
   if (text == kResumingText) failure_.reset();
-  if (!text.empty() && text != lastProgress_ && (options_.verbose || isRetryText(text))) {
-    context_.err << text << '\n';
-  }
+  // Without --verbose a wait shows its first second only, not one line a second.
+  const bool counting = isCountdownText(text) && isCountdownText(lastProgress_);
+  const bool shown = options_.verbose || (isRetryText(text) && !counting);
+  if (!text.empty() && text != lastProgress_ && shown) context_.err << text << '\n';
   lastProgress_.assign(text);
 }
 
