@@ -191,6 +191,7 @@ class TBatch : public TMime {
   void writeCrcMarker(const std::string& filePath, std::int64_t part);
   bool resumable() const;
   void setAsidePlaced(const ClosedOutput& closed, Kind kind);
+  void setAside(const std::string& directory, DecoderState record, Kind kind, Parts missing);
   void setAsideSequential(Kind kind, Parts missing);
   void settleOpenFile(Kind kind);
   void breakOff(std::int64_t part, const DecoderState& state, Kind kind, Parts missing);

@@ -164,19 +164,27 @@ void TBatch::setAsidePlaced(const ClosedOutput& closed, Kind kind) {
     return;
   }
   const std::int64_t first = missing.empty() ? 0 : missing.front();
-  const std::string to = directoryOf(closed.path) + BrokenPartName(closed.fileName, first);
+  setAside(directoryOf(closed.path), placedRecord(closed, first), kind, missing);
+}
+
+// Renames record's file after the part it waits for and keeps the record
+// in place of any older one of that file.
+void TBatch::setAside(const std::string& directory, DecoderState record, Kind kind,
+                      Parts missing) {
+  const std::string from = directory + record.fileName;
+  const std::string to = directory + BrokenPartName(record.fileName, record.partNumber);
   std::remove(to.c_str());
-  if (std::rename(closed.path.c_str(), to.c_str()) != 0) {
-    report(Kind::Incomplete, closed.path, missing);
+  if (std::rename(from.c_str(), to.c_str()) != 0) {
+    report(Kind::Incomplete, from, std::move(missing));
     return;
   }
   std::vector<DecoderState> kept = records();
   std::erase_if(kept, [&](const DecoderState& r) {
-    return sameDirectory(r, directoryOf(closed.path)) && r.fileName == closed.fileName;
+    return sameDirectory(r, directory) && r.fileName == record.fileName;
   });
-  kept.push_back(placedRecord(closed, first));
+  kept.push_back(std::move(record));
   keepRecords(std::move(kept));
-  report(kind, to, missing);
+  report(kind, to, std::move(missing));
 }
 
 bool TBatch::resumePlacedFile(std::string_view requestedName, std::int64_t size) {
@@ -260,26 +268,10 @@ void TBatch::breakOff(std::int64_t part, const DecoderState& state, Kind kind, P
   brokenOff_ = true;
   DropOutput();
   brokenOff_ = false;
-  const std::string directory = WithTrailingSlash(state.directory);
-  const std::string from = directory + state.fileName;
-  const std::string to = directory + BrokenPartName(state.fileName, part);
-  std::remove(to.c_str());
-  if (std::rename(from.c_str(), to.c_str()) != 0) {
-    report(Kind::Incomplete, from, std::move(missing));
-    return;
-  }
-  if (resumeStore_) {
-    std::vector<DecoderState> kept = records();
-    std::erase_if(kept, [&](const DecoderState& r) {
-      return sameDirectory(r, directory) && r.fileName == state.fileName;
-    });
-    DecoderState record = state;
-    record.partNumber = part;
-    record.series = seriesKey_;
-    kept.push_back(std::move(record));
-    keepRecords(std::move(kept));
-  }
-  report(kind, to, std::move(missing));
+  DecoderState record = state;
+  record.partNumber = part;
+  record.series = seriesKey_;
+  setAside(WithTrailingSlash(state.directory), std::move(record), kind, std::move(missing));
 }
 
 // A part numbered above 1 with no file open reopens the file a record

@@ -67,6 +67,13 @@ bool OutputFile::create(const std::string& path, CreateMode mode) {
   return true;
 }
 
+void OutputFile::failResume() {
+  const int saved = errno;
+  ::close(std::exchange(fd_, -1));
+  errno = saved;
+  fail("Cannot resume");
+}
+
 void OutputFile::openExisting(const std::string& path) {
   close();
   path_ = path;
@@ -79,12 +86,7 @@ void OutputFile::openExisting(const std::string& path) {
 
 void OutputFile::reopenAt(const std::string& path, std::int64_t size) {
   openExisting(path);
-  if (::ftruncate(fd_, size) != 0) {
-    const int saved = errno;
-    ::close(std::exchange(fd_, -1));
-    errno = saved;
-    fail("Cannot resume");
-  }
+  if (::ftruncate(fd_, size) != 0) failResume();
   bufferStart_ = size;
 }
 
@@ -92,10 +94,7 @@ void OutputFile::reopenWithin(const std::string& path, std::int64_t limit) {
   openExisting(path);
   struct stat st;
   if (::fstat(fd_, &st) != 0 || (st.st_size > limit && ::ftruncate(fd_, limit) != 0)) {
-    const int saved = errno;
-    ::close(std::exchange(fd_, -1));
-    errno = saved;
-    fail("Cannot resume");
+    failResume();
   }
 }
 

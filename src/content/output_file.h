@@ -62,6 +62,8 @@ class OutputFile {
 
  private:
   [[noreturn]] void fail(std::string_view what) const;
+  // Closes the file and fails with the error that stopped a resumption.
+  [[noreturn]] void failResume();
   void openExisting(const std::string& path);
 
   int fd_ = -1;
