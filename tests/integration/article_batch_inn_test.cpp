@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "cli_run.h"
+#include "support/cli_run.h"
 #include "content/group_batch.h"
 #include "content/group_reader.h"
 #include "core/atomic_file.h"

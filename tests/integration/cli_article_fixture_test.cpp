@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "cli_run.h"
+#include "support/cli_run.h"
 #include "fixture_process.h"
 
 namespace orvel::test {

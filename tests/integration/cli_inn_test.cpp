@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "cli_run.h"
+#include "support/cli_run.h"
 #include "config/temp_base_dir.h"
 #include "support/test_servers.h"
 

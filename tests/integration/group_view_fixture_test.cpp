@@ -9,7 +9,7 @@
 #include <set>
 
 #include "articles/mailbox.h"
-#include "cli_run.h"
+#include "support/cli_run.h"
 #include "fixture_process.h"
 #include "group_view_harness.h"
 #include "net/nntp_data.h"
