@@ -376,11 +376,10 @@ void BuildRows(std::vector<TNode*>& rootList, std::vector<TNode*>& rowList, bool
     TAThread* t = root->AsThread();
     if (!t) continue;
     t->Expanded = expandAll;
-    if (expandAll) {
-      for (TArticle* a : t->Articles) {
-        a->SourceIndex = static_cast<std::int32_t>(rowList.size());
-        rowList.push_back(a);
-      }
+    // The pass used SourceIndex as a view list index: a hidden article is -1.
+    for (TArticle* a : t->Articles) {
+      a->SourceIndex = expandAll ? static_cast<std::int32_t>(rowList.size()) : -1;
+      if (expandAll) rowList.push_back(a);
     }
     UpdateThreadState(*t, keptScore);
   }

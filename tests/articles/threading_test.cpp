@@ -258,6 +258,9 @@ TEST(ThreadingTest, CollapsedRowsShowOnlyRoots) {
   b.Thread(options);
   EXPECT_THAT(b.Rows(), ElementsAre("[Topic]"));
   EXPECT_FALSE(b.lists.rootList[0]->AsThread()->Expanded);
+  for (const TArticle* a : b.lists.masterList) {
+    EXPECT_EQ(a->SourceIndex, -1) << a->Subject.view() << " is not shown";
+  }
 }
 
 struct PartCase {
