@@ -36,6 +36,9 @@ class ThreadBuilder {
   // "subject@depth" for every row, threads shown as "[subject]".
   std::vector<std::string> Rows() const;
   TArticle* ById(std::string_view id) const;
+  // Shows or hides one thread's articles and rebuilds the rows, as the group
+  // view does.
+  void SetExpanded(TAThread& thread, bool expanded);
 
   ArticleArena arena;
   ViewLists lists;
@@ -72,6 +75,21 @@ inline TArticle* ThreadBuilder::ById(std::string_view id) const {
     if (a->MessageID == id) return a;
   }
   return nullptr;
+}
+
+inline void ThreadBuilder::SetExpanded(TAThread& thread, bool expanded) {
+  thread.Expanded = expanded;
+  lists.rowList.clear();
+  for (TNode* root : lists.rootList) {
+    root->SourceIndex = static_cast<std::int32_t>(lists.rowList.size());
+    lists.rowList.push_back(root);
+    if (TAThread* t = root->AsThread()) {
+      for (TArticle* a : t->Articles) {
+        a->SourceIndex = t->Expanded ? static_cast<std::int32_t>(lists.rowList.size()) : -1;
+        if (t->Expanded) lists.rowList.push_back(a);
+      }
+    }
+  }
 }
 
 }  // namespace orvel::test
