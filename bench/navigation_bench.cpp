@@ -23,8 +23,9 @@ struct ReadCorpus {
     // From the first row, read or not, the walk passes every read article.
     firstRow = v.lists.rowList.front();
     TNode* root = v.lists.rootList.front();
-    NavPosition p = root->IsThread() ? NavPosition{root->AsThread()->Articles.front(), root->AsThread()}
-                                     : NavPosition{root->AsArticle(), nullptr};
+    TAThread* t = root->AsThread();
+    NavPosition p = t ? NavPosition{t->Articles.front(), t}
+                      : NavPosition{root->AsArticle(), nullptr};
     for (int i = 0; i < kReadArticles && p.article; ++i) {
       p.article->SetRead(true);
       p = StepArticle(v.lists.rootList, p, +1);

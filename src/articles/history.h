@@ -43,7 +43,9 @@ class THistory {
   void Forget(const TArticle* article);
   void Clear();
 
-  TArticle* Current() const { return index_ >= 0 ? entries_[static_cast<std::size_t>(index_)] : nullptr; }
+  TArticle* Current() const {
+    return index_ >= 0 ? entries_[static_cast<std::size_t>(index_)] : nullptr;
+  }
   std::size_t Size() const { return entries_.size(); }
 
  private:
