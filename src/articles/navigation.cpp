@@ -45,8 +45,7 @@ TArticle* nextThread(const std::vector<TNode*>& roots, NavPosition from, int dir
   do {
     p = StepRow(roots, p, direction, true);
   } while (p.article && isRead(p.thread ? static_cast<const TNode&>(*p.thread) : *p.article));
-  if (!p.article || !p.thread) return p.article;
-  if (!isRead(*p.article)) return p.article;
+  if (!p.article || !p.thread || !isRead(*p.article)) return p.article;
   return stepWhile(roots, p, +1, isRead);
 }
 
