@@ -174,6 +174,7 @@ class TGroupView final : public OpenGroupView, private SlotOwner, private Header
 
   // ---- What the window shows.
   const std::vector<TNode*>& Rows() const { return lists_.rowList; }
+  const std::vector<TNode*>& Roots() const { return lists_.rootList; }
   const std::vector<TArticle*>& MasterList() const { return lists_.masterList; }
   const ThreadStats& Stats() const { return stats_; }
   const XoverView& View() const { return view_; }
@@ -190,8 +191,9 @@ class TGroupView final : public OpenGroupView, private SlotOwner, private Header
 
   // ---- Rows (group_view_rows.cpp). A click on a sort column re-sorts the
   // roots without threading again (linesSwitch: the lines column counts
-  // lines, not thread sizes); expanding or collapsing keeps every other
-  // thread as it is. Each change tells the observer rowsChanged().
+  // lines, not thread sizes) and tells the observer rowsChanged().
+  // Expanding or collapsing a thread inserts or removes its rows only
+  // (rowsInserted, rowsRemoved); every other thread stays as it is.
   void SortBy(std::int32_t column, bool linesSwitch = false);
   void SetExpanded(TAThread& thread, bool expanded);
   void SetAllExpanded(bool expanded);

@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace orvel {
 
+class TArticle;
 class TNode;
 
 class GroupViewObserver {
@@ -19,6 +21,18 @@ class GroupViewObserver {
   virtual void rowsChanged() {}
   // One row's flags or texts changed.
   virtual void rowChanged(const TNode& /*row*/) {}
+  // Every row's flags or texts may have changed; the rows are the same.
+  virtual void allRowsChanged() {}
+  // count rows go in at first (a thread opened), or go from first (a thread
+  // closed). The about-to call comes before the row list changes, the other
+  // one after it.
+  virtual void rowsAboutToBeInserted(std::int32_t /*first*/, std::int32_t /*count*/) {}
+  virtual void rowsInserted() {}
+  virtual void rowsAboutToBeRemoved(std::int32_t /*first*/, std::int32_t /*count*/) {}
+  virtual void rowsRemoved() {}
+  // Records left memory (discarded, duplicates): whoever holds pointers to
+  // them drops them. Comes before the rows are rebuilt.
+  virtual void articlesFreed(const std::vector<TArticle*>& /*freed*/) {}
   // The window caption ("group :: alias", or the batch progress form).
   virtual void captionChanged(std::string_view /*caption*/) {}
   // The progress bar: its text, and its position out of maximum (a maximum

@@ -37,19 +37,32 @@ void TGroupView::SortBy(std::int32_t column, bool linesSwitch) {
 void TGroupView::SetExpanded(TAThread& thread, bool expanded) {
   if (thread.Expanded == expanded) return;
   thread.Expanded = expanded;
-  rebuildRows();
+  auto& rows = lists_.rowList;
+  const std::int32_t at = thread.SourceIndex;
+  if (at < 0 || at >= static_cast<std::int32_t>(rows.size()) || rows[at] != &thread) return;
+  // Only the thread's own rows go in or out: every other row, and with it the
+  // list's selection and scroll position, stays as it is.
+  const auto first = at + 1;
+  const auto count = static_cast<std::int32_t>(thread.Articles.size());
+  if (count == 0) return;
+  const auto where = rows.begin() + first;
+  if (expanded) {
+    observer_->rowsAboutToBeInserted(first, count);
+    rows.insert(where, thread.Articles.begin(), thread.Articles.end());
+  } else {
+    observer_->rowsAboutToBeRemoved(first, count);
+    for (TArticle* a : thread.Articles) a->SourceIndex = -1;
+    rows.erase(where, where + count);
+  }
+  for (auto i = static_cast<std::size_t>(first); i < rows.size(); ++i) {
+    rows[i]->SourceIndex = static_cast<std::int32_t>(i);
+  }
+  expanded ? observer_->rowsInserted() : observer_->rowsRemoved();
 }
 
 void TGroupView::SetAllExpanded(bool expanded) {
   props_.expandAllThreads = expanded;
   BuildRows(lists_.rootList, lists_.rowList, expanded, options_.xover.score.KeptScore);
-  if (!expanded) {
-    for (TNode* root : lists_.rootList) {
-      if (TAThread* t = root->AsThread()) {
-        for (TArticle* a : t->Articles) a->SourceIndex = -1;
-      }
-    }
-  }
   observer_->rowsChanged();
 }
 

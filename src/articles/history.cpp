@@ -41,11 +41,15 @@ std::vector<THistory::MenuEntry> THistory::BackMenu() const { return menu(-1); }
 std::vector<THistory::MenuEntry> THistory::ForwardMenu() const { return menu(+1); }
 
 void THistory::Forget(const TArticle* article) {
+  ForgetIf([article](const TArticle* e) { return e == article; });
+}
+
+void THistory::ForgetIf(const std::function<bool(const TArticle*)>& gone) {
   std::size_t kept = 0;
   std::ptrdiff_t current = -1;
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     TArticle* e = entries_[i];
-    if (e != article && (kept == 0 || entries_[kept - 1] != e)) entries_[kept++] = e;
+    if (!gone(e) && (kept == 0 || entries_[kept - 1] != e)) entries_[kept++] = e;
     if (static_cast<std::ptrdiff_t>(i) == index_) current = static_cast<std::ptrdiff_t>(kept) - 1;
   }
   entries_.resize(kept);

@@ -4,6 +4,7 @@
 // the view's records, so a record that is freed must be forgotten first.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,8 @@ class THistory {
   // current; when it was the record's, the entry before it (else the first
   // one left) becomes current. Neighbours left equal merge into one.
   void Forget(const TArticle* article);
+  // The same for every record gone() names, in one pass.
+  void ForgetIf(const std::function<bool(const TArticle*)>& gone);
   void Clear();
 
   TArticle* Current() const {

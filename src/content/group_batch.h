@@ -68,6 +68,7 @@ class GroupBatch final : public BatchRequestHandler, private BatchHost {
 
   void SetLaunchAfterDecode(bool launch) { launchAfterDecode_ = launch; }
   void SetDecodeDir(std::string directory) { batch_.setDecodeDir(std::move(directory)); }
+  const std::string& DecodeDir() const { return batch_.settings().decodeDir; }
   // The queue, and toggling articles in and out of it.
   void Toggle(TArticle* article) { batch_.Toggle(item(article)); }
   std::vector<TArticle*> Queue() const;

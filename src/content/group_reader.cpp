@@ -113,7 +113,10 @@ void GroupReader::Data(TNNTP& connection, const SlotRequest&) {
   if (std::exchange(releaseWanted_, false)) view_.Release(connection);
 }
 
-void GroupReader::Released(const SlotRequest&) { fetch_.RequestFailed(); }
+void GroupReader::Released(const SlotRequest&) {
+  fetch_.RequestFailed();
+  if (idle_) idle_();
+}
 
 void GroupReader::Reissue(Purpose, TArticle*) { fetch_.Reissue(); }
 
@@ -149,7 +152,7 @@ void GroupReader::articleShown(const ArticleToFetch& article) {
   TArticle* a = article.record;
   if (!a) return;
   a->Set(NodeFlag::Missing, false);
-  if (history_.empty() || history_.back() != a) history_.push_back(a);
+  if (shown_) shown_(a);
   if (!MarkArticleRead(view_, *a)) redraw(a);
 }
 

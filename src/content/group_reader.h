@@ -19,9 +19,9 @@
 // registers itself with the view for the three purposes and must not outlive
 // it.
 
+#include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "articles/group_view.h"
 #include "content/article_fetch.h"
@@ -59,8 +59,11 @@ class GroupReader final : public RequestHandler, private ArticleFetchHost {
   TArticle* Current() const { return current_; }
   // The viewer's title: the subject, or "[Ref] " and the Message-ID.
   const std::string& Title() const { return title_; }
-  // The articles shown whole, oldest first (for the reading commands).
-  const std::vector<TArticle*>& History() const { return history_; }
+  // Told of each record shown whole (for the history).
+  void SetShownListener(std::function<void(TArticle*)> listener) { shown_ = std::move(listener); }
+  // Told when a request to the server left its slot: the reader takes
+  // another one.
+  void SetIdleListener(std::function<void()> listener) { idle_ = std::move(listener); }
   // A reference that ended and belongs to the open group: its number there,
   // or 0.
   std::int32_t LastReferenceNumber() const { return referenceNumber_; }
@@ -90,7 +93,8 @@ class GroupReader final : public RequestHandler, private ArticleFetchHost {
   TGroupView& view_;
   ArticleFetch fetch_;
   TArticle* current_ = nullptr;
-  std::vector<TArticle*> history_;
+  std::function<void(TArticle*)> shown_;
+  std::function<void()> idle_;
   std::string title_;
   std::int32_t referenceNumber_ = 0;
   std::int64_t progressMaximum_ = 0;

@@ -17,6 +17,12 @@ class FileLauncher {
   virtual bool open(const std::string& path) = 0;
 };
 
+// Where nothing may be opened (the command line).
+class NoLauncher final : public FileLauncher {
+ public:
+  bool open(const std::string&) override { return false; }
+};
+
 // The question asked before a dangerous file is opened.
 std::string DangerousFileQuestion(std::string_view path);
 

@@ -157,6 +157,10 @@ void ArticleListModel::rowsChanged() {
   endResetModel();
 }
 
+void ArticleListModel::allRowsChanged() {
+  if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, kArticleColumnCount - 1));
+}
+
 void ArticleListModel::rowChanged(const TNode& node) {
   int row = rowOf(&node);
   if (row < 0) return;

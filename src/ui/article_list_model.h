@@ -59,6 +59,11 @@ class ArticleListModel final : public QAbstractItemModel {
   // The view's calls, forwarded by the window.
   void rowsChanged();
   void rowChanged(const TNode& node);
+  void allRowsChanged();
+  void rowsAboutToBeInserted(int first, int count) { beginInsertRows({}, first, first + count - 1); }
+  void rowsInserted() { endInsertRows(); }
+  void rowsAboutToBeRemoved(int first, int count) { beginRemoveRows({}, first, first + count - 1); }
+  void rowsRemoved() { endRemoveRows(); }
 
   // "Today" for the date column, for tests; the clock's date otherwise.
   void setToday(double today) { today_ = today; }

@@ -4,7 +4,9 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QProgressBar>
@@ -108,8 +110,8 @@ TArticlesWindow* TArticlesWindow::find(TOrvelFrame& frame, const TProfile& profi
                                        std::string_view group) {
   for (QWidget* w : frame.childWidgets()) {
     auto* window = qobject_cast<TArticlesWindow*>(w);
-    if (window && !window->closed_ && window->view_->Profile()->alias == profile.alias &&
-        window->view_->Record().name == group) {
+    if (window && !window->closed_ && window->groupView().Profile()->alias == profile.alias &&
+        window->groupView().Record().name == group) {
       return window;
     }
   }
@@ -151,9 +153,10 @@ TArticlesWindow::TArticlesWindow(TOrvelFrame& frame, TGroupsWindow& list, TGrpIn
   services.dialogs = this;
   services.dialogPrefs = &frame_.xoverDialogPrefs();
   services.freeHeadersYesToAll = &frame_.freeHeadersYesToAll();
-  view_ = std::make_unique<TGroupView>(std::move(services), list.groupList().profile(), group,
-                                       GroupViewOptions::FromSettings(s));
-  model_ = new ArticleListModel(*view_, lookOf(s, frame_.app().dateFormats), this);
+  session_ = std::make_unique<GroupSession>(std::move(services), list.groupList().profile(), group,
+                                            GroupViewOptions::FromSettings(s),
+                                            SessionOptions::FromSettings(s));
+  model_ = new ArticleListModel(session_->View(), lookOf(s, frame_.app().dateFormats), this);
   verticalSplit_ = s.verticalSplit;
   fullScreen_ = s.fullScreen;
   buildWidgets();
@@ -164,31 +167,30 @@ TArticlesWindow::TArticlesWindow(TOrvelFrame& frame, TGroupsWindow& list, TGrpIn
   prompter_.setStatusSink([this](const QString& text) { status_->setText(text); });
   prompter_.setProgressSink(
       [this](std::int64_t p, std::int64_t m) { progressPosition(p, m); });
-  view_->SetObserver(this);
-  setWindowTitle(qs(view_->Caption()));
+  session_->SetListener(this);
+  setWindowTitle(qs(groupView().Caption()));
 }
 
 TArticlesWindow::~TArticlesWindow() {
   // Closing releases the slots, which the reader and the batch hear about.
-  if (!view_->Closed()) view_->Close();
-  // The viewer widget looks at the article view, the reader and the batch
-  // at the group view: each goes before what it looks at.
+  session_->Close();
+  // The viewer widget looks at the article view, the session's reader at
+  // both: the widget goes first, the session before the article view.
   delete viewer_;
   viewer_ = nullptr;
-  reader_.reset();
-  batch_.reset();
-  articleView_.reset();
-  view_->SetObserver(nullptr);
+  session_->SetListener(nullptr);
   delete list_;
   list_ = nullptr;
+  session_.reset();
+  articleView_.reset();
   delete model_;
 }
 
 void TArticlesWindow::open() {
   // Props resolve in Open: the layout of the group's properties applies.
-  view_->Open();
-  verticalSplit_ = view_->Props().verticalSplit;
-  fullScreen_ = view_->Props().fullScreen;
+  session_->Open();
+  verticalSplit_ = groupView().Props().verticalSplit;
+  fullScreen_ = groupView().Props().fullScreen;
   buildViewer();
   applyLayout();
   showSortIndicator();
@@ -280,8 +282,9 @@ void TArticlesWindow::buildWidgets() {
     if (!node || !node->IsThread()) return;
     const int markLeft = list_->visualRect(index).left() + 2;
     const int x = list_->viewport()->mapFromGlobal(QCursor::pos()).x();
-    if (x >= markLeft && x < markLeft + kIndentPx) toggleThread(index, std::nullopt);
+    if (x >= markLeft && x < markLeft + kIndentPx) toggleThread(index);
   });
+  list_->installEventFilter(this);
   connect(list_->header(), &QHeaderView::sectionClicked, this, &TArticlesWindow::headerClicked);
   list_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(list_, &QWidget::customContextMenuRequested, this, &TArticlesWindow::showPopup);
@@ -312,7 +315,7 @@ void TArticlesWindow::setVerticalSplit(bool on) {
 
 void TArticlesWindow::setFullScreen(bool on) {
   fullScreen_ = on;
-  viewerAlone_ = on && current_ != nullptr;
+  viewerAlone_ = on && currentArticle() != nullptr;
   if (viewer_) viewer_->setSplitScreen(!on);
   applyLayout();
 }
@@ -321,44 +324,81 @@ void TArticlesWindow::setFullScreen(bool on) {
 
 void TArticlesWindow::wireActions() {
   ActionSet& a = *actions_;
-  a.wire("acaRefresh", [this] { view_->Refresh(RefreshKind::Normal); });
-  a.wire("acaRefreshEx", [this] { view_->Refresh(RefreshKind::Extended); });
   a.wire("acaStorage", [this] { showStorageForm(); });
-  a.wire("acaCompact", [this] { view_->CompactStore("Compactage..."); });
-  a.wire("acaSaveHdr", [this] {
-    if (TCacheBox* store = view_->Store()) {
-      store->Modified = true;
-      store->SaveHeaders(view_->MasterList(), false);
-    }
-  });
-  a.wire("acaDiscardAll", [this] { view_->DiscardAll(); });
   a.wire("acaSelectAll", [this] { list_->selectAll(); });
   a.wire("acaInvertSelection", [this] {
     const QItemSelection all(model_->index(0, 0),
                              model_->index(model_->rowCount() - 1, kArticleColumnCount - 1));
     list_->selectionModel()->select(all, QItemSelectionModel::Toggle);
   });
-  a.wire("acaNext", [this] { goToRow(+1, false); });
-  a.wire("acaPrev", [this] { goToRow(-1, false); });
-  a.wire("acaNextUnread", [this] { goToRow(+1, true); });
-  a.wire("acaPrevUnread", [this] { goToRow(-1, true); });
-  a.wire("acvExpand", [this] { toggleThread(list_->currentIndex(), true); });
-  a.wire("acvCollapse", [this] { toggleThread(list_->currentIndex(), false); });
-  a.wire("acvExpandAll", [this] { view_->SetAllExpanded(true); });
-  a.wire("acvCollapseAll", [this] { view_->SetAllExpanded(false); });
-  a.wire("acvAllExpanded", [this] { view_->SetAllExpanded(!view_->Props().expandAllThreads); });
-  a.wire("acvShowActive", [this] { selectNode(current_); });
-  a.wire("acvStatsForm", [this] { view_->ShowStatistics(); });
+  a.wireToggle("acvAutoCollapse", session_->AutoCollapse(),
+               [this](bool on) { session_->SetAutoCollapse(on); });
+  a.wire("acvStatsForm", [this] { groupView().ShowStatistics(); });
   a.wireToggle("acvFS", fullScreen_, [this](bool on) { setFullScreen(on); });
   a.wire("acvSplitAlign", [this] { setVerticalSplit(!verticalSplit_); });
-  a.wire("acvSwitchView", [this] {
-    if (!fullScreen_) {
-      (list_->hasFocus() ? viewerPane_ : static_cast<QWidget*>(list_))->setFocus();
-      return;
-    }
-    viewerAlone_ = !viewerAlone_;
-    applyLayout();
-  });
+  a.wire("acvSwitchView", [this] { switchView(); });
+  wireSessionCommands();
+  // Tagging: the focused row goes in or out of the batch queue.
+  auto* tag = new QAction("Tag", this);
+  tag->setObjectName("tag");
+  tag->setShortcut(QKeySequence(Qt::Key_Insert));
+  tag->setShortcutContext(Qt::WidgetShortcut);
+  connect(tag, &QAction::triggered, this, [this] { session_->Tag(commandContext()); });
+  list_->addAction(tag);
+}
+
+void TArticlesWindow::wireSessionCommands() {
+  for (QAction* q : actions_->all()) {
+    const std::string name = q->objectName().toStdString();
+    if (q->isEnabled() || !GroupSession::Handles(name)) continue;
+    actions_->wire(name, [this, name] { execute(name); });
+  }
+  for (const char* name : {"acaBack", "acaForward"}) {
+    QAction* q = actions_->find(name);
+    auto* menu = new QMenu(this);
+    const bool back = std::string_view(name) == "acaBack";
+    connect(menu, &QMenu::aboutToShow, this, [this, menu, back] { fillHistoryMenu(*menu, back); });
+    q->setMenu(menu);
+  }
+  historyChanged();
+}
+
+bool TArticlesWindow::execute(std::string_view action) {
+  return session_->Execute(action, commandContext());
+}
+
+CommandContext TArticlesWindow::commandContext() const {
+  CommandContext c;
+  const QWidget* focused = QApplication::focusWidget();
+  if (viewer_ && focused && (focused == viewerPane_ || viewerPane_->isAncestorOf(focused))) {
+    c.focus = Pane::Viewer;
+  }
+  for (const QItemSelectionRange& range : list_->selectionModel()->selection()) {
+    c.selection.push_back(RowSpan{range.top(), range.bottom()});
+  }
+  c.focusedRow = list_->currentIndex().isValid() ? list_->currentIndex().row() : -1;
+  c.scrollLock = scrollLock_;
+  c.listShown = list_->isVisible();
+  c.viewerShown = viewerPane_->isVisible();
+  c.fullScreen = fullScreen_;
+  return c;
+}
+
+void TArticlesWindow::fillHistoryMenu(QMenu& menu, bool back) {
+  menu.clear();
+  const THistory& history = session_->History();
+  for (const THistory::MenuEntry& entry : back ? history.BackMenu() : history.ForwardMenu()) {
+    const int steps = entry.steps;
+    menu.addAction(qs(entry.caption), this, [this, steps] { session_->MoveInHistory(steps); });
+  }
+}
+
+bool TArticlesWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == list_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_ScrollLock) {
+    scrollLock_ = !scrollLock_;
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 QAction* TArticlesWindow::action(std::string_view name) const {
@@ -373,31 +413,32 @@ void TArticlesWindow::applyKeyBindings() {
 
 void TArticlesWindow::stop() {
   const Qt::KeyboardModifiers keys = QApplication::keyboardModifiers();
-  view_->Stop(StopKeys{(keys & Qt::ControlModifier) != 0, (keys & Qt::ShiftModifier) != 0});
+  groupView().Stop(StopKeys{(keys & Qt::ControlModifier) != 0, (keys & Qt::ShiftModifier) != 0});
 }
 
 void TArticlesWindow::showStorageForm() {
-  TfmCache form(view_->Storage(), view_->ExpiryDays(), this);
+  TGroupView& view = groupView();
+  TfmCache form(view.Storage(), view.ExpiryDays(), this);
   connect(&form, &TfmCache::compactRequested, this,
-          [this] { view_->CompactStore("Compactage fichier"); });
+          [&view] { view.CompactStore("Compactage fichier"); });
   if (form.exec() != QDialog::Accepted) return;
-  view_->SetStorage(form.choice(), form.expiryDays());
+  view.SetStorage(form.choice(), form.expiryDays());
 }
 
 bool TArticlesWindow::ShowXoverForm(TfmXOVER& form) {
-  XoverForm dialog(form, qs(view_->Record().name), this);
+  XoverForm dialog(form, qs(groupView().Record().name), this);
   return dialog.exec() == QDialog::Accepted;
 }
 
 // ---------------------------------------------------------------- rows
 
 void TArticlesWindow::headerClicked(int section) {
-  view_->SortBy(section, QApplication::keyboardModifiers() & Qt::ControlModifier);
+  groupView().SortBy(section, QApplication::keyboardModifiers() & Qt::ControlModifier);
   showSortIndicator();
 }
 
 void TArticlesWindow::showSortIndicator() {
-  const GroupProps& props = view_->Props();
+  const GroupProps& props = groupView().Props();
   QHeaderView* header = list_->header();
   header->setSortIndicatorShown(props.sortOn >= 0);
   if (props.sortOn >= 0) {
@@ -406,79 +447,113 @@ void TArticlesWindow::showSortIndicator() {
   }
 }
 
-void TArticlesWindow::toggleThread(const QModelIndex& index, std::optional<bool> expand) {
+void TArticlesWindow::toggleThread(const QModelIndex& index) {
   TNode* node = model_->nodeAt(index);
-  if (!node) return;
-  TAThread* thread = node->IsThread() ? node->AsThread() : node->AsArticle()->Thread;
-  if (!thread) return;
-  view_->SetExpanded(*thread, expand.value_or(!thread->Expanded));
-  selectNode(thread->Expanded && !node->IsThread() ? node : thread);
+  if (TAThread* thread = node ? node->AsThread() : nullptr) {
+    session_->SetExpanded(*thread, !thread->Expanded);
+  }
 }
 
 void TArticlesWindow::selectNode(const TNode* node) {
-  const int row = model_->rowOf(node);
-  if (row < 0) return;
-  const QModelIndex index = model_->index(row, 0);
+  // As a click on the row: an article's row shows the article.
+  const QModelIndex index = model_->index(session_->RowOf(node), 0);
+  if (!index.isValid()) return;
   list_->selectionModel()->setCurrentIndex(
       index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   list_->scrollTo(index);
 }
 
-void TArticlesWindow::goToRow(int step, bool unreadOnly) {
-  const int rows = model_->rowCount();
-  int row = list_->currentIndex().isValid() ? list_->currentIndex().row() : (step > 0 ? -1 : rows);
-  for (row += step; row >= 0 && row < rows; row += step) {
-    TNode* node = model_->nodeAt(row);
-    TAThread* thread = node->AsThread();
-    if (thread && !thread->Expanded && !(unreadOnly && thread->Has(NodeFlag::Read))) {
-      // A closed thread with what we look for opens on the way.
-      view_->SetExpanded(*thread, true);
-      continue;
-    }
-    if (thread || (unreadOnly && node->Has(NodeFlag::Read))) continue;
-    selectNode(node);
-    return;
-  }
-  prompter_.status(unreadOnly ? "Plus d'article non lu." : "Fin de la liste.");
+void TArticlesWindow::selectRow(std::int32_t row) {
+  const QModelIndex index = model_->index(row, 0);
+  if (!index.isValid()) return;
+  selecting_ = true;
+  list_->selectionModel()->setCurrentIndex(
+      index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  selecting_ = false;
+  // The row after the selected one stays in sight.
+  const QModelIndex after = model_->index(row + 1, 0);
+  if (after.isValid()) list_->scrollTo(after);
+  list_->scrollTo(index);
 }
 
 void TArticlesWindow::currentRowChanged(const QModelIndex& current) {
+  if (selecting_) return;
   TNode* node = model_->nodeAt(current);
-  if (node && !node->IsThread()) showArticle(node->AsArticle());
+  if (node && !node->IsThread()) session_->ShowArticle(node->AsArticle());
 }
 
 void TArticlesWindow::rowActivated(const QModelIndex& index) {
   TNode* node = model_->nodeAt(index);
-  if (node && node->IsThread()) toggleThread(index, std::nullopt);
+  if (node && node->IsThread()) toggleThread(index);
 }
 
 void TArticlesWindow::rowsChanged() {
-  // An article waiting to be shown may have left the view (discarded).
-  if (pending_ && std::find(view_->MasterList().begin(), view_->MasterList().end(), pending_) ==
-                      view_->MasterList().end()) {
-    pending_ = nullptr;
-  }
   const TNode* keep = list_->currentIndex().isValid() ? model_->nodeAt(list_->currentIndex())
                                                       : nullptr;
   // The current row's node may be gone (thread nodes are rebuilt); the
   // article shown stays a record of the view.
   if (keep && keep->IsThread()) keep = nullptr;
-  if (!keep) keep = current_;
-  {
-    const QSignalBlocker block(list_->selectionModel());
-    model_->rowsChanged();
-  }
-  const int row = model_->rowOf(keep);
+  if (!keep) keep = currentArticle();
+  model_->rowsChanged();
+  const int row = session_->RowOf(keep);
   if (row >= 0) {
-    const QSignalBlocker block(list_->selectionModel());
-    const QModelIndex index = model_->index(row, 0);
+    selecting_ = true;
     list_->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        model_->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selecting_ = false;
   }
-  list_->viewport()->update();
 }
 
 void TArticlesWindow::rowChanged(const TNode& row) { model_->rowChanged(row); }
+void TArticlesWindow::allRowsChanged() { model_->allRowsChanged(); }
+void TArticlesWindow::rowsAboutToBeInserted(std::int32_t first, std::int32_t count) {
+  model_->rowsAboutToBeInserted(first, count);
+}
+void TArticlesWindow::rowsInserted() { model_->rowsInserted(); }
+void TArticlesWindow::rowsAboutToBeRemoved(std::int32_t first, std::int32_t count) {
+  model_->rowsAboutToBeRemoved(first, count);
+}
+void TArticlesWindow::rowsRemoved() { model_->rowsRemoved(); }
+
+void TArticlesWindow::switchView() {
+  if (!fullScreen_) {
+    (list_->hasFocus() ? static_cast<QWidget*>(viewer_ ? static_cast<QWidget*>(viewer_) : viewerPane_)
+                       : static_cast<QWidget*>(list_))
+        ->setFocus();
+    return;
+  }
+  viewerAlone_ = !viewerAlone_;
+  applyLayout();
+  (viewerAlone_ && viewer_ ? static_cast<QWidget*>(viewer_) : static_cast<QWidget*>(list_))
+      ->setFocus();
+}
+
+void TArticlesWindow::focusPane(Pane pane) {
+  if (pane == Pane::Viewer && viewer_) {
+    viewer_->setFocus();
+  } else {
+    list_->setFocus();
+  }
+}
+
+void TArticlesWindow::beep() { QApplication::beep(); }
+
+void TArticlesWindow::currentArticleChanged(TArticle* article) {
+  if (article && fullScreen_ && !viewerAlone_) {
+    viewerAlone_ = true;
+    applyLayout();
+  }
+}
+
+void TArticlesWindow::historyChanged() {
+  const THistory& history = session_->History();
+  if (QAction* back = actions_->find("acaBack")) back->setEnabled(history.CanGoBack());
+  if (QAction* forward = actions_->find("acaForward")) forward->setEnabled(history.CanGoForward());
+}
+
+void TArticlesWindow::endOfGroup() {
+  if (groupsWindow_) groupsWindow_->openNextGroup(&groupView().Record());
+}
 
 void TArticlesWindow::captionChanged(std::string_view caption) { setWindowTitle(qs(caption)); }
 
@@ -562,7 +637,7 @@ QList<QAction*> TArticlesWindow::toolBarActions() const {
 void TArticlesWindow::closeEvent(QCloseEvent* event) {
   if (!closed_) {
     closed_ = true;
-    view_->Close();
+    session_->Close();
     savePlacement();
     saveColumns();
   }

@@ -2,10 +2,10 @@
 // The group view window (TArticlesWindow) of a server group: the article
 // list over the view's rows, the article viewer pane below or beside it, the
 // progress bar, the transfer text and the stop command. It forwards the
-// person's commands to the group view logic (TGroupView) and redraws from
-// the view's observer calls; it lives as an MDI child of the main window and
-// belongs to the group list window it was opened from, which closes it when
-// it closes itself.
+// person's commands, with the focus and selection they apply to, to the
+// group's session (GroupSession) and redraws from the session's events; it
+// lives as an MDI child of the main window and belongs to the group list
+// window it was opened from, which closes it when it closes itself.
 
 #include <QPointer>
 #include <QWidget>
@@ -14,17 +14,17 @@
 #include <string>
 
 #include "articles/group_view.h"
-#include "articles/group_view_observer.h"
 #include "config/actions.h"
 #include "content/batch.h"
+#include "content/group_session.h"
 #include "ui/action_set.h"
 #include "ui/child_window.h"
 #include "ui/qt_prompter.h"
 
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QSplitter;
-class QTimer;
 class QTreeView;
 
 namespace orvel {
@@ -47,7 +47,7 @@ class TOrvelFrame;
 
 class TArticlesWindow final : public QWidget,
                               public ChildWindow,
-                              private GroupViewObserver,
+                              private GroupSessionListener,
                               private XoverDialogHost {
   Q_OBJECT
 
@@ -66,7 +66,8 @@ class TArticlesWindow final : public QWidget,
   // Starts the header download (after the window is on screen).
   void open();
 
-  TGroupView& groupView() { return *view_; }
+  GroupSession& session() { return *session_; }
+  TGroupView& groupView() { return session_->View(); }
   ArticleListModel& model() { return *model_; }
   QTreeView& list() { return *list_; }
   QSplitter& splitter() { return *splitter_; }
@@ -76,12 +77,16 @@ class TArticlesWindow final : public QWidget,
   QAction* action(std::string_view name) const;
 
   // The article shown in the viewer; selecting a row shows its article.
-  TArticle* currentArticle() const { return current_; }
+  TArticle* currentArticle() const { return session_->Current(); }
   void selectNode(const TNode* node);
   // The viewer pane and what it shows (made when the group opens).
   ArticleViewer* viewer() const { return viewer_; }
-  GroupReader* reader() const { return reader_.get(); }
-  GroupBatch* batch() const { return batch_.get(); }
+  GroupReader* reader() const { return session_->Reader(); }
+  GroupBatch* batch() const { return session_->Batch(); }
+  // What a command applies to: the focused pane, the selection, the keys.
+  CommandContext commandContext() const;
+  // Runs a command of the action table by name, as its key would.
+  bool execute(std::string_view action);
   // Fetches an article by "<Message-ID>" into the viewer.
   bool showMessageId(const std::string& messageId);
 
@@ -103,9 +108,21 @@ class TArticlesWindow final : public QWidget,
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  // GroupViewObserver
+  // GroupSessionListener
   void rowsChanged() override;
   void rowChanged(const TNode& row) override;
+  void allRowsChanged() override;
+  void rowsAboutToBeInserted(std::int32_t first, std::int32_t count) override;
+  void rowsInserted() override;
+  void rowsAboutToBeRemoved(std::int32_t first, std::int32_t count) override;
+  void rowsRemoved() override;
+  void selectRow(std::int32_t row) override;
+  void switchView() override;
+  void focusPane(Pane pane) override;
+  void beep() override;
+  void currentArticleChanged(TArticle* article) override;
+  void historyChanged() override;
+  void endOfGroup() override;
   void captionChanged(std::string_view caption) override;
   void progressText(std::string_view text) override;
   void progressPosition(std::int64_t position, std::int64_t maximum) override;
@@ -129,15 +146,12 @@ class TArticlesWindow final : public QWidget,
   void headerClicked(int section);
   void showPopup(const QPoint& at);
   void showSortIndicator();
-  void toggleThread(const QModelIndex& index, std::optional<bool> expand);
-  void goToRow(int step, bool unreadOnly);
-  void showArticle(TArticle* article);
+  void toggleThread(const QModelIndex& index);
   void buildViewer();
   void wireViewerActions();
-  std::vector<TArticle*> selectedArticles() const;
-  void markSelected(bool read);
-  void markAll(bool read);
-  void startBatch(BatchOperation operation);
+  void wireSessionCommands();
+  void fillHistoryMenu(QMenu& menu, bool back);
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void showDecodedPicture(const BatchFileReport& report);
   void showStorageForm();
   void stop();
@@ -147,7 +161,7 @@ class TArticlesWindow final : public QWidget,
   QtPrompter prompter_;
   ActionList actionList_;
   std::unique_ptr<ActionSet> actions_;
-  std::unique_ptr<TGroupView> view_;
+  std::unique_ptr<GroupSession> session_;
   ArticleListModel* model_ = nullptr;
   // The viewer's side: made once the group's properties are known.
   std::unique_ptr<GroupContentOptions> content_;
@@ -156,13 +170,10 @@ class TArticlesWindow final : public QWidget,
   std::unique_ptr<QtFileLauncher> launcher_;
   std::unique_ptr<QtAttachmentSaveDialog> saveDialog_;
   std::unique_ptr<ArticleView> articleView_;
-  std::unique_ptr<GroupReader> reader_;
-  std::unique_ptr<GroupBatch> batch_;
   ArticleViewer* viewer_ = nullptr;
-  TArticle* pending_ = nullptr;  // chosen while the reader was busy
-  QTimer* pendingTimer_ = nullptr;
-  TArticle* current_ = nullptr;
   bool closed_ = false;
+  bool selecting_ = false;    // the session moves the selection: no article is opened
+  bool scrollLock_ = false;   // Scroll Lock toggled on (pressed an odd number of times)
   bool verticalSplit_ = false;
   bool fullScreen_ = false;
   bool viewerAlone_ = false;  // full screen: the viewer, else the list

@@ -1,12 +1,10 @@
-// TArticlesWindow's viewer side: the article viewer pane with the reader
-// and the batch of the group, and the commands that act on the shown or
-// selected articles (view toggles, marking, decoding).
+// TArticlesWindow's viewer side: the article viewer pane, the session's
+// reader and batch over it, and the viewer's own commands.
 
 #include "ui/articles_window.h"
 
 #include <QFile>
 #include <QLayout>
-#include <QTimer>
 #include <QTreeView>
 
 #include <algorithm>
@@ -54,8 +52,9 @@ class RecordHeaderParser final : public HeaderValueParser {
 
 void TArticlesWindow::buildViewer() {
   const Settings& s = frame_.state().settings;
+  TGroupView& view = groupView();
   content_ = std::make_unique<GroupContentOptions>(
-      GroupContentOptions::FromSettings(s, view_->Props()));
+      GroupContentOptions::FromSettings(s, view.Props()));
   mimeTypes_ = SystemMimeTypes();
   headerParser_ = std::make_unique<RecordHeaderParser>(s.timeZoneOffset());
   const MimeEnvironment mime{mimeTypes_.get(), headerParser_.get()};
@@ -63,86 +62,19 @@ void TArticlesWindow::buildViewer() {
       content_->viewer, ViewerServices{prompter_, *launcher_, mime, saveDialog_.get()});
   articleView_->toggles() = content_->toggles;
   articleView_->setAttachmentDirectory(content_->attachmentDir);
-  reader_ = std::make_unique<GroupReader>(*view_, *articleView_, prompter_);
-  batch_ = std::make_unique<GroupBatch>(*view_, content_->batch, prompter_, frame_.clock(), mime,
-                                        launcher_.get());
-  batch_->SetFileListener([this](const BatchFileReport& report) { showDecodedPicture(report); });
+  session_->AttachContent(
+      SessionContent{*articleView_, content_->batch, mime, launcher_.get()});
+  batch()->SetFileListener([this](const BatchFileReport& report) { showDecodedPicture(report); });
   viewer_ = new ArticleViewer(*articleView_, ViewerDisplayOptionsFrom(s), viewerPane_);
   viewer_->setObjectName("articleViewer");
   viewerPane_->layout()->addWidget(viewer_);
   viewer_->setMessageIdHandler([this](std::string id) { showMessageId(id); });
-  connect(viewer_, &ArticleViewer::endOfArticleReached, this, [this] { goToRow(+1, true); });
-  // A row chosen while an article is still arriving is shown after it.
-  pendingTimer_ = new QTimer(this);
-  pendingTimer_->setInterval(50);
-  connect(pendingTimer_, &QTimer::timeout, this, [this] {
-    if (!reader_->Busy()) {
-      pendingTimer_->stop();
-      if (TArticle* a = std::exchange(pending_, nullptr)) showArticle(a);
-    }
-  });
+  connect(viewer_, &ArticleViewer::endOfArticleReached, this, [this] { execute("acaNextUnread"); });
   wireViewerActions();
 }
 
-// ---------------------------------------------------------------- widgets
-
-void TArticlesWindow::showArticle(TArticle* article) {
-  if (!reader_) return;
-  if (reader_->Busy()) {
-    pending_ = article;
-    pendingTimer_->start();
-    return;
-  }
-  current_ = article;
-  view_->SetCurrentArticle(article);
-  reader_->ShowArticle(article);
-  if (fullScreen_ && !viewerAlone_) {
-    viewerAlone_ = true;
-    applyLayout();
-  }
-}
-
 bool TArticlesWindow::showMessageId(const std::string& messageId) {
-  return reader_ && reader_->ShowByMessageId(messageId);
-}
-
-std::vector<TArticle*> TArticlesWindow::selectedArticles() const {
-  std::vector<TArticle*> out;
-  QModelIndexList rows = list_->selectionModel()->selectedRows();
-  std::sort(rows.begin(), rows.end(),
-            [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-  auto add = [&out](TArticle* a) {
-    if (std::find(out.begin(), out.end(), a) == out.end()) out.push_back(a);
-  };
-  for (const QModelIndex& i : rows) {
-    TNode* node = model_->nodeAt(i);
-    if (!node) continue;
-    if (TAThread* t = node->AsThread()) {
-      for (TArticle* a : t->Articles) add(a);
-    } else {
-      add(node->AsArticle());
-    }
-  }
-  if (out.empty() && current_) out.push_back(current_);
-  return out;
-}
-
-void TArticlesWindow::markSelected(bool read) {
-  for (TArticle* a : selectedArticles()) MarkArticleRead(*view_, *a, read);
-}
-
-void TArticlesWindow::markAll(bool read) {
-  {
-    // One redraw for the whole list rather than one per row.
-    const QSignalBlocker block(model_);
-    for (TArticle* a : view_->MasterList()) MarkArticleRead(*view_, *a, read);
-  }
-  rowsChanged();
-}
-
-void TArticlesWindow::startBatch(BatchOperation operation) {
-  const std::vector<TArticle*> articles = selectedArticles();
-  if (!articles.empty()) batch_->Start(operation, articles);
+  return reader() && reader()->ShowByMessageId(messageId);
 }
 
 // A picture the decode finished opens in a window of its own, so a
@@ -166,15 +98,6 @@ void TArticlesWindow::wireViewerActions() {
   a.wireToggle("acvFixedFont", t.fixedFont, [this](bool on) { viewer_->setFixedFont(on); });
   a.wire("acvAttachments", [this] { viewer_->showAttachmentsMenu(); });
   a.wire("acvSkipQuote", [this] { viewer_->skipQuote(); });
-  a.wire("acaMarkRead", [this] { markSelected(true); });
-  a.wire("acaMarkUnread", [this] { markSelected(false); });
-  a.wire("acaMarkAllRead", [this] { markAll(true); });
-  a.wire("acaMarkAllUnread", [this] { markAll(false); });
-  a.wire("acaDecode", [this] { startBatch(BatchOperation::Decode); });
-  a.wire("acaSaveAs", [this] { startBatch(BatchOperation::Save); });
-  a.wire("acaFetch", [this] { startBatch(BatchOperation::Store); });
 }
-
-// ---------------------------------------------------------------- the view's calls
 
 }  // namespace orvel::ui

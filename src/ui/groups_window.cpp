@@ -219,6 +219,10 @@ void TGroupsWindow::wireActions() {
                [this](bool on) { list_->SetHideEmptyGroups(on); });
   a.wire("acgCopy", [this] { copyNames(); });
   a.wire("acgPaste", [this] { pasteNames(); });
+  a.wire("acgNextGroup", [this] {
+    const std::vector<TGrpInfo*> selected = selectedGroups();
+    openNextGroup(selected.empty() ? nullptr : selected.front());
+  });
   a.wire("acgPrevFolder", [this] { moveToCategory(-1); });
   a.wire("acgNextFolder", [this] { moveToCategory(+1); });
 
@@ -325,6 +329,29 @@ TGrpInfo* TGroupsWindow::goToGroup(std::string_view name) {
     view_->scrollTo(index);
   }
   return g;
+}
+
+bool TGroupsWindow::openNextGroup(const TGrpInfo* after) {
+  bool passed = after == nullptr;
+  auto candidate = [&](TGrpInfo* g) {
+    if (!g) return false;
+    if (!passed) {
+      passed = g == after || g->name == after->name;
+      return false;
+    }
+    return g->unread > 0;
+  };
+  for (const ShownRow& row : list_->shown()) {
+    std::vector<TGrpInfo*> groups = row.children;
+    groups.insert(groups.begin(), row.group);
+    for (TGrpInfo* g : groups) {
+      if (!candidate(g)) continue;
+      goToGroup(g->name);
+      frame_.openGroup(*this, *g);
+      return true;
+    }
+  }
+  return false;
 }
 
 void TGroupsWindow::rowActivated(const QModelIndex& index) {

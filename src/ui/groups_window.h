@@ -52,6 +52,9 @@ class TGroupsWindow final : public QWidget, public ChildWindow {
   // Shows and selects a group in the tab that holds it; null (and a status
   // text) when the list has no such group.
   TGrpInfo* goToGroup(std::string_view name);
+  // Opens the first group shown after `after` (in list order, inside
+  // categories too) that has unread articles; false when there is none.
+  bool openNextGroup(const TGrpInfo* after);
   // The selected groups and categories, in row order.
   std::vector<TGrpInfo*> selectedGroups() const;
   std::vector<TGrpCat*> selectedCategories() const;

@@ -101,13 +101,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(GroupReaderTest, FetchedArticleUpdatesItsRecordAndRow) {
   GroupReader& r = openReader();
+  std::vector<TArticle*> shown;
+  r.SetShownListener([&](TArticle* article) { shown.push_back(article); });
   TArticle* a = numbered(3);
   r.ShowArticle(a);
   server.pump();
   EXPECT_EQ(a->Subject.view(), "Server subject 3");
   EXPECT_EQ(a->Lines, 2);
   EXPECT_NE(std::find(rows.changed.begin(), rows.changed.end(), a), rows.changed.end());
-  EXPECT_EQ(r.History(), std::vector<TArticle*>{a});
+  EXPECT_EQ(shown, std::vector<TArticle*>{a});
   EXPECT_EQ(r.Current(), a);
 }
 

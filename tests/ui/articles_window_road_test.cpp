@@ -91,12 +91,15 @@ class ArticlesWindowRoadTest : public QObject {
       QCOMPARE(model.index(5, int(ui::ArticleColumn::Author)).data().toString(), QString("Ann"));
       test::saveScreen(&frame, "articles-road-2-article");
 
-      // "/" goes to the next unread article: Bob's reply.
+      // "/" goes to the next unread article, Bob's reply, and the viewer
+      // takes the keys.
       QTest::keyClick(&window->list(), Qt::Key_Slash);
       QCOMPARE(window->list().currentIndex().row(), 6);
       QVERIFY(test::waitFor([&] { return viewerText(window).contains("Body of article 2."); }));
       QVERIFY(test::waitFor([&] { return model.nodeAt(6)->Has(NodeFlag::Read); }));
-      // Back to the top: Gamma.
+      QVERIFY(!window->list().hasFocus());
+      // Back to the top with the list: Gamma.
+      window->list().setFocus();
       window->selectNode(model.nodeAt(0));
       QVERIFY(test::waitFor([&] { return viewerText(window).contains("Body of article 6."); }));
       test::saveScreen(&frame, "articles-road-3-next");

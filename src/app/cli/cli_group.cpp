@@ -4,6 +4,8 @@
 #include <QTimer>
 
 #include "articles/progress_texts.h"
+#include "content/group_content_options.h"
+#include "content/mime_types.h"
 #include "core/text.h"
 
 namespace orvel::cli {
@@ -73,7 +75,7 @@ CliGroup::~CliGroup() { Close(false); }
 
 bool CliGroup::Open(const std::string& alias, const std::string& group) {
   if (!Prepare(alias, group)) return false;
-  view_->Open(OpenMode::StoredOnly);
+  session_->Open(OpenMode::StoredOnly);
   return true;
 }
 
@@ -109,8 +111,9 @@ bool CliGroup::Prepare(const std::string& alias, const std::string& group,
   viewOptions.connections.maxRetries = options_.retries;
   GroupViewServices services{*pool_, clock_, prompter_, session_->main, session_->app.baseDir,
                              list_.get(), dialog ? dialog : this, &prefs_, &yesToAll_};
-  view_ = std::make_unique<TGroupView>(services, profile, *record, viewOptions);
-  view_->SetObserver(this);
+  session_ = std::make_unique<GroupSession>(services, profile, *record, viewOptions,
+                                            SessionOptions::FromSettings(s));
+  session_->SetListener(this);
   return true;
 }
 
@@ -125,19 +128,40 @@ bool CliGroup::ShowXoverForm(TfmXOVER& form) {
 void CliGroup::DownloadRange(std::int32_t first, std::int32_t last) {
   rangeFirst_ = first;
   rangeLast_ = last;
-  view_->Refresh(RefreshKind::Extended);
+  View().Refresh(RefreshKind::Extended);
   Wait();
+}
+
+void CliGroup::AttachContent(ArticleView& viewer, const std::string& decodeDir) {
+  BatchSettings batch = GroupContentOptions::FromSettings(settings(), View().Props()).batch;
+  if (!decodeDir.empty()) batch.decodeDir = decodeDir;
+  if (!mimeTypes_) mimeTypes_ = SystemMimeTypes();
+  session_->AttachContent(SessionContent{viewer, std::move(batch),
+                                         MimeEnvironment{mimeTypes_.get(), nullptr}});
 }
 
 void CliGroup::Wait(const std::function<bool()>& done) {
   QEventLoop loop;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    if (view_->Slots().AnyTaken() || view_->Slots().ResumptionRunning()) return;
-    if (!done || done()) loop.quit();
-  });
-  poll.start(10);
+  waitLoop_ = &loop;
+  waitDone_ = [this, &done] {
+    const ConnectionSlots& slots = View().Slots();
+    return !slots.AnyTaken() && !slots.ResumptionRunning() && (!done || done());
+  };
+  // What already holds ends the wait at once; the rest is asked again each
+  // time the connections fall idle.
+  stopEnabled(false);
   loop.exec();
+  waitLoop_ = nullptr;
+  waitDone_ = nullptr;
+}
+
+void CliGroup::stopEnabled(bool enabled) {
+  if (enabled || !waitLoop_) return;
+  // Asked from the event loop: whatever the release leads to (the next
+  // request of a download or a batch) has started by then.
+  QTimer::singleShot(0, waitLoop_, [this] {
+    if (waitLoop_ && waitDone_ && waitDone_()) waitLoop_->quit();
+  });
 }
 
 void CliGroup::progressText(std::string_view text) {
@@ -166,7 +190,7 @@ bool CliGroup::ExplainFailure() {
     return true;
   }
   if (!failure_) return false;
-  const int retries = view_ ? view_->Slots().Retries() : 0;
+  const int retries = session_ ? View().Slots().Retries() : 0;
   context_.err << "orvel-cli " << name_ << ": gave up";
   if (retries > 0) context_.err << " after " << retries << (retries == 1 ? " retry" : " retries");
   context_.err << ": " << failure_->text << " (" << failure_->code << ")\n";
@@ -174,14 +198,14 @@ bool CliGroup::ExplainFailure() {
 }
 
 TArticle* CliGroup::FindNumber(std::int32_t number) const {
-  for (TArticle* a : view_->MasterList()) {
+  for (TArticle* a : session_->View().MasterList()) {
     if (a->Number == number) return a;
   }
   return nullptr;
 }
 
 TArticle* CliGroup::FindMessageId(std::string_view id) const {
-  for (TArticle* a : view_->MasterList()) {
+  for (TArticle* a : session_->View().MasterList()) {
     if (a->MessageID.view() == id) return a;
   }
   return nullptr;
@@ -189,8 +213,8 @@ TArticle* CliGroup::FindMessageId(std::string_view id) const {
 
 bool CliGroup::Close(bool succeeded) {
   const bool failedBefore = std::exchange(prompter_.failed, false);
-  const bool accepted = view_ && view_->Slots().GroupAccepted();
-  if (view_ && !view_->Closed()) view_->Close();
+  const bool accepted = session_ && View().Slots().GroupAccepted();
+  if (session_) session_->Close();
   if (list_) {
     // The group this command added goes again when the command failed
     // before the server accepted it: nothing of the run is saved.

@@ -1,9 +1,10 @@
 #pragma once
-// A group of a profile opened through a TGroupView for one orvel-cli command
-// (headers, article, decode-group): the profile's group list from its newsrc
-// (a group it lacks is added), the view (downloading, or on the stored
-// headers), the header download of a number range when the store lacks it,
-// and closing that saves the store and the newsrc.
+// A group of a profile opened through a GroupSession for one orvel-cli
+// command (headers, article, decode-group, mark, next): the profile's group
+// list from its newsrc (a group it lacks is added), the session (downloading,
+// or on the stored headers), the header download of a number range when the
+// store lacks it, and closing that saves the store and the newsrc. Waiting
+// runs the event loop until the session says its connections are idle.
 //
 // What the command meets goes to the error stream: warnings and errors, the
 // resumption countdown, and each connection failure with its code. The
@@ -22,10 +23,18 @@
 #include "app/cli/session.h"
 #include "app/cli/terminal_prompter.h"
 #include "articles/group_view.h"
+#include "content/group_session.h"
 #include "groups/group_list.h"
 #include "net/connection_pool.h"
 #include "net/qt/qt_clock.h"
 #include "net/qt/qt_network.h"
+
+class QEventLoop;
+
+namespace orvel {
+class ArticleView;
+class FileMimeTypes;
+}  // namespace orvel
 
 namespace orvel::cli {
 
@@ -44,7 +53,7 @@ inline constexpr const char* kGroupOptionsUsage =
     "                AutoResumeDelay seconds apart (at once after a time-out)\n"
     "  --verbose     show every status text on the error stream\n";
 
-class CliGroup final : private XoverDialogHost, private GroupViewObserver {
+class CliGroup final : private XoverDialogHost, private GroupSessionListener {
  public:
   // name: the command's name for error texts.
   CliGroup(CliContext& context, std::string name, CliGroupOptions options);
@@ -60,6 +69,7 @@ class CliGroup final : private XoverDialogHost, private GroupViewObserver {
   // Downloads the headers of first..last, read ones included.
   void DownloadRange(std::int32_t first, std::int32_t last);
   // Runs the event loop until done() holds and no slot is busy or waiting.
+  // done is asked again each time the connections fall idle.
   void Wait(const std::function<bool()>& done = {});
   // Closes the view and the list, which save the store and the newsrc.
   // succeeded: whether the command did what was asked; a group it added
@@ -71,7 +81,11 @@ class CliGroup final : private XoverDialogHost, private GroupViewObserver {
   // that was not retried. True when it printed that line.
   bool ExplainFailure();
 
-  TGroupView& View() { return *view_; }
+  GroupSession& Session() { return *session_; }
+  TGroupView& View() { return session_->View(); }
+  // Gives the session a reader and a batch over viewer, with the batch's
+  // files going to decodeDir (empty: the group's own).
+  void AttachContent(ArticleView& viewer, const std::string& decodeDir = {});
   Prompter& prompter() { return prompter_; }
   Clock& clock() { return clock_; }
   const Settings& settings() const { return session_->main.settings; }
@@ -88,8 +102,9 @@ class CliGroup final : private XoverDialogHost, private GroupViewObserver {
 
  private:
   bool ShowXoverForm(TfmXOVER& form) override;
-  // GroupViewObserver
+  // GroupSessionListener
   void progressText(std::string_view text) override;
+  void stopEnabled(bool enabled) override;
   void downloadEnded() override { ++downloads_; }
   void connectionFailed(int code, std::string_view text) override;
 
@@ -133,7 +148,11 @@ class CliGroup final : private XoverDialogHost, private GroupViewObserver {
   std::unique_ptr<TGroupList> list_;
   XoverDialogPrefs prefs_;
   bool yesToAll_ = false;
-  std::unique_ptr<TGroupView> view_;
+  std::unique_ptr<GroupSession> session_;
+  std::unique_ptr<FileMimeTypes> mimeTypes_;
+  // The wait in progress: its loop, and what ends it.
+  QEventLoop* waitLoop_ = nullptr;
+  std::function<bool()> waitDone_;
   bool added_ = false;  // the command added its group to the list
   std::int32_t rangeFirst_ = 0;
   std::int32_t rangeLast_ = -1;

@@ -23,12 +23,6 @@ constexpr const char* kUsage =
     "usage: orvel-cli article ALIAS GROUP NUMBER|<message-id> [--all-headers] [--raw] [--rot13]\n"
     "                         [--hide-quoted] [--retries N] [--verbose]\n";
 
-// Nothing is opened from the command line.
-class NoLauncher : public FileLauncher {
- public:
-  bool open(const std::string&) override { return false; }
-};
-
 struct ArticleArguments {
   std::vector<std::string> words;
   ViewToggles toggles;
@@ -107,7 +101,8 @@ int cmdArticle(CliContext& context) {
   viewer.toggles().quoted = args.toggles.quoted;
   viewer.toggles().showAllHeaders = options.toggles.showAllHeaders || args.allHeaders;
   viewer.setAttachmentDirectory(options.attachmentDir);
-  GroupReader reader(view, viewer, group.prompter());
+  group.AttachContent(viewer);
+  GroupReader& reader = *group.Session().Reader();
   const bool started = record ? reader.ShowArticle(record) : reader.ShowByMessageId(id);
   if (started) group.Wait([&] { return !reader.Busy(); });
   const bool shown = started && viewer.articleEnded() && !viewer.lines().empty();

@@ -13,6 +13,7 @@
 
 #include "app/cli/cli_group.h"
 #include "app/cli/commands.h"
+#include "content/article_view.h"
 #include "content/group_batch.h"
 #include "content/group_content_options.h"
 #include "content/mime_types.h"
@@ -111,11 +112,12 @@ int cmdDecodeGroup(CliContext& context) {
     return 1;
   }
 
-  BatchSettings settings = GroupContentOptions::FromSettings(group.settings(), view.Props()).batch;
-  settings.decodeDir = outDir;
-  const auto mimeTypes = SystemMimeTypes();
-  GroupBatch batch(view, settings, group.prompter(), group.clock(),
-                   MimeEnvironment{mimeTypes.get(), nullptr});
+  // Nothing is shown: the viewer only completes what the session needs.
+  const GroupContentOptions content = GroupContentOptions::FromSettings(group.settings(), view.Props());
+  NoLauncher launcher;
+  ArticleView viewer(content.viewer, ViewerServices{group.prompter(), launcher, {}});
+  group.AttachContent(viewer, outDir);
+  GroupBatch& batch = *group.Session().Batch();
   DecodeShortfall shortfall;
   batch.SetFileListener([&](const BatchFileReport& report) {
     context.out << BatchReportLine(report) << '\n';

@@ -17,12 +17,6 @@ namespace orvel::cli {
 
 namespace {
 
-// Nothing is opened from the command line.
-class NoLauncher : public FileLauncher {
- public:
-  bool open(const std::string&) override { return false; }
-};
-
 std::string prefixOf(const RenderedLine& line) {
   if (line.kind == LineKind::Picture) {
     return "picture " + std::to_string(line.pictureWidth) + "x" +

@@ -47,6 +47,14 @@ const std::vector<Command>& commands() {
       {"decode-group", "ALIAS GROUP FIRST-LAST [--out DIR] [--retries N] [--verbose]",
        "decode the posts of a range of a group's articles, parts fetched from the server",
        cmdDecodeGroup},
+      {"mark",
+       "ALIAS GROUP (--read|--unread|--keep|--unkeep|--delete|--undelete) (NUMBERS|--all) "
+       "[--retries N] [--verbose]",
+       "mark articles of a group as the list's marking commands do (cross-posts included)",
+       cmdMark},
+      {"next", "ALIAS GROUP --action ACTION --from NUMBER [--verbose]",
+       "print the article a reading command (acaNextUnread, ...) reaches from an article",
+       cmdNext},
   };
   return table;
 }

@@ -1,7 +1,11 @@
 #pragma once
 // The commands of orvel-cli, one function each.
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/cli/cli.h"
 
@@ -50,5 +54,10 @@ struct DecodeShortfall {
 };
 int cmdArticle(CliContext& context);
 int cmdDecodeGroup(CliContext& context);
+int cmdMark(CliContext& context);
+int cmdNext(CliContext& context);
+// Article numbers and ranges separated by commas ("3,7-9") into out; why
+// not, when the text is not that (words, reversed ranges, duplicates).
+std::optional<std::string> ParseNumberList(std::string_view text, std::vector<std::int32_t>& out);
 
 }  // namespace orvel::cli

@@ -1,0 +1,220 @@
+#include "content/group_session.h"
+
+#include <gtest/gtest.h>
+
+#include "articles/marking.h"
+#include "content/group_reader.h"
+#include "group_content_fixture.h"
+#include "viewer_test_support.h"
+
+namespace orvel::test {
+namespace {
+
+// Two threads and a lone article: A (1, 2 reply to 1, 3 reply to 2),
+// B (4, 5 reply to 4), 6 alone; dated in number order.
+std::string ThreadedOverview(std::int32_t first, std::int32_t last) {
+  struct Line {
+    const char* subject;
+    const char* references;
+  };
+  const Line lines[] = {{"Topic A", ""},
+                        {"Re: Topic A", "<1.alt.test@example.invalid>"},
+                        {"Re: Topic A", "<1.alt.test@example.invalid> <2.alt.test@example.invalid>"},
+                        {"Topic B", ""},
+                        {"Re: Topic B", "<4.alt.test@example.invalid>"},
+                        {"Lone", ""}};
+  std::string out = "224 Overview information follows\r\n";
+  for (std::int32_t n = std::max(first, 1); n <= std::min(last, 6); ++n) {
+    const Line& l = lines[n - 1];
+    out += std::to_string(n) + "\t" + l.subject + "\tPoster <poster@example.invalid>\tFri, 15 Jan 2027 0" +
+           std::to_string(n) + ":00:00 +0000\t<" + std::to_string(n) + ".alt.test@example.invalid>\t" +
+           l.references + "\t1000\t2\tXref: fake.invalid alt.test:" + std::to_string(n) + "\r\n";
+  }
+  return out + ".\r\n";
+}
+
+struct Events : GroupSessionListener {
+  std::vector<std::int32_t> selected;
+  std::vector<std::pair<std::int32_t, std::int32_t>> inserted, removed;
+  std::vector<TArticle*> shown;
+  int beeps = 0;
+  int switches = 0;
+  void selectRow(std::int32_t row) override { selected.push_back(row); }
+  void rowsAboutToBeInserted(std::int32_t first, std::int32_t count) override {
+    inserted.emplace_back(first, count);
+  }
+  void rowsAboutToBeRemoved(std::int32_t first, std::int32_t count) override {
+    removed.emplace_back(first, count);
+  }
+  void currentArticleChanged(TArticle* a) override { shown.push_back(a); }
+  void beep() override { ++beeps; }
+  void switchView() override { ++switches; }
+};
+
+class GroupSessionTest : public GroupContentTest {
+ protected:
+  GroupSessionTest() {
+    server.groups["alt.test"] = MakeGroup(1, 6);
+    for (std::int32_t n = 1; n <= 6; ++n) texts[std::to_string(n)] = PlainArticle(n);
+    const auto articles = server.hook;
+    server.hook = [this, articles](FakeTransport& t, const std::string& line) {
+      if (line.rfind("XOVER ", 0) == 0 || line.rfind("OVER ", 0) == 0) {
+        const std::string range = line.substr(line.find(' ') + 1);
+        const std::size_t dash = range.find('-');
+        const int first = std::stoi(range.substr(0, dash));
+        const int last = dash + 1 < range.size() ? std::stoi(range.substr(dash + 1)) : 6;
+        return FakeNewsServer::Action::Answer(ThreadedOverview(first, last));
+      }
+      return articles(t, line);
+    };
+  }
+
+  GroupSession& openSession(SessionOptions sessionOptions = {}) {
+    GroupViewServices services{pool,  clock,        prompter, main,     base.path(),
+                               list.get(), &dialog, &prefs,   &yesToAll};
+    session = std::make_unique<GroupSession>(services, profile, record(), options, sessionOptions);
+    session->SetListener(&events);
+    session->Open();
+    server.pump();
+    session->AttachContent(SessionContent{viewer, BatchSettings{}, {}, &launcher});
+    return *session;
+  }
+
+  TArticle* article(std::int32_t n) const {
+    for (TArticle* a : session->View().MasterList()) {
+      if (a->Number == n) return a;
+    }
+    return nullptr;
+  }
+  std::int32_t row(const TNode* node) const { return session->RowOf(node); }
+  CommandContext listAt(const TNode* node) const {
+    CommandContext c;
+    c.focusedRow = row(node);
+    return c;
+  }
+  CommandContext inViewer() const {
+    CommandContext c;
+    c.focus = Pane::Viewer;
+    return c;
+  }
+  void showAndWait(TArticle* a) {
+    session->ShowArticle(a);
+    server.pump();
+    clock.advance(0);
+    server.pump();
+  }
+
+  RecordingLauncher launcher;
+  ArticleView viewer{ViewerSettings{}, ViewerServices{prompter, launcher, {}}};
+  Events events;
+  std::unique_ptr<GroupSession> session;
+};
+
+TEST_F(GroupSessionTest, NextUnreadFromTheListSelectsOpensAndRemembers) {
+  GroupSession& s = openSession();
+  ASSERT_EQ(s.View().MasterList().size(), 6u);
+  showAndWait(article(1));
+  ASSERT_TRUE(s.Execute("acaNextUnread", listAt(article(1))));
+  server.pump();
+  EXPECT_EQ(events.selected.back(), row(article(2)));
+  EXPECT_EQ(events.switches, 1);
+  EXPECT_EQ(s.Current(), article(2));
+  EXPECT_TRUE(article(2)->Has(NodeFlag::Read));
+  EXPECT_TRUE(s.History().CanGoBack());
+  ASSERT_TRUE(s.Execute("acaBack"));
+  server.pump();
+  EXPECT_EQ(s.Current(), article(1));
+  EXPECT_TRUE(s.History().CanGoForward());
+}
+
+TEST_F(GroupSessionTest, ArticleChosenWhileTheReaderFetchesIsShownAfterIt) {
+  GroupSession& s = openSession();
+  s.ShowArticle(article(4));
+  s.ShowArticle(article(5));  // the reader is still waiting for 4
+  EXPECT_EQ(s.Current(), article(4));
+  server.pump();
+  clock.advance(0);
+  server.pump();
+  EXPECT_EQ(s.Current(), article(5));
+  EXPECT_EQ(s.Reader()->Current(), article(5));
+  EXPECT_TRUE(article(5)->Has(NodeFlag::Read));
+}
+
+TEST_F(GroupSessionTest, MarkingTheReadArticleInTheViewerTakesItsThreadAndMovesOn) {
+  GroupSession& s = openSession();
+  showAndWait(article(2));
+  s.Execute("acaMarkRead", inViewer());
+  server.pump();
+  for (std::int32_t n : {1, 2, 3}) EXPECT_TRUE(article(n)->Has(NodeFlag::Read)) << n;
+  EXPECT_EQ(s.Current(), article(4));
+}
+
+TEST_F(GroupSessionTest, OpeningAndClosingAThreadMovesOnlyItsRows) {
+  GroupSession& s = openSession();
+  TAThread* a = article(1)->Thread;
+  ASSERT_NE(a, nullptr);
+  TNode* lone = article(6);
+  const std::int32_t loneRow = row(lone);
+  s.SetExpanded(*a, false);
+  ASSERT_EQ(events.removed.size(), 1u);
+  EXPECT_EQ(events.removed[0], std::make_pair(row(a) + 1, 3));
+  EXPECT_EQ(row(lone), loneRow - 3);
+  EXPECT_EQ(article(2)->SourceIndex, -1);
+  s.SetExpanded(*a, true);
+  EXPECT_EQ(events.inserted.back(), std::make_pair(row(a) + 1, 3));
+  EXPECT_EQ(row(lone), loneRow);
+  EXPECT_EQ(row(article(3)), row(a) + 3);
+}
+
+TEST_F(GroupSessionTest, TaggingAClosedThreadOpensQueuesAndPassesIt) {
+  SessionOptions o;
+  o.expandWhenTag = true;
+  GroupSession& s = openSession(o);
+  TAThread* a = article(1)->Thread;
+  s.SetExpanded(*a, false);
+  s.Tag(listAt(a));
+  EXPECT_TRUE(a->Expanded);
+  for (std::int32_t n : {1, 2, 3}) EXPECT_TRUE(article(n)->IsQueued()) << n;
+  EXPECT_EQ(prompter.statuses().back(), " 3 tagged");
+  EXPECT_EQ(events.selected.back(), row(a) + 4);
+  s.Tag(listAt(a));  // again: out of the queue
+  EXPECT_FALSE(article(1)->IsQueued());
+  EXPECT_EQ(prompter.statuses().back(), " 0 tagged");
+}
+
+TEST_F(GroupSessionTest, ScrollLockMovesWithoutOpeningAndTheEndBeeps) {
+  GroupSession& s = openSession();
+  CommandContext c = listAt(article(5));
+  c.scrollLock = true;
+  ASSERT_TRUE(s.Execute("acaNextUnread", c));
+  EXPECT_EQ(events.selected.back(), row(article(6)));
+  EXPECT_TRUE(events.shown.empty());
+  EXPECT_FALSE(article(6)->Has(NodeFlag::Read));
+  EXPECT_FALSE(s.Execute("acaNextUnread", listAt(article(6))));
+  EXPECT_EQ(events.beeps, 1);
+}
+
+TEST_F(GroupSessionTest, ThreadEndSwitchesBackToTheList) {
+  SessionOptions o;
+  o.switchViewAtThreadEnd = true;
+  GroupSession& s = openSession(o);
+  showAndWait(article(3));
+  CommandContext c = inViewer();
+  c.fullScreen = true;
+  EXPECT_FALSE(s.Execute("acaNext", c));
+  EXPECT_EQ(events.switches, 1);
+  EXPECT_EQ(s.Current(), article(3));
+}
+
+TEST_F(GroupSessionTest, DiscardedArticlesLeaveTheHistory) {
+  GroupSession& s = openSession();
+  showAndWait(article(6));
+  showAndWait(article(5));
+  ASSERT_TRUE(s.History().CanGoBack());
+  s.Execute("acaDiscard", listAt(article(6)));
+  EXPECT_EQ(article(6), nullptr);
+  EXPECT_FALSE(s.History().CanGoBack());
+}
+
+}  // namespace
+}  // namespace orvel::test
