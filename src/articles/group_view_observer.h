@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace orvel {
 
+class TArticle;
 class TNode;
 
 class GroupViewObserver {
@@ -17,6 +19,10 @@ class GroupViewObserver {
 
   // The row list was rebuilt (threading, loading, discarding).
   virtual void rowsChanged() {}
+  // These records are about to be freed (discarded, duplicates): whoever
+  // keeps pointers to them drops them now. The list is sorted by address
+  // (std::binary_search); the rows are rebuilt right after.
+  virtual void articlesFreed(const std::vector<TArticle*>& /*sorted*/) {}
   // One row's flags or texts changed.
   virtual void rowChanged(const TNode& /*row*/) {}
   // The window caption ("group :: alias", or the batch progress form).

@@ -36,10 +36,6 @@ void SendArticleCommand(TNNTP& connection, std::string_view command);
 // The fetch's view of a record of the group.
 ArticleToFetch ArticleOfRecord(const TArticle& article, std::string_view group);
 
-// Marks a record read in the view's read set (which the group record gets
-// back) and redraws its row; false when it was read already.
-bool MarkArticleRead(TGroupView& view, TArticle& article, bool read = true);
-
 class GroupReader final : public RequestHandler, private ArticleFetchHost {
  public:
   GroupReader(TGroupView& view, ArticleView& viewer, Prompter& prompter);
@@ -61,6 +57,9 @@ class GroupReader final : public RequestHandler, private ArticleFetchHost {
   const std::string& Title() const { return title_; }
   // The articles shown whole, oldest first (for the reading commands).
   const std::vector<TArticle*>& History() const { return history_; }
+  // Records about to be freed (sorted by address) leave the history and
+  // the current article.
+  void ForgetArticles(const std::vector<TArticle*>& sorted);
   // A reference that ended and belongs to the open group: its number there,
   // or 0.
   std::int32_t LastReferenceNumber() const { return referenceNumber_; }

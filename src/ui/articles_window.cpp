@@ -17,6 +17,7 @@
 
 #include <algorithm>
 
+#include "articles/marking.h"
 #include "config/window_placements.h"
 #include "content/article_view.h"
 #include "content/group_batch.h"
@@ -331,7 +332,7 @@ void TArticlesWindow::wireActions() {
       store->SaveHeaders(view_->MasterList(), false);
     }
   });
-  a.wire("acaDiscardAll", [this] { view_->DiscardAll(); });
+  a.wire("acaDiscardAll", [this] { DiscardAll(*view_); });
   a.wire("acaSelectAll", [this] { list_->selectAll(); });
   a.wire("acaInvertSelection", [this] {
     const QItemSelection all(model_->index(0, 0),

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "articles/article_date.h"
+#include "articles/marking.h"
 #include "articles/header_utils.h"
 #include "content/article_view.h"
 #include "content/group_batch.h"
@@ -128,14 +129,14 @@ std::vector<TArticle*> TArticlesWindow::selectedArticles() const {
 }
 
 void TArticlesWindow::markSelected(bool read) {
-  for (TArticle* a : selectedArticles()) MarkArticleRead(*view_, *a, read);
+  for (TArticle* a : selectedArticles()) MarkRead(*view_, *a, read, true);
 }
 
 void TArticlesWindow::markAll(bool read) {
   {
     // One redraw for the whole list rather than one per row.
     const QSignalBlocker block(model_);
-    for (TArticle* a : view_->MasterList()) MarkArticleRead(*view_, *a, read);
+    for (TArticle* a : view_->MasterList()) MarkRead(*view_, *a, read, true);
   }
   rowsChanged();
 }
