@@ -121,6 +121,19 @@ TEST_F(GroupReaderTest, ReadMarkReachesTheGroupRecord) {
   EXPECT_EQ(record().read.text, "2");
 }
 
+TEST_F(GroupReaderTest, DiscardedArticlesLeaveTheHistoryAndTheCurrentArticle) {
+  GroupReader& r = openReader();
+  for (std::int32_t n : {2, 3, 4}) {
+    r.ShowArticle(numbered(n));
+    server.pump();
+  }
+  std::vector<TArticle*> freed{numbered(2), numbered(4)};
+  std::sort(freed.begin(), freed.end());
+  r.ForgetArticles(freed);
+  EXPECT_EQ(r.History(), std::vector<TArticle*>{numbered(3)});
+  EXPECT_EQ(r.Current(), nullptr);
+}
+
 TEST_F(GroupReaderTest, StoredBodyIsShownWithoutTheServer) {
   record().storage = StorageMode::Bodies;
   GroupReader& r = openReader();
