@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "articles/marking.h"
 #include "articles/progress_texts.h"
 #include "articles/store_io.h"
 #include "config/main_state.h"
@@ -175,7 +176,7 @@ void TGroupView::Refresh(RefreshKind kind) {
         default: return;
       }
     }
-    if (discard) DiscardAll();
+    if (discard) DiscardAll(*this);
   }
   view_.added = 0;
   if (view_.headerFilter &&
@@ -319,26 +320,7 @@ void TGroupView::loadStore() {
   if (!lists_.masterList.empty()) thread();
 }
 
-void TGroupView::DiscardAll() {
-  services_.prompter.status("Discarding...");
-  auto& master = lists_.masterList;
-  std::size_t freed = 0;
-  for (std::size_t i = master.size(); i-- > 0;) {
-    TArticle* a = master[i];
-    if (a == current_ || a->Has(NodeFlag::Kept) || a->EffectiveScore(options_.xover.score.KeptScore) > 0 || a->IsQueued()) {
-      continue;
-    }
-    view_.excludedSet.reset(a->Number - view_.lowMark);
-    master[i] = nullptr;
-    arena_.Free(a);
-    ++freed;
-  }
-  if (freed == 0) return;
-  std::erase(master, nullptr);
-  if (store_) {
-    store_->NeedsCompaction = true;
-    store_->Modified = true;
-  }
+void TGroupView::Rethread() {
   lists_.viewList = nullptr;
   recountArticles();
   thread();

@@ -161,11 +161,12 @@ class TGroupView final : public OpenGroupView, private SlotOwner, private Header
     download_.SetSearchList(std::move(numbers));
   }
 
-  // ---- Discarding (acaDiscardAll): every article that may go leaves
-  // memory and the store; its number stays present.
-  void DiscardAll();
   // The article shown in the viewer (never discarded).
   void SetCurrentArticle(TArticle* article) { current_ = article; }
+  TArticle* CurrentArticle() const { return current_; }
+  // Counts and threads the master list again, without the view filter
+  // (after records left it).
+  void Rethread();
 
   // ---- The batch caption ("... | 12% done ...") for the batch's progress;
   // the plain caption comes back sixty seconds after the last call.
@@ -184,6 +185,8 @@ class TGroupView final : public OpenGroupView, private SlotOwner, private Header
   const TID& Identity() const { return identity_; }
   const std::shared_ptr<TProfile>& Profile() const { return profile_; }
   TCacheBox* Store() { return store_.get(); }
+  TGroupList* GroupList() const { return services_.groupList; }
+  Prompter& UserPrompter() const { return services_.prompter; }
   ConnectionSlots& Slots() { return slots_; }
   HeaderDownload& Download() { return download_; }
   // The header download's dialog in statistics mode (mode 0).

@@ -19,6 +19,10 @@ class GroupViewObserver {
 
   // The row list was rebuilt (threading, loading, discarding).
   virtual void rowsChanged() {}
+  // These records are about to be freed (discarded, duplicates): whoever
+  // keeps pointers to them drops them now. The list is sorted by address
+  // (std::binary_search); the rows are rebuilt right after.
+  virtual void articlesFreed(const std::vector<TArticle*>& /*sorted*/) {}
   // One row's flags or texts changed.
   virtual void rowChanged(const TNode& /*row*/) {}
   // Every row's flags or texts may have changed; the rows are the same.
@@ -30,9 +34,6 @@ class GroupViewObserver {
   virtual void rowsInserted() {}
   virtual void rowsAboutToBeRemoved(std::int32_t /*first*/, std::int32_t /*count*/) {}
   virtual void rowsRemoved() {}
-  // Records left memory (discarded, duplicates): whoever holds pointers to
-  // them drops them. Comes before the rows are rebuilt.
-  virtual void articlesFreed(const std::vector<TArticle*>& /*freed*/) {}
   // The window caption ("group :: alias", or the batch progress form).
   virtual void captionChanged(std::string_view /*caption*/) {}
   // The progress bar: its text, and its position out of maximum (a maximum

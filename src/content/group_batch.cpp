@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "articles/article_date.h"
+#include "articles/marking.h"
 #include "articles/threading.h"
 #include "content/group_reader.h"
 #include "net/nntp_data.h"
@@ -272,7 +273,7 @@ void GroupBatch::articleDone(BatchItem i) {
 
 void GroupBatch::articleInterrupted(BatchItem i) {
   TArticle* a = article(i);
-  if (!MarkArticleRead(view_, *a, false)) view_.Observer().rowChanged(*a);
+  if (!MarkRead(view_, *a, false, true)) view_.Observer().rowChanged(*a);
 }
 
 void GroupBatch::markMissing(BatchItem i) {

@@ -1,6 +1,9 @@
 #include "content/group_reader.h"
 
+#include <algorithm>
 #include <utility>
+
+#include "articles/marking.h"
 
 #include "core/text.h"
 #include "net/nntp_data.h"
@@ -33,19 +36,6 @@ ArticleToFetch ArticleOfRecord(const TArticle& article, std::string_view group) 
   return a;
 }
 
-bool MarkArticleRead(TGroupView& view, TArticle& article, bool read) {
-  if (article.Has(NodeFlag::Read) == read) return false;
-  article.SetRead(read);
-  XoverView& xover = view.View();
-  const std::int64_t bit = static_cast<std::int64_t>(article.Number) - xover.lowMark;
-  if (bit >= 0 && bit < xover.readSet.size()) xover.readSet.set(static_cast<std::int32_t>(bit), read);
-  xover.unread += read ? -1 : 1;
-  if (xover.unread < 0) xover.unread = 0;
-  if (xover.storeModified) *xover.storeModified = true;
-  view.Observer().rowChanged(article);
-  return true;
-}
-
 GroupReader::GroupReader(TGroupView& view, ArticleView& viewer, Prompter& prompter)
     : view_(view), fetch_(viewer, *this, prompter) {
   view_.SetRequestHandler(Purpose::Article, this);
@@ -73,6 +63,10 @@ bool GroupReader::ShowByMessageId(std::string id) {
   if (id.front() != '<') id = "<" + id + ">";
   referenceNumber_ = 0;
   return fetch_.GetArtByMsgID(std::move(id));
+}
+
+void GroupReader::ForgetArticles(const std::vector<TArticle*>& sorted) {
+  if (current_ && std::binary_search(sorted.begin(), sorted.end(), current_)) current_ = nullptr;
 }
 
 // ---------------------------------------------------------------- requests
@@ -153,7 +147,7 @@ void GroupReader::articleShown(const ArticleToFetch& article) {
   if (!a) return;
   a->Set(NodeFlag::Missing, false);
   if (shown_) shown_(a);
-  if (!MarkArticleRead(view_, *a)) redraw(a);
+  if (!MarkRead(view_, *a, true, true)) redraw(a);
 }
 
 void GroupReader::headShown(const ArticleToFetch& article) {

@@ -22,6 +22,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "articles/group_view.h"
 #include "content/article_fetch.h"
@@ -35,10 +36,6 @@ void SendArticleCommand(TNNTP& connection, std::string_view command);
 
 // The fetch's view of a record of the group.
 ArticleToFetch ArticleOfRecord(const TArticle& article, std::string_view group);
-
-// Marks a record read in the view's read set (which the group record gets
-// back) and redraws its row; false when it was read already.
-bool MarkArticleRead(TGroupView& view, TArticle& article, bool read = true);
 
 class GroupReader final : public RequestHandler, private ArticleFetchHost {
  public:
@@ -64,6 +61,9 @@ class GroupReader final : public RequestHandler, private ArticleFetchHost {
   // Told when a request to the server left its slot: the reader takes
   // another one.
   void SetIdleListener(std::function<void()> listener) { idle_ = std::move(listener); }
+  // Records about to be freed (sorted by address) stop being its current
+  // article.
+  void ForgetArticles(const std::vector<TArticle*>& sorted);
   // A reference that ended and belongs to the open group: its number there,
   // or 0.
   std::int32_t LastReferenceNumber() const { return referenceNumber_; }

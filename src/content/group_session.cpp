@@ -467,6 +467,7 @@ void GroupSession::articlesFreed(const std::vector<TArticle*>& sorted) {
     return a && std::binary_search(sorted.begin(), sorted.end(), a);
   };
   history_.ForgetIf(gone);
+  if (reader_) reader_->ForgetArticles(sorted);
   if (gone(pending_)) pending_ = nullptr;
   if (gone(anchor_)) anchor_ = nullptr;
   if (gone(current_)) {

@@ -380,6 +380,22 @@ bool TGroupList::MarkUnread(std::string_view group, std::int32_t number) {
   return true;
 }
 
+bool TGroupList::MarkNumbers(std::string_view group, const std::vector<std::int32_t>& numbers,
+                             bool read) {
+  TGrpInfo* g = lists_.FindSubscribed(group);
+  if (!g) return false;
+  if (numbers.empty()) return true;
+  const auto [low, high] = std::minmax_element(numbers.begin(), numbers.end());
+  BitSet marks(*high - *low + 1);
+  for (const std::int32_t n : numbers) marks.set(n - *low);
+  const BitSet none;
+  g->read.text = MergeChangedMarks(g->read.text, *low, read ? none : marks, read ? marks : none);
+  g->read.needsNormalising = false;
+  lists_.newsrcChanged = true;
+  changedGroup(*g);
+  return true;
+}
+
 void TGroupList::UpdateReadState(TGrpInfo& group, const GroupReadState& state) {
   if (!lists_.Owns(&group)) return;
   group.read = state.read;

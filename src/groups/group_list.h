@@ -186,6 +186,9 @@ class TGroupList {
   // such group.
   bool MarkRead(std::string_view group, std::int32_t number);
   bool MarkUnread(std::string_view group, std::int32_t number);
+  // Many numbers of one group at once (the cross-posts of a thread or of a
+  // whole group): one pass over the ranges rather than one per number.
+  bool MarkNumbers(std::string_view group, const std::vector<std::int32_t>& numbers, bool read);
   void UpdateReadState(TGrpInfo& group, const GroupReadState& state);
   void RegisterView(OpenGroupView& view);
   void UnregisterView(OpenGroupView& view);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <set>
 
+#include "articles/marking.h"
 #include "articles/store_io.h"
 #include "group_view_fixture.h"
 
@@ -486,7 +487,7 @@ TEST_F(GroupViewTest, DiscardedHeadersLeaveTheStoreButStayPresent) {
   server.groups["alt.test"] = MakeGroup(1, 10);
   open();
   view->MasterList()[3]->Set(NodeFlag::Kept);
-  view->DiscardAll();
+  DiscardAll(*view);
   EXPECT_EQ(numbers().size(), 1u);
   EXPECT_EQ(view->View().presentSet.count(), 10);
   close();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "articles/marking.h"
 #include "content/group_content_options.h"
 #include "group_content_fixture.h"
 #include "viewer_test_support.h"
@@ -129,7 +130,7 @@ TEST_F(GroupReaderTest, StoredBodyIsShownWithoutTheServer) {
   r.ShowArticle(a);
   server.pump();
   ASSERT_GE(a->BodyOffset, 0);
-  MarkArticleRead(*view, *a, false);
+  MarkRead(*view, *a, false, false);
   texts.clear();  // the server has nothing any more
   server.commands.clear();
   EXPECT_TRUE(r.ShowArticle(a));
