@@ -82,6 +82,7 @@ ThreadOptions TGroupView::threadOptions() const {
   t.multiPartThreading = props_.multiPartThreading;
   t.expandAll = props_.expandAllThreads;
   t.newSubjectNewThread = options_.newSubjectNewThread;
+  t.reconstructionRunning = view_.reconstructionAnchor;
   t.sort.column = props_.sortOn;
   t.sort.order = props_.sortOrder;
   t.sort.ignoreRe = options_.ignoreReWhenSorting;
@@ -153,8 +154,10 @@ bool TGroupView::startDownload(Purpose purpose) {
 void TGroupView::Refresh(RefreshKind kind) {
   if (!opened_ || closed_) return;
   if (kind == RefreshKind::ServerSearch) {
-    download_.SetMode(DownloadMode::SearchList);
-  } else if (kind == RefreshKind::Extended || download_.EndLimit() >= 0) {
+    fetchSearchList();
+    return;
+  }
+  if (kind == RefreshKind::Extended || download_.EndLimit() >= 0) {
     download_.SetMode(DownloadMode::DialogAsked);
   } else {
     download_.SetMode(DownloadMode::Normal);
@@ -185,6 +188,26 @@ void TGroupView::Refresh(RefreshKind kind) {
     view_.headerFilter = nullptr;
   }
   startDownload(Purpose::Headers);
+}
+
+void TGroupView::fetchSearchList() {
+  searchFetch_ = true;
+  // A running download keeps its mode; startDownload tells the person.
+  const bool busy = slots_.Serving(Purpose::Headers) || slots_.Serving(Purpose::ResumeHeaders);
+  if (!busy) {
+    download_.SetMode(DownloadMode::SearchList);
+    view_.searchMode = true;
+    view_.added = 0;
+  }
+  startDownload(Purpose::Headers);
+  if (busy || !slots_.Serving(Purpose::Headers)) endSearchFetch();
+}
+
+void TGroupView::endSearchFetch() {
+  if (!std::exchange(searchFetch_, false)) return;
+  view_.searchMode = false;
+  view_.reconstructionAnchor = false;
+  if (searchHandler_) searchHandler_->SearchFetched();
 }
 
 void TGroupView::Close() {
@@ -417,7 +440,11 @@ void TGroupView::RequestEndPost(TNNTP& connection, const SlotRequest& request) {
 
 void TGroupView::RequestReleased(const SlotRequest& request) {
   const Purpose p = request.purpose;
+  // A search fetch that broke off ends here; one that ran its ranges ends
+  // once it is threaded.
+  const bool brokenSearchFetch = IsHeaderPurpose(p) && download_.Mode() == DownloadMode::SearchList;
   if (IsHeaderPurpose(p) || p == Purpose::Search) download_.Released();
+  if (brokenSearchFetch) endSearchFetch();
   if (IsArticlePurpose(p)) {
     fetching_ = false;
     if (p == Purpose::Article && request.article) {
@@ -534,6 +561,7 @@ void TGroupView::DownloadEnded(TNNTP& connection, DownloadEnd end) {
       break;
   }
   if (std::exchange(view_.replyNotice, false)) observer_->replyToMeArrived();
+  endSearchFetch();
   observer_->downloadEnded();
 }
 

@@ -59,6 +59,9 @@ class RequestHandler {
   virtual void Missing(const SlotRequest& /*request*/) {}
   // The resumption timer ran out: ask again.
   virtual void Reissue(Purpose /*purpose*/, TArticle* /*article*/) {}
+  // The search handler's side (6): the fetch of Refresh(ServerSearch) ended,
+  // threaded, or broke off, or could not start.
+  virtual void SearchFetched() {}
 };
 
 // The batch's side (purpose 8): its state gates the alternative servers and
@@ -257,6 +260,10 @@ class TGroupView final : public OpenGroupView, private SlotOwner, private Header
   void thread();
   void recountArticles();
   void refreshCounts();
+  // Refresh(ServerSearch): the search list's headers in the search mode.
+  void fetchSearchList();
+  // Leaves the search mode and tells the search handler.
+  void endSearchFetch();
   ThreadOptions threadOptions() const;
   StorageChoice storageChoice() const;
   std::string storePath() const;
@@ -291,6 +298,7 @@ class TGroupView final : public OpenGroupView, private SlotOwner, private Header
   BatchRequestHandler* batch_ = nullptr;      // 8
   TArticle* current_ = nullptr;
   bool fetching_ = false;
+  bool searchFetch_ = false;  // Refresh(ServerSearch) runs: the view is in its search mode
   bool threaded_ = false;
   bool opened_ = false;
   bool closed_ = false;

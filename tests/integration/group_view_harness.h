@@ -54,6 +54,7 @@ class GroupViewQtTest : public ::testing::Test {
     view.reset();
     record = TGrpInfo{};
     record.name = group;
+    record.read.text = readMarks;
     GroupViewServices services{pool, clock, prompter, main, base.path(), nullptr, dialog};
     view = std::make_unique<TGroupView>(services, profile, record, options);
     view->SetObserver(&progress);
@@ -79,6 +80,7 @@ class GroupViewQtTest : public ::testing::Test {
   GroupViewOptions options;
   ProgressLog progress;
   TGrpInfo record;
+  std::string readMarks;  // the group's read marks when the next view opens
   std::unique_ptr<TGroupView> view;
 };
 
