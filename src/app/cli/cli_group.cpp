@@ -75,7 +75,7 @@ CliGroup::~CliGroup() { Close(false); }
 
 bool CliGroup::Open(const std::string& alias, const std::string& group) {
   if (!Prepare(alias, group)) return false;
-  session_->Open(OpenMode::StoredOnly);
+  reading_->Open(OpenMode::StoredOnly);
   return true;
 }
 
@@ -111,9 +111,9 @@ bool CliGroup::Prepare(const std::string& alias, const std::string& group,
   viewOptions.connections.maxRetries = options_.retries;
   GroupViewServices services{*pool_, clock_, prompter_, session_->main, session_->app.baseDir,
                              list_.get(), dialog ? dialog : this, &prefs_, &yesToAll_};
-  session_ = std::make_unique<GroupSession>(services, profile, *record, viewOptions,
+  reading_ = std::make_unique<GroupSession>(services, profile, *record, viewOptions,
                                             SessionOptions::FromSettings(s));
-  session_->SetListener(this);
+  reading_->SetListener(this);
   return true;
 }
 
@@ -136,7 +136,7 @@ void CliGroup::AttachContent(ArticleView& viewer, const std::string& decodeDir) 
   BatchSettings batch = GroupContentOptions::FromSettings(settings(), View().Props()).batch;
   if (!decodeDir.empty()) batch.decodeDir = decodeDir;
   if (!mimeTypes_) mimeTypes_ = SystemMimeTypes();
-  session_->AttachContent(SessionContent{viewer, std::move(batch),
+  reading_->AttachContent(SessionContent{viewer, std::move(batch),
                                          MimeEnvironment{mimeTypes_.get(), nullptr}});
 }
 
@@ -144,8 +144,8 @@ void CliGroup::Wait(const std::function<bool()>& done) {
   QEventLoop loop;
   waitLoop_ = &loop;
   waitDone_ = [this, &done] {
-    const ConnectionSlots& slots = View().Slots();
-    return !slots.AnyTaken() && !slots.ResumptionRunning() && (!done || done());
+    const ConnectionSlots& connections = View().Slots();
+    return !connections.AnyTaken() && !connections.ResumptionRunning() && (!done || done());
   };
   // What already holds ends the wait at once; the rest is asked again each
   // time the connections fall idle.
@@ -190,7 +190,7 @@ bool CliGroup::ExplainFailure() {
     return true;
   }
   if (!failure_) return false;
-  const int retries = session_ ? View().Slots().Retries() : 0;
+  const int retries = reading_ ? View().Slots().Retries() : 0;
   context_.err << "orvel-cli " << name_ << ": gave up";
   if (retries > 0) context_.err << " after " << retries << (retries == 1 ? " retry" : " retries");
   context_.err << ": " << failure_->text << " (" << failure_->code << ")\n";
@@ -198,14 +198,14 @@ bool CliGroup::ExplainFailure() {
 }
 
 TArticle* CliGroup::FindNumber(std::int32_t number) const {
-  for (TArticle* a : session_->View().MasterList()) {
+  for (TArticle* a : reading_->View().MasterList()) {
     if (a->Number == number) return a;
   }
   return nullptr;
 }
 
 TArticle* CliGroup::FindMessageId(std::string_view id) const {
-  for (TArticle* a : session_->View().MasterList()) {
+  for (TArticle* a : reading_->View().MasterList()) {
     if (a->MessageID.view() == id) return a;
   }
   return nullptr;
@@ -213,8 +213,8 @@ TArticle* CliGroup::FindMessageId(std::string_view id) const {
 
 bool CliGroup::Close(bool succeeded) {
   const bool failedBefore = std::exchange(prompter_.failed, false);
-  const bool accepted = session_ && View().Slots().GroupAccepted();
-  if (session_) session_->Close();
+  const bool accepted = reading_ && View().Slots().GroupAccepted();
+  if (reading_) reading_->Close();
   if (list_) {
     // The group this command added goes again when the command failed
     // before the server accepted it: nothing of the run is saved.

@@ -81,8 +81,8 @@ class CliGroup final : private XoverDialogHost, private GroupSessionListener {
   // that was not retried. True when it printed that line.
   bool ExplainFailure();
 
-  GroupSession& Session() { return *session_; }
-  TGroupView& View() { return session_->View(); }
+  GroupSession& Reading() { return *reading_; }
+  TGroupView& View() { return reading_->View(); }
   // Gives the session a reader and a batch over viewer, with the batch's
   // files going to decodeDir (empty: the group's own).
   void AttachContent(ArticleView& viewer, const std::string& decodeDir = {});
@@ -148,7 +148,7 @@ class CliGroup final : private XoverDialogHost, private GroupSessionListener {
   std::unique_ptr<TGroupList> list_;
   XoverDialogPrefs prefs_;
   bool yesToAll_ = false;
-  std::unique_ptr<GroupSession> session_;
+  std::unique_ptr<GroupSession> reading_;
   std::unique_ptr<FileMimeTypes> mimeTypes_;
   // The wait in progress: its loop, and what ends it.
   QEventLoop* waitLoop_ = nullptr;

@@ -102,7 +102,7 @@ int cmdArticle(CliContext& context) {
   viewer.toggles().showAllHeaders = options.toggles.showAllHeaders || args.allHeaders;
   viewer.setAttachmentDirectory(options.attachmentDir);
   group.AttachContent(viewer);
-  GroupReader& reader = *group.Session().Reader();
+  GroupReader& reader = *group.Reading().Reader();
   const bool started = record ? reader.ShowArticle(record) : reader.ShowByMessageId(id);
   if (started) group.Wait([&] { return !reader.Busy(); });
   const bool shown = started && viewer.articleEnded() && !viewer.lines().empty();

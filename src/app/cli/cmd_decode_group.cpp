@@ -117,7 +117,7 @@ int cmdDecodeGroup(CliContext& context) {
   NoLauncher launcher;
   ArticleView viewer(content.viewer, ViewerServices{group.prompter(), launcher, {}});
   group.AttachContent(viewer, outDir);
-  GroupBatch& batch = *group.Session().Batch();
+  GroupBatch& batch = *group.Reading().Batch();
   DecodeShortfall shortfall;
   batch.SetFileListener([&](const BatchFileReport& report) {
     context.out << BatchReportLine(report) << '\n';

@@ -1,6 +1,7 @@
 // orvel-cli mark ALIAS GROUP (--read|--unread|--keep|--unkeep|--delete|--undelete)
 // (NUMBERS|--all): the group view's marking commands without a window. The
-// group opens on its stored headers; numbers it lacks are downloaded first.
+// group opens on its stored headers; numbers it lacks are downloaded first
+// (for --all without stored headers, the whole group, read articles too).
 // Every number must then be an article of the group, or nothing is marked.
 // The marks go through the group session as the list's marking does
 // (cross-posted articles are marked in their other groups too); closing
@@ -114,10 +115,11 @@ int cmdMark(CliContext& context) {
   }
   CliGroup group(context, "mark", args.options);
   if (!group.Open(args.words[0], args.words[1])) return 1;
-  GroupSession& session = group.Session();
+  GroupSession& session = group.Reading();
   TGroupView& view = session.View();
 
   std::vector<TNode*> records;
+  if (args.all && view.MasterList().empty()) group.DownloadRange(1, INT32_MAX);
   if (!args.all) {
     const auto [low, high] = std::minmax_element(numbers.begin(), numbers.end());
     const bool stored = std::all_of(numbers.begin(), numbers.end(),

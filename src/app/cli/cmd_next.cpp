@@ -1,8 +1,10 @@
 // orvel-cli next ALIAS GROUP --action ACTION --from NUMBER: where a reading
 // command of the group view goes from an article, on the group's stored
-// headers threaded as the window threads them. Prints the number of the
-// article reached (for acaScanScore, of the row's first article), or nothing
-// when the command reaches none; nothing is opened, marked or downloaded.
+// headers threaded as the window threads them (the whole group is
+// downloaded first, read articles too, when the store lacks the article).
+// Prints the number of the article reached (for acaScanScore, of the row's
+// first article), or nothing when the command reaches none; nothing is
+// opened or marked.
 
 #include <ostream>
 #include <string>
@@ -77,12 +79,17 @@ int cmdNext(CliContext& context) {
   if (!group.Open(args.words[0], args.words[1])) return 1;
   TArticle* from = group.FindNumber(args.from);
   if (!from) {
-    context.err << "orvel-cli next: no article " << args.from << " among the stored headers of "
-                << args.words[1] << '\n';
+    group.DownloadRange(1, INT32_MAX);
+    from = group.FindNumber(args.from);
+  }
+  if (!from) {
+    if (!group.ExplainFailure()) {
+      context.err << "orvel-cli next: no article " << args.from << " in " << args.words[1] << '\n';
+    }
     group.Close(false);
     return 1;
   }
-  GroupSession& session = group.Session();
+  GroupSession& session = group.Reading();
   const NavResult reached = session.Reach(*args.action, from);
   if (reached.found()) {
     context.out << numberOf(reached.article ? *reached.article : *reached.row) << '\n';
