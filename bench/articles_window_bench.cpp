@@ -2,8 +2,11 @@
 // group (ORVEL_BENCH_HEADERS headers, 1,000,000 by default), the window
 // downloads and threads it once (its time is printed), then the benchmarks
 // measure what the person waits for afterwards: a model reset (every
-// rebuilt row list), the first paint of the list after it, and scrolling a
-// page at a random place. Offscreen Qt; run by hand.
+// rebuilt row list), the first paint of the list after it, scrolling a page
+// at a random place, and the reading commands as the window runs them: next
+// unread past 100,000 read articles, marking the largest thread read,
+// closing and opening it, select-all then mark read, and catching the group
+// up. Offscreen Qt; run by hand.
 
 #include <benchmark/benchmark.h>
 
@@ -23,6 +26,7 @@
 #include "config/main_loader.h"
 #include "config/startup.h"
 #include "core/atomic_file.h"
+#include "articles/navigation.h"
 #include "ui/article_list_model.h"
 #include "ui/articles_window.h"
 #include "ui/groups_window.h"
@@ -135,5 +139,87 @@ void BM_ScrollPage(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ScrollPage)->Unit(benchmark::kMicrosecond);
+
+TAThread* largestThread(TGroupView& view) {
+  TAThread* largest = nullptr;
+  for (TNode* root : view.Roots()) {
+    TAThread* t = root->AsThread();
+    if (t && (!largest || t->Articles.size() > largest->Articles.size())) largest = t;
+  }
+  return largest;
+}
+
+void BM_WindowNextUnreadPast100000Read(benchmark::State& state) {
+  BigGroup& g = bigGroup();
+  if (!g.ready) return state.SkipWithError("no big group");
+  g.window->execute("acaMarkAllUnread");
+  TGroupView& view = g.window->groupView();
+  g.window->list().selectionModel()->select(
+      QItemSelection(g.window->model().index(0, 0), g.window->model().index(100000, 0)),
+      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  g.window->execute("acaMarkRead");
+  g.window->list().setFocus();
+  for (auto _ : state) {
+    state.PauseTiming();
+    g.window->list().setCurrentIndex(g.window->model().index(0, 0));
+    state.ResumeTiming();
+    g.window->session().GotoArticle(false, NavAction::NextUnread, g.window->commandContext());
+  }
+  state.counters["reached_row"] = g.window->list().currentIndex().row();
+  g.window->execute("acaMarkAllUnread");
+  benchmark::DoNotOptimize(view);
+}
+BENCHMARK(BM_WindowNextUnreadPast100000Read)->Unit(benchmark::kMicrosecond);
+
+void BM_WindowMarkLargestThreadRead(benchmark::State& state) {
+  BigGroup& g = bigGroup();
+  if (!g.ready) return state.SkipWithError("no big group");
+  TAThread* thread = largestThread(g.window->groupView());
+  if (!thread) return state.SkipWithError("no thread");
+  g.window->list().setFocus();
+  g.window->list().setCurrentIndex(g.window->model().index(thread->SourceIndex, 0));
+  bool read = true;
+  for (auto _ : state) {
+    g.window->execute(read ? "acaMarkRead" : "acaMarkUnread");
+    read = !read;
+  }
+  state.counters["articles"] = static_cast<double>(thread->Articles.size());
+}
+BENCHMARK(BM_WindowMarkLargestThreadRead)->Unit(benchmark::kMicrosecond);
+
+void BM_WindowCollapseAndExpandLargestThread(benchmark::State& state) {
+  BigGroup& g = bigGroup();
+  if (!g.ready) return state.SkipWithError("no big group");
+  TAThread* thread = largestThread(g.window->groupView());
+  if (!thread) return state.SkipWithError("no thread");
+  for (auto _ : state) g.window->session().SetExpanded(*thread, !thread->Expanded);
+  state.counters["articles"] = static_cast<double>(thread->Articles.size());
+}
+BENCHMARK(BM_WindowCollapseAndExpandLargestThread)->Unit(benchmark::kMicrosecond);
+
+void BM_WindowSelectAllThenMarkRead(benchmark::State& state) {
+  BigGroup& g = bigGroup();
+  if (!g.ready) return state.SkipWithError("no big group");
+  g.window->list().setFocus();
+  bool read = true;
+  for (auto _ : state) {
+    g.window->execute("acaSelectAll");
+    g.window->execute(read ? "acaMarkRead" : "acaMarkUnread");
+    read = !read;
+  }
+}
+BENCHMARK(BM_WindowSelectAllThenMarkRead)->Unit(benchmark::kMillisecond)->Iterations(6);
+
+void BM_WindowCatchUp(benchmark::State& state) {
+  BigGroup& g = bigGroup();
+  if (!g.ready) return state.SkipWithError("no big group");
+  for (auto _ : state) {
+    state.PauseTiming();
+    g.window->execute("acaMarkAllUnread");
+    state.ResumeTiming();
+    g.window->execute("acaCatchUp");
+  }
+}
+BENCHMARK(BM_WindowCatchUp)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace

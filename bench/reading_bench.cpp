@@ -24,7 +24,7 @@ namespace {
 using namespace orvel;
 using namespace orvel::bench;
 
-constexpr std::int32_t kThreadFirst = 500001;  // its root; the next 999 reply to it
+constexpr std::int32_t kThreadFirst = 500001;  // its root: the next 999 articles reply to it
 constexpr std::int32_t kThreadSize = 1000;
 
 struct StoredGroup {
@@ -64,10 +64,14 @@ struct StoredGroup {
     v.Parse(CorpusText());
     StringPool& pool = v.arena.Strings();
     std::string root;
+    std::int32_t replies = 0;
     for (TArticle* a : v.lists.masterList) {
-      if (a->Number == kThreadFirst) root = std::string(a->MessageID.view());
-      if (a->Number > kThreadFirst && a->Number < kThreadFirst + kThreadSize && !root.empty()) {
+      if (a->Number == kThreadFirst) {
+        root = std::string(a->MessageID.view());
+      } else if (!root.empty() && replies < kThreadSize - 1) {
         a->SetReferences(pool, root);
+        a->Subject = pool.Store("Re: the long thread");
+        ++replies;
       }
     }
     std::filesystem::create_directories(surroundings.dir.file("data"));

@@ -363,8 +363,12 @@ void TArticlesWindow::wireSessionCommands() {
   historyChanged();
 }
 
-bool TArticlesWindow::execute(std::string_view action) {
-  return session_->Execute(action, commandContext());
+bool TArticlesWindow::execute(std::string_view name) {
+  if (GroupSession::Handles(name)) return session_->Execute(name, commandContext());
+  QAction* a = action(name);
+  if (!a || !a->isEnabled()) return false;
+  a->trigger();
+  return true;
 }
 
 CommandContext TArticlesWindow::commandContext() const {
