@@ -131,6 +131,12 @@ bool EditSubject(TGroupView& view, TNode& row, std::string_view text) {
     }
   } else {
     row.Subject = pool.Store(text);
+    // A thread row shows its first article's subject unless it has its own.
+    TAThread* owner = row.AsArticle()->Thread;
+    if (owner && !owner->IsMultiPart() && owner->Articles.front() == &row) {
+      owner->Subject = row.Subject;
+      view.Observer().rowChanged(*owner);
+    }
   }
   view.Observer().rowChanged(row);
   if (TCacheBox* store = view.Store()) store->Modified = true;

@@ -165,7 +165,7 @@ class Marker {
   // Cross-posts to the group list, then the touched threads' flags and
   // score (their rows redrawn when asked).
   void finish(bool redrawThreads) {
-    xposts_.flush(readValueOf(op_));
+    endCommand();
     for (TAThread* t : touched_) {
       updateThread(*t);
       if (redrawThreads) view_.Observer().rowChanged(*t);
@@ -175,7 +175,7 @@ class Marker {
 
   // Every thread of the view, without redrawing (the whole group changed).
   void finishAll() {
-    xposts_.flush(readValueOf(op_));
+    endCommand();
     for (TAThread& t : x_.lists.threadNodes) updateThread(t);
     touched_.clear();
   }
@@ -184,6 +184,11 @@ class Marker {
 
  private:
   std::int32_t keptScore() const { return x_.options.score.KeptScore; }
+
+  void endCommand() {
+    xposts_.flush(readValueOf(op_));
+    if (std::exchange(compactionRaised_, false)) view_.Observer().menusChanged();
+  }
 
   std::int32_t bitOf(const TArticle& a) const {
     const std::int64_t bit = static_cast<std::int64_t>(a.Number) - x_.lowMark;
@@ -227,8 +232,10 @@ class Marker {
     a.Set(NodeFlag::Deleted, deleted);
     markStoreModified();
     TCacheBox* store = view_.Store();
-    if (deleted && store && store->BodiesStored && !store->NoHeaderFile() && a.BodyOffset >= 0) {
+    if (deleted && store && store->BodiesStored && !store->NoHeaderFile() && a.BodyOffset >= 0 &&
+        !store->NeedsCompaction) {
       store->NeedsCompaction = true;
+      compactionRaised_ = true;  // the compact command comes on
     }
     return true;
   }
@@ -251,6 +258,7 @@ class Marker {
   CrossPosts xposts_;
   MarkOp op_;
   std::unordered_set<TAThread*> touched_;
+  bool compactionRaised_ = false;
 };
 
 bool markOne(TGroupView& view, TArticle& article, MarkOp op, bool refresh) {
@@ -404,6 +412,7 @@ void MarkAll(TGroupView& view, MarkOp op) {
     store->Modified = true;
     if (op == MarkOp::Delete) store->NeedsCompaction = true;
   }
+  if (op == MarkOp::Delete) view.Observer().menusChanged();
   if (op == MarkOp::Read || op == MarkOp::Delete) {
     showStatus(view, kConsolidationText);
     view.HandBackReadState();
@@ -473,6 +482,7 @@ void FreeRecords(TGroupView& view, std::vector<TArticle*> records) {
     store->NeedsCompaction = true;
     store->Modified = true;
   }
+  view.Observer().menusChanged();
   view.Observer().articlesFreed(found);
   for (TArticle* a : found) x.arena.Free(a);
   view.Rethread();

@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(MarkingTest, DuplicatesAreLeftWhileATransferRuns) {
   server.hook = [](FakeTransport&, const std::string& line) {
-    return line.rfind("XOVER", 0) == 0 ? FakeNewsServer::Action{FakeNewsServer::Action::Silence}
+    return line.rfind("XOVER", 0) == 0 ? FakeNewsServer::Action{FakeNewsServer::Action::Silence, {}}
                                        : FakeNewsServer::Action{};
   };
   server.groups["alt.test"] = MakeGroup(1, 20);
@@ -101,11 +101,12 @@ TEST_F(MarkingTest, DuplicatesAreLeftWhileATransferRuns) {
 
 struct SubjectCase {
   const char* name;
-  bool threadRow;
+  std::int32_t row;  // the article, 0 for the thread row of 1 and 2
   const char* text;
   bool changed;
   const char* rowSubject;
   const char* articleSubject;  // of article 2
+  const char* threadSubject;
 };
 
 class Subjects : public MarkingTest, public ::testing::WithParamInterface<SubjectCase> {};
@@ -114,23 +115,29 @@ TEST_P(Subjects, EditTheRow) {
   const SubjectCase& c = GetParam();
   openObserved();
   TAThread* thread = makeThread({1, 2});
-  TNode& row = c.threadRow ? static_cast<TNode&>(*thread) : *art(2);
+  TNode& row = c.row == 0 ? static_cast<TNode&>(*thread) : *art(c.row);
   view->Store()->Modified = false;
   EXPECT_EQ(EditSubject(*view, row, c.text), c.changed);
   EXPECT_EQ(row.Subject.view(), c.rowSubject);
   EXPECT_EQ(art(2)->Subject.view(), c.articleSubject);
   EXPECT_EQ(view->Store()->Modified, c.changed);
-  if (c.threadRow && c.changed) EXPECT_EQ(art(1)->Subject.view(), c.articleSubject);
+  if (c.row == 0 && c.changed) {
+    EXPECT_EQ(art(1)->Subject.view(), c.articleSubject);
+  }
+  EXPECT_EQ(thread->Subject.view(), c.threadSubject);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ListEdits, Subjects,
     ::testing::Values(
-        SubjectCase{"Thread", true, "New", true, "New", "Re: New"},
-        SubjectCase{"ThreadTextWithRe", true, "Re: New", true, "Re: New", "Re: New"},
-        SubjectCase{"ThreadTextWithUpperRe", true, "RE:New", true, "RE:New", "Re: New"},
-        SubjectCase{"Article", false, "Re: Other", true, "Re: Other", "Re: Other"},
-        SubjectCase{"BlankChangesNothing", true, "  ", false, "Subject 1", "Subject 2"}),
+        SubjectCase{"Thread", 0, "New", true, "New", "Re: New", "New"},
+        SubjectCase{"ThreadTextWithRe", 0, "Re: New", true, "Re: New", "Re: New", "Re: New"},
+        SubjectCase{"ThreadTextWithUpperRe", 0, "RE:New", true, "RE:New", "Re: New", "RE:New"},
+        SubjectCase{"Reply", 2, "Re: Other", true, "Re: Other", "Re: Other", "Subject 1"},
+        SubjectCase{"FirstArticleIsTheThreadsSubject", 1, "Other", true, "Other", "Subject 2",
+                    "Other"},
+        SubjectCase{"BlankChangesNothing", 0, "  ", false, "Subject 1", "Subject 2",
+                    "Subject 1"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

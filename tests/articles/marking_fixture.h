@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -73,10 +74,15 @@ class MarkingTest : public GroupViewTest {
   FreedRecorder freedObserver;
 };
 
-// Table rows print as their names.
+namespace {
+
+// Table rows (declared in the test files' unnamed namespace) print as their
+// names.
 template <typename Case, typename = decltype(Case::name)>
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << c.name;
+std::ostream& operator<<(std::ostream& os, const Case& c) {
+  return os << c.name;
 }
+
+}  // namespace
 
 }  // namespace orvel::test
