@@ -50,6 +50,10 @@ TGroupList::TGroupList(std::shared_ptr<TProfile> profile, ConnectionPool& pool, 
 }
 
 TGroupList::~TGroupList() {
+  // A view still open hands its read state back while the list is here to
+  // take it, and lets go of the list.
+  const std::vector<OpenGroupView*> views = views_;
+  for (OpenGroupView* view : views) view->AskClose();
   releaseConnection();
   std::erase(host_.groupLists, this);
 }

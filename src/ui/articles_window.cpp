@@ -10,6 +10,7 @@
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
@@ -87,6 +88,32 @@ class SubjectDelegate final : public QStyledItemDelegate {
     painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter, shown);
     painter->restore();
   }
+};
+
+// The article list is flat and its rows are one height: a row's rectangle
+// comes from its number and the top row, where the tree view's own answer
+// walks every row between the last one it looked at and this one (a jump
+// of 100,000 rows by the reading commands).
+class FlatListView final : public QTreeView {
+ public:
+  using QTreeView::QTreeView;
+
+  QRect visualRect(const QModelIndex& index) const override {
+    if (!index.isValid() || index.parent().isValid() || isColumnHidden(index.column())) return {};
+    if (rowHeight_ <= 0) rowHeight_ = std::max(sizeHintForRow(0), 1);
+    const int top = verticalScrollBar()->value();
+    return QRect(columnViewportPosition(index.column()), (index.row() - top) * rowHeight_,
+                 columnWidth(index.column()), rowHeight_);
+  }
+
+ protected:
+  void reset() override {
+    rowHeight_ = 0;
+    QTreeView::reset();
+  }
+
+ private:
+  mutable int rowHeight_ = 0;
 };
 
 ArticleListLook lookOf(const Settings& s, const DateFormatSettings& dates) {
@@ -204,12 +231,13 @@ void TArticlesWindow::buildWidgets() {
   splitter_ = new QSplitter(this);
   splitter_->setObjectName("articlesSplitter");
   splitter_->setChildrenCollapsible(false);
-  list_ = new QTreeView(splitter_);
+  list_ = new FlatListView(splitter_);
   list_->setObjectName("articleList");
   list_->setModel(model_);
   list_->setRootIsDecorated(false);
   list_->setItemsExpandable(false);
   list_->setUniformRowHeights(true);
+  list_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
   list_->setAllColumnsShowFocus(true);
@@ -474,10 +502,16 @@ void TArticlesWindow::selectRow(std::int32_t row) {
   list_->selectionModel()->setCurrentIndex(
       index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   selecting_ = false;
-  // The row after the selected one stays in sight.
-  const QModelIndex after = model_->index(row + 1, 0);
-  if (after.isValid()) list_->scrollTo(after);
-  list_->scrollTo(index);
+  // The row after the selected one stays in sight. The list scrolls by rows:
+  // the bar's value is the top row and its page the rows shown, so this
+  // costs nothing however far the row is (scrollTo walks the rows between).
+  QScrollBar* bar = list_->verticalScrollBar();
+  const int shown = std::max(bar->pageStep(), 2);
+  if (row < bar->value()) {
+    bar->setValue(row);
+  } else if (row + 1 >= bar->value() + shown) {
+    bar->setValue(std::min(row, model_->rowCount() - 1) + 2 - shown);
+  }
 }
 
 void TArticlesWindow::currentRowChanged(const QModelIndex& current) {

@@ -55,6 +55,14 @@ TEST_F(GroupViewTest, TheGroupListSavesTheViewsReadStateAndClosesIt) {
   EXPECT_TRUE(std::filesystem::exists(base.path() + "data/[fake] alt.test.hdr"));
 }
 
+TEST_F(GroupViewTest, AViewOutlivingItsGroupListClosesWhileTheListIsThere) {
+  server.groups["alt.test"] = MakeGroup(1, 20);
+  open();
+  list.reset();  // a window torn down without closing: the list goes first
+  EXPECT_TRUE(view->Closed());
+  view.reset();  // nothing reaches the freed list (the sanitizers watch)
+}
+
 TEST_F(GroupViewTest, ReopeningAsksOnlyForNewHeadersAndShowsStoredOnesFirst) {
   server.groups["alt.test"] = MakeGroup(1, 30);
   open();
