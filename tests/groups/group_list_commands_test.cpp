@@ -128,8 +128,7 @@ TEST_F(GroupListTest, GroupsAddedByHand) {
 
 TEST_F(GroupListTest, DeleteSparesGroupsOpenInAView) {
   ASSERT_TRUE(open("a:\r\nb:\r\nc!\r\n", "+Cat\r\n,:a\r\n:b\r\n"));
-  FakeView view(list->FindGroup("b"));
-  list->RegisterView(view);
+  FakeView view(*list, list->FindGroup("b"));
   TGrpCat* cat = list->lists().tree()[0].category;
   prompter.answer(Button::No);
   list->Delete({&group("c")}, {cat});
@@ -178,9 +177,8 @@ TEST_F(GroupListTest, SortingTheTreeNeedsNoConfirmation) {
 
 TEST_F(GroupListTest, ClosingAsksTheViewsAndHonoursIgnoreChanges) {
   ASSERT_TRUE(open("a:\r\n"));
-  FakeView view(list->FindGroup("a"));
+  FakeView view(*list, list->FindGroup("a"));
   view.allowClose = false;
-  list->RegisterView(view);
   list->MarkRead("a", 1);
   EXPECT_FALSE(list->Close());
   EXPECT_EQ(view.asked, 1);
@@ -196,9 +194,8 @@ TEST_F(GroupListTest, ClosingAsksTheViewsAndHonoursIgnoreChanges) {
 TEST_F(GroupListTest, AutoSaveTimerCollectsViewsAndSaves) {
   ASSERT_TRUE(open("a:\r\n"));
   EXPECT_EQ(host.groupListOf(*profile), list.get());
-  FakeView view(list->FindGroup("a"));
+  FakeView view(*list, list->FindGroup("a"));
   view.onHandBack = [&] { list->MarkRead("a", 4); };
-  list->RegisterView(view);
   AutoSaveTimer timer(clock, host);
   timer.setInterval(4);
   EXPECT_FALSE(timer.active()) << "below 5 minutes stays off";

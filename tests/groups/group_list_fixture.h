@@ -29,9 +29,11 @@ struct RecordingObserver : GroupListObserver {
   std::vector<RequestOutcome> outcomes;
 };
 
-// A view of one group that answers as told.
+// A view of one group that answers as told; registered with the list while
+// it lives, as a group view is while it is open.
 struct FakeView : OpenGroupView {
-  explicit FakeView(const TGrpInfo* g) : group(g) {}
+  FakeView(TGroupList& list, const TGrpInfo* g) : list(list), group(g) { list.RegisterView(*this); }
+  ~FakeView() override { list.UnregisterView(*this); }
   const TGrpInfo* viewedGroup() const override { return group; }
   bool AskClose() override {
     ++asked;
@@ -42,6 +44,7 @@ struct FakeView : OpenGroupView {
     if (onHandBack) onHandBack();
   }
 
+  TGroupList& list;
   const TGrpInfo* group;
   bool allowClose = true;
   int asked = 0;

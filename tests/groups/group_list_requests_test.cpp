@@ -126,8 +126,7 @@ TEST_F(GroupListTest, TimeZoneSettingShiftsLastUpdated) {
 
 TEST_F(GroupListTest, FullListDropsWhatItNoLongerNamesExceptSubscribedAndOpen) {
   ASSERT_TRUE(open("kept.sub: 1-4\r\ngone.unsub! 1-3\r\nkept.open!\r\nkept.listed!\r\n"));
-  FakeView view(list->FindGroup("kept.open"));
-  list->RegisterView(view);
+  FakeView view(*list, list->FindGroup("kept.open"));
   prompter.answer(Button::Yes);
   list->ListGroups(true);
   greet();

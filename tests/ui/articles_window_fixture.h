@@ -46,6 +46,14 @@ inline void writeThreadedCorpus(const QString& dir) {
   }
 }
 
+// The demo server's articles (scripts/demo-corpus) in dir; false when the
+// script failed.
+inline bool writeDemoCorpus(const QString& dir) {
+  const std::string make = std::string("'") + ORVEL_SOURCE_DIR + "/scripts/demo-corpus' '" +
+                           dir.toStdString() + "'";
+  return std::system(make.c_str()) == 0;
+}
+
 class ArticlesWindowFixture {
  public:
   // extraArguments: more fixture server options (generated groups, faults).

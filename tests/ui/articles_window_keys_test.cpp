@@ -102,9 +102,7 @@ class ArticlesWindowKeysTest : public QObject {
     if (!test::FixtureProcess::available()) QSKIP("orvel-fixture-server is not built");
     QTemporaryDir demo;
     QTemporaryDir out;
-    const std::string make = std::string("'") + ORVEL_SOURCE_DIR + "/scripts/demo-corpus' '" +
-                             demo.path().toStdString() + "'";
-    QCOMPARE(std::system(make.c_str()), 0);
+    QVERIFY(test::writeDemoCorpus(demo.path()));
     const std::string group = "alt.binaries.pictures.demo";
     ArticlesWindowFixture fx(QStringList{"--corpus", demo.path()}, group + ":\r\n",
                              [&](MainState& s) {

@@ -195,9 +195,7 @@ class ArticlesWindowTest : public QObject {
     if (!test::FixtureProcess::available()) QSKIP("orvel-fixture-server is not built");
     QTemporaryDir demo;
     QTemporaryDir out;
-    const std::string make = std::string("'") + ORVEL_SOURCE_DIR + "/scripts/demo-corpus' '" +
-                             demo.path().toStdString() + "'";
-    QCOMPARE(std::system(make.c_str()), 0);
+    QVERIFY(test::writeDemoCorpus(demo.path()));
     const auto fx = decodeWholeGroup(demo.path(), "alt.binaries.pictures.demo", out.path());
     QVERIFY(fx);
     auto pictures = [&fx] {
