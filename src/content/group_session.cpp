@@ -107,10 +107,12 @@ bool GroupSession::Execute(std::string_view action, const CommandContext& contex
   }
   if (const auto op = MarkAllOpByName(action)) {
     MarkAll(*view_, *op);
+    listener_->allRowsChanged();
     return true;
   }
   if (const auto kind = CatchUpKindByName(action)) {
     CatchUp(*view_, *kind);
+    listener_->allRowsChanged();
     return true;
   }
   if (const auto operation = batchOperation(action)) return startBatch(*operation, context);
@@ -363,12 +365,28 @@ void GroupSession::Mark(MarkOp op, const CommandContext& context) {
   if (op == MarkOp::Discard) {
     Discard(*view_, SelectedArticles(context));
   } else if (context.focus == Pane::Viewer && current_) {
-    moveOn = MarkCurrent(*view_, *current_, op).moveToNextUnread;
+    const CurrentMark mark = MarkCurrent(*view_, *current_, op);
+    moveOn = mark.moveToNextUnread;
+    if (mark.wholeThread) {
+      redraw(current_->Thread->Articles);
+    } else {
+      redraw({current_});
+    }
   } else {
-    MarkRows(*view_, op, selectedRows(context));
+    redraw(MarkRows(*view_, op, selectedRows(context)));
   }
   busy_ = false;
   if (moveOn) GotoArticle(true, NavAction::NextUnread, context);
+}
+
+void GroupSession::redraw(const std::vector<TArticle*>& changed) {
+  // Past a few screenfuls, one redraw of every row costs less than one a row.
+  constexpr std::size_t kRowByRow = 256;
+  if (changed.size() > kRowByRow) {
+    listener_->allRowsChanged();
+    return;
+  }
+  for (const TArticle* a : changed) listener_->rowChanged(*a);
 }
 
 void GroupSession::Tag(const CommandContext& context) {

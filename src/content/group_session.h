@@ -191,6 +191,8 @@ class GroupSession final : private GroupViewObserver {
   void checkAutoCollapse(TArticle* reached);
   void selectRow(std::int32_t row) { listener_->selectRow(row); }
   bool expandFocused(const CommandContext& context, bool expand);
+  // Redraws the rows of marked articles (and with them their threads').
+  void redraw(const std::vector<TArticle*>& changed);
   void showPending();
   void articleShown(TArticle* article);
   bool startBatch(BatchOperation operation, const CommandContext& context);

@@ -162,14 +162,12 @@ void ArticleListModel::allRowsChanged() {
 }
 
 void ArticleListModel::rowChanged(const TNode& node) {
-  int row = rowOf(&node);
-  if (row < 0) return;
-  emit dataChanged(index(row, 0), index(row, kArticleColumnCount - 1));
-  // A thread's row shows its articles' read state too.
-  if (const TArticle* a = node.AsArticle(); a && a->Thread) {
-    row = rowOf(a->Thread);
+  const auto redraw = [this](int row) {
     if (row >= 0) emit dataChanged(index(row, 0), index(row, kArticleColumnCount - 1));
-  }
+  };
+  redraw(rowOf(&node));
+  // A thread's row shows its articles' read state too, closed or open.
+  if (const TArticle* a = node.AsArticle(); a && a->Thread) redraw(rowOf(a->Thread));
 }
 
 }  // namespace orvel::ui

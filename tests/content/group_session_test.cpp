@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "articles/marking.h"
 #include "content/group_reader.h"
 #include "group_content_fixture.h"
@@ -37,6 +39,7 @@ struct Events : GroupSessionListener {
   std::vector<std::int32_t> selected;
   std::vector<std::pair<std::int32_t, std::int32_t>> inserted, removed;
   std::vector<TArticle*> shown;
+  std::set<const TNode*> redrawn;
   int beeps = 0;
   int switches = 0;
   void selectRow(std::int32_t row) override { selected.push_back(row); }
@@ -47,6 +50,7 @@ struct Events : GroupSessionListener {
     removed.emplace_back(first, count);
   }
   void currentArticleChanged(TArticle* a) override { shown.push_back(a); }
+  void rowChanged(const TNode& row) override { redrawn.insert(&row); }
   void beep() override { ++beeps; }
   void switchView() override { ++switches; }
 };
@@ -143,9 +147,13 @@ TEST_F(GroupSessionTest, ArticleChosenWhileTheReaderFetchesIsShownAfterIt) {
 TEST_F(GroupSessionTest, MarkingTheReadArticleInTheViewerTakesItsThreadAndMovesOn) {
   GroupSession& s = openSession();
   showAndWait(article(2));
+  events.redrawn.clear();
   s.Execute("acaMarkRead", inViewer());
   server.pump();
-  for (std::int32_t n : {1, 2, 3}) EXPECT_TRUE(article(n)->Has(NodeFlag::Read)) << n;
+  for (std::int32_t n : {1, 2, 3}) {
+    EXPECT_TRUE(article(n)->Has(NodeFlag::Read)) << n;
+    EXPECT_TRUE(events.redrawn.count(article(n))) << n;
+  }
   EXPECT_EQ(s.Current(), article(4));
 }
 

@@ -85,15 +85,15 @@ std::optional<MarkOp> markAllOp(MarkOp op) {
 std::optional<std::string> ParseNumberList(std::string_view text, std::vector<std::int32_t>& out) {
   out.clear();
   for (const std::string& piece : splitChar(text, ',')) {
-    const std::string_view p = trim(piece);
+    const std::string p(trim(piece));
     const std::size_t dash = p.find('-', 1);
     const auto a = parseDecimal(p.substr(0, dash));
     const auto b = dash == std::string_view::npos ? a : parseDecimal(p.substr(dash + 1));
     if (!a || !b || *a <= 0 || *b <= 0 || *a > INT32_MAX || *b > INT32_MAX) {
-      return "not an article number or range: \"" + std::string(p) + "\"";
+      return "not an article number or range: \"" + p + "\"";
     }
-    if (*b < *a) return "reversed range: " + std::string(p);
-    if (*b - *a >= 10'000'000) return "range too large: " + std::string(p);
+    if (*b < *a) return "reversed range: " + p;
+    if (*b - *a >= 10'000'000) return "range too large: " + p;
     for (std::int64_t n = *a; n <= *b; ++n) out.push_back(static_cast<std::int32_t>(n));
   }
   if (out.empty()) return std::string("no article numbers given");
