@@ -50,11 +50,12 @@ int usage(CliContext& context) {
 
 }  // namespace
 
-void AppendRowText(std::string& out, const TNode& node) {
+void AppendRowText(std::string& out, const TNode& node, std::int32_t keptScore) {
+  const std::string score = '\t' + std::to_string(node.EffectiveScore(keptScore));
   if (const TAThread* t = node.AsThread()) {
     out += "+ ";
     out += t->Subject.view();
-    out += '\t' + std::to_string(t->Articles.size()) + " articles\t" + flagText(*t);
+    out += '\t' + std::to_string(t->Articles.size()) + " articles\t" + flagText(*t) + score;
     if (t->IsMultiPart()) {
       out += '\t' + std::to_string(t->PartsPresent) + '/' + std::to_string(t->PartsTotal) + " parts";
     }
@@ -66,7 +67,7 @@ void AppendRowText(std::string& out, const TNode& node) {
   out += a.Subject.view();
   out += '\t';
   out += a.FromName().empty() ? a.FromAddress() : a.FromName();
-  out += '\t' + std::to_string(a.Number) + '\t' + flagText(a) + '\n';
+  out += '\t' + std::to_string(a.Number) + '\t' + flagText(a) + score + '\n';
 }
 
 bool ReadInput(const std::string& name, std::string& text) {
@@ -139,7 +140,7 @@ int cmdThread(CliContext& context) {
   ThreadArticles(lists, options, stats);
   std::string out;
   for (const TNode* row : lists.rowList) {
-    AppendRowText(out, *row);
+    AppendRowText(out, *row, view.options.score.KeptScore);
     if (out.size() >= (1 << 20)) {
       context.out.write(out.data(), static_cast<std::streamsize>(out.size()));
       out.clear();
