@@ -45,6 +45,16 @@ std::int32_t TodayDayNumber() {
   return today ? static_cast<std::int32_t>(*today) : 0;
 }
 
+std::string PlonkExpiryText(std::int32_t expiry, const DateFormatSettings& formats) {
+  if (expiry == 0) return {};
+  const DateParts p = DecodeDateTime(expiry);
+  std::tm t{};
+  t.tm_year = p.year - 1900;
+  t.tm_mon = p.month - 1;
+  t.tm_mday = p.day;
+  return formatDateTime(formats.shortDateFormat, t, formats);
+}
+
 TPlonker::TPlonker() : keys_(false) {}
 
 void TPlonker::Load(const std::string& path, std::int32_t today) {

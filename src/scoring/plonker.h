@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "articles/xover.h"
+#include "core/date_format.h"
 #include "core/hash.h"
 
 namespace orvel {
@@ -64,5 +65,8 @@ std::string PlonkKey(std::string_view name, std::string_view address);
 
 // Today's day number in local time (the integer part of the current date).
 std::int32_t TodayDayNumber();
+
+// An entry's expiry in the short date format; empty for never.
+std::string PlonkExpiryText(std::int32_t expiry, const DateFormatSettings& formats);
 
 }  // namespace orvel

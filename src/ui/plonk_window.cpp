@@ -7,7 +7,6 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "articles/article_date.h"
 #include "scoring/plonk_command.h"
 #include "ui/qt_convert.h"
 
@@ -16,16 +15,6 @@ namespace orvel::ui {
 namespace {
 
 constexpr std::string_view kAddCaption = "Plonker ce c..";
-
-QString expiryText(std::int32_t expiry, const DateFormatSettings& formats) {
-  if (expiry == 0) return {};
-  const DateParts p = DecodeDateTime(expiry);
-  std::tm t{};
-  t.tm_year = p.year - 1900;
-  t.tm_mon = p.month - 1;
-  t.tm_mday = p.day;
-  return qs(formatDateTime(formats.shortDateFormat, t, formats));
-}
 
 }  // namespace
 
@@ -69,7 +58,8 @@ void TfmPlonk::refresh(int current) {
   filling_ = true;
   list_->clear();
   for (const auto& e : plonker_.Entries()) {
-    auto* item = new QTreeWidgetItem(list_, {qs(e.name), qs(e.address), expiryText(e.expiry, formats_)});
+    auto* item = new QTreeWidgetItem(
+        list_, {qs(e.name), qs(e.address), qs(PlonkExpiryText(e.expiry, formats_))});
     item->setFlags(item->flags() | Qt::ItemIsEditable);
   }
   if (current >= 0 && current < list_->topLevelItemCount()) {

@@ -7,7 +7,6 @@
 
 #include "app/cli/commands.h"
 #include "app/cli/session.h"
-#include "articles/article_date.h"
 #include "core/text.h"
 #include "scoring/plonk_command.h"
 #include "scoring/plonker.h"
@@ -21,15 +20,6 @@ constexpr const char* kUsage =
     "       orvel-cli plonk add NAME ADDRESS [--days N]\n"
     "       orvel-cli plonk remove NAME ADDRESS\n";
 
-std::string expiryText(std::int32_t expiry, const DateFormatSettings& formats) {
-  if (expiry == 0) return {};
-  const DateParts p = DecodeDateTime(expiry);
-  std::tm t{};
-  t.tm_year = p.year - 1900;
-  t.tm_mon = p.month - 1;
-  t.tm_mday = p.day;
-  return formatDateTime(formats.shortDateFormat, t, formats);
-}
 
 bool save(TPlonker& plonker, CliContext& context) {
   std::string error;
@@ -90,7 +80,7 @@ int cmdPlonk(CliContext& context) {
   if (args[0] == "remove") return remove(context, plonker);
   for (const auto& e : plonker.Entries()) {
     context.out << e.name << '\t' << e.address << '\t'
-                << expiryText(e.expiry, session->app.dateFormats) << '\n';
+                << PlonkExpiryText(e.expiry, session->app.dateFormats) << '\n';
   }
   return 0;
 }
