@@ -55,6 +55,9 @@ const std::vector<Command>& commands() {
       {"next", "ALIAS GROUP --action ACTION --from NUMBER [--verbose]",
        "print the article a reading command (acaNextUnread, ...) reaches from an article",
        cmdNext},
+      {"plonk", "list | add NAME ADDRESS [--days N] | remove NAME ADDRESS",
+       "the plonk list: print it (name, address, expiry date), add an author or remove one",
+       cmdPlonk},
   };
   return table;
 }

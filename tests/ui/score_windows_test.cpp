@@ -1,0 +1,141 @@
+// The plonk window and the score-rule builder, driven as a person would.
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include "core/atomic_file.h"
+#include "support/scripted_prompter.h"
+#include "ui/add_score_dialog.h"
+#include "ui/plonk_window.h"
+
+using namespace orvel;
+using orvel::test::ScriptedPrompter;
+using orvel::ui::TfmAddScore;
+using orvel::ui::TfmPlonk;
+
+namespace {
+
+constexpr std::int32_t kToday = 45356;  // 2024-03-05
+
+QStringList rows(QTreeWidget& list) {
+  QStringList out;
+  for (int i = 0; i < list.topLevelItemCount(); ++i) {
+    const auto* item = list.topLevelItem(i);
+    out << item->text(0) + "|" + item->text(1) + "|" + item->text(2);
+  }
+  return out;
+}
+
+RuleArticle article() {
+  RuleArticle a;
+  a.subject = "Re: Test";
+  a.fromName = "Jo";
+  a.fromAddress = "jo@x.fr";
+  a.messageId = "<m1@x.fr>";
+  a.references = "<h@x.fr>";
+  a.lines = 7;
+  return a;
+}
+
+}  // namespace
+
+class ScoreWindowsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void plonkWindowAddsDeletesAndEdits() {
+    TPlonker plonker;
+    plonker.AddPlonk("ann", "ann@x", false, kToday + 30);
+    ScriptedPrompter prompter;
+    TfmPlonk window(plonker, prompter, kToday, DateFormatSettings{});
+    QCOMPARE(window.windowTitle(), QString("Fichier de Plonk"));
+    QCOMPARE(window.list().headerItem()->text(2), QString("Expire le:"));
+    QCOMPARE(rows(window.list()), QStringList{"ann|ann@x|04/04/2024"});
+
+    prompter.answerText("Zed");
+    prompter.answerText("Zed@Y");
+    prompter.answerNumber(0);
+    window.addButton().click();
+    QCOMPARE(rows(window.list()), (QStringList{"ann|ann@x|04/04/2024", "zed|zed@y|"}));
+    QCOMPARE(QString::fromStdString(prompter.records()[0].caption), QString("Plonker ce c.."));
+
+    prompter.answerText("ANN");
+    prompter.answerText("ann@x");
+    prompter.answerNumber(3);
+    window.addEntry();
+    QCOMPARE(prompter.messages().back(), std::string("Existe d\u00e9j\u00e0 !!!"));
+    QCOMPARE(window.list().topLevelItemCount(), 2);
+
+    // One cell at a time: zed becomes "ann" at zed@y; that entry then
+    // taking ann's address is refused; ann's new address keeps her expiry.
+    window.list().topLevelItem(1)->setText(0, "ann");
+    QCoreApplication::processEvents();
+    QCOMPARE(rows(window.list()), (QStringList{"ann|ann@x|04/04/2024", "ann|zed@y|"}));
+    window.list().topLevelItem(1)->setText(1, "ANN@X");
+    QCoreApplication::processEvents();
+    QCOMPARE(prompter.messages().back(), std::string("Duplicate entry"));
+    QCOMPARE(rows(window.list()), (QStringList{"ann|ann@x|04/04/2024", "ann|zed@y|"}));
+    window.list().topLevelItem(0)->setText(1, "zz@x");
+    QCoreApplication::processEvents();
+    QCOMPARE(rows(window.list()), (QStringList{"ann|zed@y|", "ann|zz@x|04/04/2024"}));
+    QVERIFY(plonker.IsPlonked("Ann", "zz@x"));
+    QVERIFY(!plonker.IsPlonked("ann", "ann@x"));
+
+    window.list().topLevelItem(1)->setSelected(true);  // ann|zz@x
+    prompter.answer(Button::Yes);
+    QTest::keyClick(&window.list(), Qt::Key_Delete);
+    QCOMPARE(prompter.questions().back(), std::string("Supprimer ?    "));
+    QCOMPARE(rows(window.list()), QStringList{"ann|zed@y|"});
+    QVERIFY(prompter.scriptUsed());
+  }
+
+  void ruleBuilderValidatesWritesAndCopies() {
+    QTemporaryDir dir;
+    const std::string path = dir.path().toStdString() + "/score.ini";
+    QVERIFY(SaveFileAtomically(path, "[fr]\r\nScore: 1\r\nSubject: a\r\n"));
+    const DateTime now = *EncodeDateTime(2024, 3, 5, 14, 7, 9);
+    TfmAddScore dialog(article(), "fr.test", {"fr"}, path, now, DateFormatSettings{});
+    QCOMPARE(dialog.windowTitle(), QString("Ajouter au fichier de score"));
+    QVERIFY(dialog.applyButton().isEnabled());
+
+    dialog.fieldValue(RuleField::Subject).setCurrentText("Test (");
+    QVERIFY(!dialog.applyButton().isEnabled());
+    QVERIFY(!dialog.copyButton().isEnabled());
+    QVERIFY(dialog.errorLabel().text().startsWith("Subject: Perlre: "));
+    dialog.fieldValue(RuleField::Subject).setCurrentText("Test");
+    QVERIFY(dialog.applyButton().isEnabled());
+    QVERIFY(dialog.errorLabel().text().isEmpty());
+
+    dialog.fieldCheck(RuleField::Subject).setChecked(true);
+    dialog.copyButton().click();
+    const QString copied = QGuiApplication::clipboard()->text();
+    QVERIFY2(copied.startsWith("%[fr]\r\n\r\n"), qPrintable(copied));
+    QVERIFY(copied.contains("\r\n        Subject: Test\r\n        %From: Jo\r\n"));
+
+    dialog.applyPreset(RulePreset::KillThread);
+    QVERIFY(dialog.fieldCheck(RuleField::References).isChecked());
+    QVERIFY(!dialog.fieldCheck(RuleField::Subject).isChecked());
+    QSignalSpy written(&dialog, &TfmAddScore::ruleWritten);
+    dialog.applyButton().click();
+    QCOMPARE(written.count(), 1);
+    std::string file;
+    QVERIFY(ReadWholeFile(path, file));
+    const std::string expected =
+        "[fr]\r\nScore: 1\r\nSubject: a\r\n[^fr\\.test$]\r\n"
+        "    % Cr\u00e9\u00e9 par Orvel le:    Tue 05 Mar 2024 14:07:09\r\n"
+        "    Score:: -9999\r\n        Expires: 04/04/2024\r\n"
+        "        References: <h@x\\.fr>\r\n        Message-ID: <h@x\\.fr>\r\n\r\n";
+    QCOMPARE(QString::fromStdString(file), QString::fromStdString(expected));
+    QVERIFY(!dialog.rescoreOnClose());
+  }
+};
+
+QTEST_MAIN(ScoreWindowsTest)
+#include "score_windows_test.moc"
