@@ -57,6 +57,8 @@ class ServerSearch final : public RequestHandler {
   void SetFinished(std::function<void(std::size_t found)> finished) {
     finished_ = std::move(finished);
   }
+  // Told each article number as its reply line arrives (repeats included).
+  void SetHit(std::function<void(std::int32_t number)> hit) { hit_ = std::move(hit); }
 
   // RequestHandler
   void Data(TNNTP& connection, const SlotRequest& request) override;
@@ -75,6 +77,7 @@ class ServerSearch final : public RequestHandler {
   std::deque<std::string> queue_;
   std::vector<std::int32_t> found_;
   std::function<void(std::size_t)> finished_;
+  std::function<void(std::int32_t)> hit_;
   Phase phase_ = Phase::Idle;
   bool reconstruction_ = false;
   bool failed_ = false;

@@ -223,7 +223,7 @@ class OverviewLineParser {
   bool keepInNewsgroup(TArticle& a, std::int32_t bit) {
     if (view_.searchMode) {
       view_.readSet.reset(bit);
-      if (!view_.reconstructionAnchor) a.SetScore(10000, view_.options.score);
+      if (!view_.reconstructionAnchor) a.SetScore(view_.searchScore, view_.options.score);
       return true;
     }
     if (view_.headerFilter && !view_.headerFilter->Pass(a)) {

@@ -94,6 +94,7 @@ struct XoverView {
   std::int32_t highestSeen = -1;
   bool searchMode = false;           // server search or thread reconstruction
   bool reconstructionAnchor = false;  // search mode for a thread reconstruction
+  std::int32_t searchScore = 10000;   // given to what a server search fetches
   bool newArticlesMode = false;
   std::int32_t newArticlesHighest = -1;
   BitSet presentSet, readSet, keptSet, excludedSet;

@@ -5,14 +5,18 @@
 // as orvel-cli thread prints them; closing the view saves the store and
 // hands the read state to the group list, which saves the newsrc. --from,
 // --to, --limit and --action answer the download dialog; --refresh opens on
-// the stored headers and runs the refresh command instead.
+// the stored headers and runs the refresh command instead. --xpat then runs
+// a server search on the group and prints the rows of its hits, fetched in
+// the search mode and given the search score.
 
 #include <ostream>
 #include <string>
 
 #include "app/cli/cli_group.h"
 #include "app/cli/commands.h"
+#include "articles/server_search.h"
 #include "core/text.h"
+#include "scoring/xpat_query.h"
 
 namespace orvel::cli {
 
@@ -20,13 +24,16 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: orvel-cli headers ALIAS GROUP [--limit N] [--from N] [--to N] [--action 0..3]\n"
-    "                         [--refresh] [--retries N] [--verbose]\n"
+    "                         [--refresh] [--xpat \"HEADER RANGE PATTERN\"] [--retries N]\n"
+    "                         [--verbose]\n"
     "  ALIAS is a profile of servers.ini in the base directory.\n"
     "  --limit N     at most N new headers in this download\n"
     "  --from N      first article number; --to N last one\n"
     "  --action A    0 clean read marks from --from and load, 1 load all but read (default),\n"
     "                2 load read ones too, 3 only clean the read marks\n"
-    "  --refresh     open on the stored headers, then run the refresh command\n";
+    "  --refresh     open on the stored headers, then run the refresh command\n"
+    "  --xpat TEXT   then search the server (XPAT, patterns as typed) and print the hits,\n"
+    "                fetched and scored 10000\n";
 
 struct HeadersArguments {
   std::string alias;
@@ -34,10 +41,32 @@ struct HeadersArguments {
   std::optional<std::int32_t> limit, from, to;
   std::optional<XoverAction> action;
   bool refresh = false;
+  std::optional<XpatForm> xpat;
   CliGroupOptions options;
 
   bool choice() const { return limit || from || to || action; }
 };
+
+// "HEADER RANGE PATTERN": the patterns are sent as typed.
+std::optional<XpatForm> parseXpat(std::string_view text) {
+  const auto word = [&text]() {
+    const std::size_t start = text.find_first_not_of(' ');
+    text.remove_prefix(start == std::string_view::npos ? text.size() : start);
+    const std::size_t end = std::min(text.find(' '), text.size());
+    const std::string_view w = text.substr(0, end);
+    text.remove_prefix(end);
+    return std::string(w);
+  };
+  XpatForm form;
+  form.header = XpatHeader::Other;
+  form.caseSensitive = true;
+  form.otherName = word();
+  form.range = word();
+  const std::size_t start = text.find_first_not_of(' ');
+  if (start != std::string_view::npos) form.pattern = text.substr(start);
+  if (CheckXpatForm(form) != XpatCheck::Ok) return std::nullopt;
+  return form;
+}
 
 std::optional<std::string> parseArguments(const std::vector<std::string>& args,
                                           HeadersArguments& out) {
@@ -48,6 +77,11 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args,
       if (problem) return problem;
     } else if (a == "--refresh") {
       out.refresh = true;
+    } else if (a == "--xpat") {
+      if (i + 1 >= args.size()) return a + " needs a value";
+      auto form = parseXpat(args[++i]);
+      if (!form) return "--xpat needs \"HEADER RANGE PATTERN\" (range 7, 1- or 1-20): " + args[i];
+      out.xpat = std::move(form);
     } else if (a == "--limit" || a == "--from" || a == "--to" || a == "--action") {
       if (i + 1 >= args.size()) return a + " needs a value";
       const auto n = parseDecimal(args[++i]);
@@ -91,6 +125,31 @@ class ArgumentsDialog final : public XoverDialogHost {
   const HeadersArguments& args_;
 };
 
+// The server search after the download; false (said) when it failed.
+bool runXpat(CliContext& context, CliGroup& group, const XpatForm& form) {
+  TGroupView& view = group.View();
+  ServerSearch search(view, group.prompter());
+  XpatSearch xpat(view, search);
+  XpatMemory memory;
+  if (!xpat.Run(form, memory)) {
+    context.err << "orvel-cli headers: the server search could not start\n";
+    return false;
+  }
+  group.Wait([&] { return !search.Running(); });
+  if (search.Failed()) {
+    context.err << "orvel-cli headers: the server search failed\n";
+    return false;
+  }
+  std::string text;
+  for (const std::int32_t number : search.Found()) {
+    if (const TArticle* a = group.FindNumber(number)) AppendRowText(text, *a);
+  }
+  context.out << text;
+  context.err << search.Found().size() << " articles found by XPAT " << XpatCommandText(form)
+              << '\n';
+  return true;
+}
+
 void printRows(const TGroupView& view, std::ostream& out) {
   std::string text;
   for (const TNode* row : view.Rows()) {
@@ -125,6 +184,14 @@ int cmdHeaders(CliContext& context) {
   }
   group.Wait();
 
+  if (args.xpat) {
+    const bool searched = group.Downloads() > 0 && runXpat(context, group, *args.xpat);
+    if (!searched && group.Downloads() == 0) {
+      context.err << "orvel-cli headers: no download took place\n";
+    }
+    const bool saved = group.Close(searched);
+    return searched && saved ? 0 : 1;
+  }
   printRows(view, context.out);
   context.out.flush();
   const ThreadStats& stats = view.Stats();

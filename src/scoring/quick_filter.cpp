@@ -1,0 +1,58 @@
+#include "scoring/quick_filter.h"
+
+#include "articles/header_utils.h"
+
+namespace orvel {
+
+std::string_view QuickColumnLabel(QuickColumn column) {
+  switch (column) {
+    case QuickColumn::Subject:
+      return "S ";
+    case QuickColumn::Author:
+      return "F ";
+    case QuickColumn::Group:
+      return "G ";
+  }
+  return "S ";
+}
+
+QuickFilter::QuickFilter() : re_(true, TPerlre::kCaseless) {}
+
+void QuickFilter::SwitchColumn(bool folderView) {
+  const std::int32_t columns = folderView ? 3 : 2;
+  column_ = static_cast<QuickColumn>((static_cast<std::int32_t>(column_) + 1) % columns);
+  text_.clear();
+}
+
+bool QuickFilter::matches(const TArticle& article) {
+  switch (column_) {
+    case QuickColumn::Subject:
+      return re_.Match(StripRe(article.Subject.view()));
+    case QuickColumn::Author:
+      return re_.Match(article.FromName()) || re_.Match(article.FromAddress());
+    case QuickColumn::Group:
+      return re_.Match(article.Xref.view());
+  }
+  return false;
+}
+
+QuickFilter::Outcome QuickFilter::SetText(std::string_view text,
+                                          const std::vector<TArticle*>& master) {
+  if (text == text_) return Outcome::Unchanged;
+  text_.assign(text);
+  if (text_.empty()) return Outcome::Emptied;
+  try {
+    re_.Compile(text_);
+  } catch (const EPerlRe& e) {
+    error_ = e.what();
+    return Outcome::BadRegex;
+  }
+  error_.clear();
+  list_.clear();
+  for (TArticle* a : master) {
+    if (matches(*a)) list_.push_back(a);
+  }
+  return Outcome::Built;
+}
+
+}  // namespace orvel
