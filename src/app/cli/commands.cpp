@@ -55,6 +55,9 @@ const std::vector<Command>& commands() {
       {"next", "ALIAS GROUP --action ACTION --from NUMBER [--verbose]",
        "print the article a reading command (acaNextUnread, ...) reaches from an article",
        cmdNext},
+      {"score", "check [FILE] [--yes | --no] | explain ALIAS GROUP NUMBER [--retries N] [--verbose]",
+       "load a score file and print its rules or its error; or say why an article has its score",
+       cmdScore},
   };
   return table;
 }
