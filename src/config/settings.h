@@ -115,6 +115,7 @@ struct Settings {
   bool promptDecodeDir = true;
   bool openNextGroup = false;
   bool backUpNewsRC = true;
+  std::string scoreFile = "score.ini";  // relative to the data folder
   std::string scoreFileEditor;
   std::string onLoaded;
   std::string onOpen;

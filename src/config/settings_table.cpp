@@ -91,6 +91,7 @@ const SettingKey kTable[] = {
     {Sec::Misc, "PromptDecodeDir", &S::promptDecodeDir},
     {Sec::Misc, "OpenNextGroup", &S::openNextGroup},
     {Sec::Misc, "BackUpNewsRC", &S::backUpNewsRC},
+    {Sec::Misc, "ScoreFile", &S::scoreFile},
     {Sec::Misc, "ScoreFileEditor", &S::scoreFileEditor},
     {Sec::Misc, "OnLoaded", &S::onLoaded},
     {Sec::Misc, "OnOpen", &S::onOpen},

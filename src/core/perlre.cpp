@@ -15,8 +15,10 @@ struct TPerlre::Code {
   pcre2_code* byteCode = nullptr;
   bool byteCodeTried = false;
   pcre2_match_data* matchData = nullptr;
+  pcre2_match_context* context = nullptr;  // only with limits set
 
   ~Code() {
+    pcre2_match_context_free(context);
     pcre2_match_data_free(matchData);
     pcre2_code_free(byteCode);
     pcre2_code_free(code);
@@ -86,6 +88,25 @@ void TPerlre::Compile(std::string_view pattern) {
   code_ = std::make_unique<Code>();
   code_->code = code;
   code_->matchData = pcre2_match_data_create(kMaxSubExps, nullptr);
+  applyLimits();
+}
+
+void TPerlre::applyLimits() {
+  if (!code_) return;
+  if (!matchLimit_ && !depthLimit_) {
+    pcre2_match_context_free(code_->context);
+    code_->context = nullptr;
+    return;
+  }
+  if (!code_->context) code_->context = pcre2_match_context_create(nullptr);
+  if (matchLimit_) pcre2_set_match_limit(code_->context, matchLimit_);
+  if (depthLimit_) pcre2_set_depth_limit(code_->context, depthLimit_);
+}
+
+void TPerlre::SetMatchLimits(std::uint32_t matchLimit, std::uint32_t depthLimit) {
+  matchLimit_ = matchLimit;
+  depthLimit_ = depthLimit;
+  applyLimits();
 }
 
 void TPerlre::CompileIfChanged(std::string_view pattern) {
@@ -148,7 +169,11 @@ bool TPerlre::NextMatch(std::size_t startOffset) {
     if (code_->byteCode) code = code_->byteCode;
   }
   const int rc = pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(data), subject_.size(),
-                             start, 0, code_->matchData, nullptr);
+                             start, 0, code_->matchData, code_->context);
+  if (rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT ||
+      rc == PCRE2_ERROR_JIT_STACKLIMIT) {
+    ++limitHits_;
+  }
   if (rc <= 0) {
     resultCount_ = rc == 0 ? kMaxSubExps : -1;
     if (rc < 0) return false;

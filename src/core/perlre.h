@@ -70,6 +70,13 @@ class TPerlre {
   // The last exec result: captured pairs, or -1 before any match or after a failure.
   int ResultCount() const { return resultCount_; }
 
+  // Bounds the work of one match (backtracking steps, and nesting depth of
+  // the interpreter), so a pattern that backtracks catastrophically gives up
+  // instead of hanging; 0 keeps the library's default. A match that gives up
+  // counts as no match and is counted in LimitHits.
+  void SetMatchLimits(std::uint32_t matchLimit, std::uint32_t depthLimit = 0);
+  std::uint64_t LimitHits() const { return limitHits_; }
+
   // Appends to target the pieces of text between successive matches of the
   // pattern (trimmed with trim), then the rest when it is not empty.
   void Split(std::string_view pattern, std::string_view text, bool trim,
@@ -78,6 +85,7 @@ class TPerlre {
  private:
   struct Code;
   void checkSubExp(int index) const;
+  void applyLimits();
 
   std::unique_ptr<Code> code_;
   std::string pattern_;
@@ -90,6 +98,9 @@ class TPerlre {
   int resultCount_ = -1;
   std::uint32_t options_ = 0;
   bool study_ = true;
+  std::uint32_t matchLimit_ = 0;
+  std::uint32_t depthLimit_ = 0;
+  std::uint64_t limitHits_ = 0;
 };
 
 // The regex tester's matching: the result text ("** Match **" or "No match")

@@ -97,7 +97,7 @@ TEST(SettingsTable, KeysAreUniqueAndSettingsRoundTrip) {
     EXPECT_TRUE(seen.insert(std::string(SectionName(key.section)) + "/" + key.key).second)
         << key.key;
   }
-  EXPECT_EQ(SettingsTable().size(), 134u);  // 112 keys, 11 fonts and 11 colours
+  EXPECT_EQ(SettingsTable().size(), 135u);  // 113 keys, 11 fonts and 11 colours
 
   // Every key written back and read again keeps its value; defaults included.
   Settings s;

@@ -58,6 +58,9 @@ const std::vector<Command>& commands() {
       {"plonk", "list | add NAME ADDRESS [--days N] | remove NAME ADDRESS",
        "the plonk list: print it (name, address, expiry date), add an author or remove one",
        cmdPlonk},
+      {"score", "check [FILE] [--yes | --no] | explain ALIAS GROUP NUMBER [--retries N] [--verbose]",
+       "load a score file and print its rules or its error; or say why an article has its score",
+       cmdScore},
   };
   return table;
 }
