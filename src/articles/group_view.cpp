@@ -266,11 +266,15 @@ const TGrpInfo& TGroupView::recordMarks() const {
 
 // ---------------------------------------------------------------- lists
 
-void TGroupView::thread() {
+void TGroupView::ThreadViewList(bool unthreaded) { thread(unthreaded); }
+
+void TGroupView::thread(bool unthreaded) {
   // The pass rebuilds the rows at its end: their old list need not live
   // through the pass's tables.
   std::vector<TNode*>().swap(lists_.rowList);
-  ThreadArticles(lists_, threadOptions(), stats_, &services_.prompter);
+  ThreadOptions options = threadOptions();
+  options.threaded = options.threaded && !unthreaded;
+  ThreadArticles(lists_, options, stats_, &services_.prompter);
   threaded_ = true;
   observer_->rowsChanged();
 }

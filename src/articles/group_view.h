@@ -170,6 +170,9 @@ class TGroupView final : public OpenGroupView, private SlotOwner, private Header
   // Counts and threads the master list again, without the view filter
   // (after records left it).
   void Rethread();
+  // Threads the view list as it stands (the view filter's list); unthreaded
+  // gives a flat list.
+  void ThreadViewList(bool unthreaded);
 
   // ---- The batch caption ("... | 12% done ...") for the batch's progress;
   // the plain caption comes back sixty seconds after the last call.
@@ -257,7 +260,7 @@ class TGroupView final : public OpenGroupView, private SlotOwner, private Header
   // The group list's record as it stands now (marks made elsewhere while
   // the view is open included), else the view's copy.
   const TGrpInfo& recordMarks() const;
-  void thread();
+  void thread(bool unthreaded = false);
   void recountArticles();
   void refreshCounts();
   // Refresh(ServerSearch): the search list's headers in the search mode.

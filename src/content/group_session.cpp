@@ -1,7 +1,9 @@
 #include "content/group_session.h"
 
 #include <algorithm>
+#include <ctime>
 
+#include "articles/article_date.h"
 #include "articles/list_edits.h"
 #include "articles/parent_lookup.h"
 #include "articles/part_search.h"
@@ -10,6 +12,8 @@
 #include "content/group_batch.h"
 #include "content/group_reader.h"
 #include "content/missing_files.h"
+#include "scoring/plonk_command.h"
+#include "scoring/scoring_state.h"
 
 namespace orvel {
 
@@ -29,8 +33,45 @@ constexpr std::string_view kListCommands[] = {
     "acaRefresh",       "acaRefreshEx",          "acaCompact",          "acaSaveHdr",
     "acaDecode",        "acaSaveAs",             "acaFetch",            "acvExpand",
     "acvCollapse",      "acvExpandAll",          "acvCollapseAll",      "acvAllExpanded",
-    "acvShowActive",
+    "acvShowActive",    "acaKill",               "acaFindAgain",
 };
+
+// The view filter modes of the group view's commands; the score views
+// first take their threshold.
+struct FilterCommand {
+  std::string_view name;
+  std::int32_t mode;
+  std::int32_t threshold = 0;
+};
+constexpr FilterCommand kFilterCommands[] = {
+    {"acvRemoveFilter", kFilterAll},
+    {"acvHideNonBinaries", kFilterHideNonBinaries},
+    {"acvHideIncompletes", kFilterHideIncomplete},
+    {"acvShowMultiparts", kFilterMultipart},
+    {"acvShowCompleteMultiparts", kFilterCompleteMultipart},
+    {"acvShowGe9999Score", kFilterScore, kScoreViewThresholds[0]},
+    {"acvShowGt0Score", kFilterScore, kScoreViewThresholds[1]},
+    {"acvShowGe0Score", kFilterScore, kScoreViewThresholds[2]},
+    {"acvShowGt_9999Score", kFilterScore, kScoreViewThresholds[3]},
+    {"acvShowNew", kFilterNew},
+    {"acvShowQ", kFilterQueued},
+    {"acvShowUnread", kFilterUnread},
+    {"acvInvertFilter", kFilterInvert},
+    {"acvShowCached", kFilterStored},
+    {"acvUndoFilter", kFilterUndo},
+    {"acvRevealThread", kFilterRebuildThread},
+    {"acvShowThNew", kFilterThreadsNew},
+    {"acvShowThGt0Score", kFilterThreadsScored},
+    {"acvShowThUnread", kFilterThreadsUnread},
+    {"acvShowThQ", kFilterThreadsQueued},
+};
+
+const FilterCommand* filterCommand(std::string_view action) {
+  for (const FilterCommand& c : kFilterCommands) {
+    if (c.name == action) return &c;
+  }
+  return nullptr;
+}
 
 std::optional<BatchOperation> batchOperation(std::string_view action) {
   if (action == "acaDecode") return BatchOperation::Decode;
@@ -51,23 +92,35 @@ SessionOptions SessionOptions::FromSettings(const Settings& s) {
 }
 
 GroupSession::GroupSession(GroupViewServices services, std::shared_ptr<TProfile> profile,
-                           TGrpInfo& record, GroupViewOptions viewOptions, SessionOptions options)
+                           TGrpInfo& record, GroupViewOptions viewOptions, SessionOptions options,
+                           ScoringState* scoring)
     : prompter_(services.prompter), clock_(services.clock), options_(options) {
   view_ = std::make_unique<TGroupView>(std::move(services), std::move(profile), record,
                                        std::move(viewOptions));
   view_->SetObserver(this);
+  if (scoring) scoring_ = std::make_unique<GroupScoring>(*scoring, *view_);
+  filter_ = std::make_unique<ViewFilter>(view_->View().lists, static_cast<ViewFilterHost&>(*this));
+  filter_->SetKeptScore(view_->View().options.score.KeptScore);
   search_ = std::make_unique<ServerSearch>(*view_, prompter_);
   search_->SetFinished([this](std::size_t found) { searchEnded(found); });
+  xpat_ = std::make_unique<XpatSearch>(*view_, *search_);
   pendingTimer_ = clock_.createTimer([this] { showPending(); });
 }
 
 GroupSession::~GroupSession() {
   Close();
-  // The reader and the batch look at the view: they go first.
+  // The reader, the batch and the searches look at the view: they go first.
   reader_.reset();
   batch_.reset();
+  xpat_.reset();
   search_.reset();
   view_->SetObserver(nullptr);
+}
+
+void GroupSession::Open(OpenMode mode) {
+  // The stored headers are scored as they load: the hooks come first.
+  if (scoring_) scoring_->Attach();
+  view_->Open(mode);
 }
 
 void GroupSession::SetListener(GroupSessionListener* listener) {
@@ -91,7 +144,7 @@ void GroupSession::Close() {
 }
 
 bool GroupSession::Handles(std::string_view action) {
-  return NavActionByName(action) || MarkOpByName(action) ||
+  return NavActionByName(action) || MarkOpByName(action) || filterCommand(action) ||
          std::find(std::begin(kListCommands), std::end(kListCommands), action) !=
              std::end(kListCommands);
 }
@@ -116,11 +169,17 @@ bool GroupSession::Execute(std::string_view action, const CommandContext& contex
     return true;
   }
   if (const auto operation = batchOperation(action)) return startBatch(*operation, context);
+  if (const FilterCommand* c = filterCommand(action)) {
+    if (c->mode == kFilterScore) filter_->SetScoreThreshold(c->threshold);
+    return ApplyFilter(c->mode);
+  }
+  if (action == "acaFindAgain") return FindNext(context);
   if (action == "acaBack") return MoveInHistory(-1);
   if (action == "acaForward") return MoveInHistory(+1);
   if (action == "acaDiscardAll") return DiscardAll(*view_) > 0;
   if (action == "acaDeleteDups") return DeleteDuplicates(*view_) > 0;
   if (action == "acaEditSubject") return editSubject(context);
+  if (action == "acaKill") return plonkAuthor(context);
   if (action == "acaFindMissingParts") return findMissingParts(context, false);
   if (action == "acaFindMissingPartsEx") return findMissingParts(context, true);
   if (action == "acaReConsThread") return reconstructThread();
@@ -424,6 +483,32 @@ bool GroupSession::editSubject(const CommandContext& context) {
   return text && EditSubject(*view_, *node, *text);
 }
 
+// ---------------------------------------------------------------- scoring
+
+TArticle* GroupSession::commandArticle(const CommandContext& context) const {
+  if (context.focus == Pane::Viewer && current_) return current_;
+  TNode* node = rowAt(context.focusedRow);
+  if (node && node->AsArticle()) return node->AsArticle();
+  return current_;
+}
+
+bool GroupSession::plonkAuthor(const CommandContext& context) {
+  TArticle* a = commandArticle(context);
+  if (!a || !scoring_) return false;
+  return PlonkAuthor(scoring_->State().Plonker(), a->FromName(), a->FromAddress(),
+                     TodayDayNumber(), prompter_) == PlonkOutcome::Added;
+}
+
+void GroupSession::Rescore() {
+  if (!scoring_ || view_->Closed()) return;
+  scoring_->Rescore();
+}
+
+std::optional<ScoreExplanation> GroupSession::ExplainScore(const TArticle& article) {
+  if (!scoring_) return std::nullopt;
+  return scoring_->Explain(article);
+}
+
 // ---------------------------------------------------------------- server searches
 
 bool GroupSession::findMissingParts(const CommandContext& context, bool extended) {
@@ -433,13 +518,58 @@ bool GroupSession::findMissingParts(const CommandContext& context, bool extended
 bool GroupSession::reconstructThread() {
   if (!current_ || search_->Running()) return false;
   anchor_ = current_;
+  searchKind_ = SearchKind::Reconstruction;
   if (StartReconstruction(*search_, *current_)) return true;
   anchor_ = nullptr;
   return false;
 }
 
+bool GroupSession::RunXpat(const XpatForm& form, XpatMemory& memory) {
+  if (search_->Running()) return false;
+  searchKind_ = SearchKind::Xpat;
+  return xpat_->Run(form, memory);
+}
+
+bool GroupSession::ApplyFilter(std::int32_t mode) {
+  if (busy_) return false;
+  busy_ = true;
+  const bool changed = filter_->Apply(mode);
+  busy_ = false;
+  return changed;
+}
+
+DateTime GroupSession::Today() const {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return DateTimeFromUnix(static_cast<std::int64_t>(now) + local.tm_gmtoff);
+}
+
+bool GroupSession::FindNext(const CommandContext& context) {
+  if (!find_.Ready()) return false;
+  const GroupFind::BodyReader readBody = [this](const TArticle& a) -> std::optional<std::string> {
+    std::string text;
+    TCacheBox* store = view_->Store();
+    if (!store || !store->ReadBody(a, text)) return std::nullopt;
+    return text;
+  };
+  const auto hit = find_.Next(view_->Roots(), rowAt(context.focusedRow), readBody);
+  if (!hit) {
+    listener_->beep();
+    return false;
+  }
+  ScrollToArt(hit->article);
+  ShowArticle(hit->article);
+  return true;
+}
+
 void GroupSession::searchEnded(std::size_t found) {
+  const SearchKind kind = std::exchange(searchKind_, SearchKind::Other);
   TArticle* anchor = std::exchange(anchor_, nullptr);
+  if (kind == SearchKind::Xpat && found > 0) {
+    filter_->SetSearchScore(xpat_->Score());
+    ApplyFilter(kFilterServerSearch);
+  }
   if (found > 0 && anchor) ScrollToArt(anchor);
 }
 
@@ -485,6 +615,7 @@ void GroupSession::articlesFreed(const std::vector<TArticle*>& sorted) {
     return a && std::binary_search(sorted.begin(), sorted.end(), a);
   };
   history_.ForgetIf(gone);
+  filter_->ArticlesFreed(sorted);
   if (reader_) reader_->ForgetArticles(sorted);
   if (gone(pending_)) pending_ = nullptr;
   if (gone(anchor_)) anchor_ = nullptr;

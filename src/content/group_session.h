@@ -25,14 +25,20 @@
 #include "articles/marking.h"
 #include "articles/navigation.h"
 #include "content/batch.h"
+#include "scoring/group_find.h"
+#include "scoring/view_filter.h"
+#include "scoring/xpat_query.h"
 
 namespace orvel {
 
 class ArticleView;
 class GroupBatch;
 class GroupReader;
+class GroupScoring;
+class ScoringState;
 class ServerSearch;
 class FileLauncher;
+struct ScoreExplanation;
 
 enum class Pane { List, Viewer, FilterBox };
 
@@ -90,16 +96,18 @@ struct SessionContent {
   FileLauncher* launcher = nullptr;
 };
 
-class GroupSession final : private GroupViewObserver {
+class GroupSession final : private GroupViewObserver, private ViewFilterHost {
  public:
+  // scoring: the program's score file and plonk list (none: no scoring).
   GroupSession(GroupViewServices services, std::shared_ptr<TProfile> profile, TGrpInfo& record,
-               GroupViewOptions viewOptions, SessionOptions options);
+               GroupViewOptions viewOptions, SessionOptions options,
+               ScoringState* scoring = nullptr);
   ~GroupSession() override;
   GroupSession(const GroupSession&) = delete;
   GroupSession& operator=(const GroupSession&) = delete;
 
   void SetListener(GroupSessionListener* listener);
-  void Open(OpenMode mode = OpenMode::Download) { view_->Open(mode); }
+  void Open(OpenMode mode = OpenMode::Download);
   // Gives the session its reader and batch (once the group's properties are
   // known, after Open).
   void AttachContent(SessionContent content);
@@ -127,6 +135,26 @@ class GroupSession final : private GroupViewObserver {
   void ScrollToArt(TArticle* article);
   // Back (negative) or forward through the articles shown.
   bool MoveInHistory(int steps);
+
+  // ---- Scoring
+  // acmRescore: every article scored anew, the threads rebuilt.
+  void Rescore();
+  // Why the article has its score; nothing without scoring.
+  std::optional<ScoreExplanation> ExplainScore(const TArticle& article);
+  GroupScoring* Scoring() { return scoring_.get(); }
+
+  // ---- Filters and searches
+  // A view filter mode (filter dialog, quick filter box, score views...);
+  // false when nothing changed.
+  bool ApplyFilter(std::int32_t mode);
+  ViewFilter& Filter() { return *filter_; }
+  // acaXPAT with the dialog's form; the hits are scored and, once fetched,
+  // shown as the server search's list.
+  bool RunXpat(const XpatForm& form, XpatMemory& memory);
+  // acaFind / acaFindAgain in the list: the next hit after the focused row
+  // is selected and opened; false (and a beep) when there is none.
+  bool FindNext(const CommandContext& context);
+  GroupFind& Finder() { return find_; }
 
   // ---- The list
   // acaMarkExecute over the context's focus and selection.
@@ -183,6 +211,11 @@ class GroupSession final : private GroupViewObserver {
     listener_->connectionFailed(code, text);
   }
 
+  // ViewFilterHost
+  void ThreadViewList(bool unthreaded) override { view_->ThreadViewList(unthreaded); }
+  DateTime Today() const override;
+  TArticle* CurrentArticle() const override { return current_; }
+
   TNode* rowAt(std::int32_t row) const;
   NavQuery query(const TNode* start) const;
   NavResult find(NavQuery query, NavAction action) const;
@@ -201,6 +234,10 @@ class GroupSession final : private GroupViewObserver {
   bool goToParent(const CommandContext& context);
   bool queueNonExistingFiles(const CommandContext& context);
   bool editSubject(const CommandContext& context);
+  bool plonkAuthor(const CommandContext& context);
+  // The article a command on one article means: the shown one from the
+  // viewer, else the focused row's.
+  TArticle* commandArticle(const CommandContext& context) const;
   void searchEnded(std::size_t found);
 
   Prompter& prompter_;
@@ -213,6 +250,11 @@ class GroupSession final : private GroupViewObserver {
   std::unique_ptr<GroupReader> reader_;
   std::unique_ptr<GroupBatch> batch_;
   std::unique_ptr<ServerSearch> search_;
+  std::unique_ptr<GroupScoring> scoring_;
+  std::unique_ptr<ViewFilter> filter_;
+  std::unique_ptr<XpatSearch> xpat_;
+  GroupFind find_;
+  enum class SearchKind { Other, Reconstruction, Xpat } searchKind_ = SearchKind::Other;
   std::unique_ptr<Timer> pendingTimer_;
   THistory history_;
   TArticle* current_ = nullptr;

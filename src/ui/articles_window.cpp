@@ -34,6 +34,7 @@
 #include "ui/groups_window.h"
 #include "ui/orvel_frame.h"
 #include "ui/qt_convert.h"
+#include "ui/quick_filter_box.h"
 #include "ui/viewer_services.h"
 #include "ui/viewer_options.h"
 #include "ui/xover_form.h"
@@ -182,7 +183,7 @@ TArticlesWindow::TArticlesWindow(TOrvelFrame& frame, TGroupsWindow& list, TGrpIn
   services.freeHeadersYesToAll = &frame_.freeHeadersYesToAll();
   session_ = std::make_unique<GroupSession>(std::move(services), list.groupList().profile(), group,
                                             GroupViewOptions::FromSettings(s),
-                                            SessionOptions::FromSettings(s));
+                                            SessionOptions::FromSettings(s), &frame_.scoring());
   model_ = new ArticleListModel(session_->View(), lookOf(s, frame_.app().dateFormats), this);
   verticalSplit_ = s.verticalSplit;
   fullScreen_ = s.fullScreen;
@@ -227,6 +228,12 @@ void TArticlesWindow::buildWidgets() {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
+
+  // The quick filter box above the list, shown by acvFilterBox.
+  quickFilter_ = new QuickFilterBox(session_->Filter(), false, this);
+  quickFilter_->setObjectName("quickFilter");
+  quickFilter_->setVisible(false);
+  layout->addWidget(quickFilter_);
 
   splitter_ = new QSplitter(this);
   splitter_->setObjectName("articlesSplitter");
@@ -365,6 +372,8 @@ void TArticlesWindow::wireActions() {
   a.wireToggle("acvFS", fullScreen_, [this](bool on) { setFullScreen(on); });
   a.wire("acvSplitAlign", [this] { setVerticalSplit(!verticalSplit_); });
   a.wire("acvSwitchView", [this] { switchView(); });
+  a.wire("acaAddToScore", [this] { showRuleBuilder(); });
+  wireFilterCommands();
   wireSessionCommands();
   // Tagging: the focused row goes in or out of the batch queue.
   auto* tag = new QAction("Tag", this);

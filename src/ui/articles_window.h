@@ -39,6 +39,7 @@ struct GroupContentOptions;
 namespace orvel::ui {
 
 class ArticleListModel;
+class QuickFilterBox;
 class QtAttachmentSaveDialog;
 class QtFileLauncher;
 class ArticleViewer;
@@ -153,6 +154,14 @@ class TArticlesWindow final : public QWidget,
   void fillHistoryMenu(QMenu& menu, bool back);
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showDecodedPicture(const BatchFileReport& report);
+  // articles_window_scoring.cpp
+  void showRuleBuilder();
+  void explainScore();
+  void showViewerMenu(const QPoint& at);
+  void wireFilterCommands();
+  void showFilterDialog();
+  void showXpatDialog();
+  void showFindDialog();
   void showStorageForm();
   void stop();
 
@@ -180,6 +189,7 @@ class TArticlesWindow final : public QWidget,
 
   QSplitter* splitter_ = nullptr;
   QTreeView* list_ = nullptr;
+  QuickFilterBox* quickFilter_ = nullptr;
   QWidget* viewerPane_ = nullptr;
   QLabel* status_ = nullptr;
   QLabel* transfer_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QLayout>
+#include <QPlainTextEdit>
 #include <QTreeView>
 
 #include <algorithm>
@@ -69,6 +70,9 @@ void TArticlesWindow::buildViewer() {
   viewer_->setObjectName("articleViewer");
   viewerPane_->layout()->addWidget(viewer_);
   viewer_->setMessageIdHandler([this](std::string id) { showMessageId(id); });
+  viewer_->textView()->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(viewer_->textView(), &QWidget::customContextMenuRequested, this,
+          &TArticlesWindow::showViewerMenu);
   connect(viewer_, &ArticleViewer::endOfArticleReached, this, [this] { execute("acaNextUnread"); });
   wireViewerActions();
 }

@@ -78,7 +78,12 @@ TOrvelFrame::TOrvelFrame(AppState& app, MainState& state, QWidget* parent)
     return false;
   };
 
+  scoring_ = std::make_unique<ScoringState>(
+      ScoringSettings::FromSettings(state_.settings, app_.dataDir, app_.dateFormats), prompter_);
+  scoring_->Load();
+
   buildActions();
+  buildScoringActions();
   buildMenus();
   buildStatusBar();
   buildTray();
@@ -483,6 +488,7 @@ void TOrvelFrame::closeEvent(QCloseEvent* event) {
                          &error)) {
     prompter_.message(error, MessageKind::Error);
   }
+  if (!scoring_->SavePlonks(&error)) prompter_.message(error, MessageKind::Error);
   if (tray_) tray_->hide();
   event->accept();
   emit closed();

@@ -34,6 +34,8 @@
 #include "net/connection_pool.h"
 #include "net/qt/qt_clock.h"
 #include "net/qt/qt_network.h"
+#include "scoring/scoring_state.h"
+#include "scoring/xpat_query.h"
 #include "ui/action_set.h"
 #include "ui/child_window.h"
 #include "ui/qt_prompter.h"
@@ -48,6 +50,7 @@ class QToolBar;
 
 namespace orvel::ui {
 
+class TArticlesWindow;
 class TGroupsWindow;
 
 class TOrvelFrame : public QMainWindow {
@@ -104,6 +107,12 @@ class TOrvelFrame : public QMainWindow {
   // AutoFree and LimitPerGet, and the "Yes to all" before old headers are freed.
   XoverDialogPrefs& xoverDialogPrefs() { return xoverDialogPrefs_; }
   bool& freeHeadersYesToAll() { return freeHeadersYesToAll_; }
+  // The score file and the plonk list every group view scores with.
+  ScoringState& scoring() { return *scoring_; }
+  // What the server search dialog remembers for the run.
+  XpatMemory& xpatMemory() { return xpatMemory_; }
+  // The active group view window, or null.
+  TArticlesWindow* activeGroupView() const;
   // A main-window action by name (pop-up menus list some).
   QAction* mainAction(std::string_view name) const { return actions_->find(name); }
   // The progress area: a maximum of 0 hides it.
@@ -144,6 +153,11 @@ class TOrvelFrame : public QMainWindow {
   void carryOut(const NewsUrlAction& action);
   TGroupsWindow* openAndGoTo(int profileIndex, const std::string& group);
   void updateConnections(int active);
+  // orvel_frame_scoring.cpp
+  void buildScoringActions();
+  void editScoreFile();
+  void reloadScores();
+  void checkScoreFile();
 
   AppState& app_;
   MainState& state_;
@@ -155,6 +169,8 @@ class TOrvelFrame : public QMainWindow {
   AutoSaveTimer autoSave_;
   XoverDialogPrefs xoverDialogPrefs_;
   bool freeHeadersYesToAll_ = false;
+  std::unique_ptr<ScoringState> scoring_;
+  XpatMemory xpatMemory_;
   std::unique_ptr<ActionSet> actions_;
   GroupViewOpener groupViewOpener_;
   MessageIdFetcher messageIdFetcher_;

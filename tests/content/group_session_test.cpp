@@ -5,6 +5,8 @@
 #include <set>
 
 #include "articles/marking.h"
+#include "scoring/score_eval.h"
+#include "scoring/scoring_state.h"
 #include "content/group_reader.h"
 #include "group_content_fixture.h"
 #include "viewer_test_support.h"
@@ -73,10 +75,11 @@ class GroupSessionTest : public GroupContentTest {
     };
   }
 
-  GroupSession& openSession(SessionOptions sessionOptions = {}) {
+  GroupSession& openSession(SessionOptions sessionOptions = {}, ScoringState* scoring = nullptr) {
     GroupViewServices services{pool,  clock,        prompter, main,     base.path(),
                                list.get(), &dialog, &prefs,   &yesToAll};
-    session = std::make_unique<GroupSession>(services, profile, record(), options, sessionOptions);
+    session = std::make_unique<GroupSession>(services, profile, record(), options, sessionOptions,
+                                             scoring);
     session->SetListener(&events);
     session->Open();
     server.pump();
@@ -222,6 +225,40 @@ TEST_F(GroupSessionTest, DiscardedArticlesLeaveTheHistory) {
   s.Execute("acaDiscard", listAt(article(6)));
   EXPECT_EQ(article(6), nullptr);
   EXPECT_FALSE(s.History().CanGoBack());
+}
+
+TEST_F(GroupSessionTest, ScoresAsItLoadsExplainsAndRescoresAfterAPlonk) {
+  base.write("score.ini", "[alt\\.test]\r\nScore: 500\r\nSubject: Topic B\r\n");
+  ScoringSettings settings;
+  settings.scoreFile = base.file("score.ini");
+  settings.plonkFile = base.file("plonker.ini");
+  ScoringState scoring(settings, prompter);
+  scoring.Load();
+  GroupSession& s = openSession({}, &scoring);
+  EXPECT_EQ(article(4)->Score, 500);
+  EXPECT_EQ(article(5)->Score, 500);
+  EXPECT_EQ(article(1)->Score, 0);
+  const auto why = s.ExplainScore(*article(4));
+  ASSERT_TRUE(why);
+  ASSERT_EQ(why->rules.size(), 1u);
+  EXPECT_EQ(why->rules[0].ruleLine, 2);
+  EXPECT_EQ(why->total, 500);
+
+  prompter.answerNumber(0);  // plonked for good
+  EXPECT_TRUE(s.Execute("acaKill", listAt(article(1))));
+  s.Rescore();
+  for (std::int32_t n : {1, 4, 6}) EXPECT_EQ(article(n)->Score, -9999) << n;
+  EXPECT_EQ(s.ExplainScore(*article(4))->kill, "plonked");
+}
+
+TEST_F(GroupSessionTest, FilterCommandsByNameAndUndo) {
+  GroupSession& s = openSession();
+  showAndWait(article(6));
+  ASSERT_TRUE(s.Execute("acvShowUnread"));
+  EXPECT_EQ(row(article(6)), -1);
+  EXPECT_GE(row(article(5)), 0);
+  ASSERT_TRUE(s.Execute("acvUndoFilter"));
+  EXPECT_GE(row(article(6)), 0);
 }
 
 }  // namespace

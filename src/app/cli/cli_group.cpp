@@ -111,8 +111,12 @@ bool CliGroup::Prepare(const std::string& alias, const std::string& group,
   viewOptions.connections.maxRetries = options_.retries;
   GroupViewServices services{*pool_, clock_, prompter_, session_->main, session_->app.baseDir,
                              list_.get(), dialog ? dialog : this, &prefs_, &yesToAll_};
+  scoring_ = std::make_unique<ScoringState>(
+      ScoringSettings::FromSettings(s, session_->app.dataDir, session_->app.dateFormats),
+      prompter_);
+  scoring_->Load();
   reading_ = std::make_unique<GroupSession>(services, profile, *record, viewOptions,
-                                            SessionOptions::FromSettings(s));
+                                            SessionOptions::FromSettings(s), scoring_.get());
   reading_->SetListener(this);
   return true;
 }

@@ -24,6 +24,7 @@
 #include "app/cli/terminal_prompter.h"
 #include "articles/group_view.h"
 #include "content/group_session.h"
+#include "scoring/scoring_state.h"
 #include "groups/group_list.h"
 #include "net/connection_pool.h"
 #include "net/qt/qt_clock.h"
@@ -82,6 +83,9 @@ class CliGroup final : private XoverDialogHost, private GroupSessionListener {
   bool ExplainFailure();
 
   GroupSession& Reading() { return *reading_; }
+  // The score file and plonk list of the base directory, as the group's
+  // overview is scored with them.
+  ScoringState& Scoring() { return *scoring_; }
   TGroupView& View() { return reading_->View(); }
   // Gives the session a reader and a batch over viewer, with the batch's
   // files going to decodeDir (empty: the group's own).
@@ -148,6 +152,7 @@ class CliGroup final : private XoverDialogHost, private GroupSessionListener {
   std::unique_ptr<TGroupList> list_;
   XoverDialogPrefs prefs_;
   bool yesToAll_ = false;
+  std::unique_ptr<ScoringState> scoring_;
   std::unique_ptr<GroupSession> reading_;
   std::unique_ptr<FileMimeTypes> mimeTypes_;
   // The wait in progress: its loop, and what ends it.

@@ -21,7 +21,7 @@
 #include "core/atomic_file.h"
 #include "core/null_prompter.h"
 #include "core/text.h"
-#include "scoring/group_scorer.h"
+#include "content/group_session.h"
 #include "scoring/score_dump.h"
 #include "scoring/score_file.h"
 #include "scoring/score_file_watch.h"
@@ -113,7 +113,7 @@ int check(CliContext& context, const std::vector<std::string>& args) {
   return 0;
 }
 
-int explain(CliContext& context, const std::vector<std::string>& args, const AuthorTest* plonk) {
+int explain(CliContext& context, const std::vector<std::string>& args) {
   std::vector<std::string> words;
   CliGroupOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -137,8 +137,9 @@ int explain(CliContext& context, const std::vector<std::string>& args, const Aut
   }
   const auto n = static_cast<std::int32_t>(*number);
 
-  ScoreSectionList all;
   {
+    // A score file with an error says so here, with its line, and explains nothing.
+    ScoreSectionList all;
     const auto session = OpenSession(context);
     const std::string path =
         ScoreFilePath(session->main.settings.scoreFile, session->app.dataDir);
@@ -158,12 +159,8 @@ int explain(CliContext& context, const std::vector<std::string>& args, const Aut
     group.Close(false);
     return 1;
   }
-  GroupScorer scorer;
-  scorer.Select(words[1], all);
-  const XoverView& view = group.View().View();
-  context.out << FormatExplanation(scorer.Explain(*article, view.extraNames,
-                                                  view.extraValues.get(), plonk,
-                                                  group.settings().maxXPostKill));
+  // The group's session scores with the score file and the plonk list.
+  context.out << FormatExplanation(*group.Reading().ExplainScore(*article));
   context.out.flush();
   return group.Close(true) ? 0 : 1;
 }
@@ -174,8 +171,7 @@ int cmdScore(CliContext& context) {
   const std::vector<std::string>& args = context.args;
   const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
   if (!args.empty() && args[0] == "check") return check(context, rest);
-  // The plonk list is not read by orvel-cli yet: only the cross-post kill applies.
-  if (!args.empty() && args[0] == "explain") return explain(context, rest, nullptr);
+  if (!args.empty() && args[0] == "explain") return explain(context, rest);
   context.err << kUsage;
   return 2;
 }
