@@ -134,6 +134,14 @@ bool TPerlre::Match(std::string_view text, std::size_t startOffset) {
   return NextMatch(startOffset);
 }
 
+bool TPerlre::MatchChecked(std::string_view text, bool validUtf8) {
+  subject_ = text;
+  subjectIsUtf8_ = validUtf8;
+  matchStart_ = 0;
+  nextPos_ = 0;
+  return NextMatch();
+}
+
 bool TPerlre::MatchLine(std::string_view text) {
   const std::size_t cr = text.find('\r');
   return Match(cr == std::string_view::npos ? text : text.substr(0, cr));

@@ -51,6 +51,9 @@ class TPerlre {
 
   void SetSubject(std::string_view text);
   bool Match(std::string_view text, std::size_t startOffset = 0);
+  // Match for a caller that already knows whether text is valid UTF-8 (it
+  // matches many patterns against the same text).
+  bool MatchChecked(std::string_view text, bool validUtf8);
   // Matches the text up to its first CR.
   bool MatchLine(std::string_view text);
   bool CompileAndMatch(std::string_view pattern, std::string_view text);

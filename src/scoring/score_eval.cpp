@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "articles/article.h"
+#include "core/charset.h"
 #include "core/prompter.h"
 #include "core/text.h"
 
@@ -21,6 +22,14 @@ class ArticleFields {
       : article_(article), names_(names), values_(values) {}
 
   const TArticle& article() const { return article_; }
+
+  // Whether a text of the article is valid UTF-8, checked once per article
+  // however many patterns read it.
+  bool validUtf8(ScoreKey key, int part, std::string_view text) {
+    const int slot = static_cast<int>(key) * 2 + part;
+    if (valid_[slot] < 0) valid_[slot] = IsValidUtf8(text) ? 1 : 0;
+    return valid_[slot] == 1;
+  }
 
   // The value of an extra header, or nothing when the article has none.
   const std::string* header(const std::string& name) {
@@ -44,6 +53,7 @@ class ArticleFields {
   const ExtraHeaderValues* values_;
   const std::vector<std::string>* list_ = nullptr;
   bool looked_ = false;
+  std::int8_t valid_[18] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 };
 
 void reportLimit(std::string_view pattern, int line, bool& reported, Prompter* prompter) {
@@ -55,9 +65,9 @@ void reportLimit(std::string_view pattern, int line, bool& reported, Prompter* p
   }
 }
 
-bool matches(TScoreField& field, std::string_view text, Prompter* prompter) {
+bool matches(TScoreField& field, std::string_view text, bool validUtf8, Prompter* prompter) {
   const std::uint64_t hits = field.regex->LimitHits();
-  const bool found = field.regex->Match(text);
+  const bool found = field.regex->MatchChecked(text, validUtf8);
   if (field.regex->LimitHits() != hits) {
     reportLimit(field.regex->Pattern(), field.line, field.limitReported, prompter);
   }
@@ -66,18 +76,21 @@ bool matches(TScoreField& field, std::string_view text, Prompter* prompter) {
 
 bool fieldTest(TScoreField& field, ArticleFields& fields, Prompter* prompter) {
   const TArticle& a = fields.article();
+  auto test = [&](std::string_view text, int part = 0) {
+    return matches(field, text, fields.validUtf8(field.keyType, part, text), prompter);
+  };
   switch (field.keyType) {
-    case ScoreKey::Subject: return matches(field, a.Subject, prompter);
-    case ScoreKey::From:
-      return matches(field, a.FromName(), prompter) || matches(field, a.FromAddress(), prompter);
-    case ScoreKey::MessageID: return matches(field, a.MessageID, prompter);
+    case ScoreKey::Subject: return test(a.Subject);
+    case ScoreKey::From: return test(a.FromName()) || test(a.FromAddress(), 1);
+    case ScoreKey::MessageID: return test(a.MessageID);
     case ScoreKey::Lines: return a.Lines > field.number;
-    case ScoreKey::References: return matches(field, a.References, prompter);
-    case ScoreKey::XRef: return matches(field, a.Xref, prompter);
+    case ScoreKey::References: return test(a.References);
+    case ScoreKey::XRef: return test(a.Xref);
     case ScoreKey::Bytes: return a.Bytes > field.number;
     case ScoreKey::Header: {
+      // Header values differ by name: checked each time.
       const std::string* value = fields.header(field.headerName);
-      return value && matches(field, *value, prompter);
+      return value && matches(field, *value, IsValidUtf8(*value), prompter);
     }
   }
   return false;
