@@ -8,6 +8,7 @@
 #include "core/charset.h"
 #include "core/prompter.h"
 #include "core/text.h"
+#include "scoring/required_literal.h"
 
 namespace orvel {
 
@@ -30,6 +31,8 @@ class ArticleFields {
     if (valid_[slot] < 0) valid_[slot] = IsValidUtf8(text) ? 1 : 0;
     return valid_[slot] == 1;
   }
+  // The text lowered once for the caseless literals tested on it.
+  LoweredText& lowered(ScoreKey key, int part) { return lowered_[static_cast<int>(key) * 2 + part]; }
 
   // The value of an extra header, or nothing when the article has none.
   const std::string* header(const std::string& name) {
@@ -53,6 +56,7 @@ class ArticleFields {
   const ExtraHeaderValues* values_;
   const std::vector<std::string>* list_ = nullptr;
   bool looked_ = false;
+  LoweredText lowered_[18];
   std::int8_t valid_[18] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 };
 
@@ -77,7 +81,8 @@ bool matches(TScoreField& field, std::string_view text, bool validUtf8, Prompter
 bool fieldTest(TScoreField& field, ArticleFields& fields, Prompter* prompter) {
   const TArticle& a = fields.article();
   auto test = [&](std::string_view text, int part = 0) {
-    return matches(field, text, fields.validUtf8(field.keyType, part, text), prompter);
+    return MayContain(text, field.literal, field.caseless, fields.lowered(field.keyType, part)) &&
+           matches(field, text, fields.validUtf8(field.keyType, part, text), prompter);
   };
   switch (field.keyType) {
     case ScoreKey::Subject: return test(a.Subject);
@@ -90,7 +95,9 @@ bool fieldTest(TScoreField& field, ArticleFields& fields, Prompter* prompter) {
     case ScoreKey::Header: {
       // Header values differ by name: checked each time.
       const std::string* value = fields.header(field.headerName);
-      return value && matches(field, *value, IsValidUtf8(*value), prompter);
+      LoweredText lowered;
+      return value && MayContain(*value, field.literal, field.caseless, lowered) &&
+             matches(field, *value, IsValidUtf8(*value), prompter);
     }
   }
   return false;

@@ -8,6 +8,7 @@
 #include "core/atomic_file.h"
 #include "core/prompter.h"
 #include "core/text.h"
+#include "scoring/required_literal.h"
 
 namespace orvel {
 
@@ -218,6 +219,8 @@ class Parser {
         return ParseError{"Expression invalide    ", value};
       }
       field.regex->SetMatchLimits(kScoreMatchLimit, kScoreDepthLimit);
+      field.caseless = caseless;
+      field.literal = RequiredLiteral(value, caseless);
     }
     rule_->fields.push_back(std::move(field));
     return std::nullopt;

@@ -40,6 +40,10 @@ enum class ScoreKey : std::uint8_t {
 struct TScoreField {
   ScoreKey keyType = ScoreKey::Subject;
   std::unique_ptr<TPerlre> regex;  // none for Lines and Bytes
+  // What every match contains (lowered when caseless): a text without it is
+  // turned down without the regex. Empty: none known.
+  std::string literal;
+  bool caseless = false;
   std::int32_t number = 0;
   bool invert = false;
   std::string headerName;  // ScoreKey::Header
