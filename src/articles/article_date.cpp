@@ -150,18 +150,6 @@ std::optional<int> zoneValue(std::string_view zone) {
   return 0;
 }
 
-std::tm tmOf(DateTime value) {
-  const DateParts p = DecodeDateTime(value);
-  std::tm t{};
-  t.tm_year = p.year - 1900;
-  t.tm_mon = p.month - 1;
-  t.tm_mday = p.day;
-  t.tm_hour = p.hour;
-  t.tm_min = p.minute;
-  t.tm_sec = p.second;
-  t.tm_wday = p.weekday;
-  return t;
-}
 
 int digitAt(const char* p) { return *p - '0'; }
 bool isDigitAt(const char* p) { return *p >= '0' && *p <= '9'; }
@@ -209,6 +197,19 @@ std::optional<DateTime> commonDate(std::string_view text) {
 }
 
 }  // namespace
+
+std::tm TmOf(DateTime value) {
+  const DateParts p = DecodeDateTime(value);
+  std::tm t{};
+  t.tm_year = p.year - 1900;
+  t.tm_mon = p.month - 1;
+  t.tm_mday = p.day;
+  t.tm_hour = p.hour;
+  t.tm_min = p.minute;
+  t.tm_sec = p.second;
+  t.tm_wday = p.weekday;
+  return t;
+}
 
 std::optional<DateTime> EncodeDateTime(int year, int month, int day, int hour, int minute,
                                        int second) {
@@ -310,7 +311,7 @@ std::string FormatDateHeader(DateTime date, int tz, DateTime now) {
 std::string FormatListDate(DateTime date, DateTime today, const DateFormatSettings& formats) {
   const double days = std::floor(today) - std::floor(date);
   const char* format = days == 0 ? "hh:nn" : days < 7 ? "ddd dd" : days < 365 ? "mmm dd" : "dd mmm yyyy";
-  return formatDateTime(format, tmOf(date), formats);
+  return formatDateTime(format, TmOf(date), formats);
 }
 
 }  // namespace orvel

@@ -56,18 +56,6 @@ std::string regexError(std::string_view pattern, bool caseSensitive) {
   return {};
 }
 
-std::tm tmOf(DateTime value) {
-  const DateParts p = DecodeDateTime(value);
-  std::tm t{};
-  t.tm_year = p.year - 1900;
-  t.tm_mon = p.month - 1;
-  t.tm_mday = p.day;
-  t.tm_hour = p.hour;
-  t.tm_min = p.minute;
-  t.tm_sec = p.second;
-  return t;
-}
-
 std::string scoreText(const ScoreRule& rule) {
   switch (rule.choice) {
     case ScoreChoice::Kill: return "-9999";
@@ -242,14 +230,14 @@ std::string RuleText(const ScoreRule& rule, RuleTextUse use, DateTime now,
   if (copy) text += kCrlf;
   text += kCrlf;
   text += "    % Cr\u00e9\u00e9 par Orvel le:    " +
-          formatDateTime("ddd dd mmm yyyy hh:nn:ss", tmOf(now), formats);
+          formatDateTime("ddd dd mmm yyyy hh:nn:ss", TmOf(now), formats);
   text += kCrlf;
   text += std::string("    Score") + (rule.any ? ":: " : ": ") + (rule.assign ? "=" : "") +
           scoreText(rule);
   if (rule.expires) {
     text += kCrlf;
     text += "        Expires: " +
-            formatDateTime(formats.shortDateFormat, tmOf(std::floor(now) + rule.days), formats);
+            formatDateTime(formats.shortDateFormat, TmOf(std::floor(now) + rule.days), formats);
   }
   for (int i = 0; i < kRuleFieldCount; ++i) {
     const auto f = static_cast<RuleField>(i);
