@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <filesystem>
+#include <vector>
 
 #include "articles/article.h"
 #include "core/charset.h"
@@ -31,8 +33,17 @@ class ArticleFields {
     if (valid_[slot] < 0) valid_[slot] = IsValidUtf8(text) ? 1 : 0;
     return valid_[slot] == 1;
   }
-  // The text lowered once for the caseless literals tested on it.
-  LoweredText& lowered(ScoreKey key, int part) { return lowered_[static_cast<int>(key) * 2 + part]; }
+  // Whether a text of the article can match the field: its literal is
+  // searched for once per text however many fields test it.
+  bool mayMatch(const TScoreField& field, std::string_view text, int part) {
+    if (field.literal.empty()) return true;
+    LoweredText& lowered = lowered_[static_cast<int>(field.keyType) * 2 + part];
+    if (field.literalId < 0) return MayContain(text, field.literal, field.caseless, lowered);
+    const auto slot = static_cast<std::size_t>(field.literalId) * 2 + static_cast<std::size_t>(part);
+    if (slot >= found_.size()) found_.resize(slot + 1, -1);
+    if (found_[slot] < 0) found_[slot] = MayContain(text, field.literal, field.caseless, lowered);
+    return found_[slot] == 1;
+  }
 
   // The value of an extra header, or nothing when the article has none.
   const std::string* header(const std::string& name) {
@@ -57,6 +68,7 @@ class ArticleFields {
   const std::vector<std::string>* list_ = nullptr;
   bool looked_ = false;
   LoweredText lowered_[18];
+  std::vector<std::int8_t> found_;  // by literal number and text: -1 not searched yet
   std::int8_t valid_[18] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 };
 
@@ -81,7 +93,7 @@ bool matches(TScoreField& field, std::string_view text, bool validUtf8, Prompter
 bool fieldTest(TScoreField& field, ArticleFields& fields, Prompter* prompter) {
   const TArticle& a = fields.article();
   auto test = [&](std::string_view text, int part = 0) {
-    return MayContain(text, field.literal, field.caseless, fields.lowered(field.keyType, part)) &&
+    return fields.mayMatch(field, text, part) &&
            matches(field, text, fields.validUtf8(field.keyType, part, text), prompter);
   };
   switch (field.keyType) {

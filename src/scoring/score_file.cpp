@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <system_error>
 #include <tuple>
 
@@ -296,8 +297,27 @@ bool ScoreParse::hasRemovals() const {
   return std::find(removedLines.begin(), removedLines.end(), true) != removedLines.end();
 }
 
+namespace {
+
+void numberLiterals(ScoreSectionList& sections) {
+  std::map<std::tuple<ScoreKey, bool, std::string_view>, int> ids;
+  for (const auto& section : sections) {
+    for (TScoreTest& rule : section->rules) {
+      for (TScoreField& field : rule.fields) {
+        if (field.literal.empty()) continue;
+        const auto key = std::make_tuple(field.keyType, field.caseless, std::string_view(field.literal));
+        field.literalId = ids.try_emplace(key, static_cast<int>(ids.size())).first->second;
+      }
+    }
+  }
+}
+
+}  // namespace
+
 ScoreParse ParseScoreText(std::string_view text, const ScoreLoadOptions& options) {
-  return Parser(text, options).Run();
+  ScoreParse parse = Parser(text, options).Run();
+  numberLiterals(parse.sections);
+  return parse;
 }
 
 std::string EmptiedSectionQuestion(std::string_view pattern) {

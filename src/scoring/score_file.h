@@ -44,6 +44,9 @@ struct TScoreField {
   // turned down without the regex. Empty: none known.
   std::string literal;
   bool caseless = false;
+  // Fields testing the same text for the same literal share a number, so
+  // an article's text is searched for it once (-1: no literal).
+  int literalId = -1;
   std::int32_t number = 0;
   bool invert = false;
   std::string headerName;  // ScoreKey::Header
