@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "articles/thread_builder.h"
 #include "core/perlre.h"
+#include "scoring/score_eval.h"
+#include "scoring/score_file.h"
 
 namespace orvel {
 namespace {
@@ -68,6 +71,22 @@ TEST(RequiredLiteral, CaselessSearchOnlyInAsciiText) {
   EXPECT_TRUE(MayContain("M\xD0\xBEney", "money", true, cyrillic));  // the regex decides
   LoweredText exact;
   EXPECT_FALSE(MayContain("smith", "Smith", false, exact));
+}
+
+// Rules share a literal's search only on the same text: a subject without
+// "smith" does not stop a rule on the author named Smith.
+TEST(RequiredLiteral, SharedLiteralsKeepTheirTexts) {
+  const ScoreParse parse = ParseScoreText(
+      "[.]\nScore: 10\nSubject: smith\nScore: 100\nFrom: smith\nScore: 1000\n~Subject: smith\n",
+      ScoreLoadOptions{});
+  ASSERT_TRUE(parse.ok()) << parse.error;
+  test::ThreadBuilder b;
+  test::ArticleSpec spec;
+  spec.subject = "hello";
+  spec.messageId = "<1@x>";
+  spec.from = "John Smith <js@example.com>";
+  const TArticle* a = b.Add(spec);
+  EXPECT_EQ(EvaluateScore(parse.sections, *a, {}, nullptr), 1100);
 }
 
 }  // namespace
