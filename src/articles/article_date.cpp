@@ -198,6 +198,13 @@ std::optional<DateTime> commonDate(std::string_view text) {
 
 }  // namespace
 
+DateTime LocalNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return DateTimeFromUnix(static_cast<std::int64_t>(now) + local.tm_gmtoff);
+}
+
 std::tm TmOf(DateTime value) {
   const DateParts p = DecodeDateTime(value);
   std::tm t{};

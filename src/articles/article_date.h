@@ -49,6 +49,8 @@ std::string FormatDateHeader(DateTime date, int tz, DateTime now);
 
 // Short list form: "hh:nn" today, "ddd dd" within a week, "mmm dd" within a
 // year, else "dd mmm yyyy" (names from formats).
+// The local date and time now.
+DateTime LocalNow();
 // A date as the C library's broken-down time (weekday included).
 std::tm TmOf(DateTime value);
 std::string FormatListDate(DateTime date, DateTime today, const DateFormatSettings& formats);

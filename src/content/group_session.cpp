@@ -1,7 +1,6 @@
 #include "content/group_session.h"
 
 #include <algorithm>
-#include <ctime>
 
 #include "articles/article_date.h"
 #include "articles/list_edits.h"
@@ -538,12 +537,7 @@ bool GroupSession::ApplyFilter(std::int32_t mode) {
   return changed;
 }
 
-DateTime GroupSession::Today() const {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return DateTimeFromUnix(static_cast<std::int64_t>(now) + local.tm_gmtoff);
-}
+DateTime GroupSession::Today() const { return LocalNow(); }
 
 bool GroupSession::FindNext(const CommandContext& context) {
   if (!find_.Ready()) return false;

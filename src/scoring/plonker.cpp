@@ -1,7 +1,7 @@
 #include "scoring/plonker.h"
 
 #include <algorithm>
-#include <ctime>
+#include <cmath>
 
 #include "articles/article_date.h"
 #include "core/atomic_file.h"
@@ -37,13 +37,7 @@ std::string PlonkKey(std::string_view name, std::string_view address) {
   return key;
 }
 
-std::int32_t TodayDayNumber() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  const auto today = EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
-  return today ? static_cast<std::int32_t>(*today) : 0;
-}
+std::int32_t TodayDayNumber() { return static_cast<std::int32_t>(std::floor(LocalNow())); }
 
 std::string PlonkExpiryText(std::int32_t expiry, const DateFormatSettings& formats) {
   if (expiry == 0) return {};

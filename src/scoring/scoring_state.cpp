@@ -1,8 +1,8 @@
 #include "scoring/scoring_state.h"
 
 #include <algorithm>
-#include <ctime>
 
+#include "articles/article_date.h"
 #include "articles/group_view.h"
 #include "config/settings.h"
 #include "core/prompter.h"
@@ -13,13 +13,6 @@ namespace orvel {
 namespace {
 
 constexpr std::string_view kRescoringText = "Re-scoring...";
-
-std::tm localToday() {
-  const std::time_t now = std::time(nullptr);
-  std::tm today{};
-  localtime_r(&now, &today);
-  return today;
-}
 
 }  // namespace
 
@@ -47,7 +40,7 @@ void ScoringState::Load() {
 bool ScoringState::ReloadScores() {
   ScoreLoadOptions options;
   options.expiredScoreOpt = settings_.expiredScoreOpt;
-  options.today = localToday();
+  options.today = TmOf(LocalNow());
   options.dates = settings_.dates;
   const ScoreLoadResult result = LoadScoreFile(sections_, settings_.scoreFile, options, prompter_);
   watch_.Remember();

@@ -2,7 +2,6 @@
 // article, "why this score" from the viewer's context menu, the filter
 // dialog, the quick filter box, the server search and find dialogs.
 
-#include <QDateTime>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -30,11 +29,6 @@ namespace {
 
 constexpr const char* kWhyThisScore = "Pourquoi ce score ?";
 
-DateTime localNow() {
-  const QDateTime now = QDateTime::currentDateTime();
-  return DateTimeFromUnix(now.toSecsSinceEpoch() + now.offsetFromUtc());
-}
-
 }  // namespace
 
 void TArticlesWindow::showRuleBuilder() {
@@ -47,7 +41,7 @@ void TArticlesWindow::showRuleBuilder() {
   if (!scoring || !article) return;
   TfmAddScore dialog(RuleArticleOf(*article), groupView().Record().name,
                      scoring->SectionPatterns(), scoring->State().Settings().scoreFile,
-                     localNow(), frame_.app().dateFormats, this);
+                     LocalNow(), frame_.app().dateFormats, this);
   connect(&dialog, &TfmAddScore::ruleWritten, this,
           [scoring] { scoring->State().ReloadScores(); });
   if (dialog.exec() == QDialog::Accepted && dialog.rescoreOnClose()) session_->Rescore();

@@ -8,16 +8,17 @@
 //
 // explain opens a group on its stored headers (downloading the article's
 // header when the store lacks it) and says why the article has its score:
-// the cross-post kill when it decides, else every rule that matched with
-// its file lines and what it added or assigned, then the total.
+// the plonk list or the cross-post kill when it decides, else every rule
+// that matched with its file lines and what it added or assigned, then the
+// total.
 
-#include <ctime>
 #include <filesystem>
 #include <ostream>
 
 #include "app/cli/cli_group.h"
 #include "app/cli/commands.h"
 #include "app/cli/session.h"
+#include "articles/article_date.h"
 #include "core/atomic_file.h"
 #include "core/null_prompter.h"
 #include "core/text.h"
@@ -49,8 +50,7 @@ ScoreLoadOptions loadOptions(const Session& session) {
   ScoreLoadOptions options;
   options.expiredScoreOpt = session.main.settings.expiredScoreOpt;
   options.dates = session.app.dateFormats;
-  const std::time_t now = std::time(nullptr);
-  localtime_r(&now, &options.today);
+  options.today = TmOf(LocalNow());
   return options;
 }
 
