@@ -67,5 +67,23 @@ void BM_ParseXOVER(benchmark::State& state, bool scored) {
 BENCHMARK_CAPTURE(BM_ParseXOVER, unscored, false)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_CAPTURE(BM_ParseXOVER, scored_200_rules, true)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The scoring alone, on the articles of one unscored parse: what scoring
+// adds to the download, apart from the allocation noise of parsing.
+void BM_ScoreParsed(benchmark::State& state) {
+  ScoreParse parse = ParseScoreText(ScoreFileText(), ScoreLoadOptions{});
+  GroupScorer scorer;
+  scorer.Select(kCorpusGroup, parse.sections);
+  auto v = std::make_unique<CorpusView>();
+  v->Parse(CorpusText());
+  std::int64_t scored = 0;
+  for (auto _ : state) {
+    scored = 0;
+    for (const TArticle* a : v->lists.masterList) scored += scorer.Score(*a, {}, nullptr) != 0;
+  }
+  state.counters["scored"] = static_cast<double>(scored);
+  state.SetItemsProcessed(state.iterations() * kCorpusLines);
+}
+BENCHMARK(BM_ScoreParsed)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 }  // namespace
 }  // namespace orvel::bench

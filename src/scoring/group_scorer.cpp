@@ -9,7 +9,9 @@ namespace orvel {
 
 bool GroupScorer::Select(std::string_view groupName, const ScoreSectionList& all) {
   std::vector<std::string> before = std::move(headerNames_);
-  SelectSections(groupName, all, sections_, headerNames_, services_.prompter);
+  ScoreSectionList sections;
+  SelectSections(groupName, all, sections, headerNames_, services_.prompter);
+  plan_ = ScorePlan(sections);
   return std::any_of(headerNames_.begin(), headerNames_.end(), [&](const std::string& name) {
     return std::none_of(before.begin(), before.end(),
                         [&](const std::string& old) { return equalsNoCase(old, name); });
@@ -18,7 +20,7 @@ bool GroupScorer::Select(std::string_view groupName, const ScoreSectionList& all
 
 std::int32_t GroupScorer::Score(const TArticle& article, const std::vector<std::string>& extraNames,
                                 const ExtraHeaderValues* extraValues) {
-  return EvaluateScore(sections_, article, extraNames, extraValues, services_);
+  return EvaluateScore(plan_, article, extraNames, extraValues, services_);
 }
 
 ScoreExplanation GroupScorer::Explain(const TArticle& article,
@@ -32,7 +34,7 @@ ScoreExplanation GroupScorer::Explain(const TArticle& article,
     out.total = kKilledScore;
     return out;
   }
-  return ExplainScore(sections_, article, extraNames, extraValues);
+  return ExplainScore(plan_, article, extraNames, extraValues);
 }
 
 std::string KillReason(const TArticle& article, const AuthorTest* plonk,

@@ -22,7 +22,7 @@ class GroupScorer final : public ArticleScorer {
   // extra header names grew (the view's fetched values are then incomplete).
   bool Select(std::string_view groupName, const ScoreSectionList& all);
 
-  const ScoreSectionList& Sections() const { return sections_; }
+  const ScoreSectionList& Sections() const { return plan_.Sections(); }
   const std::vector<std::string>& HeaderNames() const { return headerNames_; }
 
   std::int32_t Score(const TArticle& article, const std::vector<std::string>& extraNames,
@@ -36,7 +36,7 @@ class GroupScorer final : public ArticleScorer {
 
  private:
   ScoreServices services_;
-  ScoreSectionList sections_;
+  ScorePlan plan_;
   std::vector<std::string> headerNames_;
 };
 

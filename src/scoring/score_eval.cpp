@@ -11,18 +11,19 @@
 #include "core/prompter.h"
 #include "core/text.h"
 #include "scoring/required_literal.h"
+#include "scoring/score_plan.h"
 
 namespace orvel {
 
 namespace {
 
-// What one evaluation reads besides the rules: the article's extra header
-// values, looked up at most once.
+// What one evaluation reads besides the rules: the literals the plan found
+// in the article's texts and its extra header values, looked up at most once.
 class ArticleFields {
  public:
-  ArticleFields(const TArticle& article, const std::vector<std::string>& names,
-                const ExtraHeaderValues* values)
-      : article_(article), names_(names), values_(values) {}
+  ArticleFields(const TArticle& article, const ScorePlan& plan,
+                const std::vector<std::string>& names, const ExtraHeaderValues* values)
+      : article_(article), plan_(plan), names_(names), values_(values) {}
 
   const TArticle& article() const { return article_; }
 
@@ -33,17 +34,9 @@ class ArticleFields {
     if (valid_[slot] < 0) valid_[slot] = IsValidUtf8(text) ? 1 : 0;
     return valid_[slot] == 1;
   }
-  // Whether a text of the article can match the field: its literal is
-  // searched for once per text however many fields test it.
-  bool mayMatch(const TScoreField& field, std::string_view text, int part) {
-    if (field.literal.empty()) return true;
-    LoweredText& lowered = lowered_[static_cast<int>(field.keyType) * 2 + part];
-    if (field.literalId < 0) return MayContain(text, field.literal, field.caseless, lowered);
-    const auto slot = static_cast<std::size_t>(field.literalId) * 2 + static_cast<std::size_t>(part);
-    if (slot >= found_.size()) found_.resize(slot + 1, -1);
-    if (found_[slot] < 0) found_[slot] = MayContain(text, field.literal, field.caseless, lowered);
-    return found_[slot] == 1;
-  }
+  // Whether a text of the article can match the field: it holds the
+  // field's literal.
+  bool mayMatch(const TScoreField& field, int part) const { return plan_.Found(field, part); }
 
   // The value of an extra header, or nothing when the article has none.
   const std::string* header(const std::string& name) {
@@ -63,12 +56,11 @@ class ArticleFields {
 
  private:
   const TArticle& article_;
+  const ScorePlan& plan_;
   const std::vector<std::string>& names_;
   const ExtraHeaderValues* values_;
   const std::vector<std::string>* list_ = nullptr;
   bool looked_ = false;
-  LoweredText lowered_[18];
-  std::vector<std::int8_t> found_;  // by literal number and text: -1 not searched yet
   std::int8_t valid_[18] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 };
 
@@ -93,7 +85,7 @@ bool matches(TScoreField& field, std::string_view text, bool validUtf8, Prompter
 bool fieldTest(TScoreField& field, ArticleFields& fields, Prompter* prompter) {
   const TArticle& a = fields.article();
   auto test = [&](std::string_view text, int part = 0) {
-    return fields.mayMatch(field, text, part) &&
+    return fields.mayMatch(field, part) &&
            matches(field, text, fields.validUtf8(field.keyType, part, text), prompter);
   };
   switch (field.keyType) {
@@ -165,46 +157,52 @@ void SelectSections(std::string_view groupName, const ScoreSectionList& all,
   }
 }
 
-std::int32_t EvaluateScore(const ScoreSectionList& groupSections, const TArticle& article,
+std::int32_t EvaluateScore(ScorePlan& plan, const TArticle& article,
                            const std::vector<std::string>& extraNames,
                            const ExtraHeaderValues* extraValues, const ScoreServices& services) {
-  ArticleFields fields(article, extraNames, extraValues);
+  plan.Prepare(article);
+  ArticleFields fields(article, plan, extraNames, extraValues);
   std::int32_t total = 0;
-  for (const auto& section : groupSections) {
-    for (TScoreTest& rule : section->rules) {
-      if (!ruleMatches(rule, fields, services.prompter, nullptr)) continue;
-      playSound(rule, services.sound);
-      if (endsEvaluation(rule)) return rule.score;
+  plan.Candidates([&](std::size_t i) {
+    TScoreTest& rule = *plan.Rules()[i].test;
+    if (!ruleMatches(rule, fields, services.prompter, nullptr)) return true;
+    playSound(rule, services.sound);
+    if (!endsEvaluation(rule)) {
       total += rule.score;
+      return true;
     }
-  }
+    total = rule.score;
+    return false;
+  });
   return total;
 }
 
-ScoreExplanation ExplainScore(const ScoreSectionList& groupSections, const TArticle& article,
+ScoreExplanation ExplainScore(ScorePlan& plan, const TArticle& article,
                               const std::vector<std::string>& extraNames,
                               const ExtraHeaderValues* extraValues) {
-  ArticleFields fields(article, extraNames, extraValues);
+  plan.Prepare(article);
+  ArticleFields fields(article, plan, extraNames, extraValues);
   ScoreExplanation out;
-  for (const auto& section : groupSections) {
-    for (TScoreTest& rule : section->rules) {
-      ScoreRuleTrace trace;
-      if (!ruleMatches(rule, fields, nullptr, &trace.fields)) continue;
-      trace.section = (section->invert ? "[~" : "[") + section->pattern + "]";
-      trace.sectionLine = section->line;
-      trace.ruleLine = rule.line;
-      trace.score = rule.score;
-      trace.flags = rule.flags;
-      const bool ends = endsEvaluation(rule);
-      out.total = ends ? rule.score : out.total + rule.score;
-      trace.total = out.total;
-      trace.effect = !ends ? ScoreRuleTrace::Effect::Added
-                     : (rule.flags & TScoreTest::kAssign) ? ScoreRuleTrace::Effect::Assigned
-                                                          : ScoreRuleTrace::Effect::Stopped;
-      out.rules.push_back(std::move(trace));
-      if (ends) return out;
-    }
-  }
+  plan.Candidates([&](std::size_t i) {
+    const ScorePlan::Rule& candidate = plan.Rules()[i];
+    TScoreTest& rule = *candidate.test;
+    ScoreRuleTrace trace;
+    if (!ruleMatches(rule, fields, nullptr, &trace.fields)) return true;
+    const TScoreSection& section = *candidate.section;
+    trace.section = (section.invert ? "[~" : "[") + section.pattern + "]";
+    trace.sectionLine = section.line;
+    trace.ruleLine = rule.line;
+    trace.score = rule.score;
+    trace.flags = rule.flags;
+    const bool ends = endsEvaluation(rule);
+    out.total = ends ? rule.score : out.total + rule.score;
+    trace.total = out.total;
+    trace.effect = !ends ? ScoreRuleTrace::Effect::Added
+                   : (rule.flags & TScoreTest::kAssign) ? ScoreRuleTrace::Effect::Assigned
+                                                        : ScoreRuleTrace::Effect::Stopped;
+    out.rules.push_back(std::move(trace));
+    return !ends;
+  });
   return out;
 }
 

@@ -15,6 +15,7 @@
 
 #include "articles/xover.h"
 #include "scoring/score_file.h"
+#include "scoring/score_plan.h"
 
 namespace orvel {
 
@@ -42,7 +43,7 @@ void SelectSections(std::string_view groupName, const ScoreSectionList& all,
                     ScoreSectionList& groupSections, std::vector<std::string>& headerNames,
                     Prompter* prompter = nullptr);
 
-std::int32_t EvaluateScore(const ScoreSectionList& groupSections, const TArticle& article,
+std::int32_t EvaluateScore(ScorePlan& plan, const TArticle& article,
                            const std::vector<std::string>& extraNames,
                            const ExtraHeaderValues* extraValues,
                            const ScoreServices& services = {});
@@ -70,7 +71,7 @@ struct ScoreExplanation {
   std::int32_t total = 0;
 };
 
-ScoreExplanation ExplainScore(const ScoreSectionList& groupSections, const TArticle& article,
+ScoreExplanation ExplainScore(ScorePlan& plan, const TArticle& article,
                               const std::vector<std::string>& extraNames,
                               const ExtraHeaderValues* extraValues);
 

@@ -41,24 +41,37 @@ TEST(RequiredLiteral, LongestRunEveryMatchMustHold) {
   }
 }
 
-// Whatever the prefilter turns down, the regex would have turned down too.
+// Whatever the prefilter turns down, the regex would have turned down too:
+// each pattern is a rule worth its own bit, all in one plan (so literals
+// share their first letters), and an article's score tells which matched.
 TEST(RequiredLiteral, NeverRefusesWhatTheRegexMatches) {
   const char* const patterns[] = {"money", "\\bwanted0\\b", "^Wan+ted[a-z]*\\.\\w+@", "colou?r",
-                                  "Smith", "ab+cd", "x{2}yz", "Foo\\.Bar", "caf\xC3\xA9?"};
+                                  "Smith", "ab+cd", "x{2}yz", "Foo\\.Bar", "caf\xC3\xA9?",
+                                  "mon", "moneys", "aab", "kelvin"};
   const char* const texts[] = {"MAKE MONEY", "make cash", "Wanted0 now", "wannted.x@y",
                                "Wanted.x@y", "color", "colour", "smith", "Smith", "abbbcd",
-                               "xyz", "FOO.BAR", "caf", "caf\xC3\xA9", "M\xD0\xBEney"};
+                               "xyz", "FOO.BAR", "caf", "caf\xC3\xA9", "M\xD0\xBEney", "aaab",
+                               "MONEYS", "1 \xE2\x84\xAA" "elvin", "Ab"};
   for (const bool caseless : {true, false}) {
-    for (const char* pattern : patterns) {
-      TPerlre re(true, caseless ? TPerlre::kCaseless : 0);
-      re.Compile(pattern);
-      const std::string literal = RequiredLiteral(pattern, caseless);
-      for (const char* text : texts) {
-        LoweredText lowered;
-        if (!MayContain(text, literal, caseless, lowered)) {
-          EXPECT_FALSE(re.Match(text)) << pattern << " on " << text;
-        }
+    std::string file = "[.]\n";
+    for (std::size_t i = 0; i < std::size(patterns); ++i) {
+      file += "Score: " + std::to_string(1 << i) + "\nSubject" + (caseless ? ": " : "= ") +
+              patterns[i] + "\n";
+    }
+    const ScoreParse parse = ParseScoreText(file, ScoreLoadOptions{});
+    ASSERT_TRUE(parse.ok()) << parse.error;
+    ScorePlan plan(parse.sections);
+    test::ThreadBuilder b;
+    for (const char* text : texts) {
+      std::int32_t expected = 0;
+      for (std::size_t i = 0; i < std::size(patterns); ++i) {
+        TPerlre re(true, caseless ? TPerlre::kCaseless : 0);
+        re.Compile(patterns[i]);
+        if (re.Match(text)) expected += 1 << i;
       }
+      test::ArticleSpec spec;
+      spec.subject = text;
+      EXPECT_EQ(EvaluateScore(plan, *b.Add(spec), {}, nullptr), expected) << text;
     }
   }
 }
@@ -86,7 +99,8 @@ TEST(RequiredLiteral, SharedLiteralsKeepTheirTexts) {
   spec.messageId = "<1@x>";
   spec.from = "John Smith <js@example.com>";
   const TArticle* a = b.Add(spec);
-  EXPECT_EQ(EvaluateScore(parse.sections, *a, {}, nullptr), 1100);
+  ScorePlan plan(parse.sections);
+  EXPECT_EQ(EvaluateScore(plan, *a, {}, nullptr), 1100);
 }
 
 }  // namespace

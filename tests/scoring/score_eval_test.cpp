@@ -24,6 +24,7 @@ struct ArticleSpec {
   const char* name = "Jane Doe";
   const char* address = "jane@example.org";
   int lines = 10;
+  int bytes = 500;
   const char* xref = "";
   const char* newsreader = nullptr;  // X-Newsreader fetched by XHDR
 };
@@ -34,6 +35,7 @@ class Scoring {
     article.Subject = pool.Store(spec.subject);
     article.SetFrom(pool, spec.name, spec.address);
     article.Lines = spec.lines;
+    article.Bytes = spec.bytes;
     article.Xref = pool.Store(spec.xref);
     article.Number = 42;
     if (spec.newsreader) values.Add("42", new std::vector<std::string>{"", spec.newsreader});
@@ -54,9 +56,9 @@ struct EvalCase {
 class ScoreEvaluation : public ::testing::TestWithParam<EvalCase> {};
 
 TEST_P(ScoreEvaluation, Scores) {
-  ScoreSectionList sections = parse(GetParam().file);
+  ScorePlan plan(parse(GetParam().file));
   Scoring s(GetParam().article);
-  EXPECT_EQ(EvaluateScore(sections, s.article, s.names, &s.values), GetParam().score);
+  EXPECT_EQ(EvaluateScore(plan, s.article, s.names, &s.values), GetParam().score);
 }
 
 constexpr const char* kAnyOrAll =
@@ -65,6 +67,11 @@ constexpr const char* kAssign =
     "[g]\nScore: 100\nSubject: .\n[h]\nScore: =5\nFrom: Jane\nScore: 7\nFrom: .\n";
 constexpr const char* kKill = "[g]\nScore: -9999\nSubject: hello\n[g]\nScore: 50\nFrom: .\n";
 constexpr const char* kLines = "[g]\nScore: 3\n~Lines: 1000\n";
+// Rules an article can pass only with a word or a size are skipped for
+// articles without it; these rows check that nothing else is.
+constexpr const char* kAnyInverted = "[g]\nScore:: 4\nSubject: money\n~From: jane\n";
+constexpr const char* kSizeThenWord = "[g]\nScore: 8\nBytes: 499\nSubject: money\nScore: 1\nLines: 10\n";
+constexpr const char* kExactCase = "[g]\nScore: 2\nSubject= Money\nScore: 1\nSubject: money\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ScoreEvaluation,
@@ -76,6 +83,13 @@ INSTANTIATE_TEST_SUITE_P(
         EvalCase{"MinusNineThousandStops", kKill, {}, -9999},
         EvalCase{"InvertedLinesAtTheValue", kLines, {.lines = 1000}, 3},
         EvalCase{"InvertedLinesAbove", kLines, {.lines = 1001}, 0},
+        EvalCase{"AnyWithOnlyTheSecondFieldTrue", kAnyOrAll, {.name = "Spam King"}, 10},
+        EvalCase{"AnyThroughItsInvertedField", kAnyInverted, {.name = "Bob", .address = "bob@x.org"}, 4},
+        EvalCase{"AnyWithBothFalse", kAnyInverted, {}, 0},
+        EvalCase{"WordAfterSize", kSizeThenWord, {.subject = "MONEY", .lines = 11}, 9},
+        EvalCase{"SizesAtTheirValues", kSizeThenWord, {.subject = "money", .bytes = 499}, 0},
+        EvalCase{"ExactCaseLiteral", kExactCase, {.subject = "more money"}, 1},
+        EvalCase{"ExactCaseLiteralFound", kExactCase, {.subject = "More Money"}, 3},
         EvalCase{"FromMatchesAddress", "[g]\nScore: 2\nFrom: example\\.org$\n", {}, 2},
         EvalCase{"ExtraHeaderAtItsPosition", "[g]\nScore: -3\nx-newsreader: spamtool\n",
                  {.newsreader = "SpamTool 1.0"}, -3},
@@ -110,11 +124,11 @@ INSTANTIATE_TEST_SUITE_P(Rows, SectionSelection,
                                            SelectCase{"ALT.x", {"."}}));
 
 TEST(ScoreExplain, ListsMatchingRulesWithLinesAndEffects) {
-  ScoreSectionList sections = parse(
+  ScorePlan plan(parse(
       "% c\n[g]\nScore:: 100\nSubject: nothing\nFrom: Jane\nScore: 1\nSubject: absent\n"
-      "[~x]\nScore: =-5\nLines: 2\n~Subject: absent\n");
+      "[~x]\nScore: =-5\nLines: 2\n~Subject: absent\n"));
   Scoring s({});
-  const ScoreExplanation e = ExplainScore(sections, s.article, s.names, &s.values);
+  const ScoreExplanation e = ExplainScore(plan, s.article, s.names, &s.values);
   EXPECT_EQ(FormatExplanation(e),
             "section [g] line 2\n"
             "  rule line 3 (any field): adds 100, total 100\n"
@@ -125,7 +139,7 @@ TEST(ScoreExplain, ListsMatchingRulesWithLinesAndEffects) {
             "    line 10 true: Lines: 2\n"
             "    line 11 true: ~Subject: absent\n"
             "total: -5\n");
-  EXPECT_EQ(e.total, EvaluateScore(sections, s.article, s.names, &s.values));
+  EXPECT_EQ(e.total, EvaluateScore(plan, s.article, s.names, &s.values));
 }
 
 class Plonk final : public AuthorTest {
@@ -174,20 +188,20 @@ class RecordingSound final : public SoundPlayer {
 };
 
 TEST(ScoreEvaluation, PlaysOnlyAnExistingSound) {
-  ScoreSectionList sections = parse("[g]\nScore: 1\naction: play /nonexistent.wav\nFrom: .\n"
-                                    "Score: 1\naction: play /dev/null\nFrom: .\n");
+  ScorePlan plan(parse("[g]\nScore: 1\naction: play /nonexistent.wav\nFrom: .\n"
+                                    "Score: 1\naction: play /dev/null\nFrom: .\n"));
   Scoring s({});
   RecordingSound sound;
-  EXPECT_EQ(EvaluateScore(sections, s.article, s.names, nullptr, {&sound, nullptr}), 2);
+  EXPECT_EQ(EvaluateScore(plan, s.article, s.names, nullptr, {&sound, nullptr}), 2);
   EXPECT_EQ(sound.played, std::vector<std::string>{"/dev/null"});
 }
 
 TEST(ScoreEvaluation, CatastrophicPatternGivesUpAndIsReportedOnce) {
-  ScoreSectionList sections = parse("[g]\nScore: 7\nSubject: ^(a+)+$\n");
+  ScorePlan plan(parse("[g]\nScore: 7\nSubject: ^(a+)+$\n"));
   Scoring s({.subject = "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa!"});
   test::ScriptedPrompter prompter;
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(EvaluateScore(sections, s.article, s.names, nullptr, {nullptr, &prompter}), 0);
+    EXPECT_EQ(EvaluateScore(plan, s.article, s.names, nullptr, {nullptr, &prompter}), 0);
   }
   EXPECT_EQ(prompter.statuses(),
             std::vector<std::string>{"Expression abandonn\xC3\xA9" "e (trop de retours arri\xC3\xA8"

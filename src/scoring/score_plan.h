@@ -1,0 +1,93 @@
+#pragma once
+// The rules of a group's score sections in file order, arranged so that an
+// article is tested only against the rules that can match it. Most rules
+// test a word most articles lack, or a size most articles are below: a rule
+// whose every way to match needs a literal in one of the article's texts,
+// or its Lines or Bytes on one side of a number, is a candidate only when
+// the article has one of those. The literals of all rules are found in one
+// pass over each text, and the rules' fields learn from the same pass
+// whether to start the regex at all; the sizes are looked up in the rules'
+// numbers sorted.
+
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "scoring/literal_set.h"
+#include "scoring/score_file.h"
+
+namespace orvel {
+
+class TArticle;
+
+// The texts literals are searched in; From's name and address apart.
+enum class ScorePlanText { kSubject, kFromName, kFromAddress, kMessageID, kReferences, kXref };
+inline constexpr int kPlanTexts = 6;
+
+class ScorePlan {
+ public:
+  struct Rule {
+    const TScoreSection* section;
+    TScoreTest* test;
+  };
+
+  ScorePlan() = default;
+  explicit ScorePlan(const ScoreSectionList& sections);
+
+  const ScoreSectionList& Sections() const { return sections_; }
+  const std::vector<Rule>& Rules() const { return rules_; }
+
+  // Finds the literals in the article's texts and the candidate rules; until
+  // the next call, Found and Candidates answer for this article.
+  void Prepare(const TArticle& article);
+  // Whether a field's literal is in the text it tests (part 1: the author's
+  // address); true for a field without a literal.
+  bool Found(const TScoreField& field, int part) const;
+  // The indexes in Rules() of the candidates, ascending, through visit.
+  template <typename Visit>
+  void Candidates(Visit&& visit) const {
+    for (std::size_t w = 0; w < candidates_.size(); ++w) {
+      for (std::uint64_t word = candidates_[w]; word != 0; word &= word - 1) {
+        if (!visit(w * 64 + static_cast<std::size_t>(__builtin_ctzll(word)))) return;
+      }
+    }
+  }
+
+ private:
+  // The rules a number lets through, for one key and sense: those whose
+  // number is below the value ("Lines: N") or at or above it ("~Lines: N").
+  class NumberGate {
+   public:
+    std::vector<std::pair<std::int32_t, std::size_t>> rules;  // number, rule
+    void Build(bool inverted);
+    void Through(std::int32_t value, BitWords& candidates) const;
+
+   private:
+    std::vector<std::int32_t> numbers_;  // ascending
+    bool inverted_ = false;
+  };
+
+  void searchFor(const TScoreField& field);
+  void addGate(std::size_t rule, const TScoreTest& test);
+  void gateOn(std::size_t rule, const TScoreField& field);
+  NumberGate& numberGate(const TScoreField& field) {
+    return numberGates_[(field.keyType == ScoreKey::Bytes) * 2 + field.invert];
+  }
+  std::size_t bitOf(const TScoreField& field, int part) const {
+    return static_cast<std::size_t>(field.literalId) * 2 + static_cast<std::size_t>(part);
+  }
+
+  ScoreSectionList sections_;
+  std::vector<Rule> rules_;
+  std::size_t ruleWords_ = 0;
+  // By text * 2 + caseless: the literals searched in it.
+  std::vector<LiteralSet> sets_;
+  NumberGate numberGates_[4];  // Lines, ~Lines, Bytes, ~Bytes
+  BitWords ungated_;     // rules tested on every article
+  BitWords gates_;       // by literal bit, ruleWords_ words: the rules it lets through
+  BitWords found_;       // literal bits of the prepared article
+  BitWords candidates_;  // rules of the prepared article
+};
+
+}  // namespace orvel
