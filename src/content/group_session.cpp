@@ -541,8 +541,13 @@ DateTime GroupSession::Today() const { return LocalNow(); }
 
 bool GroupSession::FindNext(const CommandContext& context) {
   if (!find_.Ready()) return false;
-  const GroupFind::BodyReader readBody = [this](const TArticle& a) -> std::optional<std::string> {
-    std::string text;
+  if (context.focus == Pane::Viewer && context.viewerShown) {
+    if (listener_->findInViewer(find_.Options())) return true;
+    listener_->beep();
+    return false;
+  }
+  std::string text;
+  const GroupFind::BodyReader readBody = [this, &text](const TArticle& a) -> std::optional<std::string> {
     TCacheBox* store = view_->Store();
     if (!store || !store->ReadBody(a, text)) return std::nullopt;
     return text;
@@ -554,6 +559,9 @@ bool GroupSession::FindNext(const CommandContext& context) {
   }
   ScrollToArt(hit->article);
   ShowArticle(hit->article);
+  if (hit->length > 0 && hit->offset + hit->length <= text.size()) {
+    listener_->selectInViewer(find_.Options(), std::string_view(text).substr(hit->offset, hit->length));
+  }
   return true;
 }
 

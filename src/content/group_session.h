@@ -85,6 +85,12 @@ class GroupSessionListener : public GroupViewObserver {
   virtual void queueChanged() {}
   // Next unread found nothing and OpenNextGroup asks for the next group.
   virtual void endOfGroup() {}
+  // "Trouver" from the viewer: the regex searched in the shown text from
+  // the caret on, the hit selected; false when nothing follows.
+  virtual bool findInViewer(const FindOptions& /*options*/) { return false; }
+  // The list's find opened an article for a match in its stored text
+  // (matched: those bytes): the viewer selects it once shown.
+  virtual void selectInViewer(const FindOptions& /*options*/, std::string_view /*matched*/) {}
 };
 
 // What reading and decoding need from the program: the viewer the reader
@@ -152,7 +158,8 @@ class GroupSession final : private GroupViewObserver, private ViewFilterHost {
   // shown as the server search's list.
   bool RunXpat(const XpatForm& form, XpatMemory& memory);
   // acaFind / acaFindAgain in the list: the next hit after the focused row
-  // is selected and opened; false (and a beep) when there is none.
+  // is selected and opened; false (and a beep) when there is none. From the
+  // viewer: the next hit in its text.
   bool FindNext(const CommandContext& context);
   GroupFind& Finder() { return find_; }
 

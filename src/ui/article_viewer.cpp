@@ -15,6 +15,7 @@
 
 #include <algorithm>
 
+#include "content/text_find.h"
 #include "ui/qt_convert.h"
 #include "ui/viewer_header_panel.h"
 #include "ui/viewer_pictures.h"
@@ -118,7 +119,10 @@ void ArticleViewer::clearText() {
   shownBlocks_ = 0;
 }
 
-void ArticleViewer::linesAdded(std::size_t) { appendLines(); }
+void ArticleViewer::linesAdded(std::size_t) {
+  appendLines();
+  if (pendingMatch_) applyMatch(!model_.articleEnded());
+}
 
 void ArticleViewer::appendLines() {
   const std::vector<RenderedLine>& lines = model_.lines();
@@ -253,6 +257,58 @@ void ArticleViewer::skipQuote() {
 void ArticleViewer::copy() { text_->copy(); }
 
 void ArticleViewer::selectAll() { text_->selectAll(); }
+
+// --- finding
+
+bool ArticleViewer::findFromCaret(const std::string& pattern, bool caseSensitive) {
+  TPerlre re(true, TPerlre::kCaseless);
+  try {
+    re.SetCaseSensitive(pattern, caseSensitive);
+  } catch (const EPerlRe&) {
+    return false;
+  }
+  const QString plain = text_->toPlainText();
+  const std::string text = utf8(plain);
+  const auto caret = static_cast<std::size_t>(plain.left(text_->textCursor().position()).toUtf8().size());
+  const auto hit = FindFrom(re, text, caret);
+  if (hit) select(hit->offset, hit->length, text);
+  return hit.has_value();
+}
+
+void ArticleViewer::selectMatch(ViewerMatch match) {
+  pendingMatch_ = std::move(match);
+  if (model_.articleEnded()) applyMatch(false);
+}
+
+bool ArticleViewer::applyMatch(bool partOnly) {
+  TPerlre re(true, TPerlre::kCaseless);
+  try {
+    re.SetCaseSensitive(pendingMatch_->pattern, pendingMatch_->caseSensitive);
+  } catch (const EPerlRe&) {
+    pendingMatch_.reset();
+    return false;
+  }
+  const std::string text = utf8(text_->toPlainText());
+  const auto hit = LocateMatch(re, text, pendingMatch_->matched);
+  if (!hit || (partOnly && text.compare(hit->offset, hit->length, pendingMatch_->matched) != 0)) {
+    if (!partOnly) pendingMatch_.reset();
+    return false;
+  }
+  pendingMatch_.reset();
+  select(hit->offset, hit->length, text);
+  return true;
+}
+
+void ArticleViewer::select(std::size_t offset, std::size_t length, const std::string& text) {
+  const auto start = static_cast<int>(QString::fromUtf8(text.data(), static_cast<qsizetype>(offset)).size());
+  const auto size =
+      static_cast<int>(QString::fromUtf8(text.data() + offset, static_cast<qsizetype>(length)).size());
+  QTextCursor cursor(text_->document());
+  cursor.setPosition(start);
+  cursor.setPosition(start + size, QTextCursor::KeepAnchor);
+  text_->setTextCursor(cursor);
+  text_->ensureCursorVisible();
+}
 
 QString ArticleViewer::selectedText() const {
   // The document's paragraph separators are line ends for the person.

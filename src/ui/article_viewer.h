@@ -21,6 +21,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "content/article_view.h"
@@ -33,6 +34,13 @@ class QTextCursor;
 class QToolButton;
 
 namespace orvel::ui {
+
+// A match found in an article's stored text, to show selected in the viewer.
+struct ViewerMatch {
+  std::string pattern;
+  bool caseSensitive = false;
+  std::string matched;  // the matched bytes of the stored text
+};
 
 class ViewerHeaderPanel;
 class ViewerPictures;
@@ -86,6 +94,12 @@ class ArticleViewer : public QWidget, private ViewerObserver {
   QMenu* attachmentsMenu();
   void copy();
   void selectAll();
+  // "Trouver" in the text: the first hit of the regex from the caret on is
+  // selected and scrolled into view; false when none follows.
+  bool findFromCaret(const std::string& pattern, bool caseSensitive);
+  // Selects a match of the stored text where the text shows it: at once when
+  // the article is all there, else as soon as its line arrives.
+  void selectMatch(ViewerMatch match);
   QString selectedText() const;
 
   // --- for the window's layout and for tests
@@ -116,6 +130,9 @@ class ArticleViewer : public QWidget, private ViewerObserver {
   void applyOptions();
   void clearText();
   void appendLines();
+  // Selects the pending match; with partOnly, only a hit with its very text.
+  bool applyMatch(bool partOnly);
+  void select(std::size_t offset, std::size_t length, const std::string& text);
   void appendLine(QTextCursor& cursor, const RenderedLine& line);
   void rebuildAttachmentsMenu();
   void redisplay();
@@ -146,6 +163,7 @@ class ArticleViewer : public QWidget, private ViewerObserver {
   MessageIdHandler messageIdHandler_;
   GroupHandler groupHandler_;
   UrlOpener urlOpener_;
+  std::optional<ViewerMatch> pendingMatch_;
 };
 
 }  // namespace orvel::ui

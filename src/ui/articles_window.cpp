@@ -627,7 +627,12 @@ void TArticlesWindow::serverInfo(std::string_view greeting) {
 
 void TArticlesWindow::stopEnabled(bool enabled) { stop_->setEnabled(enabled); }
 
-void TArticlesWindow::downloadEnded() { showSortIndicator(); }
+void TArticlesWindow::downloadEnded() {
+  showSortIndicator();
+  if (auto match = std::exchange(pendingMatch_, std::nullopt)) {
+    showStoredMatch(match->number, match->messageId, std::move(match->match));
+  }
+}
 
 void TArticlesWindow::closeRequested() {
   QMetaObject::invokeMethod(

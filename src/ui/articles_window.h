@@ -18,6 +18,7 @@
 #include "content/batch.h"
 #include "content/group_session.h"
 #include "ui/action_set.h"
+#include "ui/article_viewer.h"
 #include "ui/child_window.h"
 #include "ui/qt_prompter.h"
 
@@ -42,7 +43,6 @@ class ArticleListModel;
 class QuickFilterBox;
 class QtAttachmentSaveDialog;
 class QtFileLauncher;
-class ArticleViewer;
 class TGroupsWindow;
 class TOrvelFrame;
 
@@ -90,6 +90,10 @@ class TArticlesWindow final : public QWidget,
   bool execute(std::string_view action);
   // Fetches an article by "<Message-ID>" into the viewer.
   bool showMessageId(const std::string& messageId);
+  // Opens the article of the group with that number (else that Message-ID)
+  // and selects a match of its stored text in the viewer; while the headers
+  // are downloading, once they are there.
+  void showStoredMatch(std::int32_t number, const std::string& messageId, ViewerMatch match);
 
   // The layout switches: viewer beside the list, and the viewer alone.
   bool verticalSplit() const { return verticalSplit_; }
@@ -124,6 +128,8 @@ class TArticlesWindow final : public QWidget,
   void currentArticleChanged(TArticle* article) override;
   void historyChanged() override;
   void endOfGroup() override;
+  bool findInViewer(const FindOptions& options) override;
+  void selectInViewer(const FindOptions& options, std::string_view matched) override;
   void captionChanged(std::string_view caption) override;
   void progressText(std::string_view text) override;
   void progressPosition(std::int64_t position, std::int64_t maximum) override;
@@ -180,6 +186,12 @@ class TArticlesWindow final : public QWidget,
   std::unique_ptr<QtAttachmentSaveDialog> saveDialog_;
   std::unique_ptr<ArticleView> articleView_;
   ArticleViewer* viewer_ = nullptr;
+  struct StoredMatch {
+    std::int32_t number = 0;
+    std::string messageId;
+    ViewerMatch match;
+  };
+  std::optional<StoredMatch> pendingMatch_;  // waits for the header download
   bool closed_ = false;
   bool selecting_ = false;    // the session moves the selection: no article is opened
   bool scrollLock_ = false;   // Scroll Lock toggled on (pressed an odd number of times)

@@ -99,9 +99,11 @@ void TArticlesWindow::showXpatDialog() {
 }
 
 void TArticlesWindow::showFindDialog() {
+  // The pane that had the focus before the dialog took it.
+  const CommandContext context = commandContext();
   TfmFind dialog(session_->Finder(), this);
   if (dialog.exec() != QDialog::Accepted) return;
-  session_->Execute("acaFindAgain", commandContext());
+  session_->Execute("acaFindAgain", context);
 }
 
 }  // namespace orvel::ui

@@ -84,6 +84,7 @@ TOrvelFrame::TOrvelFrame(AppState& app, MainState& state, QWidget* parent)
 
   buildActions();
   buildScoringActions();
+  buildSearchActions();
   buildMenus();
   buildStatusBar();
   buildTray();

@@ -39,6 +39,7 @@
 #include "ui/action_set.h"
 #include "ui/child_window.h"
 #include "ui/qt_prompter.h"
+#include "ui/search_window.h"
 
 class QLabel;
 class QMdiArea;
@@ -111,6 +112,8 @@ class TOrvelFrame : public QMainWindow {
   ScoringState& scoring() { return *scoring_; }
   // What the server search dialog remembers for the run.
   XpatMemory& xpatMemory() { return xpatMemory_; }
+  // The folder search window (acmFind), once shown; null before.
+  TfmSearch* searchWindow() const { return searchWindow_; }
   // The active group view window, or null.
   TArticlesWindow* activeGroupView() const;
   // A main-window action by name (pop-up menus list some).
@@ -158,6 +161,11 @@ class TOrvelFrame : public QMainWindow {
   void editScoreFile();
   void reloadScores();
   void checkScoreFile();
+  // orvel_frame_search.cpp
+  void buildSearchActions();
+  void showSearchWindow();
+  void openSearchResult(const SearchableStore& store, const SearchRow& row,
+                        const StoreSearchOptions& options);
 
   AppState& app_;
   MainState& state_;
@@ -186,6 +194,7 @@ class TOrvelFrame : public QMainWindow {
   QLabel* connections_ = nullptr;
   QSystemTrayIcon* tray_ = nullptr;
   QPointer<QMdiSubWindow> lastActive_;
+  QPointer<TfmSearch> searchWindow_;
 };
 
 }  // namespace orvel::ui

@@ -55,6 +55,16 @@ struct Events : GroupSessionListener {
   void rowChanged(const TNode& row) override { redrawn.insert(&row); }
   void beep() override { ++beeps; }
   void switchView() override { ++switches; }
+  bool findInViewer(const FindOptions& options) override {
+    viewerSearches.push_back(options.pattern);
+    return viewerHasHit;
+  }
+  void selectInViewer(const FindOptions&, std::string_view matched) override {
+    viewerSelections.emplace_back(matched);
+  }
+  std::vector<std::string> viewerSearches;
+  std::vector<std::string> viewerSelections;
+  bool viewerHasHit = false;
 };
 
 class GroupSessionTest : public GroupContentTest {
@@ -259,6 +269,34 @@ TEST_F(GroupSessionTest, FilterCommandsByNameAndUndo) {
   EXPECT_GE(row(article(5)), 0);
   ASSERT_TRUE(s.Execute("acvUndoFilter"));
   EXPECT_GE(row(article(6)), 0);
+}
+
+TEST_F(GroupSessionTest, FindFromTheViewerSearchesItsTextAndABodyHitSelectsTheMatch) {
+  openSession();
+  session->View().Store()->ApplyStorageChoice(kStoreHeadersAndBodies);
+  showAndWait(article(4));
+  ASSERT_GE(article(4)->BodyOffset, 0);
+  ASSERT_EQ(session->Finder().SetOptions({"body OF \\d", false, false, FindIn::Bodies}), std::nullopt);
+
+  const struct {
+    const char* name;
+    bool viewerHasHit;
+    int beeps;
+  } rows[] = {{"hit in the viewer", true, 0}, {"nothing after the caret", false, 1}};
+  for (const auto& r : rows) {
+    events.viewerHasHit = r.viewerHasHit;
+    events.beeps = 0;
+    events.shown.clear();
+    EXPECT_EQ(session->FindNext(inViewer()), r.viewerHasHit) << r.name;
+    EXPECT_EQ(events.beeps, r.beeps) << r.name;
+    EXPECT_TRUE(events.shown.empty()) << r.name;
+  }
+  EXPECT_EQ(events.viewerSearches, (std::vector<std::string>{"body OF \\d", "body OF \\d"}));
+  EXPECT_TRUE(events.viewerSelections.empty());
+
+  EXPECT_TRUE(session->FindNext(listAt(article(1))));
+  EXPECT_EQ(events.shown, (std::vector<TArticle*>{article(4)}));
+  EXPECT_EQ(events.viewerSelections, (std::vector<std::string>{"Body of 4"}));
 }
 
 }  // namespace
