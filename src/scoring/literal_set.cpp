@@ -52,20 +52,14 @@ void LiteralSet::findAll(BitWords& bits) const {
   for (const Literal& literal : literals_) SetBit(bits, literal.bit);
 }
 
-void LiteralSet::Find(std::string_view text, BitWords& bits) const {
-  if (literals_.empty() || text.size() < 2) {
-    if (caseless_ && !literals_.empty() &&
-        std::any_of(text.begin(), text.end(), [](char c) { return c & 0x80; })) {
-      findAll(bits);
-    }
-    return;
-  }
+void LiteralSet::Find(std::string_view text, BitWords& found, BitWords& sure) const {
+  if (literals_.empty()) return;
+  if (caseless_ && FoldsIntoAscii(text)) return findAll(found);
+  if (text.size() < 2) return;
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   const auto fold = [&](std::size_t i) { return caseless_ ? kFold[bytes[i]] : bytes[i]; };
-  if (caseless_ && (bytes[0] & 0x80)) return findAll(bits);
   unsigned char previous = fold(0);
   for (std::size_t i = 1; i < text.size(); ++i) {
-    if (caseless_ && (bytes[i] & 0x80)) return findAll(bits);
     const unsigned char current = fold(i);
     const std::uint16_t pair = pairOf(previous, current);
     previous = current;
@@ -73,9 +67,31 @@ void LiteralSet::Find(std::string_view text, BitWords& bits) const {
     auto it = std::lower_bound(literals_.begin(), literals_.end(), pair,
                                [](const Literal& l, std::uint16_t p) { return l.pair < p; });
     for (; it != literals_.end() && it->pair == pair; ++it) {
-      if (!TestBit(bits, it->bit) && compare(text, i - 1, *it)) SetBit(bits, it->bit);
+      if (!TestBit(sure, it->bit) && compare(text, i - 1, *it)) {
+        SetBit(found, it->bit);
+        SetBit(sure, it->bit);
+      }
     }
   }
+}
+
+bool MayContain(std::string_view text, std::string_view literal, bool caseless) {
+  if (literal.empty()) return true;
+  if (!caseless) return text.find(literal) != std::string_view::npos;
+  if (FoldsIntoAscii(text)) return true;
+  const auto it = std::search(text.begin(), text.end(), literal.begin(), literal.end(),
+                              [](char a, char b) {
+                                return kFold[static_cast<unsigned char>(a)] ==
+                                       static_cast<unsigned char>(b);
+                              });
+  return it != text.end();
+}
+
+bool FoldsIntoAscii(std::string_view text) {
+  // U+017F (long s) and U+212A (Kelvin sign): the only characters outside
+  // ASCII a caseless match takes for ASCII letters.
+  return text.find("\xC5\xBF") != std::string_view::npos ||
+         text.find("\xE2\x84\xAA") != std::string_view::npos;
 }
 
 }  // namespace orvel

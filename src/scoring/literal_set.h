@@ -3,8 +3,8 @@
 // bitmap of the literals' first two characters turns down almost every
 // position, and only the literals starting with the pair there are
 // compared. A caseless set holds lowered literals and folds ASCII letters;
-// given a text outside ASCII it reports every literal found, since the
-// regex engine's case folding reaches further than ours.
+// given a text with one of the two characters outside ASCII that caseless
+// matching takes for ASCII letters, it reports every literal as maybe there.
 
 #include <cstdint>
 #include <string>
@@ -23,6 +23,14 @@ inline bool TestBit(const BitWords& bits, std::size_t bit) {
   return (bits[bit / 64] >> (bit % 64)) & 1;
 }
 
+// Whether text holds a character outside ASCII that a caseless regex match
+// takes for an ASCII letter.
+bool FoldsIntoAscii(std::string_view text);
+
+// Whether text can match a pattern whose required literal is literal
+// (lowered when caseless; empty: anything can).
+bool MayContain(std::string_view text, std::string_view literal, bool caseless);
+
 class LiteralSet {
  public:
   explicit LiteralSet(bool caseless) : caseless_(caseless) {}
@@ -32,8 +40,9 @@ class LiteralSet {
   void Add(std::string_view literal, std::size_t bit);
   bool Empty() const { return literals_.empty(); }
 
-  // Sets the bit of every literal found in text (bits must be large enough).
-  void Find(std::string_view text, BitWords& bits) const;
+  // Sets in found the bit of every literal that may be in text, and in sure
+  // of every literal that is (both large enough).
+  void Find(std::string_view text, BitWords& found, BitWords& sure) const;
 
  private:
   struct Literal {

@@ -118,21 +118,4 @@ std::string RequiredLiteral(std::string_view p, bool caseless) {
   return best;
 }
 
-bool MayContain(std::string_view text, std::string_view literal, bool caseless,
-                LoweredText& lowered) {
-  if (literal.empty()) return true;
-  if (!caseless) return text.find(literal) != std::string_view::npos;
-  if (!lowered.ready) {
-    lowered.ready = true;
-    lowered.text.resize(text.size());
-    for (std::size_t i = 0; i < text.size() && lowered.ascii; ++i) {
-      const auto ch = static_cast<unsigned char>(text[i]);
-      // Outside ASCII the engine's case folding reaches further than ours.
-      lowered.ascii = ch < 0x80;
-      lowered.text[i] = static_cast<char>(std::tolower(ch));
-    }
-  }
-  return !lowered.ascii || std::string_view(lowered.text).find(literal) != std::string_view::npos;
-}
-
 }  // namespace orvel

@@ -10,7 +10,7 @@
 #include "core/charset.h"
 #include "core/prompter.h"
 #include "core/text.h"
-#include "scoring/required_literal.h"
+#include "scoring/literal_set.h"
 #include "scoring/score_plan.h"
 
 namespace orvel {
@@ -37,6 +37,7 @@ class ArticleFields {
   // Whether a text of the article can match the field: it holds the
   // field's literal.
   bool mayMatch(const TScoreField& field, int part) const { return plan_.Found(field, part); }
+  bool surelyMatches(const TScoreField& field, int part) const { return plan_.Matched(field, part); }
 
   // The value of an extra header, or nothing when the article has none.
   const std::string* header(const std::string& name) {
@@ -85,6 +86,7 @@ bool matches(TScoreField& field, std::string_view text, bool validUtf8, Prompter
 bool fieldTest(TScoreField& field, ArticleFields& fields, Prompter* prompter) {
   const TArticle& a = fields.article();
   auto test = [&](std::string_view text, int part = 0) {
+    if (fields.surelyMatches(field, part)) return true;
     return fields.mayMatch(field, part) &&
            matches(field, text, fields.validUtf8(field.keyType, part, text), prompter);
   };
@@ -99,8 +101,7 @@ bool fieldTest(TScoreField& field, ArticleFields& fields, Prompter* prompter) {
     case ScoreKey::Header: {
       // Header values differ by name: checked each time.
       const std::string* value = fields.header(field.headerName);
-      LoweredText lowered;
-      return value && MayContain(*value, field.literal, field.caseless, lowered) &&
+      return value && MayContain(*value, field.literal, field.caseless) &&
              matches(field, *value, IsValidUtf8(*value), prompter);
     }
   }

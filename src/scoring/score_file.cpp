@@ -222,6 +222,9 @@ class Parser {
       field.regex->SetMatchLimits(kScoreMatchLimit, kScoreDepthLimit);
       field.caseless = caseless;
       field.literal = RequiredLiteral(value, caseless);
+      // Every character of the pattern is in its literal only when it is
+      // plain text: finding the literal is then a match.
+      field.literalIsPattern = !field.literal.empty() && field.literal.size() == value.size();
     }
     rule_->fields.push_back(std::move(field));
     return std::nullopt;

@@ -47,6 +47,7 @@ struct TScoreField {
   // Fields testing the same text for the same literal share a number, so
   // an article's text is searched for it once (-1: no literal).
   int literalId = -1;
+  bool literalIsPattern = false;  // the pattern is plain text: its literal
   std::int32_t number = 0;
   bool invert = false;
   std::string headerName;  // ScoreKey::Header

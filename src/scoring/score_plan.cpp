@@ -28,6 +28,7 @@ ScorePlan::ScorePlan(const ScoreSectionList& sections) : sections_(sections) {
   ruleWords_ = (rules_.size() + 63) / 64;
   const std::size_t bits = static_cast<std::size_t>(literals) * 2;
   found_.assign((bits + 63) / 64, 0);
+  sure_ = found_;
   gates_.assign(bits * ruleWords_, 0);
   ungated_.assign(ruleWords_, 0);
   for (int i = 0; i < kPlanTexts * 2; ++i) sets_.emplace_back(i % 2 == 1);
@@ -91,12 +92,13 @@ void ScorePlan::gateOn(std::size_t rule, const TScoreField& field) {
 
 void ScorePlan::Prepare(const TArticle& article) {
   std::fill(found_.begin(), found_.end(), 0);
+  std::fill(sure_.begin(), sure_.end(), 0);
   const std::string_view texts[kPlanTexts] = {
       article.Subject,    article.FromName(),   article.FromAddress(),
       article.MessageID,  article.References,   article.Xref,
   };
   for (std::size_t i = 0; i < sets_.size(); ++i) {
-    if (!sets_[i].Empty()) sets_[i].Find(texts[i / 2], found_);
+    if (!sets_[i].Empty()) sets_[i].Find(texts[i / 2], found_, sure_);
   }
   candidates_ = ungated_;
   numberGates_[0].Through(article.Lines, candidates_);
@@ -131,6 +133,10 @@ void ScorePlan::NumberGate::Through(std::int32_t value, BitWords& candidates) co
 
 bool ScorePlan::Found(const TScoreField& field, int part) const {
   return field.literalId < 0 || TestBit(found_, bitOf(field, part));
+}
+
+bool ScorePlan::Matched(const TScoreField& field, int part) const {
+  return field.literalIsPattern && TestBit(sure_, bitOf(field, part));
 }
 
 }  // namespace orvel

@@ -44,6 +44,9 @@ class ScorePlan {
   // Whether a field's literal is in the text it tests (part 1: the author's
   // address); true for a field without a literal.
   bool Found(const TScoreField& field, int part) const;
+  // Whether the field matches without its regex: the pattern is plain text
+  // and was found as it stands.
+  bool Matched(const TScoreField& field, int part) const;
   // The indexes in Rules() of the candidates, ascending, through visit.
   template <typename Visit>
   void Candidates(Visit&& visit) const {
@@ -87,6 +90,7 @@ class ScorePlan {
   BitWords ungated_;     // rules tested on every article
   BitWords gates_;       // by literal bit, ruleWords_ words: the rules it lets through
   BitWords found_;       // literal bits of the prepared article
+  BitWords sure_;        // those found as they stand (not left to the regex)
   BitWords candidates_;  // rules of the prepared article
 };
 
