@@ -261,5 +261,26 @@ TEST_F(GroupSessionTest, FilterCommandsByNameAndUndo) {
   EXPECT_GE(row(article(6)), 0);
 }
 
+TEST_F(GroupSessionTest, QuickFilterShowsOnlyTheArrivalsThatMatchIt) {
+  server.groups["alt.test"] = MakeGroup(1, 4);
+  GroupSession& s = openSession();
+  ASSERT_EQ(s.Filter().SetQuickText("^topic b"), QuickFilter::Outcome::Built);
+  // A bad regex typed next leaves the last valid one in force.
+  ASSERT_EQ(s.Filter().SetQuickText("topic ("), QuickFilter::Outcome::BadRegex);
+  server.groups["alt.test"] = MakeGroup(1, 6);
+  ASSERT_TRUE(s.Execute("acaRefresh"));
+  server.pump();
+
+  ASSERT_EQ(s.View().MasterList().size(), 6u);
+  std::vector<std::int32_t> shown;
+  for (const TNode* node : s.View().Rows()) {
+    shown.push_back(node->AsArticle() ? node->AsArticle()->Number : -1);
+  }
+  EXPECT_EQ(shown, (std::vector<std::int32_t>{4, 5}));  // flat: "Re: Topic B" is 5
+  EXPECT_EQ(s.Filter().Quick().List().size(), 2u);
+  ASSERT_EQ(s.Filter().SetQuickText(""), QuickFilter::Outcome::Emptied);
+  EXPECT_GE(row(article(6)), 0);
+}
+
 }  // namespace
 }  // namespace orvel::test
