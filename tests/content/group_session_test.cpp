@@ -251,6 +251,29 @@ TEST_F(GroupSessionTest, ScoresAsItLoadsExplainsAndRescoresAfterAPlonk) {
   EXPECT_EQ(s.ExplainScore(*article(4))->kill, "plonked");
 }
 
+struct RecordingSound : SoundPlayer {
+  std::vector<std::string>& played;
+  explicit RecordingSound(std::vector<std::string>& played) : played(played) {}
+  void Play(const std::string& path) override { played.push_back(path); }
+};
+
+TEST_F(GroupSessionTest, MatchingRulesPlayTheSoundsThatExist) {
+  base.write("ding.wav", "RIFF");
+  base.write("score.ini", "[alt\\.test]\r\nScore: 5\r\naction: play " + base.file("ding.wav") +
+                              "\r\nSubject: ^Topic B\r\nScore: 7\r\naction: play " +
+                              base.file("missing.wav") + "\r\nSubject: Lone\r\n");
+  ScoringSettings settings;
+  settings.scoreFile = base.file("score.ini");
+  settings.plonkFile = base.file("plonker.ini");
+  ScoringState scoring(settings, prompter);
+  std::vector<std::string> played;
+  scoring.SetSoundPlayer(std::make_unique<RecordingSound>(played));
+  scoring.Load();
+  openSession({}, &scoring);
+  EXPECT_EQ(article(6)->Score, 7);
+  EXPECT_EQ(played, (std::vector<std::string>{base.file("ding.wav")}));  // article 4 only
+}
+
 TEST_F(GroupSessionTest, FilterCommandsByNameAndUndo) {
   GroupSession& s = openSession();
   showAndWait(article(6));
