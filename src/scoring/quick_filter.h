@@ -58,7 +58,6 @@ class QuickFilter {
   bool Matches(const TArticle& article);
 
  private:
-
   QuickColumn column_ = QuickColumn::Subject;
   std::string text_;
   std::string error_;

@@ -1,7 +1,7 @@
-// TOrvelFrame's scoring commands: the rules' sounds, the two switches, editing and reloading
-// the score file, the plonk window, re-scoring the active group view, and
-// reloading the score file when it changed on disk while the program was in
-// the background.
+// TOrvelFrame's scoring commands: the rules' sounds, the two switches,
+// editing and reloading the score file, the plonk window, re-scoring the
+// active group view, and reloading the score file when it changed on disk
+// while the program was in the background.
 
 #include <QApplication>
 #include <QDesktopServices>
