@@ -100,6 +100,8 @@ GroupSession::GroupSession(GroupViewServices services, std::shared_ptr<TProfile>
   if (scoring) scoring_ = std::make_unique<GroupScoring>(*scoring, *view_);
   filter_ = std::make_unique<ViewFilter>(view_->View().lists, static_cast<ViewFilterHost&>(*this));
   filter_->SetKeptScore(view_->View().options.score.KeptScore);
+  quickArrivals_ = std::make_unique<QuickFilterArrivals>(filter_->Quick(), view_->View().lists);
+  view_->View().quickFilter = quickArrivals_.get();
   search_ = std::make_unique<ServerSearch>(*view_, prompter_);
   search_->SetFinished([this](std::size_t found) { searchEnded(found); });
   xpat_ = std::make_unique<XpatSearch>(*view_, *search_);
@@ -628,6 +630,11 @@ void GroupSession::articlesFreed(const std::vector<TArticle*>& sorted) {
   listener_->historyChanged();
 }
 
-void GroupSession::downloadEnded() { listener_->downloadEnded(); }
+void GroupSession::downloadEnded() {
+  // The view threads its list when a download ends; the quick filter's list
+  // is shown flat.
+  if (quickArrivals_->Shown()) view_->ThreadViewList(true);
+  listener_->downloadEnded();
+}
 
 }  // namespace orvel

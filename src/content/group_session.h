@@ -259,6 +259,7 @@ class GroupSession final : private GroupViewObserver, private ViewFilterHost {
   std::unique_ptr<ServerSearch> search_;
   std::unique_ptr<GroupScoring> scoring_;
   std::unique_ptr<ViewFilter> filter_;
+  std::unique_ptr<QuickFilterArrivals> quickArrivals_;
   std::unique_ptr<XpatSearch> xpat_;
   GroupFind find_;
   enum class SearchKind { Other, Reconstruction, Xpat } searchKind_ = SearchKind::Other;

@@ -24,7 +24,7 @@ void QuickFilter::SwitchColumn(bool folderView) {
   text_.clear();
 }
 
-bool QuickFilter::matches(const TArticle& article) {
+bool QuickFilter::Matches(const TArticle& article) {
   switch (column_) {
     case QuickColumn::Subject:
       return re_.Match(StripRe(article.Subject.view()));
@@ -41,16 +41,19 @@ QuickFilter::Outcome QuickFilter::SetText(std::string_view text,
   if (text == text_) return Outcome::Unchanged;
   text_.assign(text);
   if (text_.empty()) return Outcome::Emptied;
+  // Compiled aside, so a bad regex leaves the last valid one for arrivals.
+  TPerlre re(true, TPerlre::kCaseless);
   try {
-    re_.Compile(text_);
+    re.Compile(text_);
   } catch (const EPerlRe& e) {
     error_ = e.what();
     return Outcome::BadRegex;
   }
+  re_ = std::move(re);
   error_.clear();
   list_.clear();
   for (TArticle* a : master) {
-    if (matches(*a)) list_.push_back(a);
+    if (Matches(*a)) list_.push_back(a);
   }
   return Outcome::Built;
 }

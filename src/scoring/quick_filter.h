@@ -3,7 +3,11 @@
 // one column of every article of the full list (the subject without its
 // "Re:", the author's name and else address, or the Xref). The matching
 // articles form an unthreaded list that the view filter shows (mode 2).
-// A regex that does not compile keeps the last valid list.
+// A regex that does not compile keeps the last valid list and regex.
+//
+// While the view shows the quick filter's list, the overview parser asks
+// QuickFilterArrivals about each article that arrives: a matching one joins
+// the list and the rows, the others are stored but not shown.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +16,8 @@
 #include <vector>
 
 #include "articles/article.h"
+#include "articles/view_lists.h"
+#include "articles/xover.h"
 #include "core/perlre.h"
 
 namespace orvel {
@@ -48,15 +54,28 @@ class QuickFilter {
   // The status text after a build: " " + the count.
   std::string CountText() const { return " " + std::to_string(list_.size()); }
   const std::string& Error() const { return error_; }
+  // The last valid regex on the column's text of an article.
+  bool Matches(const TArticle& article);
 
  private:
-  bool matches(const TArticle& article);
-
   QuickColumn column_ = QuickColumn::Subject;
   std::string text_;
   std::string error_;
   TPerlre re_;
   std::vector<TArticle*> list_;
+};
+
+// The quick filter as ParseXOVER's quick filter hook: an article passes
+// unless the quick filter's list is the one shown and it does not match.
+class QuickFilterArrivals final : public ArticleFilter {
+ public:
+  QuickFilterArrivals(QuickFilter& quick, const ViewLists& lists) : quick_(quick), lists_(lists) {}
+  bool Shown() const { return lists_.viewList == &quick_.List(); }
+  bool Pass(const TArticle& article) const override { return !Shown() || quick_.Matches(article); }
+
+ private:
+  QuickFilter& quick_;
+  const ViewLists& lists_;
 };
 
 }  // namespace orvel

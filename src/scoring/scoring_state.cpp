@@ -49,7 +49,8 @@ bool ScoringState::ReloadScores() {
 
 // ---------------------------------------------------------------- a group's part
 
-GroupScoring::GroupScoring(ScoringState& state, TGroupView& view) : state_(state), view_(view) {}
+GroupScoring::GroupScoring(ScoringState& state, TGroupView& view)
+    : state_(state), view_(view), scorer_(ScoreServices{state.Sound(), nullptr}) {}
 
 void GroupScoring::Attach() {
   XoverView& x = view_.View();

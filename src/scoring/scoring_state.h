@@ -5,6 +5,7 @@
 // each group view takes its part of it through a GroupScoring.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,10 @@ class ScoringState {
   const ScoringSettings& Settings() const { return settings_; }
   void SetEnabled(bool on) { settings_.enabled = on; }
   void SetHardKill(bool on) { settings_.hardKill = on; }
+  // Where the rules' "action: play" sounds go (none: silent, as in orvel-cli);
+  // group views opened afterwards use it.
+  void SetSoundPlayer(std::unique_ptr<SoundPlayer> player) { sound_ = std::move(player); }
+  SoundPlayer* Sound() const { return sound_.get(); }
 
  private:
   ScoringSettings settings_;
@@ -60,6 +65,7 @@ class ScoringState {
   ScoreSectionList sections_;
   TPlonker plonker_;
   ScoreFileWatch watch_;
+  std::unique_ptr<SoundPlayer> sound_;
 };
 
 // A group view's part: the sections of its group, the plonk list and the

@@ -1,7 +1,7 @@
-// TOrvelFrame's scoring commands: the two switches, editing and reloading
-// the score file, the plonk window, re-scoring the active group view, and
-// reloading the score file when it changed on disk while the program was in
-// the background.
+// TOrvelFrame's scoring commands: the rules' sounds, the two switches,
+// editing and reloading the score file, the plonk window, re-scoring the
+// active group view, and reloading the score file when it changed on disk
+// while the program was in the background.
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -14,6 +14,7 @@
 #include "ui/orvel_frame.h"
 #include "ui/plonk_window.h"
 #include "ui/qt_convert.h"
+#include "ui/sound_player.h"
 
 namespace orvel::ui {
 
@@ -23,6 +24,7 @@ TArticlesWindow* TOrvelFrame::activeGroupView() const {
 }
 
 void TOrvelFrame::buildScoringActions() {
+  scoring_->SetSoundPlayer(std::make_unique<QtSoundPlayer>());
   ActionSet& a = *actions_;
   a.wireToggle("acmEnableScoring", scoring_->Settings().enabled,
                [this](bool on) { scoring_->SetEnabled(on); });

@@ -261,6 +261,29 @@ TEST_F(GroupSessionTest, ScoresAsItLoadsExplainsAndRescoresAfterAPlonk) {
   EXPECT_EQ(s.ExplainScore(*article(4))->kill, "plonked");
 }
 
+struct RecordingSound : SoundPlayer {
+  std::vector<std::string>& played;
+  explicit RecordingSound(std::vector<std::string>& played) : played(played) {}
+  void Play(const std::string& path) override { played.push_back(path); }
+};
+
+TEST_F(GroupSessionTest, MatchingRulesPlayTheSoundsThatExist) {
+  base.write("ding.wav", "RIFF");
+  base.write("score.ini", "[alt\\.test]\r\nScore: 5\r\naction: play " + base.file("ding.wav") +
+                              "\r\nSubject: ^Topic B\r\nScore: 7\r\naction: play " +
+                              base.file("missing.wav") + "\r\nSubject: Lone\r\n");
+  ScoringSettings settings;
+  settings.scoreFile = base.file("score.ini");
+  settings.plonkFile = base.file("plonker.ini");
+  ScoringState scoring(settings, prompter);
+  std::vector<std::string> played;
+  scoring.SetSoundPlayer(std::make_unique<RecordingSound>(played));
+  scoring.Load();
+  openSession({}, &scoring);
+  EXPECT_EQ(article(6)->Score, 7);
+  EXPECT_EQ(played, (std::vector<std::string>{base.file("ding.wav")}));  // article 4 only
+}
+
 TEST_F(GroupSessionTest, FilterCommandsByNameAndUndo) {
   GroupSession& s = openSession();
   showAndWait(article(6));
@@ -297,6 +320,27 @@ TEST_F(GroupSessionTest, FindFromTheViewerSearchesItsTextAndABodyHitSelectsTheMa
   EXPECT_TRUE(session->FindNext(listAt(article(1))));
   EXPECT_EQ(events.shown, (std::vector<TArticle*>{article(4)}));
   EXPECT_EQ(events.viewerSelections, (std::vector<std::string>{"Body of 4"}));
+}
+
+TEST_F(GroupSessionTest, QuickFilterShowsOnlyTheArrivalsThatMatchIt) {
+  server.groups["alt.test"] = MakeGroup(1, 4);
+  GroupSession& s = openSession();
+  ASSERT_EQ(s.Filter().SetQuickText("^topic b"), QuickFilter::Outcome::Built);
+  // A bad regex typed next leaves the last valid one in force.
+  ASSERT_EQ(s.Filter().SetQuickText("topic ("), QuickFilter::Outcome::BadRegex);
+  server.groups["alt.test"] = MakeGroup(1, 6);
+  ASSERT_TRUE(s.Execute("acaRefresh"));
+  server.pump();
+
+  ASSERT_EQ(s.View().MasterList().size(), 6u);
+  std::vector<std::int32_t> shown;
+  for (const TNode* node : s.View().Rows()) {
+    shown.push_back(node->AsArticle() ? node->AsArticle()->Number : -1);
+  }
+  EXPECT_EQ(shown, (std::vector<std::int32_t>{4, 5}));  // flat: "Re: Topic B" is 5
+  EXPECT_EQ(s.Filter().Quick().List().size(), 2u);
+  ASSERT_EQ(s.Filter().SetQuickText(""), QuickFilter::Outcome::Emptied);
+  EXPECT_GE(row(article(6)), 0);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSoundEffect>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -14,11 +15,13 @@
 #include "support/scripted_prompter.h"
 #include "ui/add_score_dialog.h"
 #include "ui/plonk_window.h"
+#include "ui/sound_player.h"
 
 using namespace orvel;
 using orvel::test::ScriptedPrompter;
 using orvel::ui::TfmAddScore;
 using orvel::ui::TfmPlonk;
+using orvel::ui::QtSoundPlayer;
 
 namespace {
 
@@ -31,6 +34,19 @@ QStringList rows(QTreeWidget& list) {
     out << item->text(0) + "|" + item->text(1) + "|" + item->text(2);
   }
   return out;
+}
+
+// A short silent WAV: 8 kHz, 8-bit mono, 80 samples.
+std::string silentWav() {
+  const auto le = [](std::uint32_t v, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return out;
+  };
+  const std::uint32_t samples = 80;
+  return "RIFF" + le(36 + samples, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) +
+         le(8000, 4) + le(8000, 4) + le(1, 2) + le(8, 2) + "data" + le(samples, 4) +
+         std::string(samples, '\x80');
 }
 
 RuleArticle article() {
@@ -134,6 +150,23 @@ class ScoreWindowsTest : public QObject {
         "        References: <h@x\\.fr>\r\n        Message-ID: <h@x\\.fr>\r\n\r\n";
     QCOMPARE(QString::fromStdString(file), QString::fromStdString(expected));
     QVERIFY(!dialog.rescoreOnClose());
+  }
+
+  void soundPlayerKeepsOneEffectPerFile() {
+    QTemporaryDir dir;
+    const std::string ding = dir.path().toStdString() + "/ding.wav";
+    const std::string dong = dir.path().toStdString() + "/dong.wav";
+    QVERIFY(SaveFileAtomically(ding, silentWav()));
+    QVERIFY(SaveFileAtomically(dong, silentWav()));
+    QtSoundPlayer player;
+    for (int i = 0; i < 3; ++i) player.Play(ding);
+    player.Play(dong);  // beside the first: both may sound at once
+    QCOMPARE(player.effectCount(), std::size_t(2));
+    QVERIFY(player.effect(ding) != player.effect(dong));
+    QCOMPARE(player.effect(ding)->source(), QUrl::fromLocalFile(QString::fromStdString(ding)));
+    QCOMPARE(player.effect(dong)->source(), QUrl::fromLocalFile(QString::fromStdString(dong)));
+    // Without an audio device the effects load and stay silent.
+    QCoreApplication::processEvents();
   }
 };
 
