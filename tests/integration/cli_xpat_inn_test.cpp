@@ -33,6 +33,18 @@ TEST_F(CliXpatInnTest, PrintsEveryHitIncludingTheOnesNotDownloaded) {
   EXPECT_NE(run.err.find("10 articles found by XPAT Subject 1- *Thread 1\n"), std::string::npos)
       << run.err;
 
+  const CliRun scored = cli({"headers", "inn", "test.threads", "--xpat", "Subject 1- *Thread 1",
+                             "--xpat-score", "-42"});
+  ASSERT_EQ(scored.status, 0) << scored.err;
+  EXPECT_EQ(std::count(scored.out.begin(), scored.out.end(), '\n'), 10) << scored.out;
+  for (std::size_t at = 0; at < scored.out.size(); at = scored.out.find('\n', at) + 1) {
+    const std::string_view row(scored.out.data() + at, scored.out.find('\n', at) - at);
+    EXPECT_TRUE(row.ends_with("\t-42")) << row;
+  }
+  const CliRun alone = cli({"headers", "inn", "test.threads", "--xpat-score", "5"});
+  EXPECT_EQ(alone.status, 2);
+  EXPECT_NE(alone.err.find("--xpat-score goes with --xpat"), std::string::npos) << alone.err;
+
   for (const char* bad : {"Subject", "Subject x- *a*", "Subject 1-"}) {
     const CliRun refused = cli({"headers", "inn", "test.threads", "--xpat", bad});
     EXPECT_EQ(refused.status, 2) << bad;

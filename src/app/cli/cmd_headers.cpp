@@ -25,7 +25,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: orvel-cli headers ALIAS GROUP [--limit N] [--from N] [--to N] [--action 0..3]\n"
     "                         [--refresh] [--xpat \"HEADER RANGE PATTERN\"] [--retries N]\n"
-    "                         [--verbose]\n"
+    "                         [--xpat-score N] [--verbose]\n"
     "  ALIAS is a profile of servers.ini in the base directory.\n"
     "  --limit N     at most N new headers in this download\n"
     "  --from N      first article number; --to N last one\n"
@@ -33,7 +33,8 @@ constexpr const char* kUsage =
     "                2 load read ones too, 3 only clean the read marks\n"
     "  --refresh     open on the stored headers, then run the refresh command\n"
     "  --xpat TEXT   then search the server (XPAT, patterns as typed) and print the hits,\n"
-    "                fetched and scored 10000\n";
+    "                fetched and scored 10000\n"
+    "  --xpat-score N  the hits' score instead of 10000 (-20000 to 20000)\n";
 
 struct HeadersArguments {
   std::string alias;
@@ -42,6 +43,7 @@ struct HeadersArguments {
   std::optional<XoverAction> action;
   bool refresh = false;
   std::optional<XpatForm> xpat;
+  std::optional<std::int32_t> xpatScore;
   CliGroupOptions options;
 
   bool choice() const { return limit || from || to || action; }
@@ -82,6 +84,13 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args,
       auto form = parseXpat(args[++i]);
       if (!form) return "--xpat needs \"HEADER RANGE PATTERN\" (range 7, 1- or 1-20): " + args[i];
       out.xpat = std::move(form);
+    } else if (a == "--xpat-score") {
+      if (i + 1 >= args.size()) return a + " needs a value";
+      const auto n = parseDecimal(args[++i]);
+      if (!n || *n < kXpatScoreMin || *n > kXpatScoreMax) {
+        return "--xpat-score is a number from -20000 to 20000: " + args[i];
+      }
+      out.xpatScore = static_cast<std::int32_t>(*n);
     } else if (a == "--limit" || a == "--from" || a == "--to" || a == "--action") {
       if (i + 1 >= args.size()) return a + " needs a value";
       const auto n = parseDecimal(args[++i]);
@@ -103,6 +112,10 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args,
     }
   }
   if (out.group.empty()) return "a profile alias and a group are needed";
+  if (out.xpatScore) {
+    if (!out.xpat) return "--xpat-score goes with --xpat";
+    out.xpat->score = *out.xpatScore;
+  }
   return std::nullopt;
 }
 
