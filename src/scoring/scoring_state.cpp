@@ -50,7 +50,7 @@ bool ScoringState::ReloadScores() {
 // ---------------------------------------------------------------- a group's part
 
 GroupScoring::GroupScoring(ScoringState& state, TGroupView& view)
-    : state_(state), view_(view), scorer_(ScoreServices{state.Sound(), nullptr}) {}
+    : state_(state), view_(view), scorer_(ScoreServices{state.Sound(), &view.UserPrompter()}) {}
 
 void GroupScoring::Attach() {
   XoverView& x = view_.View();

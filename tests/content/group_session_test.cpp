@@ -284,6 +284,21 @@ TEST_F(GroupSessionTest, MatchingRulesPlayTheSoundsThatExist) {
   EXPECT_EQ(played, (std::vector<std::string>{base.file("ding.wav")}));  // article 4 only
 }
 
+TEST_F(GroupSessionTest, AScoreRegexThatGivesUpWhileLoadingIsSaidOnce) {
+  base.write("score.ini", "[alt\\.test]\r\nScore: 5\r\nMessage-ID: ^<([a-z@]+|\\.|\\d)+$\r\n");
+  ScoringSettings settings;
+  settings.scoreFile = base.file("score.ini");
+  settings.plonkFile = base.file("plonker.ini");
+  ScoringState scoring(settings, prompter);
+  scoring.Load();
+  openSession({}, &scoring);
+  EXPECT_EQ(article(4)->Score, 0);
+  const auto& statuses = prompter.statuses();
+  EXPECT_EQ(std::count_if(statuses.begin(), statuses.end(),
+                          [](const std::string& s) { return s.starts_with("Expression abandonn"); }),
+            1);
+}
+
 TEST_F(GroupSessionTest, FilterCommandsByNameAndUndo) {
   GroupSession& s = openSession();
   showAndWait(article(6));
