@@ -6,38 +6,13 @@
 
 #include "articles/article_arena.h"
 #include "articles/mailbox.h"
+#include "core/text.h"
 
 namespace orvel {
 
 namespace {
 
 constexpr std::string_view kBodyExtension = ".mbx";
-
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// Undoes EscapeFileName: "%2f" back to "/".
-std::string unescapeFileName(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size()) {
-      const int high = hexDigit(text[i + 1]);
-      const int low = hexDigit(text[i + 2]);
-      if (high >= 0 && low >= 0) {
-        out += static_cast<char>(high * 16 + low);
-        i += 2;
-        continue;
-      }
-    }
-    out += text[i];
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -98,7 +73,7 @@ std::vector<std::unique_ptr<SearchableStore>> ListGroupStores(
       if (!file.starts_with(prefix)) continue;
       const std::string_view escaped = std::string_view(file).substr(
           prefix.size(), file.size() - prefix.size() - kBodyExtension.size());
-      stores.push_back(std::make_unique<GroupStore>(alias, unescapeFileName(escaped),
+      stores.push_back(std::make_unique<GroupStore>(alias, unescapeHex(escaped, '%'),
                                                     entry.path().string()));
     }
   }
