@@ -52,7 +52,7 @@ TEST(RequiredLiteral, NeverRefusesWhatTheRegexMatches) {
   const char* const texts[] = {"MAKE MONEY", "make cash", "Wanted0 now", "wannted.x@y",
                                "Wanted.x@y", "color", "colour", "smith", "Smith", "abbbcd",
                                "xyz", "FOO.BAR", "caf", "caf\xC3\xA9", "M\xD0\xBEney", "aaab",
-                               "MONEYS", "1 \xE2\x84\xAA" "elvin", "Ab"};
+                               "MONEYS", ("1 \xE2\x84\xAA" "elvin"), "Ab"};
   for (const bool caseless : {true, false}) {
     std::string file = "[.]\n";
     for (std::size_t i = 0; i < std::size(patterns); ++i) {
