@@ -196,7 +196,7 @@ bool GroupSession::Execute(std::string_view action, const CommandContext& contex
   }
   if (action == "acaCompact") return view_->CompactStore("Compactage...");
   if (action == "acaSaveHdr") {
-    TCacheBox* store = view_->Store();
+    TMailbox* store = view_->Mailbox();
     if (!store) return false;
     store->Modified = true;
     return store->SaveHeaders(view_->MasterList(), false);
@@ -550,7 +550,7 @@ bool GroupSession::FindNext(const CommandContext& context) {
   }
   std::string text;
   const GroupFind::BodyReader readBody = [this, &text](const TArticle& a) -> std::optional<std::string> {
-    TCacheBox* store = view_->Store();
+    TMailbox* store = view_->Mailbox();
     if (!store || !store->ReadBody(a, text)) return std::nullopt;
     return text;
   };
