@@ -1,6 +1,9 @@
 // Rebuilding a folder's header file from its body file: each entry behind a
 // separator line is read as an article (its header lines give the record's
-// strings and date; the text length gives Bytes, its body lines Lines).
+// strings and date; the text length gives Bytes, its body lines Lines). A
+// last entry shorter than its separator announces was cut by a crash while
+// appending: it is dropped and the body file cut back to the entries before.
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +14,7 @@
 #include "articles/mailbox.h"
 #include "articles/store_io.h"
 #include "core/encoded_words.h"
+#include "core/mapped_file.h"
 #include "core/text.h"
 
 namespace orvel {
@@ -70,38 +74,99 @@ std::int32_t countLines(std::string_view body) {
   return lines;
 }
 
-// Offsets of the separator lines: "From ???@" at the start of the file or
-// right after a line feed.
-std::vector<std::size_t> separatorOffsets(std::string_view file) {
-  std::vector<std::size_t> offsets;
-  for (std::size_t at = file.find(kSeparatorStart); at != std::string_view::npos;
-       at = file.find(kSeparatorStart, at + 1)) {
-    if (at == 0 || file[at - 1] == '\n') offsets.push_back(at);
+bool isSeparatorAt(std::string_view file, std::size_t at) {
+  return file.compare(at, kSeparatorStart.size(), kSeparatorStart) == 0 &&
+         (at == 0 || file[at - 1] == '\n');
+}
+
+// The text size a separator line announces ("From ???@0x" + hex of size +
+// 38), or -1 when the line was written otherwise (by hand, by another tool).
+std::int64_t announcedSize(std::string_view line) {
+  constexpr std::string_view kHexStart = "0x";
+  line.remove_prefix(kSeparatorStart.size());
+  if (!line.starts_with(kHexStart) || line.size() < kHexStart.size() + 8) return -1;
+  std::int64_t value = 0;
+  for (char c : line.substr(kHexStart.size(), 8)) {
+    const int digit = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                             : -1;
+    if (digit < 0) return -1;
+    value = value * 16 + digit;
   }
-  return offsets;
+  return value >= 38 ? value - 38 : -1;
+}
+
+// The next separator line at or after from, or the file's end.
+std::size_t nextSeparator(std::string_view file, std::size_t from) {
+  for (std::size_t at = file.find(kSeparatorStart, from); at != std::string_view::npos;
+       at = file.find(kSeparatorStart, at + 1)) {
+    if (at == 0 || file[at - 1] == '\n') return at;
+  }
+  return file.size();
 }
 
 }  // namespace
 
+std::vector<BodyEntry> ScanBodyEntries(std::string_view file, std::int64_t& tornBytes) {
+  std::vector<BodyEntry> entries;
+  tornBytes = 0;
+  std::size_t at = isSeparatorAt(file, 0) ? 0 : nextSeparator(file, 0);
+  while (at < file.size()) {
+    const std::size_t lf = file.find('\n', at);
+    if (lf == std::string_view::npos) {
+      tornBytes = static_cast<std::int64_t>(file.size() - at);
+      break;
+    }
+    const std::size_t start = lf + 1;
+    const std::int64_t announced = announcedSize(file.substr(at, lf - at));
+    std::size_t end = 0;
+    // Our own entries say their size: trusting it skips the scan of the text
+    // and keeps a body line that looks like a separator inside its entry.
+    if (announced >= 0 && static_cast<std::uint64_t>(announced) <= file.size() - start &&
+        (start + announced == file.size() || isSeparatorAt(file, start + announced))) {
+      end = start + static_cast<std::size_t>(announced);
+    } else {
+      end = nextSeparator(file, start);
+      if (end == file.size() && announced >= 0 &&
+          static_cast<std::uint64_t>(announced) > file.size() - start) {
+        // The last entry is shorter than its separator says: a crash cut
+        // the append short.
+        tornBytes = static_cast<std::int64_t>(file.size() - at);
+        break;
+      }
+    }
+    if (at <= INT32_MAX && end - start <= INT32_MAX) {
+      entries.push_back({static_cast<std::int64_t>(at), static_cast<std::int64_t>(start),
+                         static_cast<std::int64_t>(end - start)});
+    }
+    at = end;
+  }
+  return entries;
+}
+
+std::string TornEntryText(std::int64_t bytes) {
+  return "Article incomplet ignoré en fin de dossier: " + std::to_string(bytes) + " octets";
+}
+
 bool TFolder::RebuildHeaderFile() {
-  std::string file;
-  if (!store_io::ReadFile(path, file)) return false;
+  auto file = std::make_unique<MappedFile>();
+  if (!file->open(path)) return false;
+  const std::string_view bytes = file->bytes();
   ArticleArena arena;
   StringPool& pool = arena.Strings();
   std::vector<TArticle*> records;
-  const std::vector<std::size_t> offsets = separatorOffsets(file);
-  for (std::size_t k = 0; k < offsets.size(); ++k) {
-    const std::size_t lf = file.find('\n', offsets[k]);
-    if (lf == std::string::npos) break;
-    const std::size_t start = lf + 1;
-    const std::size_t end = k + 1 < offsets.size() ? offsets[k + 1] : file.size();
-    if (end < start || offsets[k] > INT32_MAX) continue;
-    const std::string_view text = std::string_view(file).substr(start, end - start);
+  std::int64_t torn = 0;
+  const std::vector<BodyEntry> entries = ScanBodyEntries(bytes, torn);
+  records.reserve(entries.size());
+  for (const BodyEntry& e : entries) {
+    const std::string_view text =
+        bytes.substr(static_cast<std::size_t>(e.textOffset), static_cast<std::size_t>(e.bytes));
     std::size_t bodyStart = 0;
     const EntryHeaders h = readHeaders(text, bodyStart);
     TArticle* a = arena.New();
-    a->BodyOffset = static_cast<std::int32_t>(offsets[k]);
-    a->Bytes = static_cast<std::int32_t>(text.size());
+    a->BodyOffset = static_cast<std::int32_t>(e.offset);
+    a->Bytes = static_cast<std::int32_t>(e.bytes);
     a->Lines = countLines(text.substr(bodyStart));
     a->Subject = pool.Share(DecodeEncodedWords(h.subject));
     const FromParts from = ParseFrom(DecodeEncodedWords(h.from));
@@ -112,9 +177,17 @@ bool TFolder::RebuildHeaderFile() {
     a->Xref = pool.Store(h.xref);
     records.push_back(a);
   }
+  if (torn > 0) {
+    // The torn tail goes, so the next append starts a clean entry.
+    const std::int64_t keep = static_cast<std::int64_t>(bytes.size()) - torn;
+    file.reset();
+    if (!store_io::Truncate(path, keep)) return false;
+    droppedBytes_ += torn;
+  }
   std::int64_t live = 0;
   NeedsCompaction = false;
   return writeHeaderFile(records, live);
 }
+
 
 }  // namespace orvel

@@ -54,6 +54,20 @@ TGroupView::TGroupView(GroupViewServices services, std::shared_ptr<TProfile> pro
   record_.category = nullptr;
 }
 
+TGroupView::TGroupView(GroupViewServices services, FolderSource folder, GroupViewOptions options)
+    : services_(std::move(services)),
+      profile_(std::make_shared<TProfile>()),
+      source_(nullptr),
+      options_(options),
+      view_(arena_, lists_),
+      slots_(services_.pool, services_.clock, services_.prompter, *this, nullObserver_,
+             options.connections),
+      download_(view_, *this, options.download),
+      captionTimer_(services_.clock.createTimer([this] { observer_->captionChanged(Caption()); })) {
+  record_.name = folder.name;
+  folder_ = std::move(folder);
+}
+
 TGroupView::~TGroupView() {
   if (opened_ && !closed_) Close();
 }
@@ -63,7 +77,10 @@ void TGroupView::SetObserver(GroupViewObserver* observer) {
   slots_.SetObserver(*observer_);
 }
 
-std::string TGroupView::Caption() const { return ServerCaption(record_.name, profile_->alias); }
+std::string TGroupView::Caption() const {
+  if (folder_) return folder_->kind == kStoreQueue ? "/" + folder_->name + "/" : folder_->name;
+  return ServerCaption(record_.name, profile_->alias);
+}
 
 std::string TGroupView::storePath() const {
   return StoreBodyPath(services_.baseDir, profile_->alias, record_.name);
@@ -87,6 +104,10 @@ ThreadOptions TGroupView::threadOptions() const {
   t.sort.order = props_.sortOrder;
   t.sort.ignoreRe = options_.ignoreReWhenSorting;
   t.sort.score = options_.xover.score;
+  if (folder_) {
+    t.threaded = folder_->kind == kStoreArchive || folder_->kind == kStoreQueue;
+    t.sort.newsgroup = false;
+  }
   return t;
 }
 
@@ -95,6 +116,10 @@ ThreadOptions TGroupView::threadOptions() const {
 void TGroupView::Open(OpenMode mode) {
   if (opened_) return;
   opened_ = true;
+  if (folder_) {
+    openFolder();
+    return;
+  }
   MainState& main = services_.main;
   ResolveGroupProps(main, record_.name, props_);
   ResolveIdentity(main, *profile_, record_.name, identity_);
@@ -153,6 +178,10 @@ bool TGroupView::startDownload(Purpose purpose) {
 
 void TGroupView::Refresh(RefreshKind kind) {
   if (!opened_ || closed_) return;
+  if (folder_) {
+    refreshFolder();
+    return;
+  }
   if (kind == RefreshKind::ServerSearch) {
     fetchSearchList();
     return;
@@ -215,6 +244,10 @@ void TGroupView::Close() {
   closed_ = true;
   captionTimer_->stop();
   slots_.ReleaseAll();
+  if (folder_) {
+    closeFolder();
+    return;
+  }
   if (store_) {
     if (!store_->NoHeaderFile()) services_.prompter.status("Sauvegarde.......");
     store_->SaveHeaders(lists_.masterList, true);

@@ -18,8 +18,17 @@
 // its reply data, its end and its resumption back here. Everything runs on
 // the event-loop thread; the window hears about changes through
 // GroupViewObserver and reaches the person through the Prompter.
+//
+// On a local folder (the second constructor) the view has no group record,
+// no header download and no server of its own: Open loads the folder's
+// store (threaded for archives and queues, sorted for the outbox and sent),
+// Refresh saves and loads it again, and an article missing from the body
+// file is fetched by Message-ID from the server named in its record's
+// origin ("server:group" in Xref) when the profiles know that server.
+// Articles appended to the folder's files while the view is open join it.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -120,11 +129,27 @@ enum class RefreshKind {
   ServerSearch,  // the headers of a server search's numbers (mode 6)
 };
 
-class TGroupView final : public OpenGroupView, private SlotOwner, private HeaderDownloadHost {
+// The folder a view shows instead of a newsgroup.
+struct FolderSource {
+  std::string name;
+  std::string path;  // the body file (".mbx")
+  std::uint8_t kind = kStoreArchive;
+};
+
+inline constexpr std::string_view kPurgeFolderQuestion =
+    "Confirmez la purge de ce dossier.          ";
+inline constexpr std::string_view kSavingFolderText = "Sauvegarde dossier..";
+
+class TGroupView final : public OpenGroupView,
+                         private SlotOwner,
+                         private HeaderDownloadHost,
+                         private FolderAppendObserver {
  public:
   // record: the group list's record, copied now and handed back later.
   TGroupView(GroupViewServices services, std::shared_ptr<TProfile> profile, TGrpInfo& record,
              GroupViewOptions options);
+  // A view on a local folder.
+  TGroupView(GroupViewServices services, FolderSource folder, GroupViewOptions options);
   ~TGroupView() override;
   TGroupView(const TGroupView&) = delete;
   TGroupView& operator=(const TGroupView&) = delete;
@@ -190,7 +215,27 @@ class TGroupView final : public OpenGroupView, private SlotOwner, private Header
   const GroupProps& Props() const { return props_; }
   const TID& Identity() const { return identity_; }
   const std::shared_ptr<TProfile>& Profile() const { return profile_; }
+  // The newsgroup's store (none in a folder view).
   TCacheBox* Store() { return store_.get(); }
+  // The store of either kind.
+  TMailbox* Mailbox() {
+    return store_ ? static_cast<TMailbox*>(store_.get()) : folderStore_.get();
+  }
+
+  // ---- Folder views (group_view_folder.cpp).
+  bool IsFolder() const { return folder_.has_value(); }
+  // The folder shown; only for a folder view.
+  const FolderSource& Folder() const { return *folder_; }
+  TFolder* FolderStore() { return folderStore_.get(); }
+  // "F:outbox", "F:sent" or "F:user"; empty for a newsgroup.
+  std::string StatusTag() const;
+  // "ZOUTBOX", "ZQUEUE" or "ZFOLDER"; empty for a newsgroup.
+  std::string_view IconName() const;
+  // The known server a folder article came from, or none.
+  std::shared_ptr<TProfile> OriginProfile(const TArticle& article) const;
+  // Asks kPurgeFolderQuestion; Yes deletes both files and asks the window
+  // to close. False when not asked or not confirmed.
+  bool PurgeFolder();
   TGroupList* GroupList() const { return services_.groupList; }
   Prompter& UserPrompter() const { return services_.prompter; }
   ConnectionSlots& Slots() { return slots_; }
@@ -270,6 +315,15 @@ class TGroupView final : public OpenGroupView, private SlotOwner, private Header
   ThreadOptions threadOptions() const;
   StorageChoice storageChoice() const;
   std::string storePath() const;
+  void openFolder();
+  void loadFolder();
+  void refreshFolder();
+  void closeFolder();
+  // Frees records the view drops, telling the observer first.
+  void freeArticles(std::vector<TArticle*> records);
+  // FolderAppendObserver
+  void folderArticleAdded(const TArticle& article, std::string_view origin,
+                          std::int32_t recordOffset) override;
 
   GroupViewServices services_;
   std::shared_ptr<TProfile> profile_;
@@ -286,6 +340,8 @@ class TGroupView final : public OpenGroupView, private SlotOwner, private Header
   XoverView view_;
   GroupNumbers storeNumbers_;
   std::unique_ptr<TCacheBox> store_;
+  std::optional<FolderSource> folder_;
+  std::unique_ptr<TFolder> folderStore_;
   ConnectionSlots slots_;
   HeaderDownload download_;
   ThreadStats stats_;

@@ -90,9 +90,10 @@ void TGroupView::SetStorage(StorageChoice choice, std::int32_t expiryDays) {
 }
 
 bool TGroupView::CompactStore(std::string_view statusText) {
-  if (!store_ || !store_io::FileExists(store_->path)) return true;
+  TMailbox* store = Mailbox();
+  if (!store || !store_io::FileExists(store->path)) return true;
   services_.prompter.status(statusText);
-  const bool ok = store_->Compact(lists_.masterList);
+  const bool ok = store->Compact(lists_.masterList);
   services_.prompter.status(ok ? std::string_view() : "Erreur pendant le compactage ");
   return ok;
 }

@@ -113,7 +113,7 @@ std::size_t DeleteDuplicates(TGroupView& view) {
   const std::size_t count = going.size();
   if (count > 0) {
     FreeRecords(view, std::move(going));
-    if (TCacheBox* store = view.Store()) store->SaveHeaders(view.MasterList(), true);
+    if (TMailbox* store = view.Mailbox()) store->SaveHeaders(view.MasterList(), true);
   }
   view.UserPrompter().status({});
   return count;
@@ -139,7 +139,7 @@ bool EditSubject(TGroupView& view, TNode& row, std::string_view text) {
     }
   }
   view.Observer().rowChanged(row);
-  if (TCacheBox* store = view.Store()) store->Modified = true;
+  if (TMailbox* store = view.Mailbox()) store->Modified = true;
   return true;
 }
 

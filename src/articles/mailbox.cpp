@@ -275,11 +275,50 @@ bool TMailbox::SaveHeaders(const std::vector<TArticle*>& list, bool compactionAl
   return true;
 }
 
+namespace {
+
+struct FolderWatch {
+  std::string path;
+  FolderAppendObserver* observer;
+};
+// The open folder views by body file; few, so a list.
+std::vector<FolderWatch>& folderWatches() {
+  static std::vector<FolderWatch> watches;
+  return watches;
+}
+
+// Puts a file back to its size before a failed append (removing it when it
+// did not exist).
+void restoreSize(const std::string& file, std::int64_t size) {
+  if (size < 0) {
+    store_io::RemoveFile(file);
+  } else {
+    store_io::Truncate(file, size);
+  }
+}
+
+}  // namespace
+
+void WatchFolder(const std::string& bodyPath, FolderAppendObserver& observer) {
+  UnwatchFolder(observer);
+  folderWatches().push_back({bodyPath, &observer});
+}
+
+void UnwatchFolder(FolderAppendObserver& observer) {
+  std::erase_if(folderWatches(), [&](const FolderWatch& w) { return w.observer == &observer; });
+}
+
 bool TMailbox::AddArticle(TArticle& article, const std::string_view* text, std::string_view origin) {
+  const std::string header = HeaderPath();
+  const std::int64_t bodyBefore = store_io::FileSize(path);
+  const std::int64_t headerBefore = store_io::FileSize(header);
+  const std::int32_t savedOffset = article.BodyOffset;
+  const std::int32_t savedBytes = article.Bytes;
   const std::uint16_t savedFlags = article.Flags;
   article.Set(NodeFlag::Read, false);
   article.Set(NodeFlag::Deleted, false);
   bool ok = true;
+  bool bodyWritten = false;
   if (text) {
     store_io::Writer body;
     ok = body.openAppending(path) && body.position() + static_cast<std::int64_t>(kSeparatorSize) +
@@ -290,13 +329,14 @@ bool TMailbox::AddArticle(TArticle& article, const std::string_view* text, std::
       article.BodyOffset = static_cast<std::int32_t>(body.position());
       body.bytes(SeparatorLine(article.Bytes, article.Date, TZ, Now()));
       body.bytes(*text);
+      bodyWritten = true;
       ok = body.commit();
     }
   } else {
     article.BodyOffset = -1;
   }
-  const std::string header = HeaderPath();
   std::int32_t count = 0;
+  bool freshHeader = false;
   if (ok && hasValidMagic(header, Kind)) {
     std::string countBytes;
     ok = store_io::ReadAt(header, 4, 4, countBytes) && countBytes.size() == 4;
@@ -308,17 +348,43 @@ bool TMailbox::AddArticle(TArticle& article, const std::string_view* text, std::
     ok = fresh.openReplacing(header);
     writeStoreHeader(fresh, Kind, h);
     ok = ok && fresh.commit();
+    freshHeader = ok;
   }
+  std::int64_t recordOffset = 0;
   if (ok) {
     store_io::Writer w;
     ok = w.openAppending(header);
+    recordOffset = w.position();
     writeRecord(w, Kind, article, origin.empty() ? article.Xref.view() : origin);
-    ok = ok && w.commit() && store_io::WriteAt(header, 4, store_io::Int32Bytes(count + 1)) &&
-         store_io::WriteAt(header, 8, store_io::Int32Bytes(bodyFileSize(path)));
+    ok = ok && w.commit() && recordOffset <= INT32_MAX &&
+         store_io::WriteAt(header, 8, store_io::Int32Bytes(bodyFileSize(path))) &&
+         store_io::WriteAt(header, 4, store_io::Int32Bytes(count + 1));
   }
   article.Flags = savedFlags;
-  if (!ok) report(header + " Corrompu ?      !");
-  return ok;
+  if (!ok) {
+    // Both or neither: the record goes (the count is written last, so the
+    // old one still stands), and the body with it.
+    if (bodyWritten) restoreSize(path, bodyBefore);
+    if (freshHeader || headerBefore < 0) {
+      store_io::RemoveFile(header);
+    } else if (store_io::FileSize(header) > headerBefore) {
+      store_io::Truncate(header, headerBefore);
+      store_io::WriteAt(header, 8, store_io::Int32Bytes(bodyFileSize(path)));
+    }
+    article.BodyOffset = savedOffset;
+    article.Bytes = savedBytes;
+    report(header + " Corrompu ?      !");
+    return false;
+  }
+  if (Kind != kStoreNewsgroup) {
+    const std::string_view written = origin.empty() ? article.Xref.view() : origin;
+    for (const FolderWatch& w : std::vector<FolderWatch>(folderWatches())) {
+      if (w.path == path) {
+        w.observer->folderArticleAdded(article, written, static_cast<std::int32_t>(recordOffset));
+      }
+    }
+  }
+  return true;
 }
 
 bool TMailbox::StoreBody(TArticle& article, std::string_view text) {
@@ -506,6 +572,8 @@ bool TCacheBox::LoadHeaders(XoverView& view, bool rescore) {
 }
 
 TFolder::TFolder(std::string bodyPath, std::uint8_t kind) : TMailbox(kind, std::move(bodyPath)) {
+  // A folder keeps every body it is given.
+  BodiesStored = true;
   const std::string header = HeaderPath();
   if (!store_io::FileExists(path)) return;
   std::string head;

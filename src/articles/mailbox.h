@@ -85,6 +85,34 @@ struct HeaderFileDump {
 // False when the file cannot be read or its magic names no store kind.
 bool ReadHeaderFile(const std::string& path, ArticleArena& arena, HeaderFileDump& out);
 
+// One entry of a body file: its separator line's offset, and its text.
+struct BodyEntry {
+  std::int64_t offset = 0;
+  std::int64_t textOffset = 0;
+  std::int64_t bytes = 0;
+};
+// The entries of a body file's bytes. An entry whose separator announces its
+// size (as ours do) ends there when a separator or the file's end follows;
+// others end at the next separator line. A last entry cut short of its
+// announced size is left out and tornBytes says how long it was.
+std::vector<BodyEntry> ScanBodyEntries(std::string_view file, std::int64_t& tornBytes);
+// The status text for a torn last entry dropped from a folder.
+std::string TornEntryText(std::int64_t bytes);
+
+// Told of each article appended to a folder's files, by whichever store
+// object appended it (the transfer's, not the open view's). The folder is
+// known by its body file's path; everything runs on the event-loop thread.
+class FolderAppendObserver {
+ public:
+  virtual ~FolderAppendObserver() = default;
+  // article as written (flags as the caller holds them), recordOffset the
+  // position of its record in the header file.
+  virtual void folderArticleAdded(const TArticle& article, std::string_view origin,
+                                  std::int32_t recordOffset) = 0;
+};
+void WatchFolder(const std::string& bodyPath, FolderAppendObserver& observer);
+void UnwatchFolder(FolderAppendObserver& observer);
+
 class TMailbox {
  public:
   virtual ~TMailbox() = default;
@@ -115,7 +143,9 @@ class TMailbox {
   // Rewrites the header file when Modified; with compaction allowed the body
   // file is compacted when enough of it is dead.
   bool SaveHeaders(const std::vector<TArticle*>& list, bool compactionAllowed);
-  // Appends a record (and the text as its body when given) to the files.
+  // Appends a record (and the text as its body when given) to the files:
+  // both or, when a write fails (a full disk), neither; the files are left
+  // as they were. A folder's watcher is told of the new article.
   bool AddArticle(TArticle& article, const std::string_view* text, std::string_view origin);
   bool StoreBody(TArticle& article, std::string_view text);
   bool ReadBody(const TArticle& article, std::string& out) const;
@@ -163,8 +193,14 @@ class TFolder : public TMailbox {
 
   // Loads every record; Score holds the record's position in the file.
   bool LoadHeaders(ArticleArena& arena, std::vector<TArticle*>& masterList);
-  // Rebuilds the header file from the body file's entries.
+  // Rebuilds the header file from the body file's entries; a torn last
+  // entry is cut off the body file (DroppedBytes counts it).
   bool RebuildHeaderFile();
+  // Bytes of torn entries dropped by the rebuilds of this object.
+  std::int64_t DroppedBytes() const { return droppedBytes_; }
+
+ private:
+  std::int64_t droppedBytes_ = 0;
 };
 
 }  // namespace orvel

@@ -231,9 +231,11 @@ class Marker {
     if (a.Has(NodeFlag::Deleted) == deleted) return changed;
     a.Set(NodeFlag::Deleted, deleted);
     markStoreModified();
-    TCacheBox* store = view_.Store();
-    if (deleted && store && store->BodiesStored && !store->NoHeaderFile() && a.BodyOffset >= 0 &&
-        !store->NeedsCompaction) {
+    TMailbox* store = view_.Mailbox();
+    // A folder's deletion always leaves dead bytes to compact.
+    const bool folder = store && store->Kind != kStoreNewsgroup;
+    if (deleted && store && !store->NeedsCompaction &&
+        (folder || (store->BodiesStored && !store->NoHeaderFile() && a.BodyOffset >= 0))) {
       store->NeedsCompaction = true;
       compactionRaised_ = true;  // the compact command comes on
     }
@@ -408,7 +410,7 @@ void MarkAll(TGroupView& view, MarkOp op) {
   Marker marker(view, op);
   for (TArticle* a : view.MasterList()) marker.apply(*a);
   marker.finishAll();
-  if (TCacheBox* store = view.Store()) {
+  if (TMailbox* store = view.Mailbox()) {
     store->Modified = true;
     if (op == MarkOp::Delete) store->NeedsCompaction = true;
   }
@@ -478,7 +480,7 @@ void FreeRecords(TGroupView& view, std::vector<TArticle*> records) {
   });
   if (found.empty()) return;
   std::sort(found.begin(), found.end());
-  if (TCacheBox* store = view.Store()) {
+  if (TMailbox* store = view.Mailbox()) {
     store->NeedsCompaction = true;
     store->Modified = true;
   }

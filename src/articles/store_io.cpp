@@ -100,6 +100,10 @@ bool ReadFile(const std::string& path, std::string& out) {
   return ReadAt(path, 0, static_cast<std::size_t>(size), out);
 }
 
+bool Truncate(const std::string& path, std::int64_t size) {
+  return size >= 0 && ::truncate(path.c_str(), size) == 0;
+}
+
 Writer::~Writer() { abandon(); }
 
 bool Writer::openReplacing(const std::string& path) {

@@ -23,6 +23,8 @@ bool ReadAt(const std::string& path, std::int64_t offset, std::size_t limit, std
 // Writes bytes at offset of an existing file.
 bool WriteAt(const std::string& path, std::int64_t offset, std::string_view bytes);
 bool ReadFile(const std::string& path, std::string& out);
+// Cuts a file back to size bytes (undoing an append that failed).
+bool Truncate(const std::string& path, std::int64_t size);
 
 // Reads pieces of one file by offset.
 class FileReader {

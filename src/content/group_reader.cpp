@@ -49,12 +49,26 @@ bool GroupReader::ShowArticle(TArticle* article) {
   if (!article || fetch_.busy()) return false;
   current_ = article;
   view_.SetCurrentArticle(article);
-  return fetch_.GetArticle(ArticleOfRecord(*article, view_.Record().name));
+  return fetch_.GetArticle(toFetch(*article));
 }
 
 bool GroupReader::ShowHeader(TArticle* article) {
   if (!article || fetch_.busy()) return false;
-  return fetch_.GetHeader(ArticleOfRecord(*article, view_.Record().name));
+  return fetch_.GetHeader(toFetch(*article));
+}
+
+ArticleToFetch GroupReader::toFetch(const TArticle& article) const {
+  if (!view_.IsFolder()) return ArticleOfRecord(article, view_.Record().name);
+  ArticleToFetch a = ArticleOfRecord(article, {});
+  a.number = 0;
+  return a;
+}
+
+ArticleViewKind GroupReader::viewKind() const {
+  if (!view_.IsFolder()) return ArticleViewKind::ServerGroup;
+  const TArticle* record = fetch_.article().record;
+  return record && view_.OriginProfile(*record) ? ArticleViewKind::ServerFolder
+                                                : ArticleViewKind::LocalFolder;
 }
 
 bool GroupReader::ShowByMessageId(std::string id) {
@@ -74,6 +88,12 @@ void GroupReader::ForgetArticles(const std::vector<TArticle*>& sorted) {
 bool GroupReader::requestConnection(ArticlePurpose purpose) {
   const auto p = static_cast<Purpose>(purpose);
   TArticle* record = p == Purpose::ArticleById ? nullptr : fetch_.article().record;
+  if (view_.IsFolder()) {
+    // A folder view has no server of its own: only the record's origin.
+    std::shared_ptr<TProfile> origin = record ? view_.OriginProfile(*record) : nullptr;
+    if (!origin) return false;
+    view_.Slots().SetExplicitProfile(std::move(origin));
+  }
   view_.Request(p, record, [this](TNNTP& connection) { sendRequest(connection); });
   // The view's fetching flag stays up while a slot holds the request.
   return view_.FetchingArticle();
@@ -117,7 +137,7 @@ void GroupReader::Reissue(Purpose, TArticle*) { fetch_.Reissue(); }
 // ---------------------------------------------------------------- fetch host
 
 bool GroupReader::readStoredArticle(const ArticleToFetch& article, std::string& text) {
-  TCacheBox* store = view_.Store();
+  TMailbox* store = view_.Mailbox();
   return store && article.record && store->ReadBody(*article.record, text);
 }
 
@@ -169,7 +189,7 @@ void GroupReader::referenceShown(const ArticleHeaders& headers) {
 }
 
 void GroupReader::storeArticle(const ArticleToFetch& article, std::string_view text) {
-  TCacheBox* store = view_.Store();
+  TMailbox* store = view_.Mailbox();
   if (!store || !store->BodiesStored || !article.record) return;
   if (store->StoreBody(*article.record, text)) redraw(article.record);
 }

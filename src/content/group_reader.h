@@ -17,7 +17,8 @@
 // Rows are redrawn through the view's GroupViewObserver; the viewer's lines
 // reach the window through the ArticleView's ViewerObserver. The reader
 // registers itself with the view for the three purposes and must not outlive
-// it.
+// it. On a folder view the store is the folder's, and an article it does not
+// hold is asked of the record's origin server by Message-ID.
 
 #include <functional>
 #include <string>
@@ -75,7 +76,9 @@ class GroupReader final : public RequestHandler, private ArticleFetchHost {
 
  private:
   // ArticleFetchHost
-  ArticleViewKind viewKind() const override { return ArticleViewKind::ServerGroup; }
+  // A folder's article comes from its origin server when the profiles know
+  // it; a newsgroup's from the view's server.
+  ArticleViewKind viewKind() const override;
   bool readStoredArticle(const ArticleToFetch& article, std::string& text) override;
   bool requestConnection(ArticlePurpose purpose) override;
   void releaseConnection() override { releaseWanted_ = true; }
@@ -88,6 +91,8 @@ class GroupReader final : public RequestHandler, private ArticleFetchHost {
   void setTitle(std::string_view title) override { title_.assign(title); }
 
   void sendRequest(TNNTP& connection);
+  // The record as the fetch knows it: a folder's by Message-ID only.
+  ArticleToFetch toFetch(const TArticle& article) const;
   void redraw(TArticle* article);
 
   TGroupView& view_;

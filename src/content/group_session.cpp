@@ -96,16 +96,30 @@ GroupSession::GroupSession(GroupViewServices services, std::shared_ptr<TProfile>
     : prompter_(services.prompter), clock_(services.clock), options_(options) {
   view_ = std::make_unique<TGroupView>(std::move(services), std::move(profile), record,
                                        std::move(viewOptions));
+  init(scoring);
+}
+
+void GroupSession::init(ScoringState* scoring) {
   view_->SetObserver(this);
   if (scoring) scoring_ = std::make_unique<GroupScoring>(*scoring, *view_);
   filter_ = std::make_unique<ViewFilter>(view_->View().lists, static_cast<ViewFilterHost&>(*this));
   filter_->SetKeptScore(view_->View().options.score.KeptScore);
+  filter_->Quick().SetFolderView(view_->IsFolder());
   quickArrivals_ = std::make_unique<QuickFilterArrivals>(filter_->Quick(), view_->View().lists);
   view_->View().quickFilter = quickArrivals_.get();
   search_ = std::make_unique<ServerSearch>(*view_, prompter_);
   search_->SetFinished([this](std::size_t found) { searchEnded(found); });
   xpat_ = std::make_unique<XpatSearch>(*view_, *search_);
   pendingTimer_ = clock_.createTimer([this] { showPending(); });
+}
+
+GroupSession::GroupSession(GroupViewServices services, FolderSource folder,
+                           GroupViewOptions viewOptions, SessionOptions options,
+                           ScoringState* scoring)
+    : prompter_(services.prompter), clock_(services.clock), options_(options) {
+  view_ = std::make_unique<TGroupView>(std::move(services), std::move(folder),
+                                       std::move(viewOptions));
+  init(scoring);
 }
 
 GroupSession::~GroupSession() {
@@ -152,8 +166,18 @@ bool GroupSession::Handles(std::string_view action) {
 
 // ---------------------------------------------------------------- commands
 
+bool GroupSession::RefusedOnFolder(std::string_view action) {
+  // What needs the group's own server and its numbers.
+  static constexpr std::string_view kServerOnly[] = {
+      "acaCatchUp",          "acaCatchUpNoKeep",      "acaCatchUpKillXPost", "acaCatchUpPurge",
+      "acaRefreshEx",        "acaFindMissingParts",   "acaFindMissingPartsEx",
+      "acaReConsThread",     "acaQueueNonExistingFiles"};
+  return std::find(std::begin(kServerOnly), std::end(kServerOnly), action) != std::end(kServerOnly);
+}
+
 bool GroupSession::Execute(std::string_view action, const CommandContext& context) {
   if (view_->Closed()) return false;
+  if (view_->IsFolder() && RefusedOnFolder(action)) return false;
   if (const auto nav = NavActionByName(action)) return GotoArticle(true, *nav, context);
   if (const auto op = MarkOpByName(action)) {
     Mark(*op, context);
@@ -196,7 +220,7 @@ bool GroupSession::Execute(std::string_view action, const CommandContext& contex
   }
   if (action == "acaCompact") return view_->CompactStore("Compactage...");
   if (action == "acaSaveHdr") {
-    TCacheBox* store = view_->Store();
+    TMailbox* store = view_->Mailbox();
     if (!store) return false;
     store->Modified = true;
     return store->SaveHeaders(view_->MasterList(), false);
@@ -550,7 +574,7 @@ bool GroupSession::FindNext(const CommandContext& context) {
   }
   std::string text;
   const GroupFind::BodyReader readBody = [this, &text](const TArticle& a) -> std::optional<std::string> {
-    TCacheBox* store = view_->Store();
+    TMailbox* store = view_->Mailbox();
     if (!store || !store->ReadBody(a, text)) return std::nullopt;
     return text;
   };

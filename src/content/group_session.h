@@ -108,6 +108,9 @@ class GroupSession final : private GroupViewObserver, private ViewFilterHost {
   GroupSession(GroupViewServices services, std::shared_ptr<TProfile> profile, TGrpInfo& record,
                GroupViewOptions viewOptions, SessionOptions options,
                ScoringState* scoring = nullptr);
+  // A session on a local folder.
+  GroupSession(GroupViewServices services, FolderSource folder, GroupViewOptions viewOptions,
+               SessionOptions options, ScoringState* scoring = nullptr);
   ~GroupSession() override;
   GroupSession(const GroupSession&) = delete;
   GroupSession& operator=(const GroupSession&) = delete;
@@ -125,6 +128,8 @@ class GroupSession final : private GroupViewObserver, private ViewFilterHost {
   // commands) or did nothing.
   bool Execute(std::string_view action, const CommandContext& context = {});
   static bool Handles(std::string_view action);
+  // Commands that need a newsgroup's server: disabled on a folder.
+  static bool RefusedOnFolder(std::string_view action);
 
   // ---- Reading
   // Shows an article in the viewer; while the reader is busy the article is
@@ -186,6 +191,8 @@ class GroupSession final : private GroupViewObserver, private ViewFilterHost {
   TArticle* Current() const { return current_; }
 
  private:
+  // The pieces every session has, around its view.
+  void init(ScoringState* scoring);
   // GroupViewObserver: the view's calls, passed on to the listener.
   void rowsChanged() override;
   void rowChanged(const TNode& row) override { listener_->rowChanged(row); }

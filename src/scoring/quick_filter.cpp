@@ -19,6 +19,7 @@ std::string_view QuickColumnLabel(QuickColumn column) {
 QuickFilter::QuickFilter() : re_(true, TPerlre::kCaseless) {}
 
 void QuickFilter::SwitchColumn(bool folderView) {
+  folderView_ = folderView;
   const std::int32_t columns = folderView ? 3 : 2;
   column_ = static_cast<QuickColumn>((static_cast<std::int32_t>(column_) + 1) % columns);
   text_.clear();
@@ -30,8 +31,12 @@ bool QuickFilter::Matches(const TArticle& article) {
       return re_.Match(StripRe(article.Subject.view()));
     case QuickColumn::Author:
       return re_.Match(article.FromName()) || re_.Match(article.FromAddress());
-    case QuickColumn::Group:
-      return re_.Match(article.Xref.view());
+    case QuickColumn::Group: {
+      const std::string_view xref = article.Xref.view();
+      const std::size_t colon = xref.find(':');
+      if (!folderView_ || colon == std::string_view::npos) return re_.Match(xref);
+      return re_.Match(xref.substr(0, colon)) || re_.Match(xref.substr(colon + 1));
+    }
   }
   return false;
 }

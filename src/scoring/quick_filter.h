@@ -1,7 +1,8 @@
 #pragma once
 // The quick filter box above the article list: a caseless regex tested on
 // one column of every article of the full list (the subject without its
-// "Re:", the author's name and else address, or the Xref). The matching
+// "Re:", the author's name and else address, or the Xref; in a folder view
+// the origin's server and its group, each on its own). The matching
 // articles form an unthreaded list that the view filter shows (mode 2).
 // A regex that does not compile keeps the last valid list and regex.
 //
@@ -39,6 +40,8 @@ class QuickFilter {
   QuickFilter();
 
   QuickColumn Column() const { return column_; }
+  // The group column of a folder view tests the record's origin.
+  void SetFolderView(bool folderView) { folderView_ = folderView; }
   // "Alterner la colonne des filtres": subject, author (and group in a
   // folder view) in turn; the box is emptied.
   void SwitchColumn(bool folderView);
@@ -59,6 +62,7 @@ class QuickFilter {
 
  private:
   QuickColumn column_ = QuickColumn::Subject;
+  bool folderView_ = false;
   std::string text_;
   std::string error_;
   TPerlre re_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 
 #include "articles/marking.h"
@@ -10,6 +11,7 @@
 #include "content/group_reader.h"
 #include "group_content_fixture.h"
 #include "viewer_test_support.h"
+#include "../articles/thread_builder.h"
 
 namespace orvel::test {
 namespace {
@@ -356,6 +358,35 @@ TEST_F(GroupSessionTest, QuickFilterShowsOnlyTheArrivalsThatMatchIt) {
   EXPECT_EQ(s.Filter().Quick().List().size(), 2u);
   ASSERT_EQ(s.Filter().SetQuickText(""), QuickFilter::Outcome::Emptied);
   EXPECT_GE(row(article(6)), 0);
+}
+
+TEST_F(GroupSessionTest, FolderSessionReadsItsFilesAndRefusesServerCommands) {
+  std::filesystem::create_directories(base.file("folders"));
+  {
+    TFolder folder(base.file("folders/F.mbx"), kStoreArchive);
+    ThreadBuilder b;
+    const std::string text = "Subject: Kept\r\n\r\nstored body\r\n";
+    const std::string_view view = text;
+    ASSERT_TRUE(folder.AddArticle(*b.Add("Kept", "<k@x>"), &view, "nowhere:alt.x"));
+    ASSERT_TRUE(folder.AddArticle(*b.Add("Gone", "<g@x>"), nullptr, "nowhere:alt.x"));
+  }
+  GroupViewServices services{pool, clock, prompter, main, base.path()};
+  session = std::make_unique<GroupSession>(
+      services, FolderSource{"F", base.file("folders/F.mbx"), kStoreArchive}, options,
+      SessionOptions{});
+  session->SetListener(&events);
+  session->Open();
+  session->AttachContent(SessionContent{viewer, BatchSettings{}, {}, &launcher});
+  const auto& master = session->View().MasterList();
+  ASSERT_EQ(master.size(), 2u);
+  session->ShowArticle(master[0]);
+  EXPECT_EQ(session->Current(), master[0]);
+  session->ShowArticle(master[1]);
+  EXPECT_EQ(prompter.lastStatus(), kArticleAbsentText);
+  for (const char* action : {"acaCatchUp", "acaReConsThread", "acaRefreshEx"}) {
+    EXPECT_FALSE(session->Execute(action)) << action;
+  }
+  EXPECT_TRUE(session->Execute("acaMarkAllRead"));
 }
 
 }  // namespace

@@ -63,5 +63,26 @@ TEST(QuickFilterColumns, FolderViewCyclesThroughGroupAndSwitchingEmptiesTheBox) 
   EXPECT_EQ(labels, "S F G S ");
 }
 
+TEST(QuickFilterColumns, FolderGroupColumnTestsTheOriginServerAndGroupApart) {
+  ThreadBuilder b;
+  for (const char* origin : {"news.a:comp.lang.c", "comp:alt.test", "other:misc.comp"}) {
+    b.Add(origin, std::string("<") + origin + ">")->Xref = b.arena.Strings().Store(origin);
+  }
+  const struct {
+    const char* text;
+    std::string numbers;
+  } rows[] = {{"^comp", "12"}, {"^news\\.a$", "1"}, {"c$", "1"}, {"^misc", "3"}, {":", ""}};
+  for (const auto& row : rows) {
+    QuickFilter quick;
+    quick.SwitchColumn(true);
+    quick.SwitchColumn(true);
+    ASSERT_EQ(quick.Column(), QuickColumn::Group);
+    quick.SetText(row.text, b.lists.masterList);
+    std::string numbers;
+    for (const TArticle* a : quick.List()) numbers += std::to_string(a->Number);
+    EXPECT_EQ(numbers, row.numbers) << row.text;
+  }
+}
+
 }  // namespace
 }  // namespace orvel::test
