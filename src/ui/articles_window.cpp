@@ -32,6 +32,7 @@
 #include "ui/cache_form.h"
 #include "ui/child_metrics.h"
 #include "ui/groups_window.h"
+#include "ui/icons.h"
 #include "ui/orvel_frame.h"
 #include "ui/qt_convert.h"
 #include "ui/quick_filter_box.h"
@@ -138,7 +139,8 @@ TArticlesWindow* TArticlesWindow::find(TOrvelFrame& frame, const TProfile& profi
                                        std::string_view group) {
   for (QWidget* w : frame.childWidgets()) {
     auto* window = qobject_cast<TArticlesWindow*>(w);
-    if (window && !window->closed_ && window->groupView().Profile()->alias == profile.alias &&
+    if (window && !window->closed_ && !window->groupView().IsFolder() &&
+        window->groupView().Profile()->alias == profile.alias &&
         window->groupView().Record().name == group) {
       return window;
     }
@@ -152,7 +154,29 @@ TArticlesWindow* TArticlesWindow::openGroup(TOrvelFrame& frame, TGroupsWindow& l
     frame.activateChild(open);
     return open;
   }
-  auto* window = new TArticlesWindow(frame, list, group);
+  return show(frame, new TArticlesWindow(frame, list, group));
+}
+
+TArticlesWindow* TArticlesWindow::findFolder(TOrvelFrame& frame, std::string_view path) {
+  for (QWidget* w : frame.childWidgets()) {
+    auto* window = qobject_cast<TArticlesWindow*>(w);
+    if (window && !window->closed_ && window->groupView().IsFolder() &&
+        window->groupView().Folder().path == path) {
+      return window;
+    }
+  }
+  return nullptr;
+}
+
+TArticlesWindow* TArticlesWindow::openFolder(TOrvelFrame& frame, const FolderSource& folder) {
+  if (TArticlesWindow* open = findFolder(frame, folder.path)) {
+    frame.activateChild(open);
+    return open;
+  }
+  return show(frame, new TArticlesWindow(frame, folder));
+}
+
+TArticlesWindow* TArticlesWindow::show(TOrvelFrame& frame, TArticlesWindow* window) {
   WindowGeometry g;
   if (!frame.app().bags.metrics.GetPlacement(kPlacementName, false, g) || g.width <= 0 ||
       g.height <= 0) {
@@ -166,9 +190,35 @@ TArticlesWindow* TArticlesWindow::openGroup(TOrvelFrame& frame, TGroupsWindow& l
 
 TArticlesWindow::TArticlesWindow(TOrvelFrame& frame, TGroupsWindow& list, TGrpInfo& group,
                                  QWidget* parent)
+    : TArticlesWindow(
+          frame, &list,
+          [&](GroupViewServices services) {
+            const Settings& s = frame.state().settings;
+            services.groupList = &list.groupList();
+            return std::make_unique<GroupSession>(
+                std::move(services), list.groupList().profile(), group,
+                GroupViewOptions::FromSettings(s), SessionOptions::FromSettings(s),
+                &frame.scoring());
+          },
+          parent) {}
+
+TArticlesWindow::TArticlesWindow(TOrvelFrame& frame, const FolderSource& folder, QWidget* parent)
+    : TArticlesWindow(
+          frame, nullptr,
+          [&](GroupViewServices services) {
+            const Settings& s = frame.state().settings;
+            return std::make_unique<GroupSession>(std::move(services), folder,
+                                                  GroupViewOptions::FromSettings(s),
+                                                  SessionOptions::FromSettings(s),
+                                                  &frame.scoring());
+          },
+          parent) {}
+
+TArticlesWindow::TArticlesWindow(TOrvelFrame& frame, TGroupsWindow* list,
+                                 const SessionMaker& makeSession, QWidget* parent)
     : QWidget(parent),
       frame_(frame),
-      groupsWindow_(&list),
+      groupsWindow_(list),
       prompter_(this),
       actionList_(CreateActionList(ActionWindow::GroupView)),
       launcher_(std::make_unique<QtFileLauncher>()),
@@ -177,13 +227,10 @@ TArticlesWindow::TArticlesWindow(TOrvelFrame& frame, TGroupsWindow& list, TGrpIn
   ApplyKeyBindings(frame_.app().bags.articleKeys, actionList_);
   GroupViewServices services{frame_.pool(), frame_.clock(), prompter_, frame_.state(),
                              frame_.app().baseDir};
-  services.groupList = &list.groupList();
   services.dialogs = this;
   services.dialogPrefs = &frame_.xoverDialogPrefs();
   services.freeHeadersYesToAll = &frame_.freeHeadersYesToAll();
-  session_ = std::make_unique<GroupSession>(std::move(services), list.groupList().profile(), group,
-                                            GroupViewOptions::FromSettings(s),
-                                            SessionOptions::FromSettings(s), &frame_.scoring());
+  session_ = makeSession(std::move(services));
   model_ = new ArticleListModel(session_->View(), lookOf(s, frame_.app().dateFormats), this);
   verticalSplit_ = s.verticalSplit;
   fullScreen_ = s.fullScreen;
@@ -197,6 +244,10 @@ TArticlesWindow::TArticlesWindow(TOrvelFrame& frame, TGroupsWindow& list, TGrpIn
       [this](std::int64_t p, std::int64_t m) { progressPosition(p, m); });
   session_->SetListener(this);
   setWindowTitle(qs(groupView().Caption()));
+  if (groupView().IsFolder()) {
+    setWindowIcon(FolderIcon(groupView().Folder().kind));
+    status_->setText(qs(groupView().StatusTag()));
+  }
 }
 
 TArticlesWindow::~TArticlesWindow() {
@@ -230,7 +281,7 @@ void TArticlesWindow::buildWidgets() {
   layout->setSpacing(0);
 
   // The quick filter box above the list, shown by acvFilterBox.
-  quickFilter_ = new QuickFilterBox(session_->Filter(), false, this);
+  quickFilter_ = new QuickFilterBox(session_->Filter(), groupView().IsFolder(), this);
   quickFilter_->setObjectName("quickFilter");
   quickFilter_->setVisible(false);
   layout->addWidget(quickFilter_);

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -60,8 +61,15 @@ class TArticlesWindow final : public QWidget,
   static TArticlesWindow* find(TOrvelFrame& frame, const TProfile& profile,
                                std::string_view group);
 
+  // Opens a local folder in a new window, or activates the window already
+  // showing it.
+  static TArticlesWindow* openFolder(TOrvelFrame& frame, const FolderSource& folder);
+  // The open window of the folder whose body file is path, or null.
+  static TArticlesWindow* findFolder(TOrvelFrame& frame, std::string_view path);
+
   TArticlesWindow(TOrvelFrame& frame, TGroupsWindow& list, TGrpInfo& group,
                   QWidget* parent = nullptr);
+  TArticlesWindow(TOrvelFrame& frame, const FolderSource& folder, QWidget* parent = nullptr);
   ~TArticlesWindow() override;
 
   // Starts the header download (after the window is on screen).
@@ -113,6 +121,11 @@ class TArticlesWindow final : public QWidget,
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  using SessionMaker = std::function<std::unique_ptr<GroupSession>(GroupViewServices)>;
+  TArticlesWindow(TOrvelFrame& frame, TGroupsWindow* list, const SessionMaker& makeSession,
+                  QWidget* parent);
+  static TArticlesWindow* show(TOrvelFrame& frame, TArticlesWindow* window);
+
   // GroupSessionListener
   void rowsChanged() override;
   void rowChanged(const TNode& row) override;

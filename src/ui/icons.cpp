@@ -78,12 +78,14 @@ QIcon GroupStateIcon(SubscriptionState state) {
   return {};
 }
 
-QIcon CategoryIcon() {
+namespace {
+
+QIcon folderShape(QColor line, QColor fill) {
   QPixmap pixmap = canvas();
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(QColor(0x9c7420), 1.5));
-  p.setBrush(QColor(0xf2c45a));
+  p.setPen(QPen(line, 1.5));
+  p.setBrush(fill);
   QPainterPath folder;
   folder.moveTo(3, 8);
   folder.lineTo(12, 8);
@@ -94,6 +96,19 @@ QIcon CategoryIcon() {
   folder.closeSubpath();
   p.drawPath(folder);
   return QIcon(pixmap);
+}
+
+}  // namespace
+
+QIcon CategoryIcon() { return folderShape(QColor(0x9c7420), QColor(0xf2c45a)); }
+
+QIcon FolderIcon(std::uint8_t kind) {
+  switch (kind) {
+    case 2: return folderShape(QColor(0x1f4f80), QColor(0x7fb2e5));  // outbox
+    case 3: return folderShape(QColor(0x505050), QColor(0xbdbdbd));  // sent
+    case 5: return folderShape(QColor(0x2f6b2f), QColor(0x8fd18f));  // queue
+    default: return folderShape(QColor(0x9c7420), QColor(0xf2c45a));
+  }
 }
 
 QIcon AppIcon() {
