@@ -4,6 +4,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include "articles/mailbox.h"
+
 namespace orvel::ui {
 
 namespace {
@@ -78,12 +80,15 @@ QIcon GroupStateIcon(SubscriptionState state) {
   return {};
 }
 
-QIcon CategoryIcon() {
+namespace {
+
+// A folder shape in the given colours, with an optional mark on it.
+QPixmap folderPixmap(const QColor& fill, const QColor& rim, const QString& mark = {}) {
   QPixmap pixmap = canvas();
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(QColor(0x9c7420), 1.5));
-  p.setBrush(QColor(0xf2c45a));
+  p.setPen(QPen(rim, 1.5));
+  p.setBrush(fill);
   QPainterPath folder;
   folder.moveTo(3, 8);
   folder.lineTo(12, 8);
@@ -93,7 +98,28 @@ QIcon CategoryIcon() {
   folder.lineTo(3, 26);
   folder.closeSubpath();
   p.drawPath(folder);
-  return QIcon(pixmap);
+  if (!mark.isEmpty()) {
+    QFont font("DejaVu Sans");
+    font.setPixelSize(13);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(rim);
+    p.drawText(QRect(3, 11, 26, 15), Qt::AlignCenter, mark);
+  }
+  return pixmap;
+}
+
+}  // namespace
+
+QIcon CategoryIcon() { return QIcon(folderPixmap(QColor(0xf2c45a), QColor(0x9c7420))); }
+
+QIcon FolderIcon(std::uint8_t kind) {
+  switch (kind) {
+    case kStoreOutbox: return QIcon(folderPixmap(QColor(0xf4d9a0), QColor(0xb03030), "\u2191"));
+    case kStoreSent: return QIcon(folderPixmap(QColor(0xcfe3c4), QColor(0x2e7d32), "\u2713"));
+    case kStoreQueue: return QIcon(folderPixmap(QColor(0xc8daf0), QColor(0x1f5f99), "\u2261"));
+    default: return QIcon(folderPixmap(QColor(0xf2c45a), QColor(0x9c7420)));
+  }
 }
 
 QIcon AppIcon() {

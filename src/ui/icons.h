@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QString>
 
+#include <cstdint>
 #include <string_view>
 
 #include "groups/grp_info.h"
@@ -14,6 +15,9 @@ namespace orvel::ui {
 
 QIcon GroupStateIcon(SubscriptionState state);
 QIcon CategoryIcon();
+// A local folder by kind (kStoreArchive, kStoreOutbox, kStoreSent, kStoreQueue):
+// the outbox a tray, a queue a folder marked with a list, the others a folder.
+QIcon FolderIcon(std::uint8_t kind);
 QIcon AppIcon();
 // A toolbar icon for an action by name; a null icon when it has none.
 QIcon ActionIcon(std::string_view actionName);
