@@ -9,6 +9,7 @@
 
 #include "app/cli/commands.h"
 #include "app/cli/session.h"
+#include "core/text.h"
 #include "folders/folder_edits.h"
 #include "folders/folder_list.h"
 
@@ -37,7 +38,7 @@ struct FoldersCall {
   const std::vector<std::string>& args;  // the words after the subcommand
 
   int fail(const std::string& why) const {
-    context.err << "orvel-cli folders " << context.args[0] << ": " << why << '\n';
+    context.err << "orvel-cli folders " << context.args[0] << ": " << trim(why) << '\n';
     return 1;
   }
   // Exit status of a change: a write failure fails; a file left in place
