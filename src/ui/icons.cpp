@@ -4,6 +4,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include "articles/mailbox.h"
+
 namespace orvel::ui {
 
 namespace {
@@ -80,11 +82,12 @@ QIcon GroupStateIcon(SubscriptionState state) {
 
 namespace {
 
-QIcon folderShape(QColor line, QColor fill) {
+// A folder shape in the given colours, with an optional mark on it.
+QPixmap folderPixmap(const QColor& fill, const QColor& rim, const QString& mark = {}) {
   QPixmap pixmap = canvas();
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(line, 1.5));
+  p.setPen(QPen(rim, 1.5));
   p.setBrush(fill);
   QPainterPath folder;
   folder.moveTo(3, 8);
@@ -95,19 +98,27 @@ QIcon folderShape(QColor line, QColor fill) {
   folder.lineTo(3, 26);
   folder.closeSubpath();
   p.drawPath(folder);
-  return QIcon(pixmap);
+  if (!mark.isEmpty()) {
+    QFont font("DejaVu Sans");
+    font.setPixelSize(13);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(rim);
+    p.drawText(QRect(3, 11, 26, 15), Qt::AlignCenter, mark);
+  }
+  return pixmap;
 }
 
 }  // namespace
 
-QIcon CategoryIcon() { return folderShape(QColor(0x9c7420), QColor(0xf2c45a)); }
+QIcon CategoryIcon() { return QIcon(folderPixmap(QColor(0xf2c45a), QColor(0x9c7420))); }
 
 QIcon FolderIcon(std::uint8_t kind) {
   switch (kind) {
-    case 2: return folderShape(QColor(0x1f4f80), QColor(0x7fb2e5));  // outbox
-    case 3: return folderShape(QColor(0x505050), QColor(0xbdbdbd));  // sent
-    case 5: return folderShape(QColor(0x2f6b2f), QColor(0x8fd18f));  // queue
-    default: return folderShape(QColor(0x9c7420), QColor(0xf2c45a));
+    case kStoreOutbox: return QIcon(folderPixmap(QColor(0xf4d9a0), QColor(0xb03030), "\u2191"));
+    case kStoreSent: return QIcon(folderPixmap(QColor(0xcfe3c4), QColor(0x2e7d32), "\u2713"));
+    case kStoreQueue: return QIcon(folderPixmap(QColor(0xc8daf0), QColor(0x1f5f99), "\u2261"));
+    default: return QIcon(folderPixmap(QColor(0xf2c45a), QColor(0x9c7420)));
   }
 }
 

@@ -15,7 +15,8 @@ namespace orvel::ui {
 
 QIcon GroupStateIcon(SubscriptionState state);
 QIcon CategoryIcon();
-// A local folder by its kind (archive, outbox, sent or queue).
+// A local folder by kind (kStoreArchive, kStoreOutbox, kStoreSent, kStoreQueue):
+// the outbox a tray, a queue a folder marked with a list, the others a folder.
 QIcon FolderIcon(std::uint8_t kind);
 QIcon AppIcon();
 // A toolbar icon for an action by name; a null icon when it has none.

@@ -87,6 +87,7 @@ TOrvelFrame::TOrvelFrame(AppState& app, MainState& state, QWidget* parent)
   buildSearchActions();
   buildMenus();
   buildStatusBar();
+  loadFolders();
   buildTray();
   setTabbed(state_.settings.showTabs);
   connect(mdi_, &QMdiArea::subWindowActivated, this, &TOrvelFrame::childActivated);
@@ -145,6 +146,8 @@ void TOrvelFrame::buildMenus() {
   QMenu* scores = menuBar()->addMenu("Sc&ores");
   add(scores, {"acmEnableScoring", "acmHardKill", "-", "acmEditScore", "acmViewPlonk", "-",
                "acmReloadScore", "acmRescore"});
+
+  buildFolderMenus();
 
   QMenu* tools = menuBar()->addMenu("&Outils");
   add(tools, {"acmFind", "acmDeja", "-", "acmFolders", "-", "acmTestRegex", "acmKeys",

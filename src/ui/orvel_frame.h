@@ -21,6 +21,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,9 @@
 #include "config/app_state.h"
 #include "config/main_state.h"
 #include "config/news_url.h"
+#include "folders/folder_edits.h"
+#include "folders/folder_list.h"
+#include "folders/folder_menus.h"
 #include "groups/auto_save.h"
 #include "groups/group_list_host.h"
 #include "net/connection_pool.h"
@@ -52,6 +56,7 @@ class QToolBar;
 namespace orvel::ui {
 
 class TArticlesWindow;
+class TFoldersWindow;
 class TGroupsWindow;
 
 class TOrvelFrame : public QMainWindow {
@@ -96,6 +101,33 @@ class TOrvelFrame : public QMainWindow {
   void fetchMessageId(TGroupsWindow* list, const std::string& messageId);
   void setGroupViewOpener(GroupViewOpener opener) { groupViewOpener_ = std::move(opener); }
   void setMessageIdFetcher(MessageIdFetcher fetcher) { messageIdFetcher_ = std::move(fetcher); }
+
+  // ---- Folders (orvel_frame_folders.cpp)
+  // Opens a folder in a group view (or brings its view to the front).
+  using FolderViewOpener = std::function<void(const TFolderInfo&)>;
+  // Transfers the active group view's articles into a folder; copy: the
+  // source keeps them (Ctrl held while choosing).
+  using FolderTransfer = std::function<void(const TFolderInfo&, bool copy)>;
+  // What the active group view allows, for the transfer menu; nothing when
+  // no group view is active.
+  using TransferContextProvider = std::function<std::optional<TransferContext>()>;
+  void setFolderViewOpener(FolderViewOpener opener) { folderViewOpener_ = std::move(opener); }
+  void setFolderTransfer(FolderTransfer transfer) { folderTransfer_ = std::move(transfer); }
+  void setTransferContextProvider(TransferContextProvider provider) {
+    transferContext_ = std::move(provider);
+  }
+  // Whether a group view has the folder open (it then cannot be changed).
+  void setFolderOpenCheck(FolderOpenCheck check) { folderOpenCheck_ = std::move(check); }
+  TFolderList& folders() { return *folders_; }
+  // The folders window: activated when open, else created.
+  TFoldersWindow* openFoldersWindow();
+  void openFolder(const TFolderInfo& folder);
+  void transferTo(const TFolderInfo& folder, bool copy);
+  bool folderIsOpen(const TFolderInfo& folder) const;
+  // After a change of the list made outside the folders window.
+  void foldersChanged();
+  QMenu* foldersMenu() const { return foldersMenu_; }
+  QMenu* transferMenu() const { return transferMenu_; }
 
   // ---- What children share
   AppState& app() { return app_; }
@@ -161,6 +193,13 @@ class TOrvelFrame : public QMainWindow {
   void editScoreFile();
   void reloadScores();
   void checkScoreFile();
+  // orvel_frame_folders.cpp
+  void loadFolders();
+  void buildFolderMenus();
+  void rebuildFolderMenu();
+  void rebuildTransferMenu();
+  void transferToNewFolder(bool queue);
+  void reopenFolderView(const std::string& name);
   // orvel_frame_search.cpp
   void buildSearchActions();
   void showSearchWindow();
@@ -195,6 +234,14 @@ class TOrvelFrame : public QMainWindow {
   QSystemTrayIcon* tray_ = nullptr;
   QPointer<QMdiSubWindow> lastActive_;
   QPointer<TfmSearch> searchWindow_;
+  std::unique_ptr<TFolderList> folders_;
+  QPointer<TFoldersWindow> foldersWindow_;
+  QMenu* foldersMenu_ = nullptr;
+  QMenu* transferMenu_ = nullptr;
+  FolderViewOpener folderViewOpener_;
+  FolderTransfer folderTransfer_;
+  TransferContextProvider transferContext_;
+  FolderOpenCheck folderOpenCheck_;
 };
 
 }  // namespace orvel::ui

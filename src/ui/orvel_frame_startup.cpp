@@ -29,9 +29,17 @@ void TOrvelFrame::runFirstShow() {
   }
   if (plan.commandLineProfile >= 0) openGroupList(plan.commandLineProfile);
   for (const OpenedWindow& w : plan.reopen) {
-    // Folder windows come with the folders; their entries wait until then.
-    if (w.kind == OpenedWindow::Kind::ServerGroups) {
-      openGroupList(ProfileIndex(state_.profiles, w.name));
+    switch (w.kind) {
+      case OpenedWindow::Kind::ServerGroups:
+        openGroupList(ProfileIndex(state_.profiles, w.name));
+        break;
+      case OpenedWindow::Kind::FolderWindow:
+        openFoldersWindow();
+        break;
+      case OpenedWindow::Kind::FolderView:
+        // Through the folder view opener; nothing opens before one is set.
+        reopenFolderView(w.name);
+        break;
     }
   }
   if (plan.defaultProfileToOpen >= 0) openGroupList(plan.defaultProfileToOpen);

@@ -61,6 +61,9 @@ const std::vector<Command>& commands() {
       {"score", "check [FILE] [--yes | --no] | explain ALIAS GROUP NUMBER [--retries N] [--verbose]",
        "load a score file and print its rules or its error; or say why an article has its score",
        cmdScore},
+      {"folders", "list | new NAME [--queue] | rename OLD NEW | delete NAME [--files | --keep-files]",
+       "the folder list: print it (name, kind, file), or create, rename or delete a folder",
+       cmdFolders},
   };
   return table;
 }

@@ -59,6 +59,7 @@ int cmdMark(CliContext& context);
 int cmdNext(CliContext& context);
 int cmdPlonk(CliContext& context);
 int cmdScore(CliContext& context);
+int cmdFolders(CliContext& context);
 // Article numbers and ranges separated by commas ("3,7-9") into out; why
 // not, when the text is not that (words, reversed ranges, duplicates).
 std::optional<std::string> ParseNumberList(std::string_view text, std::vector<std::int32_t>& out);
