@@ -61,6 +61,16 @@ const std::vector<Command>& commands() {
       {"score", "check [FILE] [--yes | --no] | explain ALIAS GROUP NUMBER [--retries N] [--verbose]",
        "load a score file and print its rules or its error; or say why an article has its score",
        cmdScore},
+      {"folders", "copy ALIAS GROUP NUMBERS FOLDER.mbx [--move] [--queue] [--retries N] [--verbose]",
+       "copy (or move) articles of a group into a local folder",
+       [](CliContext& context) {
+         if (context.args.empty() || context.args[0] != "copy") {
+           context.err << "usage: orvel-cli folders copy ALIAS GROUP NUMBERS FOLDER.mbx [--move]\n";
+           return 2;
+         }
+         context.args.erase(context.args.begin());
+         return cmdFoldersCopy(context);
+       }},
   };
   return table;
 }

@@ -59,6 +59,8 @@ int cmdMark(CliContext& context);
 int cmdNext(CliContext& context);
 int cmdPlonk(CliContext& context);
 int cmdScore(CliContext& context);
+// folders copy: args are the words after "copy".
+int cmdFoldersCopy(CliContext& context);
 // Article numbers and ranges separated by commas ("3,7-9") into out; why
 // not, when the text is not that (words, reversed ranges, duplicates).
 std::optional<std::string> ParseNumberList(std::string_view text, std::vector<std::int32_t>& out);
