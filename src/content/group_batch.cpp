@@ -98,6 +98,22 @@ bool GroupBatch::Start(BatchOperation operation, std::vector<TArticle*> articles
                        std::string appendPath) {
   if (batch_.running() || view_.Closed()) return false;
   if (operation < BatchOperation::Decode || operation > BatchOperation::Store) return false;
+  transfer_.reset();
+  return startQueued(operation, std::move(articles), std::move(appendPath));
+}
+
+bool GroupBatch::StartTransfer(std::unique_ptr<FolderTransfer> transfer,
+                               std::vector<TArticle*> articles) {
+  if (batch_.running() || view_.Closed() || !transfer) return false;
+  const BatchOperation operation =
+      transfer->Copying() ? BatchOperation::Copy : BatchOperation::Transfer;
+  view_.Observer().progressText(transfer->StartText());
+  transfer_ = std::move(transfer);
+  return startQueued(operation, std::move(articles), {});
+}
+
+bool GroupBatch::startQueued(BatchOperation operation, std::vector<TArticle*> articles,
+                             std::string appendPath) {
   // The queue the person built wins; the selection is queued only into an
   // empty one.
   if (batch_.queue().empty()) {
@@ -289,6 +305,11 @@ bool GroupBatch::requeueFromAlternative(BatchItem) {
   return alt->NextServer(current, false) != nullptr;
 }
 
+bool GroupBatch::otherOperation(BatchOperation operation, BatchItem i, std::string_view text) {
+  const bool folder = operation == BatchOperation::Transfer || operation == BatchOperation::Copy;
+  return folder && transfer_ && transfer_->Append(*article(i), text);
+}
+
 bool GroupBatch::storeBody(BatchItem i, std::string_view text) {
   TCacheBox* store = view_.Store();
   if (!store || !store->StoreBody(*article(i), text)) return false;
@@ -296,6 +317,10 @@ bool GroupBatch::storeBody(BatchItem i, std::string_view text) {
   return true;
 }
 
-void GroupBatch::batchEnded() { view_.Observer().menusChanged(); }
+void GroupBatch::batchEnded() {
+  // A batch stopped for a restart goes on into the same folder.
+  if (!restartWanted_) transfer_.reset();
+  view_.Observer().menusChanged();
+}
 
 }  // namespace orvel

@@ -26,6 +26,7 @@
 
 #include "articles/group_view.h"
 #include "content/batch.h"
+#include "content/folder_transfer.h"
 #include "core/clock.h"
 
 namespace orvel {
@@ -60,10 +61,16 @@ class GroupBatch final : public BatchRequestHandler, private BatchHost {
   // nothing started.
   bool Start(BatchOperation operation, std::vector<TArticle*> articles,
              std::string appendPath = {});
+  // Transfer (or copy) into a folder: queues the articles as Start does and
+  // appends each, with its stored or fetched text, through the transfer.
+  // False when nothing started.
+  bool StartTransfer(std::unique_ptr<FolderTransfer> transfer, std::vector<TArticle*> articles);
   // Stops: the open file is broken off (smart decoding) or closed, the
   // current article goes back to the front of the queue.
   void Kill();
   bool Running() const override { return batch_.running(); }
+  // Articles the last batch handled (files decoded whole, for a decode).
+  int DoneCount() const { return batch_.doneCount(); }
   bool Retrieving() const override;
 
   void SetLaunchAfterDecode(bool launch) { launchAfterDecode_ = launch; }
@@ -106,9 +113,11 @@ class GroupBatch final : public BatchRequestHandler, private BatchHost {
   void markMissing(BatchItem item) override;
   bool requeueFromAlternative(BatchItem item) override;
   bool storeBody(BatchItem item, std::string_view text) override;
-  bool otherOperation(BatchOperation, BatchItem, std::string_view) override { return false; }
+  bool otherOperation(BatchOperation operation, BatchItem item, std::string_view text) override;
   void batchEnded() override;
 
+  bool startQueued(BatchOperation operation, std::vector<TArticle*> articles,
+                   std::string appendPath);
   void sendFetch(TNNTP& connection, TArticle* article);
   void lostFetch();
 
@@ -118,6 +127,7 @@ class GroupBatch final : public BatchRequestHandler, private BatchHost {
   ResumeStore* resume_;
   TBatch batch_;
   std::unique_ptr<Timer> lostTimer_;
+  std::unique_ptr<FolderTransfer> transfer_;  // the folder of operations 5 and 6
   std::vector<BatchFileReport> files_;
   std::function<void(const BatchFileReport&)> fileListener_;
   std::string appendPath_;

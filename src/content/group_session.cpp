@@ -501,6 +501,47 @@ bool GroupSession::startBatch(BatchOperation operation, const CommandContext& co
   return started;
 }
 
+// ---------------------------------------------------------------- folders
+
+TransferSource GroupSession::TransferFrom() const {
+  return {kStoreNewsgroup, view_->Profile() ? view_->Profile()->alias : std::string(),
+          view_->Record().name};
+}
+
+bool GroupSession::TransferTo(std::unique_ptr<TransferTarget> target, bool copy,
+                              const CommandContext& context) {
+  if (!batch_) return false;
+  if (context.focus == Pane::Viewer && current_ && content_ && !content_->viewer.rawCopy().empty()) {
+    return TransferArticles(std::move(target), copy, {current_});
+  }
+  return TransferArticles(std::move(target), copy,
+                          batch_->Queue().empty() ? SelectedArticles(context) : batch_->Queue());
+}
+
+bool GroupSession::TransferArticles(std::unique_ptr<TransferTarget> target, bool copy,
+                                    std::vector<TArticle*> articles) {
+  if (!target || !batch_ || batch_->Running()) return false;
+  const TransferSource source = TransferFrom();
+  const bool queued = std::any_of(articles.begin(), articles.end(),
+                                  [](const TArticle* a) { return a->IsQueued(); });
+  if (const auto refusal = TransferRefusal(source, target->Kind(), queued)) {
+    prompter_.message(*refusal, MessageKind::Warning);
+    return false;
+  }
+  if (articles.empty()) return false;
+  auto transfer = std::make_unique<FolderTransfer>(*view_, source, std::move(target), copy,
+                                                   static_cast<int>(articles.size()));
+  // The article shown goes with the text the viewer has.
+  if (articles.size() == 1 && articles[0] == current_ && content_ &&
+      !content_->viewer.rawCopy().empty()) {
+    listener_->progressText(transfer->StartText());
+    return transfer->Append(*current_, content_->viewer.rawCopy());
+  }
+  const bool started = batch_->StartTransfer(std::move(transfer), std::move(articles));
+  listener_->queueChanged();
+  return started;
+}
+
 bool GroupSession::editSubject(const CommandContext& context) {
   TNode* node = rowAt(context.focusedRow);
   if (!node) return false;

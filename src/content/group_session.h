@@ -25,6 +25,7 @@
 #include "articles/marking.h"
 #include "articles/navigation.h"
 #include "content/batch.h"
+#include "content/folder_transfer.h"
 #include "scoring/group_find.h"
 #include "scoring/view_filter.h"
 #include "scoring/xpat_query.h"
@@ -182,6 +183,17 @@ class GroupSession final : private GroupViewObserver, private ViewFilterHost {
   std::vector<TArticle*> SelectedArticles(const CommandContext& context) const;
   // The row of a node now, or -1.
   std::int32_t RowOf(const TNode* node) const;
+
+  // ---- Folders
+  // Transfers (copy: copies) into the folder the queued articles, else the
+  // selected ones, in a batch; from the viewer, the article shown with its
+  // text. False (said) when refused, or when nothing started.
+  bool TransferTo(std::unique_ptr<TransferTarget> target, bool copy, const CommandContext& context);
+  // The same over given articles (for scripts).
+  bool TransferArticles(std::unique_ptr<TransferTarget> target, bool copy,
+                        std::vector<TArticle*> articles);
+  // The view's articles as a transfer's source.
+  TransferSource TransferFrom() const;
 
   TGroupView& View() { return *view_; }
   const TGroupView& View() const { return *view_; }

@@ -1,5 +1,6 @@
 // orvel-cli folders list | new NAME [--queue] | rename OLD NEW |
-// delete NAME [--files | --keep-files]: the folder list of "folders.ini", as
+// delete NAME [--files | --keep-files] | copy ALIAS GROUP NUMBERS FOLDER:
+// the folder list of "folders.ini", as
 // the folders window shows and changes it. Every change rewrites the file at
 // once. Deleting a folder whose file exists needs the answer to the window's
 // second question as a flag.
@@ -21,7 +22,8 @@ constexpr const char* kUsage =
     "usage: orvel-cli folders list\n"
     "       orvel-cli folders new NAME [--queue]\n"
     "       orvel-cli folders rename OLD NEW\n"
-    "       orvel-cli folders delete NAME [--files | --keep-files]\n";
+    "       orvel-cli folders delete NAME [--files | --keep-files]\n"
+    "       orvel-cli folders copy ALIAS GROUP NUMBERS FOLDER [--move]\n";
 
 const char* kindWord(std::uint8_t kind) {
   switch (kind) {
@@ -122,6 +124,7 @@ constexpr Subcommand kSubcommands[] = {
     {"new", newFolder},
     {"rename", renameFolder},
     {"delete", deleteFolder},
+    {"copy", [](const FoldersCall& call) { return cmdFoldersCopy(call.context, call.args, call.list); }},
 };
 
 }  // namespace
