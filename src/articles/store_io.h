@@ -147,7 +147,7 @@ class Writer {
   }
   // Overwrites bytes already written (flushing first).
   void patch(std::int64_t offset, std::string_view s);
-  // Flushes, makes the data durable and, for a replacement, renames the
+  // Flushes and, for a replacement, makes the data durable and renames the
   // temporary file over the target. False when anything failed.
   bool commit();
   // Drops a replacement's temporary file.

@@ -27,7 +27,7 @@ class StoreResumeRecord final : public ResumeStore {
 
  private:
   std::string path() const {
-    const TCacheBox* store = view_.Store();
+    const TMailbox* store = view_.Mailbox();
     if (!store) return {};
     std::string p = store->path;
     if (p.ends_with(".mbx")) p.resize(p.size() - 4);
@@ -270,7 +270,7 @@ std::optional<std::string> GroupBatch::storedText(BatchItem i) {
     return std::nullopt;
   }
   std::string text;
-  TCacheBox* store = view_.Store();
+  TMailbox* store = view_.Mailbox();
   if (store && store->ReadBody(*article(i), text)) return text;
   return std::nullopt;
 }
@@ -311,7 +311,7 @@ bool GroupBatch::otherOperation(BatchOperation operation, BatchItem i, std::stri
 }
 
 bool GroupBatch::storeBody(BatchItem i, std::string_view text) {
-  TCacheBox* store = view_.Store();
+  TMailbox* store = view_.Mailbox();
   if (!store || !store->StoreBody(*article(i), text)) return false;
   view_.Observer().rowChanged(*article(i));
   return true;

@@ -504,6 +504,7 @@ bool GroupSession::startBatch(BatchOperation operation, const CommandContext& co
 // ---------------------------------------------------------------- folders
 
 TransferSource GroupSession::TransferFrom() const {
+  if (view_->IsFolder()) return {view_->Folder().kind, {}, view_->Folder().name};
   return {kStoreNewsgroup, view_->Profile() ? view_->Profile()->alias : std::string(),
           view_->Record().name};
 }

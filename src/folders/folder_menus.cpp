@@ -31,7 +31,7 @@ std::vector<FolderMenuItem> TransferMenuItems(const TFolderList& list) {
 }
 
 TransferTargets EnabledTransferTargets(const TFolderList& list, const TransferContext& context) {
-  using Source = TransferSource;
+  using Source = TransferView;
   const bool fromGroup = context.source == Source::Newsgroup;
   TransferTargets targets;
   targets.newArchive = context.hasSelection;

@@ -28,10 +28,10 @@ std::vector<FolderMenuItem> FolderMenuItems(const TFolderList& list);
 std::vector<FolderMenuItem> TransferMenuItems(const TFolderList& list);
 
 // What the active group view shows, for the transfer rules.
-enum class TransferSource { Newsgroup, Outbox, Sent, ArchiveFolder, QueueFolder };
+enum class TransferView { Newsgroup, Outbox, Sent, ArchiveFolder, QueueFolder };
 
 struct TransferContext {
-  TransferSource source = TransferSource::Newsgroup;
+  TransferView source = TransferView::Newsgroup;
   // The folder viewed (index in the list); ignored for a newsgroup.
   std::size_t viewedFolder = 0;
   bool hasSelection = false;

@@ -122,6 +122,8 @@ class TOrvelFrame : public QMainWindow {
   // The folders window: activated when open, else created.
   TFoldersWindow* openFoldersWindow();
   void openFolder(const TFolderInfo& folder);
+  // The active child when it is a group view window.
+  TArticlesWindow* activeArticlesWindow() const;
   void transferTo(const TFolderInfo& folder, bool copy);
   bool folderIsOpen(const TFolderInfo& folder) const;
   // After a change of the list made outside the folders window.
@@ -195,6 +197,7 @@ class TOrvelFrame : public QMainWindow {
   void checkScoreFile();
   // orvel_frame_folders.cpp
   void loadFolders();
+  void connectFolderViews();
   void buildFolderMenus();
   void rebuildFolderMenu();
   void rebuildTransferMenu();

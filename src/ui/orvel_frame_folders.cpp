@@ -3,7 +3,8 @@
 // transfer menu that sends the active group view's articles into one. The
 // menus are rebuilt each time they open, so they always follow the list and
 // the active group view; opening a folder, transferring and telling whether
-// a folder is open go through the hooks set by the group view side.
+// a folder is open go through hooks that start on the group view windows and
+// that tests may replace.
 
 #include <QGuiApplication>
 #include <QMenu>
@@ -13,8 +14,11 @@
 #include "config/window_placements.h"
 #include "folders/folder_edits.h"
 #include "folders/folder_menus.h"
+#include "folders/folder_transfer.h"
+#include "ui/articles_window.h"
 #include "ui/folder_picker.h"
 #include "ui/folders_window.h"
+#include "ui/groups_window.h"
 #include "ui/icons.h"
 #include "ui/orvel_frame.h"
 #include "ui/qt_convert.h"
@@ -37,6 +41,43 @@ void TOrvelFrame::loadFolders() {
     qWarning("%s", problem.c_str());
     showStatus(qs(problem));
   }
+}
+
+TArticlesWindow* TOrvelFrame::activeArticlesWindow() const {
+  return qobject_cast<TArticlesWindow*>(activeChild());
+}
+
+void TOrvelFrame::connectFolderViews() {
+  folderViewOpener_ = [this](const TFolderInfo& f) {
+    TArticlesWindow::openFolder(*this, FolderSource{f.name, f.file, f.kind});
+  };
+  folderOpenCheck_ = [this](const TFolderInfo& f) {
+    return TArticlesWindow::findFolder(*this, f.file) != nullptr;
+  };
+  folderTransfer_ = [this](const TFolderInfo& f, bool copy) {
+    if (TArticlesWindow* window = activeArticlesWindow()) {
+      TransferToFolder(window->session(), f, copy, window->commandContext());
+    }
+  };
+  transferContext_ = [this]() -> std::optional<TransferContext> {
+    TArticlesWindow* window = activeArticlesWindow();
+    if (!window) return std::nullopt;
+    TransferContext context;
+    const CommandContext command = window->commandContext();
+    context.hasSelection = !command.selection.empty() || window->currentArticle();
+    context.canArchive = context.hasSelection;
+    context.canQueue = context.hasSelection;
+    const TGroupView& view = window->groupView();
+    if (!view.IsFolder()) return context;
+    context.viewedFolder = folders_->IndexOf(view.Folder().name).value_or(0);
+    switch (view.Folder().kind) {
+      case kStoreOutbox: context.source = TransferView::Outbox; break;
+      case kStoreSent: context.source = TransferView::Sent; break;
+      case kStoreQueue: context.source = TransferView::QueueFolder; break;
+      default: context.source = TransferView::ArchiveFolder; break;
+    }
+    return context;
+  };
 }
 
 void TOrvelFrame::buildFolderMenus() {

@@ -54,7 +54,7 @@ TEST(FolderMenus, ItemsAndMoreAfterThirty) {
 
 TEST(FolderMenus, TransferRules) {
   const TFolderList list = sampleList();
-  using S = TransferSource;
+  using S = TransferView;
   struct Case {
     const char* label;
     TransferContext context;

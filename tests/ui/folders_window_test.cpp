@@ -105,14 +105,14 @@ class FoldersWindowTest : public QObject {
         [&](const TFolderInfo& f, bool copy) { transfers.emplace_back(f.name, copy); });
     frame.setTransferContextProvider([] {
       return std::optional<TransferContext>(
-          TransferContext{TransferSource::ArchiveFolder, 2, true, true, false});
+          TransferContext{TransferView::ArchiveFolder, 2, true, true, false});
     });
     QCOMPARE(texts().join('|'),
              QString("-> &Outbox-|-> &Sent-|-> Nouveau dossier d'&archive...+|"
                      "-> Nouveau dossier de &file d'attente...-|-> arch-|-> /q/-"));
     frame.setTransferContextProvider([] {
       return std::optional<TransferContext>(
-          TransferContext{TransferSource::Newsgroup, 0, true, true, true});
+          TransferContext{TransferView::Newsgroup, 0, true, true, true});
     });
     texts();
     frame.transferMenu()->actions().last()->trigger();
