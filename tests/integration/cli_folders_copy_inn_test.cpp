@@ -52,6 +52,17 @@ TEST_F(CliFoldersCopyInnTest, ThreeArticlesAreReadBackFromTheFolderFiles) {
     EXPECT_NE(text.find("\r\n\r\n"), std::string::npos);
   }
 
+  const CliRun listed = cli({"folders", "show", "Keep"});
+  ASSERT_EQ(listed.status, 0) << listed.err;
+  EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 3) << listed.out;
+  EXPECT_TRUE(listed.out.starts_with("1\t")) << listed.out;
+  const CliRun second = cli({"folders", "show", "Keep", "2"});
+  ASSERT_EQ(second.status, 0) << second.err;
+  std::string text;
+  ASSERT_TRUE(store.ReadBody(*dump.records[1], text));
+  EXPECT_EQ(second.out, text);
+  EXPECT_EQ(cli({"folders", "show", "Keep", "4"}).status, 1);
+
   const CliRun missing = cli({"folders", "copy", "inn", "test.threads", "9999", "Keep"});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1) << missing.err;

@@ -1,5 +1,6 @@
 // orvel-cli folders list | new NAME [--queue] | rename OLD NEW |
-// delete NAME [--files | --keep-files] | copy ALIAS GROUP NUMBERS FOLDER:
+// delete NAME [--files | --keep-files] | copy ALIAS GROUP NUMBERS FOLDER |
+// show FOLDER [N]:
 // the folder list of "folders.ini", as
 // the folders window shows and changes it. Every change rewrites the file at
 // once. Deleting a folder whose file exists needs the answer to the window's
@@ -23,7 +24,8 @@ constexpr const char* kUsage =
     "       orvel-cli folders new NAME [--queue]\n"
     "       orvel-cli folders rename OLD NEW\n"
     "       orvel-cli folders delete NAME [--files | --keep-files]\n"
-    "       orvel-cli folders copy ALIAS GROUP NUMBERS FOLDER [--move]\n";
+    "       orvel-cli folders copy ALIAS GROUP NUMBERS FOLDER [--move]\n"
+    "       orvel-cli folders show FOLDER [N]\n";
 
 const char* kindWord(std::uint8_t kind) {
   switch (kind) {
@@ -125,6 +127,7 @@ constexpr Subcommand kSubcommands[] = {
     {"rename", renameFolder},
     {"delete", deleteFolder},
     {"copy", [](const FoldersCall& call) { return cmdFoldersCopy(call.context, call.args, call.list); }},
+    {"show", [](const FoldersCall& call) { return cmdFoldersShow(call.context, call.args, call.list); }},
 };
 
 }  // namespace

@@ -61,8 +61,8 @@ const std::vector<Command>& commands() {
       {"score", "check [FILE] [--yes | --no] | explain ALIAS GROUP NUMBER [--retries N] [--verbose]",
        "load a score file and print its rules or its error; or say why an article has its score",
        cmdScore},
-      {"folders", "list | new NAME [--queue] | rename OLD NEW | delete NAME [--files | --keep-files] | copy ALIAS GROUP NUMBERS FOLDER [--move]",
-       "the folder list: print it (name, kind, file), create, rename or delete a folder, or copy articles of a group into one",
+      {"folders", "list | new NAME [--queue] | rename OLD NEW | delete NAME [--files | --keep-files] | copy ALIAS GROUP NUMBERS FOLDER [--move] | show FOLDER [N]",
+       "the folder list: print it (name, kind, file), create, rename or delete a folder, copy articles of a group into one, or show its articles",
        cmdFolders},
   };
   return table;

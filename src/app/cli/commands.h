@@ -64,6 +64,9 @@ int cmdFolders(CliContext& context);
 // folders copy: words are the words after "copy"; FOLDER is looked up in folders.
 int cmdFoldersCopy(CliContext& context, const std::vector<std::string>& words,
                    const TFolderList& folders);
+// folders show: words are FOLDER [N]; -1 for bad usage.
+int cmdFoldersShow(CliContext& context, const std::vector<std::string>& words,
+                   const TFolderList& folders);
 // Article numbers and ranges separated by commas ("3,7-9") into out; why
 // not, when the text is not that (words, reversed ranges, duplicates).
 std::optional<std::string> ParseNumberList(std::string_view text, std::vector<std::int32_t>& out);
