@@ -32,7 +32,7 @@ constexpr std::string_view kListCommands[] = {
     "acaRefresh",       "acaRefreshEx",          "acaCompact",          "acaSaveHdr",
     "acaDecode",        "acaSaveAs",             "acaFetch",            "acvExpand",
     "acvCollapse",      "acvExpandAll",          "acvCollapseAll",      "acvAllExpanded",
-    "acvShowActive",    "acaKill",               "acaFindAgain",
+    "acvShowActive",    "acaKill",               "acaFindAgain",        "acaPurge",
 };
 
 // The view filter modes of the group view's commands; the score views
@@ -199,6 +199,7 @@ bool GroupSession::Execute(std::string_view action, const CommandContext& contex
     return ApplyFilter(c->mode);
   }
   if (action == "acaFindAgain") return FindNext(context);
+  if (action == "acaPurge") return view_->PurgeFolder();
   if (action == "acaBack") return MoveInHistory(-1);
   if (action == "acaForward") return MoveInHistory(+1);
   if (action == "acaDiscardAll") return DiscardAll(*view_) > 0;

@@ -737,6 +737,12 @@ QList<QAction*> TArticlesWindow::toolBarActions() const {
   return out;
 }
 
+std::optional<OpenedWindow> TArticlesWindow::openedEntry() const {
+  const TGroupView& view = session_->View();
+  if (!view.IsFolder()) return std::nullopt;
+  return OpenedWindow{OpenedWindow::Kind::FolderView, view.Folder().name};
+}
+
 void TArticlesWindow::closeEvent(QCloseEvent* event) {
   if (!closed_) {
     closed_ = true;

@@ -116,6 +116,8 @@ class TArticlesWindow final : public QWidget,
   std::optional<ActionWindow> actionWindow() const override { return ActionWindow::GroupView; }
   ActionList* actionList() override { return &actionList_; }
   void applyKeyBindings() override;
+  // A folder view is reopened at the next start ("F:" + its name).
+  std::optional<OpenedWindow> openedEntry() const override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

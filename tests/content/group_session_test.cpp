@@ -387,6 +387,18 @@ TEST_F(GroupSessionTest, FolderSessionReadsItsFilesAndRefusesServerCommands) {
     EXPECT_FALSE(session->Execute(action)) << action;
   }
   EXPECT_TRUE(session->Execute("acaMarkAllRead"));
+  prompter.answer(Button::Yes);
+  EXPECT_TRUE(session->Execute("acaPurge"));
+  EXPECT_FALSE(std::filesystem::exists(base.file("folders/F.mbx")));
+}
+
+TEST_F(GroupSessionTest, PurgeLeavesANewsgroupStoreAlone) {
+  GroupSession& s = openSession();
+  s.View().Store()->ApplyStorageChoice(kStoreHeadersAndBodies);
+  showAndWait(article(4));
+  EXPECT_FALSE(s.Execute("acaPurge"));
+  EXPECT_TRUE(prompter.questions().empty());
+  EXPECT_TRUE(std::filesystem::exists(s.View().Store()->path));
 }
 
 }  // namespace
