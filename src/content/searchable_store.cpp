@@ -6,6 +6,7 @@
 
 #include "articles/article_arena.h"
 #include "articles/mailbox.h"
+#include "articles/store_io.h"
 #include "core/text.h"
 
 namespace orvel {
@@ -13,6 +14,13 @@ namespace orvel {
 namespace {
 
 constexpr std::string_view kBodyExtension = ".mbx";
+
+// The store's files through the mailbox reader only: unlike the stores a
+// view opens, it never rebuilds, purges or deletes anything.
+class StoreFiles final : public TMailbox {
+ public:
+  StoreFiles(std::uint8_t kind, std::string bodyPath) : TMailbox(kind, std::move(bodyPath)) {}
+};
 
 }  // namespace
 
@@ -23,23 +31,21 @@ std::string GroupStoreName(std::string_view alias, std::string_view group) {
   return name;
 }
 
-GroupStore::GroupStore(std::string alias, std::string group, std::string bodyPath)
-    : alias_(std::move(alias)),
-      group_(std::move(group)),
-      name_(GroupStoreName(alias_, group_)),
-      box_(std::make_unique<TCacheBox>(std::move(bodyPath), nullptr)) {
-  // A store that keeps headers and bodies: closing the box leaves both files.
-  box_->BodiesStored = true;
-}
+MailboxStore::MailboxStore(std::string name, std::string bodyPath, std::uint8_t kind)
+    : name_(std::move(name)), files_(std::make_unique<StoreFiles>(kind, std::move(bodyPath))) {}
 
-GroupStore::~GroupStore() = default;
+MailboxStore::~MailboxStore() = default;
 
-std::optional<std::string> GroupStore::Open() {
+const std::string& MailboxStore::BodyPath() const { return files_->path; }
+
+std::optional<std::string> MailboxStore::Open() {
   Close();
   arena_ = std::make_unique<ArticleArena>();
   HeaderFileDump dump;
-  const std::string headerPath = box_->HeaderPath();
-  if (!ReadHeaderFile(headerPath, *arena_, dump) || dump.kind != kStoreNewsgroup) {
+  const std::string headerPath = files_->HeaderPath();
+  // A folder never written to (an Outbox not used yet) has no files.
+  if (!store_io::FileExists(files_->path) && !store_io::FileExists(headerPath)) return std::nullopt;
+  if (!ReadHeaderFile(headerPath, *arena_, dump) || dump.kind != files_->Kind) {
     Close();
     return "Impossible de lire " + headerPath;
   }
@@ -50,14 +56,22 @@ std::optional<std::string> GroupStore::Open() {
   return std::nullopt;
 }
 
-bool GroupStore::ReadText(const TArticle& article, std::string& out) const {
-  return box_->ReadBody(article, out);
+bool MailboxStore::ReadText(const TArticle& article, std::string& out) const {
+  return files_->ReadBody(article, out);
 }
 
-void GroupStore::Close() {
+void MailboxStore::Close() {
   records_.clear();
   arena_.reset();
 }
+
+GroupStore::GroupStore(std::string alias, std::string group, std::string bodyPath)
+    : MailboxStore(GroupStoreName(alias, group), std::move(bodyPath), kStoreNewsgroup),
+      alias_(std::move(alias)),
+      group_(std::move(group)) {}
+
+FolderStore::FolderStore(std::string name, std::string bodyPath, std::uint8_t kind)
+    : MailboxStore(std::move(name), std::move(bodyPath), kind) {}
 
 std::vector<std::unique_ptr<SearchableStore>> ListGroupStores(
     std::string_view baseDir, const std::vector<std::string>& aliases) {

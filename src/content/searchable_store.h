@@ -3,10 +3,12 @@
 // its article records and a reader of their stored texts; the search knows
 // nothing else about them, so folders join the list as stores of their own.
 //
-// Today's stores are the group stores: the ".hdr" and ".mbx" files of a group
-// that keeps its bodies, in the base directory's "data/" folder, named
-// "alias:group". They are read as they are on disk, never written.
+// The group stores are the ".hdr" and ".mbx" files of a group that keeps its
+// bodies, in the base directory's "data/" folder, named "alias:group"; the
+// folder stores are the local folders, named as in the folder list. They are
+// read as they are on disk, never written.
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,7 +20,7 @@
 namespace orvel {
 
 class ArticleArena;
-class TCacheBox;
+class TMailbox;
 
 class SearchableStore {
  public:
@@ -36,13 +38,13 @@ class SearchableStore {
   virtual void Close() = 0;
 };
 
-class GroupStore final : public SearchableStore {
+// A store read from its header file and body file as they are on disk:
+// nothing is rebuilt, purged or written, whatever state the files are in.
+class MailboxStore : public SearchableStore {
  public:
-  GroupStore(std::string alias, std::string group, std::string bodyPath);
-  ~GroupStore() override;
+  ~MailboxStore() override;
 
-  const std::string& Alias() const { return alias_; }
-  const std::string& Group() const { return group_; }
+  const std::string& BodyPath() const;
 
   const std::string& Name() const override { return name_; }
   std::optional<std::string> Open() override;
@@ -50,13 +52,33 @@ class GroupStore final : public SearchableStore {
   bool ReadText(const TArticle& article, std::string& out) const override;
   void Close() override;
 
+ protected:
+  MailboxStore(std::string name, std::string bodyPath, std::uint8_t kind);
+
+ private:
+  std::string name_;
+  std::unique_ptr<TMailbox> files_;
+  std::unique_ptr<ArticleArena> arena_;
+  std::vector<TArticle*> records_;
+};
+
+class GroupStore final : public MailboxStore {
+ public:
+  GroupStore(std::string alias, std::string group, std::string bodyPath);
+
+  const std::string& Alias() const { return alias_; }
+  const std::string& Group() const { return group_; }
+
  private:
   std::string alias_;
   std::string group_;
-  std::string name_;
-  std::unique_ptr<ArticleArena> arena_;
-  std::unique_ptr<TCacheBox> box_;
-  std::vector<TArticle*> records_;
+};
+
+// A local folder's store, named as the folder; a header file the folder
+// view has not rebuilt yet makes it unreadable here.
+class FolderStore final : public MailboxStore {
+ public:
+  FolderStore(std::string name, std::string bodyPath, std::uint8_t kind);
 };
 
 // The name a store of a group of a profile has in the list.

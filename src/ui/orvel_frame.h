@@ -206,6 +206,8 @@ class TOrvelFrame : public QMainWindow {
   // orvel_frame_search.cpp
   void buildSearchActions();
   void showSearchWindow();
+  // The group or folder view of a searched store, opened; null when gone.
+  TArticlesWindow* openSearchedStore(const SearchableStore& store);
   void openSearchResult(const SearchableStore& store, const SearchRow& row,
                         const StoreSearchOptions& options);
 

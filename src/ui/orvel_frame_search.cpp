@@ -1,6 +1,8 @@
 // TOrvelFrame's folder search (acmFind): one search window per main window,
-// over the stores of every profile, and its rows opened in their group view.
+// over the stores of every profile and the local folders, and its rows
+// opened in their group or folder view.
 
+#include "folders/folder_list.h"
 #include "ui/articles_window.h"
 #include "ui/groups_window.h"
 #include "ui/orvel_frame.h"
@@ -26,15 +28,20 @@ void TOrvelFrame::showSearchWindow() {
     hooks.listStores = [this] {
       std::vector<std::string> aliases;
       for (const auto& profile : state_.profiles) aliases.push_back(profile->alias);
-      return ListGroupStores(app_.baseDir, aliases);
+      auto stores = ListGroupStores(app_.baseDir, aliases);
+      for (const TFolderInfo& folder : *folders_) {
+        stores.push_back(std::make_unique<FolderStore>(folder.name, folder.file, folder.kind));
+      }
+      return stores;
     };
     hooks.openStoreNames = [this] {
       std::vector<std::string> names;
       for (QWidget* w : childWidgets()) {
-        if (auto* view = qobject_cast<TArticlesWindow*>(w)) {
-          names.push_back(GroupStoreName(view->groupView().Profile()->alias,
-                                         view->groupView().Record().name));
-        }
+        auto* window = qobject_cast<TArticlesWindow*>(w);
+        if (!window) continue;
+        const TGroupView& view = window->groupView();
+        names.push_back(view.IsFolder() ? view.Folder().name
+                                        : GroupStoreName(view.Profile()->alias, view.Record().name));
       }
       return names;
     };
@@ -50,15 +57,25 @@ void TOrvelFrame::showSearchWindow() {
   searchWindow_->activateWindow();
 }
 
+TArticlesWindow* TOrvelFrame::openSearchedStore(const SearchableStore& store) {
+  if (const auto* folder = dynamic_cast<const FolderStore*>(&store)) {
+    const TFolderInfo* listed = folders_->Find(folder->Name());
+    if (!listed || listed->file != folder->BodyPath()) return nullptr;
+    openFolder(*listed);
+    return TArticlesWindow::findFolder(*this, listed->file);
+  }
+  const auto* group = dynamic_cast<const GroupStore*>(&store);
+  if (!group) return nullptr;
+  const int index = ProfileIndex(state_.profiles, group->Alias());
+  if (index < 0) return nullptr;
+  openAndGoTo(index, group->Group());
+  return TArticlesWindow::find(*this, *state_.profiles[static_cast<std::size_t>(index)],
+                               group->Group());
+}
+
 void TOrvelFrame::openSearchResult(const SearchableStore& store, const SearchRow& row,
                                    const StoreSearchOptions& options) {
-  const auto* group = dynamic_cast<const GroupStore*>(&store);
-  if (!group) return;
-  const int index = ProfileIndex(state_.profiles, group->Alias());
-  if (index < 0) return;
-  openAndGoTo(index, group->Group());
-  TArticlesWindow* view =
-      TArticlesWindow::find(*this, *state_.profiles[static_cast<std::size_t>(index)], group->Group());
+  TArticlesWindow* view = openSearchedStore(store);
   if (!view) return;
   activateChild(view);
   view->showStoredMatch(row.number, row.messageId,

@@ -1,6 +1,7 @@
-// The folder search window over a group store that a group view filled:
-// the stores listed, a search run, and a double-clicked row opening the
-// article in its group view with the match selected.
+// The folder search window over a group store that a group view filled and
+// over a local folder: the stores listed, a search run, and a double-clicked
+// row opening the article in its group or folder view with the match
+// selected.
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -10,7 +11,9 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include "articles/mailbox.h"
 #include "articles_window_fixture.h"
+#include "folders/folder_edits.h"
 #include "ui/article_viewer.h"
 #include "ui/search_window.h"
 
@@ -24,6 +27,12 @@ TArticle* articleNumbered(ui::TArticlesWindow* window, std::int32_t number) {
     if (a->Number == number) return a;
   }
   return nullptr;
+}
+
+QStringList listedStores(ui::TfmSearch& search) {
+  QStringList out;
+  for (int i = 0; i < search.storeList()->count(); ++i) out << search.storeList()->item(i)->text();
+  return out;
 }
 
 }  // namespace
@@ -54,8 +63,7 @@ class SearchWindowTest : public QObject {
     ui::TfmSearch* search = fx.frame->searchWindow();
     QVERIFY(search);
     QCOMPARE(search->windowTitle(), QString("Recherche dans les dossiers:"));
-    QCOMPARE(search->storeList()->count(), 1);
-    QCOMPARE(search->storeList()->item(0)->text(), QString("fx:alt.t"));
+    QCOMPARE(listedStores(*search), (QStringList{"fx:alt.t", "Outbox", "Sent"}));
     search->patternEdit()->setText("ARTICLE \\d");
     QTest::mouseClick(search->startButton(), Qt::LeftButton);
     QVERIFY(test::waitFor([search] { return !search->search().Running(); }));
@@ -77,6 +85,42 @@ class SearchWindowTest : public QObject {
     QVERIFY(window->viewer());
     QVERIFY(test::waitFor([window] { return window->viewer()->selectedText() == "article 3"; }));
     QCOMPARE(window->currentArticle()->Number, 3);
+  }
+
+  void folderHitOpensTheFolderView() {
+    if (!test::FixtureProcess::available()) QSKIP("orvel-fixture-server is not built");
+    ArticlesWindowFixture fx;
+    QVERIFY(fx.ready());
+    TFolderList& folders = fx.frame->folders();
+    const TFolderInfo& kept = folders[CreateFolder(folders, "Kept", false).index];
+    std::filesystem::create_directories(std::filesystem::path(kept.file).parent_path());
+    QVERIFY(SaveFileAtomically(
+        kept.file,
+        "From ???@here\r\nSubject: Other\r\nMessage-ID: <o@k.invalid>\r\n\r\nNothing.\r\n"
+        "From ???@here\r\nSubject: Kept one\r\nFrom: Ann <ann@k.invalid>\r\n"
+        "Message-ID: <k@k.invalid>\r\n\r\nA needle here.\r\n"));
+    TFolder(kept.file, kept.kind);  // builds the header file as a folder view would
+
+    fx.frame->mainAction("acmFind")->trigger();
+    ui::TfmSearch* search = fx.frame->searchWindow();
+    QVERIFY(search);
+    QCOMPARE(listedStores(*search), (QStringList{"Outbox", "Sent", "Kept"}));
+    search->patternEdit()->setText("needle");
+    QTest::mouseClick(search->startButton(), Qt::LeftButton);
+    QVERIFY(test::waitFor([search] { return !search->search().Running(); }));
+    QVERIFY2(search->errorText().isEmpty(), qPrintable(search->errorText()));
+    QTreeWidget* results = search->results();
+    QCOMPARE(results->topLevelItemCount(), 1);
+    QTreeWidgetItem* row = results->topLevelItem(0);
+    QCOMPARE(row->text(0), QString("Kept"));
+    QCOMPARE(row->text(1), QString("Kept one"));
+
+    emit results->itemDoubleClicked(row, 0);
+    ui::TArticlesWindow* view = ui::TArticlesWindow::findFolder(*fx.frame, kept.file);
+    QVERIFY(view);
+    QVERIFY(view->viewer());
+    QVERIFY(test::waitFor([view] { return view->viewer()->selectedText() == "needle"; }));
+    QCOMPARE(view->currentArticle()->MessageID.view(), std::string_view("<k@k.invalid>"));
   }
 };
 
