@@ -121,6 +121,18 @@ class SearchWindowTest : public QObject {
     QVERIFY(view->viewer());
     QVERIFY(test::waitFor([view] { return view->viewer()->selectedText() == "needle"; }));
     QCOMPARE(view->currentArticle()->MessageID.view(), std::string_view("<k@k.invalid>"));
+
+    // "Les dossiers ouverts" checks the open folder view's store alone.
+    for (QPushButton* b : search->findChildren<QPushButton*>()) {
+      if (b->text() == "&Les dossiers ouverts") b->click();
+    }
+    QStringList checked;
+    for (int i = 0; i < search->storeList()->count(); ++i) {
+      if (search->storeList()->item(i)->checkState() == Qt::Checked) {
+        checked << search->storeList()->item(i)->text();
+      }
+    }
+    QCOMPARE(checked, QStringList{"Kept"});
   }
 };
 
