@@ -182,4 +182,10 @@ std::string EscapeFileName(std::string_view text) {
 
 std::string ReverseText(std::string_view text) { return std::string(text.rbegin(), text.rend()); }
 
+std::pair<std::string_view, std::string_view> FolderOrigin(std::string_view xref) {
+  const std::size_t colon = xref.find(':');
+  if (colon == std::string_view::npos) return {xref, {}};
+  return {xref.substr(0, colon), xref.substr(colon + 1)};
+}
+
 }  // namespace orvel

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace orvel {
 
@@ -48,5 +49,9 @@ std::string BuildReferencesLine(std::string_view references);
 std::string EscapeFileName(std::string_view text);
 
 std::string ReverseText(std::string_view text);
+
+// The origin of a folder article, "server:group" in its Xref: the server
+// part and the group part (all of it the server when there is no colon).
+std::pair<std::string_view, std::string_view> FolderOrigin(std::string_view xref);
 
 }  // namespace orvel

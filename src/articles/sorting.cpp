@@ -34,12 +34,8 @@ int sign(T a, T b) {
   return a < b ? -1 : (b < a ? 1 : 0);
 }
 
-// The origin of a folder article ("server:group"): server part and group part.
 std::pair<std::string_view, std::string_view> origin(const TArticle& a) {
-  const std::string_view text = a.Xref;
-  const std::size_t colon = text.find(':');
-  if (colon == std::string_view::npos) return {text, {}};
-  return {text.substr(0, colon), text.substr(colon + 1)};
+  return FolderOrigin(a.Xref);
 }
 
 std::string_view authorOf(const TArticle& a) {

@@ -6,18 +6,19 @@
 
 #include "articles/article_date.h"
 #include "articles/group_view.h"
+#include "articles/header_utils.h"
 #include "ui/qt_convert.h"
 
 namespace orvel::ui {
 
 namespace {
 
-bool isNumberColumn(ArticleColumn column) {
+bool isNumberColumn(ArticleColumn column, bool folder) {
   switch (column) {
     case ArticleColumn::Queue:
-    case ArticleColumn::Lines:
+    case ArticleColumn::Lines: return true;
     case ArticleColumn::Score:
-    case ArticleColumn::Number: return true;
+    case ArticleColumn::Number: return !folder;  // a folder's origin columns
     default: return false;
   }
 }
@@ -96,10 +97,13 @@ QString ArticleListModel::text(const TNode& node, ArticleColumn column) const {
     case ArticleColumn::Date:
       return lead && lead->Date != 0 ? qs(FormatListDate(lead->Date, today_, look_.dates)) : QString();
     case ArticleColumn::Score: {
+      // A folder shows its articles' origin, "server:group", in two columns.
+      if (view_.IsFolder()) return lead ? qs(FolderOrigin(lead->Xref).first) : QString();
       const std::int32_t score = node.EffectiveScore(view_.View().options.score.KeptScore);
       return score ? QString::number(score) : QString();
     }
     case ArticleColumn::Number:
+      if (view_.IsFolder()) return lead ? qs(FolderOrigin(lead->Xref).second) : QString();
       return lead && !thread ? QString::number(lead->Number) : QString();
   }
   return {};
@@ -123,7 +127,7 @@ QVariant ArticleListModel::data(const QModelIndex& index, int role) const {
       if (node->IsThread() && node->Has(NodeFlag::SomeRead)) return look_.partlyReadColor;
       return look_.unreadColor;
     case Qt::TextAlignmentRole:
-      return static_cast<int>((isNumberColumn(column) ? Qt::AlignRight : Qt::AlignLeft) |
+      return static_cast<int>((isNumberColumn(column, view_.IsFolder()) ? Qt::AlignRight : Qt::AlignLeft) |
                               Qt::AlignVCenter);
     case DepthRole:
       return std::clamp(node->Depth, 0, std::max(look_.maxThreadDepth, 0));
@@ -142,10 +146,15 @@ QVariant ArticleListModel::headerData(int section, Qt::Orientation orientation, 
   if (orientation != Qt::Horizontal || section < 0 || section >= kArticleColumnCount) return {};
   static const char* const kCaptions[kArticleColumnCount] = {"Sujet", "Q",     "Lignes", "Auteur",
                                                              "Date",  "Score", "No"};
-  if (role == Qt::DisplayRole) return QString(kCaptions[section]);
+  static const char* const kFolderCaptions[] = {"Server", "Newsgroup"};
+  if (role == Qt::DisplayRole) {
+    const int origin = section - static_cast<int>(ArticleColumn::Score);
+    if (view_.IsFolder() && origin >= 0) return QString(kFolderCaptions[origin]);
+    return QString(kCaptions[section]);
+  }
   if (role == Qt::TextAlignmentRole) {
     return static_cast<int>(
-        (isNumberColumn(static_cast<ArticleColumn>(section)) ? Qt::AlignRight : Qt::AlignLeft) |
+        (isNumberColumn(static_cast<ArticleColumn>(section), view_.IsFolder()) ? Qt::AlignRight : Qt::AlignLeft) |
         Qt::AlignVCenter);
   }
   return {};

@@ -177,6 +177,12 @@ class FoldersInnTest : public QObject {
     TArticlesWindow* view = TArticlesWindow::findFolder(*run.frame, keep->file);
     QVERIFY2(view, "the folder view open at shutdown was not reopened");
     QCOMPARE(view->groupView().MasterList().size(), std::size_t(3));
+    // The origin "inn:test.threads" in the Server and Newsgroup columns.
+    ui::ArticleListModel& model = view->model();
+    QCOMPARE(model.headerData(5, Qt::Horizontal, Qt::DisplayRole).toString(), QString("Server"));
+    QCOMPARE(model.headerData(6, Qt::Horizontal, Qt::DisplayRole).toString(), QString("Newsgroup"));
+    QCOMPARE(model.index(0, 5).data().toString(), QString("inn"));
+    QCOMPARE(model.index(0, 6).data().toString(), QString("test.threads"));
     for (const std::string& subject : picked) {
       TArticle* a = bySubject(*view, subject);
       QVERIFY(a);
