@@ -97,6 +97,13 @@ class SlotsTest : public ::testing::Test {
     news.groups["alt.other"] = MakeGroup(1, 5);
   }
 
+  // A header request whose connection the server resets.
+  void headersReset() {
+    news.hook = FakeNewsServer::On({"XOVER"}, FakeNewsServer::Action::Reset);
+    slots.GetFreeSocket(Purpose::Headers, nullptr, sending("XOVER 1-5"));
+    news.pump();
+  }
+
   // A routine that sends one command.
   static RequestRoutine sending(std::string command) {
     return [command](TNNTP& c) {
@@ -160,10 +167,7 @@ TEST_F(SlotsTest, ASecondPurposeTakesSlotTwoAndAThirdIsRefused) {
 }
 
 TEST_F(SlotsTest, TheSamePurposeTwiceIsRefused) {
-  news.hook = [](FakeTransport&, const std::string& line) {
-    return line.rfind("ARTICLE", 0) == 0 ? FakeNewsServer::Action{FakeNewsServer::Action::Silence, {}}
-                                         : FakeNewsServer::Action{};
-  };
+  news.hook = FakeNewsServer::On({"ARTICLE"}, FakeNewsServer::Action::Silence);
   slots.GetFreeSocket(Purpose::Article, &article, sending("ARTICLE 3"));
   news.pump();
   EXPECT_FALSE(slots.GetFreeSocket(Purpose::Article, &article, sending("ARTICLE 4")));
@@ -202,10 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<GroupFirstCase>& info) { return std::string(info.param.name); });
 
 TEST_F(SlotsTest, ProgressShowsConnectingThenTheSlotAndItsAction) {
-  news.hook = [](FakeTransport&, const std::string& line) {
-    return line.rfind("ARTICLE", 0) == 0 ? FakeNewsServer::Action{FakeNewsServer::Action::Silence, {}}
-                                         : FakeNewsServer::Action{};
-  };
+  news.hook = FakeNewsServer::On({"ARTICLE"}, FakeNewsServer::Action::Silence);
   slots.GetFreeSocket(Purpose::Article, &article, sending("ARTICLE 2"));
   EXPECT_EQ(observer.lastProgress(), "Se connecte à fake (192.0.2.1)");
   news.pump();
@@ -328,12 +329,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 TEST_F(SlotsTest, CountdownShowsEverySecondThenResumes) {
-  news.hook = [](FakeTransport&, const std::string& line) {
-    return line.rfind("XOVER", 0) == 0 ? FakeNewsServer::Action{FakeNewsServer::Action::Reset, {}}
-                                       : FakeNewsServer::Action{};
-  };
-  slots.GetFreeSocket(Purpose::Headers, nullptr, sending("XOVER 1-5"));
-  news.pump();
+  headersReset();
   observer.progress.clear();
   slots.SetSettings(SlotSettings{true, 20});
   EXPECT_EQ(slots.ResumeCounter(), -20);
@@ -352,24 +348,14 @@ TEST_F(SlotsTest, CountdownShowsEverySecondThenResumes) {
 
 TEST_F(SlotsTest, TheCountdownStartsFromTheDelay) {
   slots.SetSettings(SlotSettings{true, 5});
-  news.hook = [](FakeTransport&, const std::string& line) {
-    return line.rfind("XOVER", 0) == 0 ? FakeNewsServer::Action{FakeNewsServer::Action::Reset, {}}
-                                       : FakeNewsServer::Action{};
-  };
-  slots.GetFreeSocket(Purpose::Headers, nullptr, sending("XOVER 1-5"));
-  news.pump();
+  headersReset();
   EXPECT_EQ(observer.lastProgress(), CountdownText(5));
   clock.advance(5000);
   EXPECT_EQ(owner.log.back(), "reissue 2");
 }
 
 TEST_F(SlotsTest, StopCancelsTheCountdown) {
-  news.hook = [](FakeTransport&, const std::string& line) {
-    return line.rfind("XOVER", 0) == 0 ? FakeNewsServer::Action{FakeNewsServer::Action::Reset, {}}
-                                       : FakeNewsServer::Action{};
-  };
-  slots.GetFreeSocket(Purpose::Headers, nullptr, sending("XOVER 1-5"));
-  news.pump();
+  headersReset();
   ASSERT_TRUE(slots.ResumptionRunning());
   slots.Stop();
   clock.advance(60000);
@@ -378,12 +364,7 @@ TEST_F(SlotsTest, StopCancelsTheCountdown) {
 }
 
 TEST_F(SlotsTest, ANewRequestLeavesThePendingSet) {
-  news.hook = [](FakeTransport&, const std::string& line) {
-    return line.rfind("XOVER", 0) == 0 ? FakeNewsServer::Action{FakeNewsServer::Action::Reset, {}}
-                                       : FakeNewsServer::Action{};
-  };
-  slots.GetFreeSocket(Purpose::Headers, nullptr, sending("XOVER 1-5"));
-  news.pump();
+  headersReset();
   ASSERT_TRUE(slots.Pending(Purpose::Headers));
   news.hook = nullptr;
   slots.GetFreeSocket(Purpose::Headers, nullptr, sending("XOVER 1-5"));
@@ -546,11 +527,7 @@ class StopTest : public SlotsTest, public testing::WithParamInterface<StopCase> 
 
 TEST_P(StopTest, AsksForEachSlot) {
   const StopCase& c = GetParam();
-  news.hook = [](FakeTransport&, const std::string& line) {
-    return line.rfind("XOVER", 0) == 0 || line.rfind("ARTICLE", 0) == 0
-               ? FakeNewsServer::Action{FakeNewsServer::Action::Silence, {}}
-               : FakeNewsServer::Action{};
-  };
+  news.hook = FakeNewsServer::On({"XOVER", "ARTICLE"}, FakeNewsServer::Action::Silence);
   slots.GetFreeSocket(Purpose::Headers, nullptr, sending("XOVER 1-5"));
   slots.GetFreeSocket(Purpose::Article, &article, sending("ARTICLE 2"));
   news.pump();
@@ -584,10 +561,7 @@ TEST_F(SlotsTest, StopWithCtrlOrShiftAsksTheBatch) {
 }
 
 TEST_F(SlotsTest, StopDuringAPostingAsksWhetherToFinishIt) {
-  news.hook = [](FakeTransport&, const std::string& line) {
-    return line == "POST" ? FakeNewsServer::Action{FakeNewsServer::Action::Silence, {}}
-                          : FakeNewsServer::Action{};
-  };
+  news.hook = FakeNewsServer::On({"POST"}, FakeNewsServer::Action::Silence);
   slots.GetFreeSocket(Purpose::Cancel, nullptr, sending("POST"));
   news.pump();
   prompter.answer(Button::Yes);
@@ -600,10 +574,7 @@ TEST_F(SlotsTest, StopDuringAPostingAsksWhetherToFinishIt) {
 }
 
 TEST_F(SlotsTest, ReleaseAllClosesBothSlotsWithoutResumption) {
-  news.hook = [](FakeTransport&, const std::string& line) {
-    return line.rfind("XOVER", 0) == 0 ? FakeNewsServer::Action{FakeNewsServer::Action::Silence, {}}
-                                       : FakeNewsServer::Action{};
-  };
+  news.hook = FakeNewsServer::On({"XOVER"}, FakeNewsServer::Action::Silence);
   slots.GetFreeSocket(Purpose::Headers, nullptr, sending("XOVER 1-5"));
   news.pump();
   slots.ReleaseAll();

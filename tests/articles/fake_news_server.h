@@ -53,6 +53,17 @@ class FakeNewsServer {
   };
   using Hook = std::function<Action(FakeTransport&, const std::string& line)>;
 
+  // A hook that meets the commands starting with one of the prefixes with
+  // kind and answers the others as usual.
+  static Hook On(std::vector<std::string> prefixes, Action::Kind kind) {
+    return [prefixes = std::move(prefixes), kind](FakeTransport&, const std::string& line) {
+      for (const auto& p : prefixes) {
+        if (line.rfind(p, 0) == 0) return Action{kind, {}};
+      }
+      return Action{};
+    };
+  }
+
   explicit FakeNewsServer(FakeNetwork& net) : net_(net) {}
 
   std::map<std::string, FakeGroup> groups;

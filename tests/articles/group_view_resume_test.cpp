@@ -116,10 +116,7 @@ TEST_F(GroupViewTest, NoAutoResumeLeavesWhatCameAndEnds) {
 
 TEST_F(GroupViewTest, ClosingDuringTheCountdownStopsIt) {
   server.groups["alt.test"] = MakeGroup(1, 30);
-  server.hook = [&](FakeTransport&, const std::string& line) {
-    return line.rfind("XOVER", 0) == 0 ? FakeNewsServer::Action{FakeNewsServer::Action::Reset, {}}
-                                       : FakeNewsServer::Action{};
-  };
+  server.hook = FakeNewsServer::On({"XOVER"}, FakeNewsServer::Action::Reset);
   open();
   ASSERT_TRUE(view->Slots().ResumptionRunning());
   close();

@@ -85,10 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MarkingTest, DuplicatesAreLeftWhileATransferRuns) {
-  server.hook = [](FakeTransport&, const std::string& line) {
-    return line.rfind("XOVER", 0) == 0 ? FakeNewsServer::Action{FakeNewsServer::Action::Silence, {}}
-                                       : FakeNewsServer::Action{};
-  };
+  server.hook = FakeNewsServer::On({"XOVER"}, FakeNewsServer::Action::Silence);
   server.groups["alt.test"] = MakeGroup(1, 20);
   open(OpenMode::StoredOnly);
   view->Refresh();
