@@ -83,6 +83,7 @@ void ArticleView::setSettings(ViewerSettings settings) {
   compileOrClear(quoteRegex_, settings_.quoteRegex);
   compileOrClear(sigDashRegex_, settings_.sigDashRegex);
   quoteMarks_ = QuoteMarks(settings_.quoteChars);
+  ownRepair_.setQuoteChars(settings_.quoteChars);
 }
 
 void ArticleView::setAttachmentDirectory(std::string_view directory) {
@@ -96,6 +97,7 @@ void ArticleView::setAttachmentDirectory(std::string_view directory) {
 
 void ArticleView::StartArticle(bool clear, bool autoSave) {
   flushAll();
+  activeStore_ = &storeForToggles();
   if (clear) {
     lines_.clear();
     notifiedLines_ = 0;
@@ -448,6 +450,10 @@ void ArticleView::finishArticle() {
   showFinishedFiles();
   flushAll();
   ended_ = true;
+  if (settings_.fixWrapOnce && toggles_.fixWrap) {
+    toggles_.fixWrap = false;
+    if (observer_) observer_->togglesChanged();
+  }
 }
 
 // --- emission
@@ -470,15 +476,18 @@ void ArticleView::flushAll() {
   store().Flush([this](RenderedLine out) { addLine(std::move(out)); });
 }
 
-QuoteLineStore& ArticleView::store() {
-  const bool repair = toggles_.quoted && toggles_.fixWrap && repairStore_ != nullptr;
-  return repair ? *repairStore_ : passThrough_;
+QuoteLineStore& ArticleView::storeForToggles() {
+  if (!toggles_.quoted || !toggles_.fixWrap) return passThrough_;
+  return repairStore_ != nullptr ? *repairStore_ : ownRepair_;
 }
 
 void ArticleView::addLine(RenderedLine line) {
   const bool bodyStyle = line.style != LineStyle::Header && line.style != LineStyle::Quoted;
   if (line.kind == LineKind::Text && bodyStyle && matches(sigDashRegex_, line.text)) {
     lastSignatureLine_ = lines_.size();
+  }
+  if (toggles_.uniformQuote && line.kind == LineKind::Text && line.quoteDepth >= 0) {
+    line.text = quoteMarks_.Uniform(line.text);
   }
   lines_.push_back(std::move(line));
 }

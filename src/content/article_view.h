@@ -29,7 +29,8 @@
 #include "content/launcher.h"
 #include "content/link_detection.h"
 #include "content/mime.h"
-#include "content/quote_marks.h"
+#include "core/quote_marks.h"
+#include "content/quote_repair.h"
 #include "content/quote_store.h"
 #include "content/rendered_line.h"
 #include "content/viewer_settings.h"
@@ -91,6 +92,8 @@ class ViewerObserver {
   virtual void linesAdded(std::size_t first) { (void)first; }
   virtual void headerPanelChanged() {}
   virtual void attachmentsChanged() {}
+  // A toggle changed by the view itself (the one-article quote repair).
+  virtual void togglesChanged() {}
 };
 
 struct ViewerServices {
@@ -115,7 +118,7 @@ class ArticleView {
   const ViewToggles& toggles() const { return toggles_; }
   void setObserver(ViewerObserver* observer) { observer_ = observer; }
   // The quote-repair store used while "quoted" and "fixWrap" are on; none
-  // (the default) lets lines through unchanged.
+  // (the default) is the view's own quote repair.
   void setQuoteRepairStore(QuoteLineStore* store) { repairStore_ = store; }
   // The group's attachment directory; it also joins the known directories.
   void setAttachmentDirectory(std::string_view directory);
@@ -201,7 +204,8 @@ class ArticleView {
   void flushPending();
   void flushAll();
   void addLine(RenderedLine line);
-  QuoteLineStore& store();
+  QuoteLineStore& store() { return *activeStore_; }
+  QuoteLineStore& storeForToggles();
   void notifyAdded();
 
   ViewerSettings settings_;
@@ -211,6 +215,10 @@ class ArticleView {
   ViewerObserver* observer_ = nullptr;
   QuoteLineStore* repairStore_ = nullptr;
   PassThroughQuoteStore passThrough_;
+  QuoteRepairStore ownRepair_;
+  // The store of the article being shown: a toggle changed meanwhile takes
+  // effect at the next article, so no held line changes store.
+  QuoteLineStore* activeStore_ = &passThrough_;
   TMime mime_;
   // Matching keeps captures in the patterns; asking whether a word is a link
   // changes nothing the viewer shows.

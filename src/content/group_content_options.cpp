@@ -7,6 +7,7 @@ GroupContentOptions GroupContentOptions::FromSettings(const Settings& settings,
   GroupContentOptions o;
   o.viewer = ViewerSettingsFrom(settings);
   o.toggles.showAllHeaders = settings.showAllHeaders;
+  o.toggles.fixWrap = settings.fixWrapOpt > 0;
   o.toggles.splitScreen = !props.fullScreen;
   o.attachmentDir = props.attachDir.empty() ? settings.attachDir : props.attachDir;
 

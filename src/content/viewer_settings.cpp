@@ -19,6 +19,7 @@ ViewerSettings ViewerSettingsFrom(const Settings& settings) {
   viewer.saveTypes = settings.saveTypes;
   viewer.autoSaveAttachments = settings.autoSaveAttachments;
   viewer.attachOpt = settings.attachOpt;
+  viewer.fixWrapOnce = settings.fixWrapOpt < 0;
   return viewer;
 }
 

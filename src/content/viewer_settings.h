@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "content/quote_marks.h"
+#include "core/quote_marks.h"
 
 namespace orvel {
 
@@ -24,6 +24,9 @@ struct ViewerSettings {
   std::string saveTypes = ".GIF";
   bool autoSaveAttachments = false;
   int attachOpt = 2;  // the collision option of saved attachments
+  // FixWrapOpt below 0: the quote repair switches itself off once an article
+  // has been shown with it, so it acts on one article at a time.
+  bool fixWrapOnce = true;
 };
 
 ViewerSettings ViewerSettingsFrom(const Settings& settings);
@@ -33,6 +36,7 @@ struct ViewToggles {
   bool showAllHeaders = false;  // "Afficher toutes les en-têtes"; a new view takes ShowAllHeaders
   bool quoted = true;           // show quoted text (acvQuoted)
   bool fixWrap = false;         // repair badly wrapped quotes (acvFixWrap)
+  bool uniformQuote = false;    // one ">" per quote mark (acvUniformQuote)
   bool rot13 = false;           // "ROT-13"
   bool fixedFont = false;       // "Utiliser une police fixe"
   bool splitScreen = true;      // the viewer shares the window with the list (acvFS)

@@ -223,6 +223,7 @@ void ArticleViewer::setRaw(bool on) { setToggle(&ViewToggles::raw, on); }
 void ArticleViewer::setShowAllHeaders(bool on) { setToggle(&ViewToggles::showAllHeaders, on); }
 void ArticleViewer::setShowQuoted(bool on) { setToggle(&ViewToggles::quoted, on); }
 void ArticleViewer::setFixWrap(bool on) { setToggle(&ViewToggles::fixWrap, on); }
+void ArticleViewer::setUniformQuote(bool on) { setToggle(&ViewToggles::uniformQuote, on); }
 void ArticleViewer::setRot13(bool on) { setToggle(&ViewToggles::rot13, on); }
 void ArticleViewer::setFixedFont(bool on) { setToggle(&ViewToggles::fixedFont, on); }
 void ArticleViewer::setSplitScreen(bool on) { setToggle(&ViewToggles::splitScreen, on); }

@@ -77,6 +77,7 @@ class ArticleViewer : public QWidget, private ViewerObserver {
   void setShowAllHeaders(bool on);  // "Afficher toutes les en-têtes" (acvShowAllHeaders)
   void setShowQuoted(bool on);      // acvQuoted
   void setFixWrap(bool on);         // acvFixWrap
+  void setUniformQuote(bool on);    // acvUniformQuote
   void setRot13(bool on);           // "ROT-13" (acvROT13)
   void setFixedFont(bool on);       // "Utiliser une police fixe" (acvFixedFont)
   void setSplitScreen(bool on);     // acvFS off: the viewer fills the window
@@ -115,6 +116,8 @@ class ArticleViewer : public QWidget, private ViewerObserver {
  signals:
   void endOfArticleReached();
   void attachmentsAvailable(bool any);
+  // The model changed a toggle itself (the one-article quote repair).
+  void viewTogglesChanged();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -126,6 +129,7 @@ class ArticleViewer : public QWidget, private ViewerObserver {
   void linesAdded(std::size_t first) override;
   void headerPanelChanged() override;
   void attachmentsChanged() override;
+  void togglesChanged() override { emit viewTogglesChanged(); }
 
   void applyOptions();
   void clearText();

@@ -3,9 +3,11 @@
 
 #include "ui/articles_window.h"
 
+#include <QAction>
 #include <QFile>
 #include <QLayout>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QTreeView>
 
 #include <algorithm>
@@ -97,11 +99,20 @@ void TArticlesWindow::wireViewerActions() {
   a.wireToggle("acvShowAllHeaders", t.showAllHeaders,
                [this](bool on) { viewer_->setShowAllHeaders(on); });
   a.wireToggle("acvQuoted", t.quoted, [this](bool on) { viewer_->setShowQuoted(on); });
-  a.wireToggle("acvFixWrap", t.fixWrap, [this](bool on) { viewer_->setFixWrap(on); });
+  QAction* fixWrap =
+      a.wireToggle("acvFixWrap", t.fixWrap, [this](bool on) { viewer_->setFixWrap(on); });
+  a.wireToggle("acvUniformQuote", t.uniformQuote,
+               [this](bool on) { viewer_->setUniformQuote(on); });
   a.wireToggle("acvROT13", t.rot13, [this](bool on) { viewer_->setRot13(on); });
   a.wireToggle("acvFixedFont", t.fixedFont, [this](bool on) { viewer_->setFixedFont(on); });
   a.wire("acvAttachments", [this] { viewer_->showAttachmentsMenu(); });
   a.wire("acvSkipQuote", [this] { viewer_->skipQuote(); });
+  // The repair that acts on one article at a time unticks itself.
+  if (fixWrap == nullptr) return;
+  connect(viewer_, &ArticleViewer::viewTogglesChanged, fixWrap, [this, fixWrap] {
+    const QSignalBlocker quiet(fixWrap);
+    fixWrap->setChecked(viewer_->toggles().fixWrap);
+  });
 }
 
 }  // namespace orvel::ui

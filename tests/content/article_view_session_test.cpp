@@ -222,6 +222,25 @@ TEST(ViewerQuoteRepair, StoreUsedOnlyWithQuotedAndFixWrap) {
   EXPECT_EQ(LineCodes(f.view)[2], "Q0|> [...]");
 }
 
+TEST(ViewerQuoteRepair, FixWrapRepairsOneArticleAndUniformMarks) {
+  ViewerSettings settings;
+  settings.fixWrapOnce = true;
+  Fixture f(settings);
+  const std::string article =
+      Article({"Subject: r", "", ": > a quoted line that was cut in the", ": > middle", "", "fin"});
+  f.view.toggles().fixWrap = true;
+  f.view.toggles().uniformQuote = true;
+  f.view.ShowStoredArticle(article, false);
+  EXPECT_EQ(LineCodes(f.view), (std::vector<std::string>{"H|Subject: r", "B|",
+                                                         "Q1|>> a quoted line that was cut in the middle",
+                                                         "B|", "B|fin"}));
+  // Switched off once shown: the same article again is not repaired.
+  EXPECT_FALSE(f.view.toggles().fixWrap);
+  f.view.toggles().uniformQuote = false;
+  ASSERT_TRUE(f.view.RedisplayArticle());
+  EXPECT_EQ(LineCodes(f.view)[2], "Q1|: > a quoted line that was cut in the");
+}
+
 const std::string kGifArticle =
     Article({"Subject: gif", "MIME-Version: 1.0", "Content-Type: image/gif; name=\"pic.gif\"",
              "Content-Transfer-Encoding: base64", "", "R0lGODlhAQABAAAAADs="});

@@ -1,4 +1,4 @@
-#include "content/quote_marks.h"
+#include "core/quote_marks.h"
 
 #include <algorithm>
 
@@ -51,18 +51,21 @@ QuoteMarks::QuoteMarks(std::string_view quoteChars) {
   quoteChars = trimView(quoteChars);
   for (std::size_t pos = 0; pos < quoteChars.size();) {
     const char32_t c = NextCodePoint(quoteChars, pos);
-    if (c != ' ' && !isMark(c)) marks_.push_back(c);
+    if (c == ' ' || isMark(c)) continue;
+    marks_.push_back(c);
+    if (c < 128) asciiMarks_.set(c);
   }
 }
 
 bool QuoteMarks::isMark(char32_t c) const {
+  if (c < 128) return asciiMarks_.test(c);
   return std::find(marks_.begin(), marks_.end(), c) != marks_.end();
 }
 
-std::size_t QuoteMarks::scanRun(std::string_view line, int& marks) const {
+std::size_t QuoteMarks::scanRun(std::string_view line, int& marks, std::size_t maxChars) const {
   marks = 0;
   std::size_t pos = 0;
-  while (pos < line.size()) {
+  for (std::size_t chars = 0; pos < line.size() && chars < maxChars; ++chars) {
     std::size_t next = pos;
     const char32_t c = NextCodePoint(line, next);
     if (c == ' ') {
@@ -86,6 +89,21 @@ int QuoteMarks::Depth(std::string_view line) const {
 std::size_t QuoteMarks::TextPosition(std::string_view line) const {
   int marks = 0;
   return scanRun(line, marks);
+}
+
+std::size_t QuoteMarks::PrefixLength(std::string_view line, std::size_t maxChars) const {
+  int marks = 0;
+  return scanRun(line, marks, maxChars);
+}
+
+std::string QuoteMarks::Uniform(std::string_view line) const {
+  int marks = 0;
+  const std::size_t run = scanRun(line, marks);
+  if (marks == 0) return std::string(line);
+  std::string out(static_cast<std::size_t>(marks), '>');
+  out += ' ';
+  out.append(line.substr(run));
+  return out;
 }
 
 }  // namespace orvel
