@@ -40,11 +40,11 @@ GroupViewOptions GroupViewOptions::FromSettings(const Settings& settings) {
 }
 
 TGroupView::TGroupView(GroupViewServices services, std::shared_ptr<TProfile> profile,
-                       TGrpInfo& record, GroupViewOptions options)
+                       TGrpInfo* source, GroupViewOptions options)
     : services_(std::move(services)),
       profile_(std::move(profile)),
-      source_(&record),
-      record_(record),
+      source_(source),
+      record_(source ? *source : TGrpInfo{}),
       options_(options),
       view_(arena_, lists_),
       slots_(services_.pool, services_.clock, services_.prompter, *this, nullObserver_,
@@ -54,16 +54,12 @@ TGroupView::TGroupView(GroupViewServices services, std::shared_ptr<TProfile> pro
   record_.category = nullptr;
 }
 
+TGroupView::TGroupView(GroupViewServices services, std::shared_ptr<TProfile> profile,
+                       TGrpInfo& record, GroupViewOptions options)
+    : TGroupView(std::move(services), std::move(profile), &record, options) {}
+
 TGroupView::TGroupView(GroupViewServices services, FolderSource folder, GroupViewOptions options)
-    : services_(std::move(services)),
-      profile_(std::make_shared<TProfile>()),
-      source_(nullptr),
-      options_(options),
-      view_(arena_, lists_),
-      slots_(services_.pool, services_.clock, services_.prompter, *this, nullObserver_,
-             options.connections),
-      download_(view_, *this, options.download),
-      captionTimer_(services_.clock.createTimer([this] { observer_->captionChanged(Caption()); })) {
+    : TGroupView(std::move(services), std::make_shared<TProfile>(), nullptr, options) {
   record_.name = folder.name;
   folder_ = std::move(folder);
 }

@@ -261,6 +261,9 @@ class TGroupView final : public OpenGroupView,
   bool CompactStore(std::string_view statusText);
 
  private:
+  // Both views: a newsgroup's record (copied; source is the list's) or none.
+  TGroupView(GroupViewServices services, std::shared_ptr<TProfile> profile, TGrpInfo* source,
+             GroupViewOptions options);
   // SlotOwner
   void RequestDataBegin(TNNTP& connection, const SlotRequest& request) override;
   void RequestData(TNNTP& connection, const SlotRequest& request) override;
