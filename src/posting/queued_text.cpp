@@ -1,7 +1,5 @@
 #include "posting/queued_text.h"
 
-#include <algorithm>
-
 #include "articles/header_utils.h"
 #include "core/text.h"
 
@@ -47,9 +45,8 @@ std::string XIdValue(const TID& id) {
 std::string XAttachmentsValue(const ComposeMessage& m, int part) {
   const AttachmentOptions& o = m.attachmentOptions;
   const int flags = (o.mime ? 1 : 0) | (o.showFileCount ? 2 : 0) | (o.yEnc ? 4 : 0);
-  std::string value =
-      format("%d;%d;%d;%llu", static_cast<int>(o.mode), flags, o.cutSize,
-             static_cast<unsigned long long>(TotalSize(m.attachments)));
+  std::string value = format("%d;%d;%d;%llu", static_cast<int>(o.mode), flags, o.cutSize,
+                             static_cast<unsigned long long>(TotalSize(m.attachments)));
   if (part >= 0) {
     value += format(";%d;%zu\t", part + 1, m.attachments.size());
     value += OneLine(m.attachments[static_cast<std::size_t>(part)].path, true);
@@ -89,8 +86,7 @@ int QueuedMessageCount(const ComposeMessage& m) {
 
 QueuedText BuildQueuedText(const ComposeMessage& m, DateTime now, int tz, int part) {
   if (!PerAttachment(m)) part = -1;
-  const bool withBody =
-      part <= 0 || m.attachmentOptions.mode == AttachmentMode::SeparatelyTextEach;
+  const bool withBody = part <= 0 || m.attachmentOptions.mode == AttachmentMode::SeparatelyTextEach;
   QueuedText out;
   QueueRecord& r = out.record;
   std::string& t = out.text;

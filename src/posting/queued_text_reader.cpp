@@ -165,8 +165,11 @@ bool ReadOwnHeader(const HeaderLine& h, const AttachmentSizer& sizeOf, ComposeMe
     if (!ReadXId(h.value, m.identity)) error = "X-ID does not hold seven fields";
   } else if (name == "x-status") {
     const std::optional<unsigned> bits = ParseUnsigned(h.value);
-    if (bits) ReadXStatus(*bits, m);
-    else error = "X-Status is not a number: " + h.value;
+    if (!bits) {
+      error = "X-Status is not a number: " + h.value;
+    } else {
+      ReadXStatus(*bits, m);
+    }
   } else if (name == "x-attachments") {
     if (!ReadXAttachments(h.value, sizeOf, m)) error = "unreadable X-Attachments: " + h.value;
   }
@@ -193,6 +196,7 @@ std::optional<ComposeMessage> ReadQueuedText(std::string_view text,
     } else if (equalsNoCase(h.name, "x-no-archive") && equalsNoCase(h.value, "yes")) {
       m.noArchive = true;
     } else if (FillRow(h, m.personalHeaders, filled)) {
+      continue;
     } else if (equalsNoCase(h.name, "supersedes")) {
       m.personalHeaders.push_back({true, h.name, h.value});
       filled.push_back(true);

@@ -8,25 +8,14 @@
 
 namespace orvel {
 
-// Failures show the message field by field.
+// Failures show the message as its queued text, plus what the text leaves out.
 void PrintTo(const ComposeMessage& m, std::ostream* os) {
-  const TID& id = m.identity;
-  *os << "\n server[" << m.server << "] groups[" << m.groups << "] followUp[" << m.followUp
-      << "] mailTo[" << m.mailTo << "] post " << m.post << " mail " << m.mail << " subject["
-      << m.subject << "] noArchive " << m.noArchive << " newThread " << m.newThread << " refs["
-      << m.references << "]\n id[" << id.name << "|" << id.Name << "|" << id.Email << "|"
-      << id.PublicEmail << "|" << id.Organization << "|" << id.IDToken << "|" << id.SigFile << "]";
+  *os << "\n" << BuildQueuedText(m, 0, 0).text;
   for (const PersonalHeader& h : m.personalHeaders) {
-    *os << "\n row " << h.on << " [" << h.name << "][" << h.value << "]";
+    *os << "\nrow " << h.on << " " << h.name << ": " << h.value;
   }
-  for (const std::string& line : m.manualHeaders) *os << "\n manual[" << line << "]";
-  for (const Attachment& a : m.attachments) *os << "\n file[" << a.path << "] " << a.size;
-  const AttachmentOptions& o = m.attachmentOptions;
-  *os << "\n options " << static_cast<int>(o.mode) << o.mime << o.showFileCount << o.yEnc << " "
-      << o.cutSize;
-  for (const BodyLine& line : m.body) *os << "\n body " << line.soft << " [" << line.text << "]";
-  *os << "\n sent " << m.mailSent << m.posted << " keep " << m.keepCopy << " wrap " << m.wordWrap
-      << " modified " << m.modified << " signature " << m.hasSignature;
+  *os << "\nserver " << m.server << ", sent " << m.mailSent << m.posted << ", modified "
+      << m.modified << ", signature " << m.hasSignature;
 }
 
 namespace {
@@ -65,11 +54,13 @@ class MessageMaker {
                                 std::string(1 + Pick(2), ' ') + Text(2));
     }
     for (int i = Pick(4); i > 0; --i) {
-      m.attachments.push_back({"/tmp/f" + std::to_string(i) + Text(0), std::uint64_t(Pick(1 << 20))});
+      m.attachments.push_back(
+          {"/tmp/f" + std::to_string(i) + Text(0), std::uint64_t(Pick(1 << 20))});
     }
     // The options travel with the attachments only.
-    if (!m.attachments.empty()) m.attachmentOptions = {static_cast<AttachmentMode>(Pick(4)), Chance(2), Chance(2), Chance(2),
-                           Pick(1000000)};
+    if (!m.attachments.empty())
+      m.attachmentOptions = {static_cast<AttachmentMode>(Pick(4)), Chance(2), Chance(2), Chance(2),
+                             Pick(1000000)};
     for (int i = Pick(6); i > 0; --i) m.body.push_back({Text(0), Chance(3)});
     if (!m.body.empty()) m.body.back() = {Text(1), false};
     m.keepCopy = Chance(2);
@@ -83,8 +74,8 @@ class MessageMaker {
   // Up to 12 characters, at least minLength, over a mix of the characters
   // a header value meets (blanks, separators, UTF-8).
   std::string Text(int minLength) {
-    static const std::string kPieces[] = {"a", "Z", "9", " ", ".", ",", ";", "<", ">", "@",
-                                          "-", "!", "\xC3\xA9", "%", "\"", "_", ":"};
+    static const std::string kPieces[] = {"a", "Z", "9", " ",        ".", ",",  ";", "<", ">",
+                                          "@", "-", "!", "\xC3\xA9", "%", "\"", "_", ":"};
     std::string s;
     for (int n = minLength + Pick(12); n > 0; --n) s += kPieces[Pick(std::size(kPieces))];
     return s;
@@ -127,24 +118,32 @@ std::vector<ReopenCase> ReopenCases() {
     return m;
   };
   return {
-      {"SentPartsAreNotWantedAgain", "X-Status: 31\r\n", {},
-       with([](ComposeMessage& m) { m.mailSent = m.posted = m.keepCopy = true; })},
-      {"WantedPartsStillToSend", "X-Status: 69\r\n", {},
-       with([](ComposeMessage& m) { m.mail = m.post = m.newThread = true; })},
-      {"SupersedesGetsItsRow", "Supersedes: <9@z>\r\n", {},
-       with([](ComposeMessage& m) { m.personalHeaders = {{true, "Supersedes", "<9@z>"}}; })},
-      {"HeaderFillsConfiguredRowAnyCase", "x-face: pic\r\nX-Other: v\r\n",
+      {"SentPartsAreNotWantedAgain", "X-Status: 31\r\n", {}, with([](ComposeMessage& m) {
+         m.mailSent = m.posted = m.keepCopy = true;
+       })},
+      {"WantedPartsStillToSend", "X-Status: 69\r\n", {}, with([](ComposeMessage& m) {
+         m.mail = m.post = m.newThread = true;
+       })},
+      {"SupersedesGetsItsRow", "Supersedes: <9@z>\r\n", {}, with([](ComposeMessage& m) {
+         m.personalHeaders = {{true, "Supersedes", "<9@z>"}};
+       })},
+      {"HeaderFillsConfiguredRowAnyCase",
+       "x-face: pic\r\nX-Other: v\r\n",
        {{false, "X-Face", ""}, {true, "X-Url", "u"}},
        with([](ComposeMessage& m) {
          m.personalHeaders = {{true, "X-Face", "pic"}, {false, "X-Url", "u"}};
          m.manualHeaders = {"X-Other: v"};
        })},
-      {"NoArchiveOnlyForYes", "X-No-Archive: YES\r\nX-No-Archive: no\r\n", {},
+      {"NoArchiveOnlyForYes",
+       "X-No-Archive: YES\r\nX-No-Archive: no\r\n",
+       {},
        with([](ComposeMessage& m) {
          m.noArchive = true;
          m.manualHeaders = {"X-No-Archive: no"};
        })},
-      {"FoldedLineAndBareLf", "Subject: a\n b\r\nNewsgroups: fr.x\n", {},
+      {"FoldedLineAndBareLf",
+       "Subject: a\n b\r\nNewsgroups: fr.x\n",
+       {},
        with([](ComposeMessage& m) {
          m.subject = "a b";
          m.groups = "fr.x";

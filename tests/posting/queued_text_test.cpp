@@ -67,7 +67,8 @@ ComposeMessage MailAndPost() {
   return m;
 }
 
-const std::string kXId = "X-ID: Perso\tAnn Lee\tann@real.example\tann@public.example\tOrg\ttok\tsig.txt\r\n";
+const std::string kXId =
+    "X-ID: Perso\tAnn Lee\tann@real.example\tann@public.example\tOrg\ttok\tsig.txt\r\n";
 
 struct TextCase {
   const char* name;
@@ -80,20 +81,30 @@ struct TextCase {
 std::vector<TextCase> TextCases() {
   using namespace std::string_literals;
   return {
-      {"NewArticle", NewArticle(), -1,
+      {"NewArticle",
+       NewArticle(),
+       -1,
        "Subject: Hello\r\nNewsgroups: news.example:fr.test\r\n"s + kDate + "Lines: 4\r\n" + kXId +
            "X-Status: 4\r\nX-Face: abc\r\nX-Manual: one\r\n\r\n"
-           "first line wrapped\nhere\r\n\r\nend" + '\0',
+           "first line wrapped\nhere\r\n\r\nend" +
+           '\0',
        {"Hello", "news.example:fr.test", "", "", "", 4, kNow, 4, false}},
-      {"FirstAttachment", FollowUpWithAttachments(), 0,
+      {"FirstAttachment",
+       FollowUpWithAttachments(),
+       0,
        "Subject: Re: files\r\nNewsgroups: news.example:fr.a,fr.b\r\nFollowup-To: fr.a\r\n"
-       "References: <1@x> <2@y>\r\n"s + kDate + "Lines: 2\r\nX-No-Archive: yes\r\n" + kXId +
-           "X-Status: 68\r\nX-Attachments: 2;3;5000;1024;1;2\t/tmp/a.bin\r\n\r\ntext\r\nmore" + '\0',
+       "References: <1@x> <2@y>\r\n"s +
+           kDate + "Lines: 2\r\nX-No-Archive: yes\r\n" + kXId +
+           "X-Status: 68\r\nX-Attachments: 2;3;5000;1024;1;2\t/tmp/a.bin\r\n\r\ntext\r\nmore" +
+           '\0',
        {"Re: files\n - /tmp/a.bin", "news.example:fr.a,fr.b!fr.a", "", "", "<1@x> <2@y>", 2, kNow,
         68, true}},
-      {"SecondAttachmentHasNoText", FollowUpWithAttachments(), 1,
+      {"SecondAttachmentHasNoText",
+       FollowUpWithAttachments(),
+       1,
        "Subject: Re: files\r\nNewsgroups: news.example:fr.a,fr.b\r\nFollowup-To: fr.a\r\n"
-       "References: <1@x> <2@y>\r\n"s + kDate + "Lines: 0\r\nX-No-Archive: yes\r\n" + kXId +
+       "References: <1@x> <2@y>\r\n"s +
+           kDate + "Lines: 0\r\nX-No-Archive: yes\r\n" + kXId +
            "X-Status: 68\r\nX-Attachments: 2;3;5000;1024;2;2\t/tmp/b.bin\r\n\r\n" + '\0',
        {"Re: files\n - /tmp/b.bin", "news.example:fr.a,fr.b!fr.a", "", "", "<1@x> <2@y>", 0, kNow,
         68, true}},
@@ -107,11 +118,15 @@ std::vector<TextCase> TextCases() {
        }(),
        1,
        "Subject: Re: files\r\nNewsgroups: news.example:fr.a,fr.b\r\nFollowup-To: fr.a\r\n"
-       "References: <1@x> <2@y>\r\n"s + kDate + "Lines: 2\r\nX-No-Archive: yes\r\n" + kXId +
+       "References: <1@x> <2@y>\r\n"s +
+           kDate + "Lines: 2\r\nX-No-Archive: yes\r\n" + kXId +
            "X-Status: 68\r\nX-Attachments: 0;6;5000;1024;-1;-1\t/tmp/a.bin\t/tmp/b.bin\r\n\r\n"
-           "text\r\nmore" + '\0',
+           "text\r\nmore" +
+           '\0',
        {"Re: files", "news.example:fr.a,fr.b!fr.a", "", "", "<1@x> <2@y>", 2, kNow, 68, true}},
-      {"MailAndPost", MailAndPost(), -1,
+      {"MailAndPost",
+       MailAndPost(),
+       -1,
        "Subject: Re: both\r\nNewsgroups: srv:fr.x\r\nTo: Bob Ray <bob@example.org>\r\n"s + kDate +
            "Lines: 3\r\n" + kXId + "X-Status: 61\r\n\r\n[Copie en courrier]\r\n\r\nhi" + '\0',
        {"Re: both", "srv:fr.x", "Bob Ray", "bob@example.org", "", 3, kNow, 61, false}},
@@ -123,8 +138,10 @@ std::vector<TextCase> TextCases() {
          return m;
        }(),
        -1,
-       "Subject: a  Newsgroups: evil\r\n"s + kDate + "Lines: 0\r\nX-ID: \tx y\t\t\t\t\t\r\n"
-       "X-Status: 0\r\n\r\n" + '\0',
+       "Subject: a  Newsgroups: evil\r\n"s + kDate +
+           "Lines: 0\r\nX-ID: \tx y\t\t\t\t\t\r\n"
+           "X-Status: 0\r\n\r\n" +
+           '\0',
        {"a  Newsgroups: evil", "", "", "", "", 0, kNow, 0, false}},
   };
 }
