@@ -123,9 +123,20 @@ class GroupSessionTest : public GroupContentTest {
     server.pump();
   }
 
+  // A scoring state over base's "score.ini" holding text (not loaded yet).
+  ScoringState& scoreFile(const std::string& text) {
+    base.write("score.ini", text);
+    ScoringSettings settings;
+    settings.scoreFile = base.file("score.ini");
+    settings.plonkFile = base.file("plonker.ini");
+    scoring = std::make_unique<ScoringState>(settings, prompter);
+    return *scoring;
+  }
+
   RecordingLauncher launcher;
   ArticleView viewer{ViewerSettings{}, ViewerServices{prompter, launcher, {}}};
   Events events;
+  std::unique_ptr<ScoringState> scoring;  // outlives the session that scores with it
   std::unique_ptr<GroupSession> session;
 };
 
@@ -240,13 +251,9 @@ TEST_F(GroupSessionTest, DiscardedArticlesLeaveTheHistory) {
 }
 
 TEST_F(GroupSessionTest, ScoresAsItLoadsExplainsAndRescoresAfterAPlonk) {
-  base.write("score.ini", "[alt\\.test]\r\nScore: 500\r\nSubject: Topic B\r\n");
-  ScoringSettings settings;
-  settings.scoreFile = base.file("score.ini");
-  settings.plonkFile = base.file("plonker.ini");
-  ScoringState scoring(settings, prompter);
-  scoring.Load();
-  GroupSession& s = openSession({}, &scoring);
+  ScoringState& state = scoreFile("[alt\\.test]\r\nScore: 500\r\nSubject: Topic B\r\n");
+  state.Load();
+  GroupSession& s = openSession({}, &state);
   EXPECT_EQ(article(4)->Score, 500);
   EXPECT_EQ(article(5)->Score, 500);
   EXPECT_EQ(article(1)->Score, 0);
@@ -271,29 +278,23 @@ struct RecordingSound : SoundPlayer {
 
 TEST_F(GroupSessionTest, MatchingRulesPlayTheSoundsThatExist) {
   base.write("ding.wav", "RIFF");
-  base.write("score.ini", "[alt\\.test]\r\nScore: 5\r\naction: play " + base.file("ding.wav") +
-                              "\r\nSubject: ^Topic B\r\nScore: 7\r\naction: play " +
-                              base.file("missing.wav") + "\r\nSubject: Lone\r\n");
-  ScoringSettings settings;
-  settings.scoreFile = base.file("score.ini");
-  settings.plonkFile = base.file("plonker.ini");
-  ScoringState scoring(settings, prompter);
+  ScoringState& state =
+      scoreFile("[alt\\.test]\r\nScore: 5\r\naction: play " + base.file("ding.wav") +
+                "\r\nSubject: ^Topic B\r\nScore: 7\r\naction: play " + base.file("missing.wav") +
+                "\r\nSubject: Lone\r\n");
   std::vector<std::string> played;
-  scoring.SetSoundPlayer(std::make_unique<RecordingSound>(played));
-  scoring.Load();
-  openSession({}, &scoring);
+  state.SetSoundPlayer(std::make_unique<RecordingSound>(played));
+  state.Load();
+  openSession({}, &state);
   EXPECT_EQ(article(6)->Score, 7);
   EXPECT_EQ(played, (std::vector<std::string>{base.file("ding.wav")}));  // article 4 only
 }
 
 TEST_F(GroupSessionTest, AScoreRegexThatGivesUpWhileLoadingIsSaidOnce) {
-  base.write("score.ini", "[alt\\.test]\r\nScore: 5\r\nMessage-ID: ^<([a-z@]+|\\.|\\d)+$\r\n");
-  ScoringSettings settings;
-  settings.scoreFile = base.file("score.ini");
-  settings.plonkFile = base.file("plonker.ini");
-  ScoringState scoring(settings, prompter);
-  scoring.Load();
-  openSession({}, &scoring);
+  ScoringState& state =
+      scoreFile("[alt\\.test]\r\nScore: 5\r\nMessage-ID: ^<([a-z@]+|\\.|\\d)+$\r\n");
+  state.Load();
+  openSession({}, &state);
   EXPECT_EQ(article(4)->Score, 0);
   const auto& statuses = prompter.statuses();
   EXPECT_EQ(std::count_if(statuses.begin(), statuses.end(),
