@@ -13,8 +13,8 @@ namespace fs = std::filesystem;
 class ExternalEditTest : public testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::path(testing::TempDir()) /
-           ("orvel-edit-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    const std::string test = testing::UnitTest::GetInstance()->current_test_info()->name();
+    dir_ = fs::path(testing::TempDir()) / ("orvel-edit-" + test);
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
