@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "articles/group_view.h"
+#include "articles/marking.h"
 #include "articles/progress_texts.h"
 #include "articles/store_io.h"
 #include "config/main_state.h"
@@ -144,6 +145,16 @@ void TGroupView::folderArticleAdded(const TArticle& article, std::string_view or
   if (lists_.viewList) lists_.viewList->push_back(a);
   recountArticles();
   thread();
+}
+
+bool TGroupView::folderEntryDeleted(const FolderEntryKey& key) {
+  for (TArticle* a : lists_.masterList) {
+    if (!a->Has(NodeFlag::Deleted) && a->Date == key.date && a->Subject.view() == key.subject) {
+      MarkDelete(*this, *a, true, true);
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace orvel

@@ -308,6 +308,23 @@ void UnwatchFolder(FolderAppendObserver& observer) {
   std::erase_if(folderWatches(), [&](const FolderWatch& w) { return w.observer == &observer; });
 }
 
+bool DeleteFolderEntry(const std::string& bodyPath, std::uint8_t kind, const FolderEntryKey& key) {
+  for (const FolderWatch& w : folderWatches()) {
+    if (w.path == bodyPath) return w.observer->folderEntryDeleted(key);
+  }
+  TFolder folder(bodyPath, kind);
+  ArticleArena arena;
+  std::vector<TArticle*> list;
+  if (!folder.LoadHeaders(arena, list)) return false;
+  const auto entry = std::find_if(list.begin(), list.end(), [&](const TArticle* a) {
+    return a->Date == key.date && a->Subject.view() == key.subject;
+  });
+  if (entry == list.end()) return false;
+  (*entry)->Set(NodeFlag::Deleted);
+  folder.Modified = true;
+  return folder.SaveHeaders(list, false);
+}
+
 bool TMailbox::AddArticle(TArticle& article, const std::string_view* text, std::string_view origin) {
   const std::string header = HeaderPath();
   const std::int64_t bodyBefore = store_io::FileSize(path);

@@ -99,9 +99,19 @@ std::vector<BodyEntry> ScanBodyEntries(std::string_view file, std::int64_t& torn
 // The status text for a torn last entry dropped from a folder.
 std::string TornEntryText(std::int64_t bytes);
 
+// A stored entry of a folder, known by what does not change when the store
+// is compacted: its date and subject.
+struct FolderEntryKey {
+  DateTime date = 0;
+  std::string subject;
+
+  bool operator==(const FolderEntryKey&) const = default;
+};
+
 // Told of each article appended to a folder's files, by whichever store
-// object appended it (the transfer's, not the open view's). The folder is
-// known by its body file's path; everything runs on the event-loop thread.
+// object appended it (the transfer's, not the open view's), and of entries
+// deleted from outside the view. The folder is known by its body file's
+// path; everything runs on the event-loop thread.
 class FolderAppendObserver {
  public:
   virtual ~FolderAppendObserver() = default;
@@ -109,9 +119,16 @@ class FolderAppendObserver {
   // position of its record in the header file.
   virtual void folderArticleAdded(const TArticle& article, std::string_view origin,
                                   std::int32_t recordOffset) = 0;
+  // Marks the first live entry with that key deleted; false when none.
+  virtual bool folderEntryDeleted(const FolderEntryKey& key) = 0;
 };
 void WatchFolder(const std::string& bodyPath, FolderAppendObserver& observer);
 void UnwatchFolder(FolderAppendObserver& observer);
+
+// Marks a folder's entry deleted: through the view that has the folder open,
+// else in the store's header file. False when no live entry has the key or
+// the store could not be written.
+bool DeleteFolderEntry(const std::string& bodyPath, std::uint8_t kind, const FolderEntryKey& key);
 
 class TMailbox {
  public:

@@ -194,8 +194,28 @@ class Watcher : public FolderAppendObserver {
     seen.push_back(std::string(article.Subject.view()) + "|" + std::string(origin) + "|" +
                    std::to_string(recordOffset));
   }
+  bool folderEntryDeleted(const FolderEntryKey& key) override {
+    seen.push_back("deleted " + key.subject);
+    return true;
+  }
   std::vector<std::string> seen;
 };
+
+TEST_F(FolderStoreTest, DeletedEntryGoesThroughTheOpenViewElseTheStore) {
+  makeFolder();
+  const DateTime aDate = 40000;  // the builder's dates: 40000, 40001, ...
+  EXPECT_FALSE(DeleteFolderEntry(path("f.mbx"), kStoreArchive, {aDate, "zz"}));
+  EXPECT_FALSE(DeleteFolderEntry(path("f.mbx"), kStoreArchive, {aDate + 1, "a"}));
+  ASSERT_TRUE(DeleteFolderEntry(path("f.mbx"), kStoreArchive, {aDate, "a"}));
+  EXPECT_EQ(loadedSubjects(), std::vector<std::string>{"b"});
+
+  Watcher watcher;
+  WatchFolder(path("f.mbx"), watcher);
+  EXPECT_TRUE(DeleteFolderEntry(path("f.mbx"), kStoreArchive, {aDate + 1, "b"}));
+  UnwatchFolder(watcher);
+  EXPECT_EQ(watcher.seen, std::vector<std::string>{"deleted b"});
+  EXPECT_EQ(loadedSubjects(), std::vector<std::string>{"b"}) << "the open view owns the change";
+}
 
 TEST_F(FolderStoreTest, WatcherHearsOfAppendsToItsFolderOnly) {
   makeFolder();
