@@ -64,6 +64,13 @@ const std::vector<Command>& commands() {
       {"folders", "list | new NAME [--queue] | rename OLD NEW | delete NAME [--files | --keep-files] | copy ALIAS GROUP NUMBERS FOLDER [--move] | show FOLDER [N]",
        "the folder list: print it (name, kind, file), create, rename or delete a folder, copy articles of a group into one, or show its articles",
        cmdFolders},
+      {"compose",
+       "[--profile ALIAS] (--post GROUPS | --mail ADDRESS | --reply-to ARTICLE-FILE --mode "
+       "followup|mail|followup-mail|forward|supersede) [--followup-to GROUPS] [--subject TEXT] "
+       "[--body FILE|-] [--attach FILE]... [--header \"Name: value\"]... [--identity NAME] "
+       "[--print] [--yes]",
+       "compose a message as the compose window does, check it, and store it in the Outbox (or print its queued text)",
+       cmdCompose},
   };
   return table;
 }
