@@ -425,6 +425,7 @@ void TArticlesWindow::wireActions() {
   a.wire("acvSwitchView", [this] { switchView(); });
   a.wire("acaAddToScore", [this] { showRuleBuilder(); });
   wireFilterCommands();
+  wirePostingCommands();
   wireSessionCommands();
   // Tagging: the focused row goes in or out of the batch queue.
   auto* tag = new QAction("Tag", this);
@@ -582,7 +583,11 @@ void TArticlesWindow::currentRowChanged(const QModelIndex& current) {
 
 void TArticlesWindow::rowActivated(const QModelIndex& index) {
   TNode* node = model_->nodeAt(index);
-  if (node && node->IsThread()) toggleThread(index);
+  if (node && node->IsThread()) {
+    toggleThread(index);
+  } else if (node) {
+    reopenQueued(*node->AsArticle());
+  }
 }
 
 void TArticlesWindow::rowsChanged() {

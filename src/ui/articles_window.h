@@ -18,6 +18,7 @@
 #include "config/actions.h"
 #include "content/batch.h"
 #include "content/group_session.h"
+#include "posting/compose_session.h"
 #include "ui/action_set.h"
 #include "ui/article_viewer.h"
 #include "ui/child_window.h"
@@ -44,6 +45,7 @@ class ArticleListModel;
 class QuickFilterBox;
 class QtAttachmentSaveDialog;
 class QtFileLauncher;
+class TEditWindow;
 class TGroupsWindow;
 class TOrvelFrame;
 
@@ -96,6 +98,11 @@ class TArticlesWindow final : public QWidget,
   CommandContext commandContext() const;
   // Runs a command of the action table by name, as its key would.
   bool execute(std::string_view action);
+  // Opens a compose window for a new article, or for an answer to the
+  // article shown (with the viewer's selection); null when there is none.
+  TEditWindow* compose(ComposeKind kind);
+  // Opens a queued message of the Outbox or Sent in a compose window.
+  TEditWindow* reopenQueued(const TArticle& article);
   // Fetches an article by "<Message-ID>" into the viewer.
   bool showMessageId(const std::string& messageId);
   // Opens the article of the group with that number (else that Message-ID)
@@ -180,6 +187,8 @@ class TArticlesWindow final : public QWidget,
   void explainScore();
   void showViewerMenu(const QPoint& at);
   void wireFilterCommands();
+  // articles_window_posting.cpp
+  void wirePostingCommands();
   void showFilterDialog();
   void showXpatDialog();
   void showFindDialog();

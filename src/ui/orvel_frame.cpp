@@ -88,6 +88,7 @@ TOrvelFrame::TOrvelFrame(AppState& app, MainState& state, QWidget* parent)
   buildMenus();
   buildStatusBar();
   loadFolders();
+  recoverDrafts();
   connectFolderViews();
   buildTray();
   setTabbed(state_.settings.showTabs);

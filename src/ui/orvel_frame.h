@@ -197,6 +197,8 @@ class TOrvelFrame : public QMainWindow {
   void checkScoreFile();
   // orvel_frame_folders.cpp
   void loadFolders();
+  // Stores in the Outbox the drafts of compose windows a crash left open.
+  void recoverDrafts();
   void connectFolderViews();
   void buildFolderMenus();
   void rebuildFolderMenu();

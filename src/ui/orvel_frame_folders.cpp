@@ -11,10 +11,15 @@
 #include <QMenuBar>
 #include <QMdiSubWindow>
 
+#include <cstdio>
+
+#include "articles/article_date.h"
 #include "config/window_placements.h"
 #include "folders/folder_edits.h"
 #include "folders/folder_menus.h"
 #include "folders/folder_transfer.h"
+#include "posting/compose_session.h"
+#include "posting/draft_file.h"
 #include "ui/articles_window.h"
 #include "ui/folder_picker.h"
 #include "ui/folders_window.h"
@@ -40,6 +45,22 @@ void TOrvelFrame::loadFolders() {
   for (const std::string& problem : folders_->Load()) {
     qWarning("%s", problem.c_str());
     showStatus(qs(problem));
+  }
+}
+
+void TOrvelFrame::recoverDrafts() {
+  for (const LeftDraft& draft : LeftDrafts(app_.foldersDir)) {
+    ComposeSession recovered({&state_, nullptr, app_.baseDir, (*folders_)[0].file,
+                              (*folders_)[1].file, app_.dateFormats, state_.settings.timeZoneOffset()},
+                             prompter_);
+    std::string error;
+    if (!recovered.OpenQueued(draft.text, std::nullopt, error) ||
+        !recovered.SaveToOutbox(LocalNow())) {
+      qWarning("draft %s not recovered: %s", draft.path.c_str(), error.c_str());
+      continue;
+    }
+    std::remove(draft.path.c_str());
+    showStatus("Brouillon récupéré dans l'Outbox : " + qs(recovered.Message().subject));
   }
 }
 

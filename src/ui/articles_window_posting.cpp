@@ -1,0 +1,69 @@
+// The group view's posting commands: a new article, the answers to the
+// article shown (follow-up, mail, both, forward, supersede), and reopening a
+// queued message from the Outbox or Sent in a compose window.
+
+#include <QPlainTextEdit>
+#include <QTextCursor>
+
+#include "config/main_state.h"
+#include "content/article_view.h"
+#include "posting/answered_article.h"
+#include "ui/articles_window.h"
+#include "ui/edit_window.h"
+#include "ui/groups_window.h"
+#include "ui/orvel_frame.h"
+#include "ui/qt_convert.h"
+
+namespace orvel::ui {
+
+void TArticlesWindow::wirePostingCommands() {
+  static constexpr std::pair<const char*, ComposeKind> kCommands[] = {
+      {"acaPost", ComposeKind::New},           {"acaFollowUp", ComposeKind::FollowUp},
+      {"acaMail", ComposeKind::Mail},          {"acaFollowUpMail", ComposeKind::FollowUpMail},
+      {"acaForw", ComposeKind::Forward},       {"acaSupersede", ComposeKind::Supersede},
+  };
+  for (const auto& [name, kind] : kCommands) {
+    actions_->wire(name, [this, kind = kind] { compose(kind); });
+  }
+}
+
+TEditWindow* TArticlesWindow::compose(ComposeKind kind) {
+  TGroupView& view = groupView();
+  std::shared_ptr<TProfile> profile = view.Profile();
+  std::string group = view.IsFolder() ? std::string() : view.View().groupName;
+  TArticle* shown = currentArticle();
+  if (view.IsFolder() && shown) {
+    // A folder article answers on the server and in the group it came from.
+    if (auto origin = view.OriginProfile(*shown)) profile = std::move(origin);
+    const std::string_view xref = shown->Xref.view();
+    const std::size_t colon = xref.find(':');
+    if (colon != std::string_view::npos) group = std::string(xref.substr(colon + 1));
+  }
+  if (!profile) profile = frame_.state().defaultProfile();
+  if (kind == ComposeKind::New) return TEditWindow::openNew(frame_, profile, group);
+  if (!shown || !articleView_ || !articleView_->articleEnded()) {
+    beep();
+    return nullptr;
+  }
+  QString selection = viewer_->textView()->textCursor().selectedText();
+  selection.replace(QChar::ParagraphSeparator, "\r\n");
+  return TEditWindow::openAnswer(frame_, profile, kind,
+                                 AnsweredFromView(*articleView_, utf8(selection)), group);
+}
+
+TEditWindow* TArticlesWindow::reopenQueued(const TArticle& article) {
+  TGroupView& view = groupView();
+  if (!view.IsFolder() || !view.FolderStore()) return nullptr;
+  const std::uint8_t kind = view.Folder().kind;
+  if (kind != kStoreOutbox && kind != kStoreSent) return nullptr;
+  std::string text;
+  if (!view.FolderStore()->ReadBody(article, text)) {
+    prompter_.message("Article absent   ", MessageKind::Error);
+    return nullptr;
+  }
+  return TEditWindow::openQueued(
+      frame_, text,
+      FolderEntryRef{view.Folder().path, kind, {article.Date, std::string(article.Subject.view())}});
+}
+
+}  // namespace orvel::ui
