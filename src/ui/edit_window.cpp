@@ -25,10 +25,13 @@
 #include "articles/article_date.h"
 #include "config/main_state.h"
 #include "config/window_placements.h"
+#include "content/xface.h"
+#include "core/text.h"
 #include "posting/attachment_options.h"
 #include "ui/compose_editor.h"
 #include "ui/orvel_frame.h"
 #include "ui/qt_convert.h"
+#include "ui/viewer_header_panel.h"
 
 namespace orvel::ui {
 
@@ -228,6 +231,7 @@ QWidget* TEditWindow::buildHeaderFields() {
 QWidget* TEditWindow::buildPersonalHeaders() {
   auto* page = new QWidget(this);
   auto* layout = new QVBoxLayout(page);
+  auto* top = new QHBoxLayout;
   auto* scroll = new QScrollArea(page);
   scroll->setObjectName("ScrollBox");
   scroll->setWidgetResizable(true);
@@ -235,7 +239,11 @@ QWidget* TEditWindow::buildPersonalHeaders() {
   personalRows_ = new QVBoxLayout(rows);
   personalRows_->addStretch();
   scroll->setWidget(rows);
-  layout->addWidget(scroll, 1);
+  top->addWidget(scroll, 1);
+  face_ = new QLabel(page);
+  face_->setFixedSize(48, 48);
+  top->addWidget(face_, 0, Qt::AlignTop);
+  layout->addLayout(top, 1);
   layout->addWidget(new QLabel("En-têtes manuelles (Nom: valeur):", page));
   manualHeaders_ = new QPlainTextEdit(page);
   manualHeaders_->setObjectName("Moreheaders");
@@ -309,7 +317,9 @@ void TEditWindow::showMessage() {
   mailTo_->setText(qs(m.mailTo));
   subject_->setText(qs(m.subject));
   noArchive_->setChecked(m.noArchive);
-  if (session_->NoArchiveHint()) noArchive_->setStyleSheet("background: yellow; color: black;");
+  if (session_->NoArchiveHint() && frame_.state().settings.warnXNoArchive) {
+    noArchive_->setStyleSheet("background: yellow; color: black;");
+  }
   newThread_->setChecked(m.newThread);
   newThread_->setEnabled(!m.references.empty());
   profiles_->setCurrentText(qs(m.server));
@@ -369,7 +379,20 @@ void TEditWindow::showPersonalRows() {
     connect(value, &QLineEdit::textEdited, this, [this, i](const QString& text) {
       session_->Edit().personalHeaders[i].value = utf8(text);
       markModified();
+      showFace();
     });
+  }
+  showFace();
+}
+
+void TEditWindow::showFace() {
+  face_->clear();
+  for (const PersonalHeader& row : session_->Message().personalHeaders) {
+    if (!equalsNoCase(row.name, "X-Face") || row.value.empty()) continue;
+    if (const auto face = DecodeXFace(row.value)) {
+      face_->setPixmap(QPixmap::fromImage(XFaceImage(*face)));
+      return;
+    }
   }
 }
 

@@ -96,6 +96,8 @@ class TEditWindow final : public QWidget, public ChildWindow {
   void showBody();
   void showIdentity();
   void showPersonalRows();
+  // The 48 x 48 picture of an X-Face row's value.
+  void showFace();
   void showAttachments();
   void markModified();
   void send();
@@ -123,6 +125,7 @@ class TEditWindow final : public QWidget, public ChildWindow {
   bool draftDue_ = false;
 
   QVBoxLayout* personalRows_ = nullptr;
+  QLabel* face_ = nullptr;
   std::vector<QCheckBox*> rowSwitches_;
   QCheckBox* post_ = nullptr;
   QCheckBox* mail_ = nullptr;

@@ -7,9 +7,13 @@
 #include <QPlainTextEdit>
 #include <QtTest>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "articles/article_arena.h"
 #include "articles_window_fixture.h"
 #include "folders/folder_list.h"
+#include "posting/queued_text.h"
 #include "ui/compose_editor.h"
 #include "ui/edit_window.h"
 
@@ -119,6 +123,74 @@ class EditWindowTest : public QObject {
     reopened->close();
     QVERIFY(waitFor([&] { return closing.isNull(); }));
     QVERIFY(script.unexpected().isEmpty());
+  }
+
+  // What the external editor does to its file decides the text; when it
+  // fails the text stays and the window says why.
+  void externalEditor() {
+    struct Case {
+      const char* command;
+      const char* said;  // part of the message, or nullptr
+      bool edited;
+    };
+    const Case cases[] = {
+        {"sh -c 'printf \"edited\\n\" > \"$0\"'", nullptr, true},
+        {"sh -c 'rm \"$0\"'", "disparu", false},
+        {"sh -c 'exit 3'", "code 3", false},
+        {"sh -c 'kill -SEGV $$'", "brutalement", false},
+        {"", "Configurez l'\u00e9diteur externe", false},
+    };
+    ArticlesWindowFixture fx({}, "alt.t:\r\n", configure);
+    QVERIFY(fx.ready());
+    for (const Case& c : cases) {
+      fx.state.settings.externalEditor = c.command;
+      TEditWindow* edit = TEditWindow::openNew(*fx.frame, fx.state.profiles[0], "alt.t");
+      QVERIFY(edit);
+      const QString before = edit->editor().toPlainText();
+      ModalScript script;
+      if (c.said) script.then(ModalScript::press(QMessageBox::Ok, QString::fromUtf8(c.said)));
+      edit->action("aceExternalEdit")->trigger();
+      QVERIFY2(waitFor([&] {
+                 return script.done() && (!c.edited || edit->editor().toPlainText() != before);
+               }),
+               c.command);
+      QCOMPARE(edit->editor().toPlainText().trimmed(), c.edited ? QString("edited") : before.trimmed());
+      QVERIFY(script.unexpected().isEmpty());
+      if (c.edited) script.then(ModalScript::press(QMessageBox::No, "Le message a chang\u00e9"));
+      const QPointer<TEditWindow> closing(edit);
+      edit->close();
+      QVERIFY(waitFor([&] { return script.done() && closing.isNull(); }));
+    }
+  }
+
+  // A draft left by a program that ended without closing its compose
+  // window is in the Outbox at the next start.
+  void leftDraftIsRecovered() {
+    ArticlesWindowFixture fx({}, "alt.t:\r\n", configure);
+    QVERIFY(fx.ready());
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    ComposeMessage lost;
+    lost.subject = "Lost";
+    lost.server = "fx";
+    lost.groups = "alt.t";
+    lost.post = true;
+    lost.body = {{"text", false}};
+    QVERIFY(QDir().mkpath(QString::fromStdString(fx.base.file("folders/drafts"))));
+    fx.base.write("folders/drafts/draft-" + std::to_string(gone) + "-1.txt",
+                  BuildQueuedText(lost, 45000, 0).text);
+
+    AppState app;
+    MainState state;
+    fx.base.start(app, state);
+    ui::TOrvelFrame again(app, state);
+    ArticleArena arena;
+    const std::vector<TArticle*> entries = outboxEntries(arena, again.folders()[0].file);
+    QCOMPARE(entries.size(), std::size_t(1));
+    QCOMPARE(entries[0]->Subject.view(), std::string_view("Lost"));
+    QVERIFY(!QFileInfo::exists(
+        QString::fromStdString(fx.base.file("folders/drafts/draft-" + std::to_string(gone) + "-1.txt"))));
   }
 };
 
