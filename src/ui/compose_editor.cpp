@@ -3,6 +3,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QSyntaxHighlighter>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -30,7 +31,25 @@ std::string toBody(QString text) {
 
 }  // namespace
 
-ComposeEditor::ComposeEditor(QWidget* parent) : QTextEdit(parent) {
+class ComposeEditor::QuoteHighlighter final : public QSyntaxHighlighter {
+ public:
+  explicit QuoteHighlighter(QTextDocument* document) : QSyntaxHighlighter(document) {}
+  void setColor(const QColor& color) {
+    format_.setForeground(color);
+    rehighlight();
+  }
+
+ protected:
+  void highlightBlock(const QString& text) override {
+    if (text.startsWith('>')) setFormat(0, static_cast<int>(text.size()), format_);
+  }
+
+ private:
+  QTextCharFormat format_;
+};
+
+ComposeEditor::ComposeEditor(QWidget* parent)
+    : QTextEdit(parent), highlighter_(new QuoteHighlighter(document())) {
   setAcceptRichText(false);
   setViewportMargins(kLeftMargin, kTopMargin, 0, 0);
   setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -43,6 +62,8 @@ void ComposeEditor::setWrapColumn(int column) {
   wrapColumn_ = column;
   applyWrap();
 }
+
+void ComposeEditor::setQuoteColor(const QColor& color) { highlighter_->setColor(color); }
 
 void ComposeEditor::setWordWrap(bool on) {
   wordWrap_ = on;

@@ -20,6 +20,8 @@ class ComposeEditor final : public QTextEdit {
   explicit ComposeEditor(QWidget* parent = nullptr);
 
   void setWrapColumn(int column);
+  // Lines that begin with ">" are drawn in this colour.
+  void setQuoteColor(const QColor& color);
   void setWordWrap(bool on);
   // The text as the editor shows it: CR LF line ends taken as line ends.
   void setBody(const std::string& text);
@@ -45,6 +47,8 @@ class ComposeEditor final : public QTextEdit {
  private:
   void applyWrap();
 
+  class QuoteHighlighter;
+  QuoteHighlighter* highlighter_;
   int wrapColumn_ = 76;
   bool wordWrap_ = true;
 };

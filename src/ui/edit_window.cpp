@@ -160,6 +160,7 @@ void TEditWindow::buildWidgets() {
   editor_ = new ComposeEditor(tabs_);
   editor_->setFont(qtFont(frame_.state().settings.editorFont));
   editor_->setWrapColumn(frame_.state().settings.wrapColumn);
+  editor_->setQuoteColor(qtColor(frame_.state().settings.quoteColor1));
   tabs_->addTab(editor_, "Message");
   tabs_->addTab(buildPersonalHeaders(), "En-têtes");
   tabs_->addTab(buildAttachments(), "Fichiers joints");
