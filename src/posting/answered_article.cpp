@@ -1,8 +1,32 @@
 #include "posting/answered_article.h"
 
+#include <algorithm>
+
 #include "content/article_view.h"
 
 namespace orvel {
+
+namespace {
+
+// The body of the article as received, after its first empty line: what is
+// quoted when the viewer shows none of it (a multipart whose boundary never
+// comes hides every line).
+std::string rawBody(std::string_view raw) {
+  std::size_t start = raw.find("\r\n\r\n");
+  if (start != std::string_view::npos) {
+    start += 4;
+  } else if ((start = raw.find("\n\n")) != std::string_view::npos) {
+    start += 2;
+  } else {
+    return {};
+  }
+  return std::string(raw.substr(start));
+}
+
+// A NUL byte would end the queued text early for any C reader of it.
+void withoutNul(std::string& text) { std::replace(text.begin(), text.end(), '\0', ' '); }
+
+}  // namespace
 
 AnsweredArticle AnsweredFromView(const ArticleView& view, std::string selection) {
   AnsweredArticle article;
@@ -19,6 +43,9 @@ AnsweredArticle AnsweredFromView(const ArticleView& view, std::string selection)
     if (!header && article.body.empty() && line.text.empty()) continue;
     (header ? article.headerText : article.body).append(line.text).append("\r\n");
   }
+  if (article.body.empty()) article.body = rawBody(view.rawCopy());
+  withoutNul(article.body);
+  withoutNul(article.selection);
   return article;
 }
 

@@ -125,5 +125,26 @@ TEST_F(CliCompose, RefusalsAndQuestions) {
   EXPECT_NE(outbox.out.find("\ts\t"), std::string::npos) << outbox.out;
 }
 
+// An article with a broken MIME structure, an unknown charset, NUL bytes
+// and a 100 KB line still gives a quoted reply.
+TEST_F(CliCompose, BadArticlesStillGiveAQuotedReply) {
+  std::string article =
+      "From: Bob <bob@example.org>\r\nNewsgroups: fr.test\r\nSubject: Broken\r\n"
+      "Message-ID: <b1@example.org>\r\nMIME-Version: 1.0\r\n"
+      "Content-Type: multipart/mixed; boundary=\"never\"\r\n\r\n"
+      "--other\r\nContent-Type: text/plain; charset=x-unknown-9\r\n\r\n";
+  article += std::string("before\0after\r\n", 14);
+  article += std::string(100 * 1024, 'w') + "\r\nlast line\r\n";
+  write("broken.txt", article);
+  const CliRun run = compose({"--reply-to", path("broken.txt"), "--mode", "followup", "--body",
+                              path("body.txt"), "--yes", "--print"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("> before after\r\n"), std::string::npos) << "the raw body, NUL made a blank";
+  EXPECT_NE(run.out.find(" last line\r\n"), std::string::npos);
+  EXPECT_NE(run.out.find("\r\n> wwww"), std::string::npos) << "the long line is quoted, rewrapped";
+  EXPECT_EQ(run.out.find(std::string(100, 'w')), std::string::npos);
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\0'), 1) << "only the final NUL";
+}
+
 }  // namespace
 }  // namespace orvel::test
