@@ -279,6 +279,11 @@ void TNNTP::SendArticle(std::string_view text) {
   SendLine(block);
 }
 
+void TNNTP::SendPreparedArticle(std::string_view block) {
+  if (block.size() >= 2 && block.substr(block.size() - 2) == "\r\n") block.remove_suffix(2);
+  SendLine(block);
+}
+
 void TNNTP::Quit() {
   if (!IsConnected()) return;
   if (state_ != NNTPState::Ready && state_ != NNTPState::LoginFailed) return;

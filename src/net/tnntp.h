@@ -112,6 +112,9 @@ class TNNTP final : public TLineSock {
   void Post();
   // The article after OnBeginPost: lines as given (dot-stuffed here), then ".".
   void SendArticle(std::string_view text);
+  // The same for an article already dot-stuffed, with CR LF after each line
+  // and ending with the "." line.
+  void SendPreparedArticle(std::string_view block);
   void Quit();
   void Close() override;
 

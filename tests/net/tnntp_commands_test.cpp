@@ -193,6 +193,13 @@ TEST(Commands, PostSendsTheArticleDotStuffed) {
   h.transport().receive("240 Article received <x@y>\r\n");
   EXPECT_EQ(h.takeLog(), (std::vector<std::string>{"beginpost", "endpost"}));
   EXPECT_EQ(h.conn->state(), NNTPState::Ready);
+
+  // A prepared article goes as it is: no second dot-stuffing.
+  h.conn->Post();
+  h.transport().receive("340 Ok\r\n");
+  h.transport().takeSent();
+  h.conn->SendPreparedArticle("Subject: t\r\n\r\n..x\r\n.\r\n");
+  EXPECT_EQ(h.transport().takeSent(), "Subject: t\r\n\r\n..x\r\n.\r\n");
 }
 
 TEST(Commands, PostResultRefusedIsAnErrorAndReady) {
