@@ -327,7 +327,7 @@ class TGroupView final : public OpenGroupView,
   // FolderAppendObserver
   void folderArticleAdded(const TArticle& article, std::string_view origin,
                           std::int32_t recordOffset) override;
-  bool folderEntryDeleted(const FolderEntryKey& key) override;
+  bool folderEntryChanged(const FolderEntryKey& key, const FolderEntryChange& change) override;
 
   GroupViewServices services_;
   std::shared_ptr<TProfile> profile_;

@@ -147,12 +147,17 @@ void TGroupView::folderArticleAdded(const TArticle& article, std::string_view or
   thread();
 }
 
-bool TGroupView::folderEntryDeleted(const FolderEntryKey& key) {
+bool TGroupView::folderEntryChanged(const FolderEntryKey& key, const FolderEntryChange& change) {
+  constexpr std::uint16_t kDeleted = FlagBit(NodeFlag::Deleted);
   for (TArticle* a : lists_.masterList) {
-    if (!a->Has(NodeFlag::Deleted) && a->Date == key.date && a->Subject.view() == key.subject) {
-      MarkDelete(*this, *a, true, true);
-      return true;
+    if (a->Has(NodeFlag::Deleted) || a->Date != key.date || a->Subject.view() != key.subject) {
+      continue;
     }
+    a->Flags = static_cast<std::uint16_t>((a->Flags | (change.set & ~kDeleted)) & ~change.clear);
+    folderStore_->Modified = true;
+    observer_->rowChanged(*a);
+    if (change.set & kDeleted) MarkDelete(*this, *a, true, true);
+    return true;
   }
   return false;
 }

@@ -308,9 +308,10 @@ void UnwatchFolder(FolderAppendObserver& observer) {
   std::erase_if(folderWatches(), [&](const FolderWatch& w) { return w.observer == &observer; });
 }
 
-bool DeleteFolderEntry(const std::string& bodyPath, std::uint8_t kind, const FolderEntryKey& key) {
+bool ChangeFolderEntry(const std::string& bodyPath, std::uint8_t kind, const FolderEntryKey& key,
+                       const FolderEntryChange& change) {
   for (const FolderWatch& w : folderWatches()) {
-    if (w.path == bodyPath) return w.observer->folderEntryDeleted(key);
+    if (w.path == bodyPath) return w.observer->folderEntryChanged(key, change);
   }
   TFolder folder(bodyPath, kind);
   ArticleArena arena;
@@ -320,7 +321,7 @@ bool DeleteFolderEntry(const std::string& bodyPath, std::uint8_t kind, const Fol
     return a->Date == key.date && a->Subject.view() == key.subject;
   });
   if (entry == list.end()) return false;
-  (*entry)->Set(NodeFlag::Deleted);
+  (*entry)->Flags = static_cast<std::uint16_t>(((*entry)->Flags | change.set) & ~change.clear);
   folder.Modified = true;
   return folder.SaveHeaders(list, false);
 }

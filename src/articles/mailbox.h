@@ -108,6 +108,15 @@ struct FolderEntryKey {
   bool operator==(const FolderEntryKey&) const = default;
 };
 
+// Flags set and cleared on a folder's entry (bits of NodeFlag).
+struct FolderEntryChange {
+  std::uint16_t set = 0;
+  std::uint16_t clear = 0;
+};
+constexpr std::uint16_t FlagBit(NodeFlag flag) {
+  return static_cast<std::uint16_t>(1u << static_cast<unsigned>(flag));
+}
+
 // Told of each article appended to a folder's files, by whichever store
 // object appended it (the transfer's, not the open view's), and of entries
 // deleted from outside the view. The folder is known by its body file's
@@ -119,16 +128,22 @@ class FolderAppendObserver {
   // position of its record in the header file.
   virtual void folderArticleAdded(const TArticle& article, std::string_view origin,
                                   std::int32_t recordOffset) = 0;
-  // Marks the first live entry with that key deleted; false when none.
-  virtual bool folderEntryDeleted(const FolderEntryKey& key) = 0;
+  // Changes the flags of the first live entry with that key; false when
+  // none.
+  virtual bool folderEntryChanged(const FolderEntryKey& key, const FolderEntryChange& change) = 0;
 };
 void WatchFolder(const std::string& bodyPath, FolderAppendObserver& observer);
 void UnwatchFolder(FolderAppendObserver& observer);
 
-// Marks a folder's entry deleted: through the view that has the folder open,
+// Changes a folder entry's flags: through the view that has the folder open,
 // else in the store's header file. False when no live entry has the key or
 // the store could not be written.
-bool DeleteFolderEntry(const std::string& bodyPath, std::uint8_t kind, const FolderEntryKey& key);
+bool ChangeFolderEntry(const std::string& bodyPath, std::uint8_t kind, const FolderEntryKey& key,
+                       const FolderEntryChange& change);
+inline bool DeleteFolderEntry(const std::string& bodyPath, std::uint8_t kind,
+                              const FolderEntryKey& key) {
+  return ChangeFolderEntry(bodyPath, kind, key, {FlagBit(NodeFlag::Deleted), 0});
+}
 
 class TMailbox {
  public:

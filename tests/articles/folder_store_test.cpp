@@ -194,14 +194,14 @@ class Watcher : public FolderAppendObserver {
     seen.push_back(std::string(article.Subject.view()) + "|" + std::string(origin) + "|" +
                    std::to_string(recordOffset));
   }
-  bool folderEntryDeleted(const FolderEntryKey& key) override {
-    seen.push_back("deleted " + key.subject);
+  bool folderEntryChanged(const FolderEntryKey& key, const FolderEntryChange& change) override {
+    seen.push_back("changed " + key.subject + " " + std::to_string(change.set));
     return true;
   }
   std::vector<std::string> seen;
 };
 
-TEST_F(FolderStoreTest, DeletedEntryGoesThroughTheOpenViewElseTheStore) {
+TEST_F(FolderStoreTest, EntryChangesGoThroughTheOpenViewElseTheStore) {
   makeFolder();
   const DateTime aDate = 40000;  // the builder's dates: 40000, 40001, ...
   EXPECT_FALSE(DeleteFolderEntry(path("f.mbx"), kStoreArchive, {aDate, "zz"}));
@@ -213,8 +213,17 @@ TEST_F(FolderStoreTest, DeletedEntryGoesThroughTheOpenViewElseTheStore) {
   WatchFolder(path("f.mbx"), watcher);
   EXPECT_TRUE(DeleteFolderEntry(path("f.mbx"), kStoreArchive, {aDate + 1, "b"}));
   UnwatchFolder(watcher);
-  EXPECT_EQ(watcher.seen, std::vector<std::string>{"deleted b"});
+  EXPECT_EQ(watcher.seen, std::vector<std::string>{"changed b 8"});
   EXPECT_EQ(loadedSubjects(), std::vector<std::string>{"b"}) << "the open view owns the change";
+
+  ASSERT_TRUE(ChangeFolderEntry(path("f.mbx"), kStoreArchive, {aDate + 1, "b"},
+                                {FlagBit(NodeFlag::MailSent), FlagBit(NodeFlag::Read)}));
+  TFolder folder(path("f.mbx"), kStoreArchive);
+  ArticleArena arena;
+  std::vector<TArticle*> master;
+  ASSERT_TRUE(folder.LoadHeaders(arena, master));
+  ASSERT_EQ(master.size(), 1u);
+  EXPECT_TRUE(master[0]->Has(NodeFlag::MailSent));
 }
 
 TEST_F(FolderStoreTest, WatcherHearsOfAppendsToItsFolderOnly) {
