@@ -71,6 +71,9 @@ const std::vector<Command>& commands() {
        "[--print] [--yes]",
        "compose a message as the compose window does, check it, and store it in the Outbox (or print its queued text)",
        cmdCompose},
+      {"cancel", "ALIAS GROUP NUMBER [--retries N] [--verbose]",
+       "cancel an article of a group with a control message carrying the identity's Cancel-Key",
+       cmdCancel},
   };
   return table;
 }
