@@ -18,6 +18,7 @@
 #include "config/actions.h"
 #include "content/batch.h"
 #include "content/group_session.h"
+#include "posting/cancel_request.h"
 #include "posting/compose_session.h"
 #include "ui/action_set.h"
 #include "ui/article_viewer.h"
@@ -189,6 +190,8 @@ class TArticlesWindow final : public QWidget,
   void wireFilterCommands();
   // articles_window_posting.cpp
   void wirePostingCommands();
+  // acaCancel: the article shown (viewer focused), else the selected ones.
+  void cancelArticles();
   void showFilterDialog();
   void showXpatDialog();
   void showFindDialog();
@@ -209,6 +212,7 @@ class TArticlesWindow final : public QWidget,
   std::unique_ptr<QtFileLauncher> launcher_;
   std::unique_ptr<QtAttachmentSaveDialog> saveDialog_;
   std::unique_ptr<ArticleView> articleView_;
+  std::unique_ptr<CancelRequest> canceller_;
   ArticleViewer* viewer_ = nullptr;
   struct StoredMatch {
     std::int32_t number = 0;

@@ -8,6 +8,7 @@
 #include "config/main_state.h"
 #include "content/article_view.h"
 #include "posting/answered_article.h"
+#include "posting/cancel_lock.h"
 #include "ui/articles_window.h"
 #include "ui/edit_window.h"
 #include "ui/groups_window.h"
@@ -25,6 +26,29 @@ void TArticlesWindow::wirePostingCommands() {
   for (const auto& [name, kind] : kCommands) {
     actions_->wire(name, [this, kind = kind] { compose(kind); });
   }
+  actions_->wire("acaCancel", [this] { cancelArticles(); });
+}
+
+void TArticlesWindow::cancelArticles() {
+  TGroupView& view = groupView();
+  const CommandContext context = commandContext();
+  std::vector<TArticle*> articles;
+  if (context.focus == Pane::Viewer) {
+    if (TArticle* shown = currentArticle()) articles.push_back(shown);
+  } else {
+    articles = session_->SelectedArticles(context);
+  }
+  if (view.IsFolder() || articles.empty() || (canceller_ && canceller_->Running())) {
+    beep();
+    return;
+  }
+  if (!canceller_) {
+    std::string error;
+    const auto secret = CancelLockSecrets(frame_.app().baseDir).Secret(view.Identity().name, &error);
+    if (!secret) prompter_.status(error);
+    canceller_ = std::make_unique<CancelRequest>(view, secret.value_or(std::string()));
+  }
+  canceller_->Start(std::move(articles));
 }
 
 TEditWindow* TArticlesWindow::compose(ComposeKind kind) {
