@@ -57,7 +57,8 @@ void ArticleWriter::planFirst() {
       }
     }
     if (mime_) {
-      boundary_ = MakeMimeBoundary(env_.now, env_.random(), env_.random());
+      const unsigned first = env_.random();
+      boundary_ = MakeMimeBoundary(env_.now, first, env_.random());
       if (totalParts_ > 1) partialId_ = MakePartialId(env_.now, env_.random(), env_.serverAddress);
     }
   } else if (option_ == 1) {
