@@ -19,7 +19,7 @@ struct WriterEnvironment {
   DateTime now = 0;  // local time and zone as the queued text uses them
   int tz = 0;
   bool generateDateHeader = false, setReplyToInPost = false;
-  std::function<unsigned()> random;  // below 65535
+  std::function<unsigned()> random;  // below 65535; needed when MIME is on
   // The content type of a file name; "application/octet-stream" without one.
   std::function<std::string(const std::string& fileName)> contentType;
   std::string serverAddress;  // numeric address of the news server (partial id)

@@ -172,6 +172,26 @@ TEST_F(WriterDecoders, TogetherWithTextSplitAcrossArticles) {
   EXPECT_EQ(ReadAll(out / "TEXT"), "Dear all,\r\n.\r\nhere they are.");
 }
 
+TEST_F(WriterDecoders, TogetherYEncFilesShareTheArticles) {
+  PostJob job = binaryJob();
+  job.option = 0;
+  job.yEnc = true;
+  job.cutSize = 400000;
+  job.body = {"text"};
+  job.files = {big_, files_.Make("second.bin", 300000, 6)};
+  const std::vector<std::string> parts = writeArticles(job, PostTarget::News, "yenc0");
+  ASSERT_EQ(parts.size(), 4u);
+  // The third article ends big.bin and begins second.bin, each part numbered in its file.
+  const std::string third = ReadAll(parts[2]);
+  EXPECT_NE(third.find("=ybegin part=3 total=3 line=128 size=1000000 name=big.bin"), std::string::npos);
+  EXPECT_NE(third.find("=ybegin part=1 total=2 line=128 size=300000 name=second.bin\r\n"
+                       "=ypart begin=1 end=200000\r\n"),
+            std::string::npos);
+  const fs::path out = uudeview("yenc0", parts);
+  EXPECT_TRUE(ReadAll(out / "big.bin") == ReadAll(big_.path));
+  EXPECT_TRUE(ReadAll(out / "second.bin") == ReadAll(job.files[1].path));
+}
+
 TEST_F(WriterDecoders, MailWithoutTextIsOneMultipartMessage) {
   PostJob job = binaryJob();
   job.toAddress = "ann@example.org";
