@@ -47,6 +47,12 @@ bool fitsCommand(std::string_view text) {
   return true;
 }
 
+bool knowsNoEhlo(std::string_view line) {
+  if (line.size() > 3 && line[3] != ' ') return false;
+  const std::string_view code = line.substr(0, 3);
+  return code == "500" || code == "501" || code == "502" || code == "504";
+}
+
 bool startsWith(const std::string& line, char digit) { return !line.empty() && line[0] == digit; }
 
 }  // namespace
@@ -114,8 +120,9 @@ SmtpStep SmtpEngine::introduce(const SmtpReply& reply) {
   switch (phase_) {
     case Phase::Ehlo:
       if (positive) return afterEhlo(reply);
-      // A server of the old kind knows HELO only; it has no STARTTLS either.
-      if (!startsWith(line, '5')) return refuse(line);
+      // A server of the old kind does not know EHLO (500, 501, 502, 504)
+      // and takes HELO; it has no STARTTLS either. Other refusals stand.
+      if (!knowsNoEhlo(line)) return refuse(line);
       if (!options_.userName.empty()) return refuse(kSmtpNoStartTls);
       return send(Phase::Helo, "HELO " + localName());
     case Phase::EhloTls:

@@ -94,6 +94,8 @@ const DialogueCase kDialogues[] = {
       {"500 what", "send HELO client.example"},
       {"501 no", "refused 501 no"}},
      2, false},
+    {"EhloRejectionIsNoFallback", kPlain,
+     {{"helo", "send EHLO client.example"}, {"554 not you", "refused 554 not you"}}, 2, false},
     {"EhloTemporaryFailureIsNoFallback", kPlain,
      {{"helo", "send EHLO client.example"}, {"421 busy", "refused 421 busy"}}, 2, false},
     {"StartTlsOfferedIsUsedWithoutLogin", kPlain,
