@@ -24,6 +24,8 @@ class FedTransport final : public Transport {
   void setHandler(TransportHandler* handler) override { handler_ = handler; }
   void connectTo(const std::string&, int, const TlsOptions&) override {}
   void send(std::string_view bytes) override { sent.append(bytes); }
+  // The benchmarked news servers never offer STARTTLS.
+  void startTls(const TlsOptions&) override {}
   void abort() override { connected_ = false; }
   bool isConnected() const override { return connected_; }
 

@@ -20,12 +20,14 @@ class FuzzTransport final : public Transport {
   void setHandler(TransportHandler* h) override { handler = h; }
   void connectTo(const std::string&, int, const TlsOptions&) override { connecting = true; }
   void send(std::string_view bytes) override { sent += bytes.size(); }
-  void abort() override { connecting = connected = false; }
+  void startTls(const TlsOptions&) override { handshaking = true; }
+  void abort() override { connecting = connected = handshaking = false; }
   bool isConnected() const override { return connected; }
 
   TransportHandler* handler = nullptr;
   bool connecting = false;
   bool connected = false;
+  bool handshaking = false;  // the input says when the handshake ends
   std::size_t sent = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "core/encoded_words.h"
 
+#include <algorithm>
+
 #include "core/charset.h"
 #include "core/text.h"
 
@@ -110,6 +112,25 @@ std::string DecodeBase64Text(std::string_view text) {
     out += static_cast<char>((bits >> 16) & 0xFF);
     if (valid >= 3) out += static_cast<char>((bits >> 8) & 0xFF);
     if (valid == 4) out += static_cast<char>(bits & 0xFF);
+  }
+  return out;
+}
+
+std::string EncodeBase64Text(std::string_view bytes) {
+  static constexpr char kAlphabet[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+    unsigned bits = 0;
+    for (std::size_t k = 0; k < 3; ++k) {
+      const unsigned byte = k < n ? static_cast<unsigned char>(bytes[i + k]) : 0u;
+      bits = (bits << 8) | byte;
+    }
+    for (std::size_t k = 0; k < 4; ++k) {
+      out += k <= n ? kAlphabet[(bits >> (18 - 6 * k)) & 0x3F] : '=';
+    }
   }
   return out;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Header and line decoders shared by the overview parser and the MIME parser:
-// quoted-printable lines, base64 text and RFC 2047 encoded words.
+// quoted-printable lines, base64 text and RFC 2047 encoded words; and the
+// base64 encoder of short texts (SMTP credentials).
 
 #include <string>
 #include <string_view>
@@ -17,6 +18,9 @@ bool DecodeQPLine(std::string& line, bool headerMode);
 // byte of a group is always kept, the second with 3 valid characters, the
 // third with 4.
 std::string DecodeBase64Text(std::string_view text);
+
+// Standard base64 (RFC 4648) of bytes, padded with "=", on one line.
+std::string EncodeBase64Text(std::string_view bytes);
 
 // Replaces every encoded word ("=?charset?Q|B?text?=") by its text converted
 // to UTF-8; the blanks between two adjacent encoded words are dropped. Text

@@ -39,6 +39,10 @@ void TLineSock::SendLine(std::string_view text) {
   transport_->send(line);
 }
 
+void TLineSock::SendBytes(std::string_view bytes) {
+  if (IsConnected()) transport_->send(bytes);
+}
+
 bool TLineSock::IsConnected() const { return active_ && transport_->isConnected(); }
 
 void TLineSock::StartConnect(const std::string& host, int port, const TlsOptions& tls) {
@@ -48,6 +52,13 @@ void TLineSock::StartConnect(const std::string& host, int port, const TlsOptions
   tls_ = tls;
   active_ = true;
   resolver_.Lookup(host);
+}
+
+void TLineSock::StartTls() {
+  if (!IsConnected()) return;
+  TlsOptions tls = tls_;
+  tls.enabled = true;
+  transport_->startTls(tls);
 }
 
 void TLineSock::Deactivate() {
@@ -69,6 +80,10 @@ void TLineSock::lookupDone() {
 }
 
 void TLineSock::onTransportConnected() { SocketConnected(); }
+
+void TLineSock::onTransportTlsReady() { SocketTlsReady(); }
+
+void TLineSock::SocketTlsReady() {}
 
 void TLineSock::onTransportData(std::string_view bytes) { SocketRead(bytes); }
 

@@ -29,14 +29,21 @@ class TLineSock : private TransportHandler {
   // Sends text + CR LF. While not connected the line is dropped silently:
   // callers check the connection first.
   void SendLine(std::string_view text);
+  // Sends bytes as they are, nothing added; dropped while not connected.
+  void SendBytes(std::string_view bytes);
   bool IsConnected() const;
   // Resets the connection state and drops the connection.
   virtual void Close() = 0;
   int LastErrorCode() const { return lastError_; }
 
  protected:
-  // Looks the host up (numeric addresses at once) and connects to it.
+  // Looks the host up (numeric addresses at once) and connects to it. With
+  // tls.enabled false, the peer name and CA file of tls still serve a later
+  // StartTls().
   void StartConnect(const std::string& host, int port, const TlsOptions& tls);
+  // Turns the connected plain stream into TLS with the options given to
+  // StartConnect; SocketTlsReady() or SocketError() follows.
+  void StartTls();
   // Cancels a pending lookup and drops the connection, without events.
   void Deactivate();
   void SetLastErrorCode(int code) { lastError_ = code; }
@@ -44,6 +51,9 @@ class TLineSock : private TransportHandler {
 
   virtual void SocketConnected() = 0;
   virtual void SocketRead(std::string_view bytes) = 0;
+  // The StartTls() handshake succeeded. Default: nothing (a descendant that
+  // never calls StartTls never sees it).
+  virtual void SocketTlsReady();
   // Default: RaiseDisconnected, else Close.
   virtual void SocketDisconnected();
   // Default: RaiseError, else Close. The text is already formed.
@@ -55,6 +65,7 @@ class TLineSock : private TransportHandler {
 
  private:
   void onTransportConnected() override;
+  void onTransportTlsReady() override;
   void onTransportData(std::string_view bytes) override;
   void onTransportClosed() override;
   void onTransportError(int code, const std::string& detail) override;

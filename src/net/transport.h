@@ -6,6 +6,12 @@
 // Contract of a transport:
 // - connectTo() starts an asynchronous connect; onConnected() follows once
 //   the stream can carry data (after the TLS handshake when TLS is asked).
+// - startTls() turns a connected plain stream into a TLS one (STARTTLS):
+//   later, never from inside the call, onTransportTlsReady() follows once
+//   the handshake succeeded, or onTransportError() with neterr::kTlsFailure.
+//   Nothing may be sent in between. A separate event, not a second
+//   onTransportConnected(): the stream was connected all along, only its
+//   protection changed.
 // - send() never blocks and never calls back: bytes are queued and leave in
 //   order.
 // - onError() and onClosed() end the stream: no event follows them until the
@@ -31,6 +37,8 @@ struct TlsOptions {
 class TransportHandler {
  public:
   virtual void onTransportConnected() = 0;
+  // The handshake that startTls() began succeeded.
+  virtual void onTransportTlsReady() = 0;
   virtual void onTransportData(std::string_view bytes) = 0;
   // The peer closed the connection.
   virtual void onTransportClosed() = 0;
@@ -49,6 +57,9 @@ class Transport {
   // address: a numeric IPv4 or IPv6 address.
   virtual void connectTo(const std::string& address, int port, const TlsOptions& tls) = 0;
   virtual void send(std::string_view bytes) = 0;
+  // Only on a connected plain stream; tls.enabled is not looked at. The
+  // certificate is checked as connectTo() checks it.
+  virtual void startTls(const TlsOptions& tls) = 0;
   virtual void abort() = 0;
   virtual bool isConnected() const = 0;
 };

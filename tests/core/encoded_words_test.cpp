@@ -42,6 +42,22 @@ TEST(DecodeBase64Text, GroupsKeepBytesByValidCount) {
   EXPECT_EQ(DecodeBase64Text(""), "");
 }
 
+// RFC 4648's test vectors, and bytes with the high bit and NUL, which
+// credentials carry ("\0user\0password").
+TEST(EncodeBase64Text, StandardVectorsAndBinaryBytes) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"", ""},           {"f", "Zg=="},         {"fo", "Zm8="},
+      {"foo", "Zm9v"},    {"foob", "Zm9vYg=="},  {"fooba", "Zm9vYmE="},
+      {"foobar", "Zm9vYmFy"},
+      {std::string("\0tester\0secret", 14), "AHRlc3RlcgBzZWNyZXQ="},
+      {"\xFF\xFE\xFD", "//79"},
+  };
+  for (const auto& [in, out] : rows) {
+    EXPECT_EQ(EncodeBase64Text(in), out) << in;
+    EXPECT_EQ(DecodeBase64Text(out), in) << out;
+  }
+}
+
 struct WordCase {
   const char* name;
   const char* in;

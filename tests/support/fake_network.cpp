@@ -19,16 +19,25 @@ void FakeTransport::connectTo(const std::string& address, int port, const TlsOpt
   if (connecting_ || connected_) throw std::logic_error("connectTo on a busy transport");
   connects_.push_back({address, port, tls});
   connecting_ = true;
+  encrypted_ = tls.enabled;
 }
 
 void FakeTransport::send(std::string_view bytes) {
   if (!connected_) throw std::logic_error("send on an unconnected transport");
+  if (handshaking_) throw std::logic_error("send during a TLS handshake");
   sent_.append(bytes);
+}
+
+void FakeTransport::startTls(const TlsOptions& tls) {
+  if (!connected_) throw std::logic_error("startTls on an unconnected transport");
+  if (handshaking_ || encrypted_) throw std::logic_error("startTls on a TLS stream");
+  tlsStarts_.push_back(tls);
+  handshaking_ = true;
 }
 
 void FakeTransport::abort() {
   if (connecting_ || connected_) ++aborts_;
-  connecting_ = connected_ = false;
+  connecting_ = connected_ = handshaking_ = false;
 }
 
 bool FakeTransport::accept() {
@@ -37,6 +46,15 @@ bool FakeTransport::accept() {
   connected_ = true;
   auto alive = alive_;
   if (handler_) handler_->onTransportConnected();
+  return *alive;
+}
+
+bool FakeTransport::tlsReady() {
+  if (!handshaking_) throw std::logic_error("tlsReady without a pending handshake");
+  handshaking_ = false;
+  encrypted_ = true;
+  auto alive = alive_;
+  if (handler_) handler_->onTransportTlsReady();
   return *alive;
 }
 
@@ -58,14 +76,14 @@ bool FakeTransport::receiveBytewise(std::string_view bytes) {
 }
 
 bool FakeTransport::peerClose() {
-  connecting_ = connected_ = false;
+  connecting_ = connected_ = handshaking_ = false;
   auto alive = alive_;
   if (handler_) handler_->onTransportClosed();
   return *alive;
 }
 
 bool FakeTransport::fail(int code, const std::string& detail) {
-  connecting_ = connected_ = false;
+  connecting_ = connected_ = handshaking_ = false;
   auto alive = alive_;
   if (handler_) handler_->onTransportError(code, detail);
   return *alive;

@@ -29,13 +29,16 @@ class FakeTransport final : public Transport {
 
   void setHandler(TransportHandler* handler) override { handler_ = handler; }
   void connectTo(const std::string& address, int port, const TlsOptions& tls) override;
+  // Throws while a STARTTLS handshake is pending: nothing may be sent then.
   void send(std::string_view bytes) override;
+  void startTls(const TlsOptions& tls) override;
   void abort() override;
   bool isConnected() const override { return connected_; }
 
   // The server side. Each returns false when the handler destroyed the
   // transport during the event.
   bool accept();                          // the pending connect succeeds
+  bool tlsReady();                        // the pending STARTTLS handshake succeeds
   bool receive(std::string_view bytes);   // one read event
   bool receiveBytewise(std::string_view bytes);  // one read event per byte
   bool peerClose();
@@ -43,6 +46,10 @@ class FakeTransport final : public Transport {
 
   const std::vector<ConnectCall>& connects() const { return connects_; }
   bool connecting() const { return connecting_; }
+  // The options of each startTls(), and whether the stream is now TLS.
+  const std::vector<TlsOptions>& tlsStarts() const { return tlsStarts_; }
+  bool handshaking() const { return handshaking_; }
+  bool encrypted() const { return encrypted_; }
   int aborts() const { return aborts_; }
   // Everything sent since the last takeSent(), split into lines at CR LF.
   std::vector<std::string> takeSentLines();
@@ -55,6 +62,9 @@ class FakeTransport final : public Transport {
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   std::vector<ConnectCall> connects_;
   std::string sent_;
+  std::vector<TlsOptions> tlsStarts_;
+  bool handshaking_ = false;
+  bool encrypted_ = false;
   bool connecting_ = false;
   bool connected_ = false;
   int aborts_ = 0;

@@ -17,6 +17,17 @@ struct TestServers {
   std::string get(const std::string& key) const;
   int port(const std::string& key) const;
   std::string host() const { return get("ORVEL_NNTP_HOST"); }
+
+  // The SMTP sink: SMTP port with STARTTLS and login, plain port without.
+  bool hasSmtp() const { return port("ORVEL_SMTP_PORT") != 0; }
+  std::string smtpHost() const { return get("ORVEL_SMTP_HOST"); }
+  int smtpPort() const { return port("ORVEL_SMTP_PORT"); }
+  int smtpPlainPort() const { return port("ORVEL_SMTP_PLAIN_PORT"); }
+  std::string smtpUser() const { return get("ORVEL_SMTP_USER"); }
+  std::string smtpPassword() const { return get("ORVEL_SMTP_PASSWORD"); }
+  std::string smtpCaFile() const { return get("ORVEL_SMTP_CA_FILE"); }
+  // Where the sink stores each mail as NAME.eml beside its envelope NAME.env.
+  std::string smtpMailDir() const { return get("ORVEL_SMTP_MAIL_DIR"); }
 };
 
 std::string testServersEnvPath();

@@ -68,7 +68,13 @@ class QtTransport final : public Transport {
       socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
       if (!tls_) opened();
     });
-    QObject::connect(socket_, &QSslSocket::encrypted, ctx, [this] { opened(); });
+    QObject::connect(socket_, &QSslSocket::encrypted, ctx, [this] {
+      if (upgrading_) {
+        tlsReady();
+      } else {
+        opened();
+      }
+    });
     QObject::connect(socket_, &QIODevice::readyRead, ctx, [this] { readAll(); });
     QObject::connect(socket_, &QSslSocket::sslErrors, ctx, [this](const QList<QSslError>& errors) {
       QStringList reasons;
@@ -93,6 +99,7 @@ class QtTransport final : public Transport {
     abort();
     ended_ = false;
     tls_ = tls.enabled;
+    upgrading_ = false;
     sslReasons_.clear();
     const QString qaddress = QString::fromStdString(address);
     const auto qport = static_cast<quint16>(port);
@@ -100,19 +107,18 @@ class QtTransport final : public Transport {
       socket_->connectToHost(qaddress, qport);
       return;
     }
-    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
-    config.setPeerVerifyMode(QSslSocket::VerifyPeer);
-    if (!tls.caFile.empty()) {
-      const QString path = QString::fromStdString(tls.caFile);
-      const auto certificates = QSslCertificate::fromPath(path, QSsl::Pem);
-      if (certificates.isEmpty()) {
-        failLater("aucun certificat lisible dans " + tls.caFile);
-        return;
-      }
-      config.addCaCertificates(certificates);
-    }
-    socket_->setSslConfiguration(config);
+    if (!configureTls(tls)) return;
     socket_->connectToHostEncrypted(qaddress, qport, QString::fromStdString(tls.peerName));
+  }
+
+  void startTls(const TlsOptions& tls) override {
+    if (!connected_ || tls_) return;
+    tls_ = true;
+    upgrading_ = true;
+    sslReasons_.clear();
+    if (!configureTls(tls)) return;
+    socket_->setPeerVerifyName(QString::fromStdString(tls.peerName));
+    socket_->startClientEncryption();
   }
 
   void send(std::string_view bytes) override {
@@ -134,6 +140,30 @@ class QtTransport final : public Transport {
     if (ended_) return;
     connected_ = true;
     if (handler_) handler_->onTransportConnected();
+  }
+
+  // Peer verification against the system store plus the CA file. False when
+  // the file gives no certificate: the failure is then reported later.
+  bool configureTls(const TlsOptions& tls) {
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    config.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    if (!tls.caFile.empty()) {
+      const QString path = QString::fromStdString(tls.caFile);
+      const auto certificates = QSslCertificate::fromPath(path, QSsl::Pem);
+      if (certificates.isEmpty()) {
+        failLater("aucun certificat lisible dans " + tls.caFile);
+        return false;
+      }
+      config.addCaCertificates(certificates);
+    }
+    socket_->setSslConfiguration(config);
+    return true;
+  }
+
+  void tlsReady() {
+    if (ended_) return;
+    upgrading_ = false;
+    if (handler_) handler_->onTransportTlsReady();
   }
 
   void readAll() {
@@ -200,6 +230,7 @@ class QtTransport final : public Transport {
   QString sslReasons_;
   std::uint64_t generation_ = 0;
   bool tls_ = false;
+  bool upgrading_ = false;  // startTls() handshake under way
   bool connected_ = false;
   bool ended_ = true;
 };

@@ -37,6 +37,7 @@ struct Recorder : TransportHandler {
   std::vector<std::string> events;
   std::string data;
   void onTransportConnected() override { events.push_back("connected"); }
+  void onTransportTlsReady() override { events.push_back("tls"); }
   void onTransportData(std::string_view bytes) override { data.append(bytes); }
   void onTransportClosed() override { events.push_back("closed"); }
   void onTransportError(int code, const std::string& detail) override {
@@ -106,6 +107,35 @@ TEST(QtTransport, UnreadableCaFileIsATlsFailure) {
             std::vector<std::string>{"error 12000 aucun certificat lisible dans /nonexistent/ca.pem"});
 }
 
+// STARTTLS on a stream whose peer answers the handshake with plain text,
+// and with a CA file that holds nothing: both are TLS failures, and no
+// "tls" event comes.
+TEST(QtTransport, StartTlsFailuresAreTlsErrors) {
+  for (const std::string& caFile : {std::string(), std::string("/nonexistent/ca.pem")}) {
+    LoopbackServer server;
+    QtNetPlatform platform;
+    auto transport = platform.createTransport();
+    Recorder r;
+    transport->setHandler(&r);
+    transport->connectTo("127.0.0.1", server.port(), {});
+    ASSERT_TRUE(runUntil([&] { return transport->isConnected() && server.peer; }));
+    transport->startTls({true, "localhost", caFile});
+    if (caFile.empty()) {
+      ASSERT_TRUE(runUntil([&] { return server.peer->bytesAvailable() > 0; }));  // ClientHello
+      server.peer->write("220 this is no TLS record\r\n");
+    }
+    ASSERT_TRUE(runUntil([&] { return r.events.size() >= 2; }));
+    runFor(50);
+    ASSERT_EQ(r.events.size(), 2u) << caFile;
+    EXPECT_EQ(r.events[0], "connected");
+    EXPECT_EQ(r.events[1].rfind("error 12000", 0), 0u) << r.events[1];
+    if (!caFile.empty()) {
+      EXPECT_EQ(r.events[1], "error 12000 aucun certificat lisible dans " + caFile);
+    }
+    EXPECT_FALSE(transport->isConnected());
+  }
+}
+
 TEST(QtTransport, DestroyedInsideItsOwnEvent) {
   LoopbackServer server;
   QtNetPlatform platform;
@@ -114,6 +144,7 @@ TEST(QtTransport, DestroyedInsideItsOwnEvent) {
     std::unique_ptr<Transport>* owner;
     int calls = 0;
     void onTransportConnected() override {}
+    void onTransportTlsReady() override { ++calls; }
     void onTransportData(std::string_view) override {
       ++calls;
       owner->reset();

@@ -1,0 +1,323 @@
+// SmtpClient over the scripted network and the manual clock: host forms,
+// the whole dialogue as bytes on the wire, STARTTLS on the transport,
+// failures, time-outs, and owners that destroy the client in an event.
+
+#include "net/smtp_client.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "net/socket_errors.h"
+#include "support/fake_network.h"
+#include "support/manual_clock.h"
+#include "support/smtp_driver.h"
+
+namespace orvel::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const SmtpOptions kPlain{"client.example", "", ""};
+const SmtpOptions kLogin{"client.example", "tester", "secret"};
+
+struct SmtpHarness {
+  FakeNetwork net;
+  ManualClock clock;
+  SmtpDriver driver;
+  std::unique_ptr<SmtpClient> client = std::make_unique<SmtpClient>(net, clock);
+
+  SmtpHarness() { client->setListener(&driver); }
+  FakeTransport& transport() { return net.last(); }
+  Lines takeLog() { return std::exchange(driver.log, {}); }
+
+  // Connected to a numeric host, the greeting sent.
+  void greet(const SmtpOptions& options = kPlain, const std::string& caFile = {}) {
+    client->Connect("192.0.2.25", options, caFile);
+    transport().accept();
+    transport().receive("220 mail.example ESMTP\r\n");
+  }
+};
+
+struct HostCase {
+  const char* name;
+  std::string host;
+  std::string lookedUp;  // empty: no lookup
+  std::string address;
+  int port;
+  std::string peerName;
+};
+
+void PrintTo(const HostCase& c, std::ostream* os) { *os << c.name; }
+
+class ClientHost : public ::testing::TestWithParam<HostCase> {};
+
+TEST_P(ClientHost, ConnectsWhereTheHostSays) {
+  const HostCase& c = GetParam();
+  SmtpHarness h;
+  h.client->Connect(c.host, kPlain, "/tmp/ca.pem");
+  if (!c.lookedUp.empty()) {
+    EXPECT_TRUE(h.transport().connects().empty());
+    ASSERT_TRUE(h.net.fakeResolver().complete(0, c.address, c.lookedUp));
+  }
+  EXPECT_EQ(h.net.fakeResolver().hostsLookedUp(),
+            c.lookedUp.empty() ? Lines{} : Lines{c.lookedUp});
+  ASSERT_EQ(h.transport().connects().size(), 1u);
+  const auto& call = h.transport().connects()[0];
+  EXPECT_EQ(call.address, c.address);
+  EXPECT_EQ(call.port, c.port);
+  EXPECT_FALSE(call.tls.enabled);
+  EXPECT_EQ(call.tls.peerName, c.peerName);
+  EXPECT_EQ(call.tls.caFile, "/tmp/ca.pem");
+  EXPECT_EQ(h.client->State(), 0);
+  h.transport().accept();
+  EXPECT_EQ(h.client->State(), 1);
+}
+
+const HostCase kHosts[] = {
+    {"NumericWithoutLookup", "192.0.2.25", "", "192.0.2.25", 25, "192.0.2.25"},
+    {"NumericWithPort", " 192.0.2.25:2525 ", "", "192.0.2.25", 2525, "192.0.2.25"},
+    {"Ipv6WithPort", "[::1]:2526", "", "::1", 2526, "::1"},
+    {"NameLookedUp", "mail.example", "mail.example", "192.0.2.7", 25, "mail.example"},
+    {"NameWithPort", "mail.example:587", "mail.example", "192.0.2.7", 587, "mail.example"},
+};
+
+INSTANTIATE_TEST_SUITE_P(All, ClientHost, ::testing::ValuesIn(kHosts),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SmtpClient, UnusableHostIsAnErrorWithoutConnecting) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"mail.example:smtp", "error Erreur SMTP: serveur invalide: mail.example:smtp"},
+      {"  ", "error Erreur SMTP: aucun serveur indiqué"},
+  };
+  for (const auto& [host, event] : rows) {
+    SmtpHarness h;
+    h.client->Connect(host, kPlain);
+    EXPECT_EQ(h.takeLog(), Lines{event});
+    EXPECT_TRUE(h.transport().connects().empty());
+    EXPECT_TRUE(h.net.fakeResolver().hostsLookedUp().empty());
+  }
+}
+
+TEST(SmtpClient, LookupFailureNamesTheHost) {
+  SmtpHarness h;
+  h.client->Connect("nowhere.example", kPlain);
+  h.net.fakeResolver().complete(neterr::kHostNotFound, "");
+  EXPECT_EQ(h.takeLog(), Lines{"error Hôte nonTrouvé while looking up nowhere.example"});
+  EXPECT_EQ(h.client->State(), 0);
+}
+
+TEST(SmtpClient, WholeMailOnTheWire) {
+  SmtpHarness h;
+  h.driver.block = "Subject: x\r\n\r\n..dot\r\nend\r\n.\r\n";
+  h.client->Connect("192.0.2.25", kPlain);
+  h.transport().accept();
+  // The greeting in several lines, one byte at a time: one EHLO.
+  h.transport().receiveBytewise("220-mail.example ESMTP\r\n220-second line\r\n220 ready\r\n");
+  EXPECT_EQ(h.transport().takeSent(), "EHLO client.example\r\n");
+  for (const char* reply : {"250-mail.example\r\n250 SIZE 1000\r\n", "250 sender ok\r\n",
+                            "250 recipient ok\r\n", "354 end with .\r\n", "250 queued as 1\r\n",
+                            "221 bye\r\n"}) {
+    h.transport().receive(reply);
+  }
+  EXPECT_EQ(h.transport().takeSent(),
+            "MAIL FROM:<me@client.example>\r\nRCPT TO:<you@mail.example>\r\nDATA\r\n"
+            "Subject: x\r\n\r\n..dot\r\nend\r\n.\r\nQUIT\r\n");
+  h.transport().peerClose();
+  EXPECT_EQ(h.takeLog(), (Lines{"reply 1", "reply 3", "reply 4", "reply 5", "reply 6",
+                                "reply 7", "reply 8", "closed"}));
+  EXPECT_EQ(h.client->State(), 0);
+}
+
+TEST(SmtpClient, StartTlsThenAuthOnTheTransport) {
+  SmtpHarness h;
+  h.client->Connect("mail.example:587", kLogin, "/tmp/ca.pem");
+  h.net.fakeResolver().complete(0, "192.0.2.7");
+  h.transport().accept();
+  h.transport().receive("220 hi\r\n");
+  h.transport().receive("250-mail.example\r\n250-STARTTLS\r\n250 AUTH PLAIN\r\n");
+  EXPECT_EQ(h.transport().takeSentLines(), (Lines{"EHLO client.example", "STARTTLS"}));
+  h.transport().receive("220 go ahead\r\n");
+  ASSERT_EQ(h.transport().tlsStarts().size(), 1u);
+  EXPECT_EQ(h.transport().tlsStarts()[0].peerName, "mail.example");
+  EXPECT_EQ(h.transport().tlsStarts()[0].caFile, "/tmp/ca.pem");
+  EXPECT_TRUE(h.transport().handshaking());
+  EXPECT_EQ(h.client->State(), 3);
+  h.transport().tlsReady();
+  EXPECT_TRUE(h.client->TlsActive());
+  h.transport().receive("250-mail.example\r\n250 AUTH PLAIN LOGIN\r\n");
+  h.transport().receive("235 ok\r\n");
+  EXPECT_EQ(h.transport().takeSentLines(),
+            (Lines{"EHLO client.example", "AUTH PLAIN AHRlc3RlcgBzZWNyZXQ=",
+                   "MAIL FROM:<me@client.example>"}));
+  EXPECT_EQ(h.takeLog(), (Lines{"reply 1", "reply 3"}));
+}
+
+TEST(SmtpClient, AuthWithoutTlsIsRefusedAndNothingSent) {
+  SmtpHarness h;
+  h.greet(kLogin);
+  h.transport().receive("250-mail.example\r\n250 AUTH PLAIN LOGIN\r\n");
+  EXPECT_EQ(h.transport().takeSentLines(), Lines{"EHLO client.example"});
+  EXPECT_EQ(h.takeLog(), (Lines{"reply 1", std::string("error ") + kSmtpNoStartTls}));
+  EXPECT_EQ(h.client->State(), 2);
+}
+
+TEST(SmtpClient, FailedHandshakeIsAnError) {
+  SmtpHarness h;
+  h.greet();
+  h.transport().receive("250-m\r\n250 STARTTLS\r\n");
+  h.transport().receive("220 go\r\n");
+  h.transport().fail(neterr::kTlsFailure, "certificate unknown");
+  EXPECT_EQ(h.takeLog(),
+            (Lines{"reply 1", "error Connexion TLS refusée par 192.0.2.25 : certificate unknown"}));
+  EXPECT_EQ(h.client->State(), 0);
+}
+
+// A refused reply at each step leaves state 2 and tells the line.
+TEST(SmtpClient, RefusalAtEachStepStopsTheDialogue) {
+  const char* const replies[] = {"220 hi\r\n", "250 hello\r\n", "250 ok\r\n", "250 ok\r\n",
+                                 "354 go\r\n", "250 queued\r\n"};
+  for (std::size_t step = 0; step < std::size(replies); ++step) {
+    SmtpHarness h;
+    h.client->Connect("192.0.2.25", kPlain);
+    h.transport().accept();
+    for (std::size_t i = 0; i < step; ++i) h.transport().receive(replies[i]);
+    h.transport().takeSent();
+    h.takeLog();
+    h.transport().receive("554 refused here\r\n");
+    EXPECT_EQ(h.takeLog(), Lines{"error 554 refused here"}) << "step " << step;
+    EXPECT_EQ(h.client->State(), 2) << "step " << step;
+    EXPECT_EQ(h.transport().takeSent(), "") << "step " << step;
+  }
+}
+
+TEST(SmtpClient, CommandsWithoutConnectionSayNotConnected) {
+  SmtpHarness h;
+  h.client->Helo();
+  h.client->MailFrom("a@b");
+  h.client->SendMessageBlock(".\r\n");
+  h.client->Quit();  // nothing at all
+  EXPECT_EQ(h.takeLog(), (Lines{"error Erreur SMTP: pas connecté", "error Erreur SMTP: pas connecté",
+                                "error Erreur SMTP: pas connecté"}));
+  EXPECT_EQ(h.client->State(), 0);
+}
+
+TEST(SmtpClient, CommandAfterThePeerLeftSaysNotConnected) {
+  SmtpHarness h;
+  h.driver.answer = false;
+  h.greet();
+  h.transport().peerClose();
+  h.client->Helo();
+  EXPECT_EQ(h.takeLog(), (Lines{"reply 1", "closed", "error Erreur SMTP: pas connecté"}));
+}
+
+TEST(SmtpClient, MessageBlockMisuseIsAProgrammingFault) {
+  SmtpHarness h;
+  h.driver.answer = false;
+  h.greet();
+  EXPECT_THROW(h.client->SendMessageBlock("x\r\n.\r\n"), std::logic_error);  // before 354
+  h.client->Data();
+  h.transport().receive("354 go\r\n");
+  EXPECT_THROW(h.client->SendMessageBlock("no end\r\n"), std::logic_error);
+  EXPECT_THROW(h.client->SendMessageBlock("x.\r\n"), std::logic_error);
+  h.transport().takeSent();
+  h.client->SendMessageBlock(".\r\n");
+  EXPECT_EQ(h.transport().takeSent(), ".\r\n");
+}
+
+TEST(SmtpClient, SilentServerTimesOutAndTheConnectionGoes) {
+  SmtpHarness h;
+  h.client->Connect("192.0.2.25", kPlain);
+  h.clock.advance(60'000);
+  h.transport().accept();
+  h.clock.advance(119'999);
+  h.transport().receive("220-slow");  // bytes restart the wait
+  h.clock.advance(119'999);
+  EXPECT_TRUE(h.takeLog().empty());
+  h.clock.advance(1);
+  EXPECT_EQ(h.takeLog(), Lines{"error Erreur SMTP: pas de réponse de 192.0.2.25 depuis 120 s"});
+  EXPECT_EQ(h.client->State(), 0);
+  EXPECT_FALSE(h.transport().isConnected());
+  EXPECT_EQ(h.clock.activeTimers(), 0);
+}
+
+TEST(SmtpClient, ConnectThatNeverCompletesTimesOut) {
+  SmtpHarness h;
+  h.client->Connect("mail.example", kPlain);  // the lookup never answers
+  h.clock.advance(120'000);
+  EXPECT_EQ(h.takeLog(), Lines{"error Erreur SMTP: pas de réponse de mail.example depuis 120 s"});
+  EXPECT_EQ(h.net.fakeResolver().pending(), 0);
+}
+
+TEST(SmtpClient, TheMessageReplyIsGivenTenMinutes) {
+  SmtpHarness h;
+  h.greet();
+  for (const char* r : {"250 hello\r\n", "250 ok\r\n", "250 ok\r\n", "354 go\r\n"}) {
+    h.transport().receive(r);
+  }
+  h.takeLog();
+  h.clock.advance(599'999);
+  EXPECT_TRUE(h.takeLog().empty());
+  h.clock.advance(1);
+  EXPECT_EQ(h.takeLog(), Lines{"error Erreur SMTP: pas de réponse de 192.0.2.25 depuis 600 s"});
+}
+
+TEST(SmtpClient, NoTimerWhileTheOwnerHasTheTurn) {
+  SmtpHarness h;
+  h.driver.answer = false;
+  h.greet();
+  EXPECT_EQ(h.clock.activeTimers(), 0);
+  h.clock.advance(3'600'000);
+  EXPECT_EQ(h.takeLog(), Lines{"reply 1"});
+  h.client->Helo();
+  EXPECT_EQ(h.clock.activeTimers(), 1);
+}
+
+TEST(SmtpClient, WithoutListenerAFailureClosesTheConnection) {
+  SmtpHarness h;
+  h.client->setListener(nullptr);
+  h.greet();
+  h.client->Helo();
+  h.transport().receive("554 go away\r\n");
+  EXPECT_FALSE(h.transport().isConnected());
+  EXPECT_EQ(h.client->State(), 0);
+  EXPECT_TRUE(h.driver.log.empty());
+}
+
+// The owner gives the client up inside each kind of event.
+struct Destroyer final : SmtpListener {
+  std::unique_ptr<SmtpClient>* owner = nullptr;
+  int events = 0;
+  void onSmtpReply(SmtpClient&, int) override { end(); }
+  void onSmtpError(SmtpClient&, const std::string&) override { end(); }
+  void onSmtpClosed(SmtpClient&) override { end(); }
+  void end() {
+    ++events;
+    owner->reset();
+  }
+};
+
+TEST(SmtpClient, OwnerMayDestroyTheClientInsideAnyEvent) {
+  const std::function<void(SmtpHarness&)> endings[] = {
+      [](SmtpHarness& h) { EXPECT_FALSE(h.transport().receive("220 hi\r\n250 more\r\n")); },
+      [](SmtpHarness& h) { EXPECT_FALSE(h.transport().receive("554 no\r\n")); },
+      [](SmtpHarness& h) { EXPECT_FALSE(h.transport().peerClose()); },
+      [](SmtpHarness& h) { EXPECT_FALSE(h.transport().fail(neterr::kConnectionReset)); },
+      [](SmtpHarness& h) { h.clock.advance(120'000); },
+  };
+  for (const auto& ending : endings) {
+    SmtpHarness h;
+    Destroyer d;
+    d.owner = &h.client;
+    h.client->setListener(&d);
+    h.client->Connect("192.0.2.25", kPlain);
+    h.transport().accept();
+    ending(h);
+    EXPECT_EQ(d.events, 1);
+    EXPECT_FALSE(h.client);
+    EXPECT_EQ(h.clock.activeTimers(), 0);
+  }
+}
+
+}  // namespace
+}  // namespace orvel::test
