@@ -13,7 +13,9 @@ namespace orvel {
 struct TProfile {
   std::string alias;
   std::string host;
-  std::string SMTPHost;          // empty: the global setting
+  std::string SMTPHost;          // empty: the global setting; "host:port" allowed
+  std::string SMTPUser;          // mail relay login (over STARTTLS only); empty: none
+  std::string SMTPPassword;
   std::string newsrcPath;        // full path of the read-state file
   std::string userName;          // empty: no login
   std::string password;          // empty: ask at login

@@ -83,6 +83,8 @@ std::shared_ptr<TProfile> readProfile(const IniFile& ini, const ProfileEntry& en
   p->userName = ini.readString(s, "UserName");
   p->password = DecodePassword(ini.readString(s, "PassWd"));
   p->SMTPHost = ini.readString(s, "SMTPHost");
+  p->SMTPUser = ini.readString(s, "SMTPUser");
+  p->SMTPPassword = DecodePassword(ini.readString(s, "SMTPPassWd"));
 
   const std::string idName = ini.readString(s, "ID", kDefaultIdentityName);
   p->identity = identityNamed(context, idName);
@@ -108,6 +110,8 @@ void writeProfileSection(IniFile& ini, const TProfile& p, const ServersFileConte
   writeOrErase(ini, s, "PassWd", !p.password.empty(), EncodePassword(p.password));
   writeOrErase(ini, s, "SMTPHost", !p.SMTPHost.empty() && p.SMTPHost != context.globalSMTPHost,
                p.SMTPHost);
+  writeOrErase(ini, s, "SMTPUser", !p.SMTPUser.empty(), p.SMTPUser);
+  writeOrErase(ini, s, "SMTPPassWd", !p.SMTPPassword.empty(), EncodePassword(p.SMTPPassword));
   writeOrErase(ini, s, "ID", p.identity.name != kDefaultIdentityName, p.identity.name);
   const TID& named = identityNamed(context, p.identity.name);
   for (const auto& f : kIdentityFields) {

@@ -11,6 +11,7 @@
 //   UserName=me                      login (removed when empty)
 //   PassWd=...                       scrambled and escaped password
 //   NewsRC=secure.newsrc             relative names are in the base directory
+//   SMTPUser=, SMTPPassWd=           mail relay login, the password scrambled
 //   SMTPHost=, ID=, Name=, Email=, PublicEmail=, Organization=, SigFile=,
 //   IDToken=                         written only where they differ
 //   TLS=1                            NNTP over TLS; absent: on when the port is 563

@@ -35,6 +35,8 @@ class TLineSock : private TransportHandler {
   // Resets the connection state and drops the connection.
   virtual void Close() = 0;
   int LastErrorCode() const { return lastError_; }
+  // The numeric address connected to, once the host was looked up.
+  std::string PeerAddress() const { return resolver_.address(); }
 
  protected:
   // Looks the host up (numeric addresses at once) and connects to it. With

@@ -68,6 +68,7 @@ const char* StateName(NNTPState state) {
     case NNTPState::AwaitingPostResult: return "awaiting post result";
     case NNTPState::LoginFailed: return "login failed";
     case NNTPState::AwaitingQuit: return "awaiting quit";
+    case NNTPState::AwaitingStat: return "awaiting stat";
   }
   return "?";
 }
@@ -89,7 +90,7 @@ TNNTP::~TNNTP() {
 }
 
 void TNNTP::RemoveEvents() {
-  OnConnected = OnBanner = OnGroup = OnDataBegin = OnData = OnBeginPost = OnEndPost = OnQuit =
+  OnConnected = OnBanner = OnGroup = OnDataBegin = OnData = OnBeginPost = OnEndPost = OnQuit = OnStat =
       OnDisconnected = nullptr;
   OnError = nullptr;
 }
@@ -261,6 +262,10 @@ void TNNTP::Article(const std::string& messageId) {
 
 void TNNTP::Post() { command(NNTPState::AwaitingPostGoAhead, TimerUse::Stop, "POST"); }
 
+void TNNTP::Stat(const std::string& messageId) {
+  command(NNTPState::AwaitingStat, TimerUse::Stop, "STAT " + messageId);
+}
+
 void TNNTP::SendArticle(std::string_view text) {
   std::string block;
   block.reserve(text.size() + text.size() / 32 + 8);
@@ -383,6 +388,11 @@ bool TNNTP::dispatch(const std::string& line, const std::string& code) {
       if (first != '2') break;
       state_ = NNTPState::Ready;
       return raise(OnEndPost);
+    case NNTPState::AwaitingStat:
+      if (first != '2' && code != "430") break;
+      statFound_ = first == '2';
+      state_ = NNTPState::Ready;
+      return raise(OnStat);
     case NNTPState::AwaitingQuit: {
       // The server closes after QUIT: drop the connection now so that no
       // owner picks it up as a live one.

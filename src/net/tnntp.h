@@ -55,6 +55,7 @@ enum class NNTPState : std::uint8_t {
   AwaitingPostResult = 17,
   LoginFailed = 18,
   AwaitingQuit = 19,
+  AwaitingStat = 20,
 };
 
 const char* StateName(NNTPState state);
@@ -87,7 +88,7 @@ class TNNTP final : public TLineSock {
   using Event = std::function<void(TNNTP&)>;
   using ErrorEvent = std::function<void(TNNTP&, int code, const std::string& text)>;
   Event OnConnected, OnBanner, OnGroup, OnDataBegin, OnData, OnBeginPost, OnEndPost, OnQuit,
-      OnDisconnected;
+      OnStat, OnDisconnected;
   ErrorEvent OnError;
   void RemoveEvents();
 
@@ -110,6 +111,9 @@ class TNNTP final : public TLineSock {
   void Article(std::int64_t number);
   void Article(const std::string& messageId);
   void Post();
+  // Whether the server has the article: OnStat follows with statFound()
+  // (223) or not (430); other replies are errors.
+  void Stat(const std::string& messageId);
   // The article after OnBeginPost: lines as given (dot-stuffed here), then ".".
   void SendArticle(std::string_view text);
   // The same for an article already dot-stuffed, with CR LF after each line
@@ -136,6 +140,7 @@ class TNNTP final : public TLineSock {
   std::int64_t last() const { return last_; }
   std::int64_t count() const { return count_; }
   std::int64_t articleNumber() const { return articleNumber_; }
+  bool statFound() const { return statFound_; }
   const std::string& lastReply() const { return lastReply_; }
   // Bytes of multi-line data received since the transfer timer last started,
   // and the tick of that start: for transfer rates.
@@ -192,6 +197,7 @@ class TNNTP final : public TLineSock {
   std::string currentGroup_;
   std::string requestedGroup_;
   bool postingAllowed_ = false;
+  bool statFound_ = false;
   std::int64_t first_ = 0, last_ = 0, count_ = 0;
   std::int64_t articleNumber_ = 0;
   std::int64_t receivedBytes_ = 0;

@@ -153,8 +153,7 @@ void ArticleWriter::beginArticle() {
   articleBytes_ = 0;
   ArticleHeaderParts parts;
   parts.subjectLine = subjectLine();
-  if (target_ == PostTarget::News && !job_.identity.IDToken.empty() && env_.messageId &&
-      !skipping_) {
+  if (target_ == PostTarget::News && env_.messageId && !skipping_) {
     parts.messageId = env_.messageId(article_);
     if (!parts.messageId.empty() && env_.cancelLock) {
       parts.cancelLock = env_.cancelLock(parts.messageId);

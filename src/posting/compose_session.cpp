@@ -65,23 +65,6 @@ std::optional<std::uint64_t> fileSize(const std::string& path) {
   return size;
 }
 
-TArticle* queueRecord(ArticleArena& arena, const QueueRecord& r) {
-  TArticle* a = arena.New();
-  StringPool& pool = arena.Strings();
-  a->Subject = pool.Share(r.subject);
-  a->SetFrom(pool, r.toName, r.toAddress);
-  a->SetReferences(pool, r.references);
-  a->Xref = pool.Store(r.groupField);
-  a->Lines = r.lines;
-  a->Date = r.date;
-  a->Set(NodeFlag::MailWanted, (r.flags & kXStatusMailWanted) != 0);
-  a->Set(NodeFlag::MailSent, (r.flags & kXStatusMailSent) != 0);
-  a->Set(NodeFlag::PostWanted, (r.flags & kXStatusPostWanted) != 0);
-  a->Set(NodeFlag::Posted, (r.flags & kXStatusPosted) != 0);
-  a->Set(NodeFlag::HasAttachments, r.hasAttachments);
-  return a;
-}
-
 }  // namespace
 
 ComposeSession::ComposeSession(ComposeEnvironment environment, Prompter& prompter)
@@ -402,7 +385,7 @@ bool ComposeSession::SaveTo(const std::string& bodyPath, std::uint8_t kind, Date
   ArticleArena arena;
   std::vector<FolderEntryKey> saved;
   for (const QueuedText& queued : QueuedTexts(now)) {
-    TArticle* record = queueRecord(arena, queued.record);
+    TArticle* record = NewQueueRecord(arena, queued.record);
     const std::string_view text = queued.text;
     if (!folder.AddArticle(*record, &text, queued.record.groupField)) return false;
     saved.push_back({queued.record.date, queued.record.subject});

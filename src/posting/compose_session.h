@@ -134,6 +134,8 @@ class ComposeSession {
   // modified flag is cleared; without (a copy kept in Sent) nothing else
   // changes.
   bool SaveTo(const std::string& bodyPath, std::uint8_t kind, DateTime now, bool replace);
+  // The entries the last save to the Outbox stored.
+  const std::vector<FolderEntryKey>& SavedEntries() const { return savedAs_; }
   bool SaveToOutbox(DateTime now) {
     return SaveTo(environment_.outboxPath, kStoreOutbox, now, true);
   }

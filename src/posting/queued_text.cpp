@@ -135,4 +135,21 @@ QueuedText BuildQueuedText(const ComposeMessage& m, DateTime now, int tz, int pa
   return out;
 }
 
+TArticle* NewQueueRecord(ArticleArena& arena, const QueueRecord& r) {
+  TArticle* a = arena.New();
+  StringPool& pool = arena.Strings();
+  a->Subject = pool.Share(r.subject);
+  a->SetFrom(pool, r.toName, r.toAddress);
+  a->SetReferences(pool, r.references);
+  a->Xref = pool.Store(r.groupField);
+  a->Lines = r.lines;
+  a->Date = r.date;
+  a->Set(NodeFlag::MailWanted, (r.flags & kXStatusMailWanted) != 0);
+  a->Set(NodeFlag::MailSent, (r.flags & kXStatusMailSent) != 0);
+  a->Set(NodeFlag::PostWanted, (r.flags & kXStatusPostWanted) != 0);
+  a->Set(NodeFlag::Posted, (r.flags & kXStatusPosted) != 0);
+  a->Set(NodeFlag::HasAttachments, r.hasAttachments);
+  return a;
+}
+
 }  // namespace orvel

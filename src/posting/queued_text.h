@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "articles/article_arena.h"
 #include "articles/article_date.h"
 #include "posting/compose_message.h"
 
@@ -67,5 +68,19 @@ using AttachmentSizer = std::function<std::optional<std::uint64_t>(const std::st
 std::optional<ComposeMessage> ReadQueuedText(std::string_view text,
                                              const std::vector<PersonalHeader>& configuredRows,
                                              const AttachmentSizer& sizeOf, std::string& error);
+
+// The Outbox record of a queued message, in the arena.
+TArticle* NewQueueRecord(ArticleArena& arena, const QueueRecord& record);
+
+struct HeaderLine {
+  std::string name;
+  std::string value;
+};
+
+// The header lines of a queued text up to the empty line (a line starting
+// with a blank continues the one before it) and where the body starts;
+// nothing, with the reason in error, when no empty line ends them.
+std::optional<std::vector<HeaderLine>> SplitHeaders(std::string_view text, std::size_t& bodyStart,
+                                                    std::string& error);
 
 }  // namespace orvel

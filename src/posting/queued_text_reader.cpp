@@ -7,16 +7,6 @@
 
 namespace orvel {
 
-namespace {
-
-struct HeaderLine {
-  std::string name;
-  std::string value;
-};
-
-// The header lines up to the empty line (a line starting with a blank
-// continues the one before it) and where the body starts; nothing when no
-// empty line ends the headers.
 std::optional<std::vector<HeaderLine>> SplitHeaders(std::string_view text, std::size_t& bodyStart,
                                                     std::string& error) {
   std::vector<HeaderLine> headers;
@@ -47,6 +37,8 @@ std::optional<std::vector<HeaderLine>> SplitHeaders(std::string_view text, std::
   bodyStart = pos;
   return headers;
 }
+
+namespace {
 
 // Lines split at LF; a line that ended in CR LF is a hard line, one that
 // ended in a lone LF a soft one, and the last line ends the text.

@@ -27,6 +27,7 @@
 #include "content/group_reader.h"
 #include "content/mime_types.h"
 #include "core/text.h"
+#include "posting/outbox_sender.h"
 #include "ui/article_list_model.h"
 #include "ui/article_viewer.h"
 #include "ui/cache_form.h"
@@ -505,6 +506,7 @@ void TArticlesWindow::applyKeyBindings() {
 }
 
 void TArticlesWindow::stop() {
+  if (outboxSender_ && outboxSender_->Running()) return outboxSender_->Stop();
   const Qt::KeyboardModifiers keys = QApplication::keyboardModifiers();
   groupView().Stop(StopKeys{(keys & Qt::ControlModifier) != 0, (keys & Qt::ShiftModifier) != 0});
 }

@@ -36,6 +36,7 @@ class ArticleView;
 class FileMimeTypes;
 class GroupBatch;
 class GroupReader;
+class OutboxSender;
 class HeaderValueParser;
 struct GroupContentOptions;
 }  // namespace orvel
@@ -192,6 +193,10 @@ class TArticlesWindow final : public QWidget,
   void wirePostingCommands();
   // acaCancel: the article shown (viewer focused), else the selected ones.
   void cancelArticles();
+  // articles_window_outbox.cpp: acaSend of the Outbox view.
+  bool isOutbox();
+  void sendOutbox();
+  void makeOutboxSender();
   void showFilterDialog();
   void showXpatDialog();
   void showFindDialog();
@@ -213,6 +218,7 @@ class TArticlesWindow final : public QWidget,
   std::unique_ptr<QtAttachmentSaveDialog> saveDialog_;
   std::unique_ptr<ArticleView> articleView_;
   std::unique_ptr<CancelRequest> canceller_;
+  std::unique_ptr<OutboxSender> outboxSender_;
   ArticleViewer* viewer_ = nullptr;
   struct StoredMatch {
     std::int32_t number = 0;

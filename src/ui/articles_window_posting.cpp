@@ -27,6 +27,7 @@ void TArticlesWindow::wirePostingCommands() {
     actions_->wire(name, [this, kind = kind] { compose(kind); });
   }
   actions_->wire("acaCancel", [this] { cancelArticles(); });
+  actions_->wire("acaSend", [this] { sendOutbox(); });
 }
 
 void TArticlesWindow::cancelArticles() {

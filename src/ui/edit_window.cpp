@@ -22,12 +22,14 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "articles/article_arena.h"
 #include "articles/article_date.h"
 #include "config/main_state.h"
 #include "config/window_placements.h"
 #include "content/xface.h"
 #include "core/text.h"
 #include "posting/attachment_options.h"
+#include "posting/outbox_sender.h"
 #include "ui/compose_editor.h"
 #include "ui/orvel_frame.h"
 #include "ui/qt_convert.h"
@@ -515,7 +517,9 @@ QString TEditWindow::statusText() const { return status_->text(); }
 
 void TEditWindow::closeEvent(QCloseEvent* event) {
   collect();
-  if (!session_->ConfirmClose(LocalNow())) {
+  // A send cut short leaves the message in the Outbox with what it still wants.
+  stopSending();
+  if (!sent_ && !session_->ConfirmClose(LocalNow())) {
     event->ignore();
     return;
   }

@@ -33,6 +33,11 @@ class QTabWidget;
 class QTimer;
 class QVBoxLayout;
 
+namespace orvel {
+class ArticleArena;
+class OutboxSender;
+}  // namespace orvel
+
 namespace orvel::ui {
 
 class ComposeEditor;
@@ -101,6 +106,11 @@ class TEditWindow final : public QWidget, public ChildWindow {
   void showAttachments();
   void markModified();
   void send();
+  // edit_window_send.cpp
+  void startSending();
+  void stopSending();
+  void setSending(bool sending);
+  void closeFramed();
   void save();
   void rewrap(bool join);
   void pasteWith(std::string_view action);
@@ -121,6 +131,11 @@ class TEditWindow final : public QWidget, public ChildWindow {
   DraftFile draft_;
   ExternalEdit externalEdit_;
   QPointer<QProcess> editorProcess_;
+  // The send: the Outbox entries it sends, and the sender.
+  std::unique_ptr<ArticleArena> sendArena_;
+  std::unique_ptr<TFolder> sendStore_;
+  std::unique_ptr<OutboxSender> sender_;
+  bool sent_ = false;     // everything went: closing keeps nothing more
   bool showing_ = false;  // fields are being filled: no edit to record
   bool draftDue_ = false;
 

@@ -28,7 +28,6 @@ namespace orvel::ui {
 
 namespace {
 
-constexpr std::string_view kQueuedText = "Dans l'Outbox : ";
 constexpr std::string_view kSavedText = "Sauvé dans l'Outbox";
 constexpr std::string_view kNotSavedText = "Le message n'a pas pu être sauvé dans l'Outbox";
 constexpr std::string_view kAttachFilter = "Tous: (*.*) ou *.* |*";
@@ -47,6 +46,8 @@ void TEditWindow::wireActions() {
   ActionSet& a = *actions_;
   a.wire("aceSend", [this] { send(); });
   a.wire("aceSave", [this] { save(); });
+  a.wire("aceStop", [this] { stopSending(); });
+  if (QAction* stop = actions_->find("aceStop")) stop->setEnabled(false);
   a.wire("aceRewrap", [this] { rewrap(false); });
   a.wire("aceRewrapJoin", [this] { rewrap(true); });
   for (const char* name : {"acePasteQuoted", "aceClipBReplace", "acePasteIndented",
@@ -87,14 +88,14 @@ void TEditWindow::send() {
   groups_->setText(qs(session_->Message().groups));
   followUp_->setText(qs(session_->Message().followUp));
   showing_ = false;
-  // Messages leave through the Outbox: the window queues the message there.
+  // The message goes through the Outbox: should the send fail or the
+  // program stop, it waits there with what it still wants.
   if (!session_->SaveToOutbox(LocalNow())) {
     prompter_.message(kNotSavedText, MessageKind::Error);
     return;
   }
-  frame_.showStatus(qs(kQueuedText) + subject_->text());
   draft_.Remove();
-  close();
+  startSending();
 }
 
 void TEditWindow::save() {

@@ -136,6 +136,7 @@ class TOrvelFrame : public QMainWindow {
   MainState& state() { return state_; }
   Clock& clock() { return clock_; }
   ConnectionPool& pool() { return pool_; }
+  NetPlatform& platform() { return platform_; }
   GroupListHost& groupListHost() { return host_; }
   QtPrompter& prompter() { return prompter_; }
   // What group views remember for the program's run: the header dialog's

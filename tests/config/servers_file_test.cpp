@@ -101,7 +101,9 @@ TEST_F(ServersFileTest, EverythingSurvivesASaveAndALoad) {
   a->port = 433;
   a->userName = " 'ann' ";
   a->password = "p\"a$s w\xC3\xB6rd'";
-  a->SMTPHost = "mail.example.net";
+  a->SMTPHost = "mail.example.net:587";
+  a->SMTPUser = "ann@example.net";
+  a->SMTPPassword = "m@il secret";
   a->newsrcPath = dir_.path() + "elsewhere.rc";
   a->identity = context().identities[1];
   a->identity.Email = "other@example.net";
@@ -131,6 +133,8 @@ TEST_F(ServersFileTest, EverythingSurvivesASaveAndALoad) {
     EXPECT_EQ(y.userName, x.userName);
     EXPECT_EQ(y.password, x.password);
     EXPECT_EQ(y.SMTPHost, x.SMTPHost);
+    EXPECT_EQ(y.SMTPUser, x.SMTPUser);
+    EXPECT_EQ(y.SMTPPassword, x.SMTPPassword);
     EXPECT_EQ(y.newsrcPath, x.newsrcPath);
     EXPECT_EQ(y.identity, x.identity);
     EXPECT_EQ(y.tls, x.tls);
@@ -141,8 +145,9 @@ TEST_F(ServersFileTest, EverythingSurvivesASaveAndALoad) {
   EXPECT_EQ(ini.readString("home", "CAFile"), "ca.pem");
   EXPECT_EQ(ini.readString("home", "ID"), "Work");
   EXPECT_EQ(ini.keys("home"),
-            (std::vector<std::string>{"NewsRC", "UserName", "PassWd", "SMTPHost", "ID", "Name",
-                                      "Email", "TLS", "CAFile"}));
+            (std::vector<std::string>{"NewsRC", "UserName", "PassWd", "SMTPHost", "SMTPUser",
+                                      "SMTPPassWd", "ID", "Name", "Email", "TLS", "CAFile"}));
+  EXPECT_EQ(ini.read("home", "SMTPPassWd")->find("secret"), std::string::npos);
   EXPECT_EQ(ini.readString("plain", "TLS"), "0");
   EXPECT_EQ(ini.read("home", "PassWd")->find("ann"), std::string::npos);
   EXPECT_EQ(ini.readString("home", "UserName"), " 'ann' ");

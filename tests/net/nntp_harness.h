@@ -46,6 +46,7 @@ inline void logEvents(TNNTP& c, std::vector<std::string>& log) {
   };
   c.OnBeginPost = [&log](TNNTP&) { log.push_back("beginpost"); };
   c.OnEndPost = [&log](TNNTP&) { log.push_back("endpost"); };
+  c.OnStat = [&log](TNNTP& n) { log.push_back(n.statFound() ? "stat found" : "stat missing"); };
   c.OnQuit = [&log](TNNTP&) { log.push_back("quit"); };
   c.OnDisconnected = [&log](TNNTP&) { log.push_back("disconnected"); };
   c.OnError = [&log](TNNTP&, int code, const std::string& text) {

@@ -191,7 +191,7 @@ TEST(ArticleWriterTest, MailIsOneMimeMessageWithTheRealAddress) {
   EXPECT_EQ(m.find("=ybegin"), std::string::npos);
 }
 
-TEST(ArticleWriterTest, MessageIdsByArticleIndexAndNoneWithoutToken) {
+TEST(ArticleWriterTest, MessageIdsByArticleIndexAndNoneWhenThePosterGivesNone) {
   writer_test::TempFiles files("ids");
   PostJob job = writer_test::BasicJob();
   job.option = 1;
@@ -200,13 +200,13 @@ TEST(ArticleWriterTest, MessageIdsByArticleIndexAndNoneWithoutToken) {
   WriterEnvironment env = writer_test::FixedEnvironment();
   env.cancelLock = [](const std::string& id) { return "sha256:" + id; };
   {
-    ArticleWriter writer(job, PostTarget::News, env);
-    EXPECT_TRUE(WriteAllArticles(writer)[1].find("\r\nMessage-ID: <id1@test>\r\nCancel-Lock: sha256:<id1@test>\r\n") ==
-                std::string::npos)
-        << "no ID token: the server assigns the id";
+    WriterEnvironment none = env;
+    none.messageId = [](int) { return std::string(); };
+    ArticleWriter writer(job, PostTarget::News, none);
+    EXPECT_EQ(WriteAllArticles(writer)[1].find("Message-ID:"), std::string::npos)
+        << "the server assigns the id";
     EXPECT_EQ(writer.LastMessageId(), "");
   }
-  job.identity.IDToken = "tok";
   ArticleWriter writer(job, PostTarget::News, env);
   const std::vector<std::string> articles = WriteAllArticles(writer);
   ASSERT_EQ(articles.size(), 2u);
@@ -319,7 +319,7 @@ TEST(ArticleWriterTest, PlainTextArticle) {
   ASSERT_EQ(articles.size(), 1u);
   EXPECT_EQ(articles[0],
             "Newsgroups: alt.test\r\nSubject: Holiday\r\nFrom: Jean Test <public@example.com>\r\n"
-            "User-Agent: Orvel/Fr.08.12\r\n\r\nfirst\r\n..\r\n\r\n.\r\n");
+            "Message-ID: <id0@test>\r\nUser-Agent: Orvel/Fr.08.12\r\n\r\nfirst\r\n..\r\n\r\n.\r\n");
 }
 
 }  // namespace

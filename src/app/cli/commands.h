@@ -63,6 +63,7 @@ int cmdScore(CliContext& context);
 int cmdFolders(CliContext& context);
 int cmdCompose(CliContext& context);
 int cmdCancel(CliContext& context);
+int cmdSend(CliContext& context);
 // folders copy: words are the words after "copy"; FOLDER is looked up in folders.
 int cmdFoldersCopy(CliContext& context, const std::vector<std::string>& words,
                    const TFolderList& folders);

@@ -1,0 +1,162 @@
+// orvel-cli compose and send against the real INN 2 of scripts/test-servers:
+// a text article, a follow-up to it, a 1,000,000-byte file in yEnc parts
+// that decode-group gives back byte for byte, and the cancel of the user's
+// own article, which the server then no longer has.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "config/temp_base_dir.h"
+#include "core/atomic_file.h"
+#include "support/cli_run.h"
+#include "support/test_servers.h"
+
+namespace orvel::test {
+namespace {
+
+int harness(const std::string& arguments) {
+  return std::system((std::string(ORVEL_SOURCE_DIR) + "/scripts/test-servers " + arguments +
+                      " >/dev/null 2>&1")
+                         .c_str());
+}
+
+// Runs a Python script against the server; its output.
+std::string python(const TestServers& s, const std::string& body) {
+  const std::string script = "import nntplib, sys\n"
+                             "s = nntplib.NNTP('" + s.host() + "', " + s.get("ORVEL_NNTP_PORT") +
+                             ", readermode=True)\n" + body;
+  const std::string path = std::filesystem::temp_directory_path() /
+                           ("orvel-send-" + std::to_string(::getpid()) + ".py");
+  SaveFileAtomically(path, script);
+  FILE* pipe = ::popen(("/usr/bin/python3 -W ignore " + path).c_str(), "r");
+  std::string out;
+  char buffer[4096];
+  while (pipe && std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+  if (pipe) ::pclose(pipe);
+  std::filesystem::remove(path);
+  return out;
+}
+
+// "number<TAB>message-id" of each article of the group whose subject holds
+// the text, in number order.
+std::vector<std::pair<std::string, std::string>> find(const TestServers& s, const std::string& group,
+                                                      const std::string& text) {
+  const std::string out = python(
+      s, "_, _, first, last, _ = s.group('" + group + "')\n"
+         "for n, over in s.over((first, last))[1]:\n"
+         "    if '" + text + "' in over['subject']:\n"
+         "        print(n, over['message-id'], sep='\\t')\n");
+  std::vector<std::pair<std::string, std::string>> found;
+  std::size_t start = 0;
+  while (start < out.size()) {
+    const std::size_t end = out.find('\n', start);
+    const std::string line = out.substr(start, end - start);
+    const std::size_t tab = line.find('\t');
+    if (tab != std::string::npos) found.emplace_back(line.substr(0, tab), line.substr(tab + 1));
+    start = end == std::string::npos ? out.size() : end + 1;
+  }
+  return found;
+}
+
+class CliSendInn : public ::testing::Test {
+ protected:
+  void prepare(const TestServers& s, const std::string& compose) {
+    dir_.write("servers.ini", "[Profiles]\r\ncount=1\r\n1=inn," + s.host() + ":" +
+                                  s.get("ORVEL_NNTP_PORT") + "\r\nDefault=1\r\n");
+    dir_.write("Orvel.ini", "[ID]\r\nName=Ann\r\nEmail=ann@real.test.invalid\r\n"
+                            "PublicEmail=ann@test.invalid\r\n[Compose]\r\n" + compose);
+    dir_.write("body.txt", "First line.\n.A line with a leading dot\n");
+  }
+  CliRun cli(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--base", dir_.path()});
+    return runCli(args);
+  }
+  std::string stamp() const {
+    return std::to_string(std::chrono::system_clock::now().time_since_epoch().count());
+  }
+
+  TempBaseDir dir_;
+};
+
+TEST_F(CliSendInn, TextFollowUpAndCancel) {
+  ORVEL_REQUIRE_TEST_SERVERS(s);
+  ASSERT_EQ(harness("newgroup test.send"), 0);
+  prepare(s, "");
+  const std::string subject = "Sent by orvel " + stamp();
+  const CliRun composed = cli({"compose", "--post", "test.send", "--subject", subject, "--body",
+                               dir_.path() + "body.txt", "--yes"});
+  ASSERT_EQ(composed.status, 0) << composed.err;
+  const CliRun unconfirmed = cli({"send"});
+  EXPECT_NE(unconfirmed.status, 0);
+  EXPECT_NE(unconfirmed.err.find("--yes"), std::string::npos) << unconfirmed.err;
+  const CliRun sent = cli({"send", "--yes"});
+  ASSERT_EQ(sent.status, 0) << sent.err;
+  EXPECT_EQ(sent.out, "sent: " + subject + "\n");
+
+  const auto posted = find(s, "test.send", subject);
+  ASSERT_EQ(posted.size(), 1u);
+  const std::string head = python(s, "print('\\n'.join(l.decode() for l in s.article('" +
+                                         posted[0].second + "')[1].lines))\n");
+  EXPECT_NE(head.find("User-Agent: Orvel/Fr.08.12"), std::string::npos) << head;
+  EXPECT_NE(head.find("Cancel-Lock: sha256:"), std::string::npos) << head;
+  EXPECT_NE(head.find("\n.A line with a leading dot\n"), std::string::npos) << head;
+  EXPECT_EQ(cli({"send", "--yes"}).out, "the Outbox holds nothing to send\n");
+
+  // A follow-up to the article as the server serves it.
+  const std::string articlePath = dir_.path() + "posted.txt";
+  const CliRun fetched = cli({"article", "inn", "test.send", posted[0].first});
+  ASSERT_EQ(fetched.status, 0) << fetched.err;
+  dir_.write("posted.txt", fetched.out);
+  ASSERT_EQ(cli({"compose", "--reply-to", articlePath, "--mode", "followup", "--body",
+                 dir_.path() + "body.txt", "--yes"})
+                .status,
+            0);
+  ASSERT_EQ(cli({"send", "--yes"}).status, 0);
+  const auto answers = find(s, "test.send", "Re: " + subject);
+  ASSERT_EQ(answers.size(), 1u);
+  const std::string references = python(
+      s, "print(s.head('" + answers[0].second + "')[1].lines)\n");
+  EXPECT_NE(references.find(posted[0].second), std::string::npos) << references;
+
+  const CliRun cancel = cli({"cancel", "inn", "test.send", posted[0].first});
+  ASSERT_EQ(cancel.status, 0) << cancel.err;
+  EXPECT_EQ(python(s, "try:\n    s.stat('" + posted[0].second + "')\n    print('there')\n"
+                      "except nntplib.NNTPTemporaryError as e:\n    print(str(e)[:3])\n"),
+            "430\n");
+}
+
+TEST_F(CliSendInn, AMegabyteInYEncPartsComesBackWhole) {
+  ORVEL_REQUIRE_TEST_SERVERS(s);
+  ASSERT_EQ(harness("newgroup test.send.bin"), 0);
+  prepare(s, "UseyEnc=1\r\nyCutSize=400000\r\n");
+  std::string bytes(1000000, '\0');
+  std::mt19937 random(7);
+  for (char& c : bytes) c = static_cast<char>(random());
+  const std::string name = "orvel-" + stamp() + ".bin";
+  dir_.write(name, bytes);
+  ASSERT_EQ(cli({"compose", "--post", "test.send.bin", "--subject", "Binary", "--body",
+                 dir_.path() + "body.txt", "--attach", dir_.path() + name, "--yes"})
+                .status,
+            0);
+  const CliRun sent = cli({"send", "--yes"});
+  ASSERT_EQ(sent.status, 0) << sent.err;
+
+  const auto parts = find(s, "test.send.bin", name);
+  ASSERT_EQ(parts.size(), 3u);
+  const std::string out = dir_.path() + "decoded";
+  std::filesystem::create_directories(out);
+  const CliRun decoded = cli({"decode-group", "inn", "test.send.bin",
+                              parts.front().first + "-" + parts.back().first, "--out", out});
+  ASSERT_EQ(decoded.status, 0) << decoded.err;
+  std::string back;
+  ASSERT_TRUE(ReadWholeFile(out + "/" + name, back)) << decoded.out;
+  EXPECT_TRUE(back == bytes);
+}
+
+}  // namespace
+}  // namespace orvel::test
