@@ -3,11 +3,13 @@
 // view's Outbox sender, with the progress in the view's bar.
 
 #include "config/main_state.h"
+#include "content/group_batch.h"
 #include "net/qt/qt_network.h"
 #include "posting/outbox_sender.h"
-#include "ui/articles_window.h"
-#include "ui/orvel_frame.h"
 #include "scoring/scoring_state.h"
+#include "ui/articles_window.h"
+#include "ui/groups_window.h"
+#include "ui/orvel_frame.h"
 
 namespace orvel::ui {
 

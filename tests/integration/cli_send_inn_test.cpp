@@ -109,9 +109,8 @@ TEST_F(CliSendInn, TextFollowUpAndCancel) {
 
   // A follow-up to the article as the server serves it.
   const std::string articlePath = dir_.path() + "posted.txt";
-  const CliRun fetched = cli({"article", "inn", "test.send", posted[0].first});
-  ASSERT_EQ(fetched.status, 0) << fetched.err;
-  dir_.write("posted.txt", fetched.out);
+  dir_.write("posted.txt", python(s, "sys.stdout.write('\\r\\n'.join(l.decode() for l in s.article('" +
+                                         posted[0].second + "')[1].lines))\n"));
   ASSERT_EQ(cli({"compose", "--reply-to", articlePath, "--mode", "followup", "--body",
                  dir_.path() + "body.txt", "--yes"})
                 .status,
@@ -138,15 +137,16 @@ TEST_F(CliSendInn, AMegabyteInYEncPartsComesBackWhole) {
   std::mt19937 random(7);
   for (char& c : bytes) c = static_cast<char>(random());
   const std::string name = "orvel-" + stamp() + ".bin";
+  const std::string subject = "Binary " + stamp();
   dir_.write(name, bytes);
-  ASSERT_EQ(cli({"compose", "--post", "test.send.bin", "--subject", "Binary", "--body",
+  ASSERT_EQ(cli({"compose", "--post", "test.send.bin", "--subject", subject, "--body",
                  dir_.path() + "body.txt", "--attach", dir_.path() + name, "--yes"})
                 .status,
             0);
   const CliRun sent = cli({"send", "--yes"});
   ASSERT_EQ(sent.status, 0) << sent.err;
 
-  const auto parts = find(s, "test.send.bin", name);
+  const auto parts = find(s, "test.send.bin", subject);
   ASSERT_EQ(parts.size(), 3u);
   const std::string out = dir_.path() + "decoded";
   std::filesystem::create_directories(out);

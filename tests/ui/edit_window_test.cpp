@@ -1,7 +1,8 @@
 // The compose window in the main window, against the fixture news server: a
 // follow-up quotes the article shown with its attribution and signature, the
-// send warns about the quoted share, the message lands in the Outbox, and
-// reopened from the Outbox view it comes back field for field.
+// send warns about the quoted share, the message goes to the server through
+// the Outbox, and reopened from the copy in Sent it comes back field for
+// field.
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -34,8 +35,9 @@ void configure(MainState& state) {
   }
 }
 
-std::vector<TArticle*> outboxEntries(ArticleArena& arena, const std::string& path) {
-  TFolder outbox(path, kStoreOutbox);
+std::vector<TArticle*> folderEntries(ArticleArena& arena, const std::string& path,
+                                     std::uint8_t kind = kStoreOutbox) {
+  TFolder outbox(path, kind);
   std::vector<TArticle*> entries;
   outbox.LoadHeaders(arena, entries);
   return entries;
@@ -58,7 +60,7 @@ class EditWindowTest : public QObject {
     if (!FixtureProcess::available()) QSKIP("the fixture server is not built");
   }
 
-  void followUpSavesToTheOutboxAndReopens() {
+  void followUpIsSentAndReopensFromSent() {
     ArticlesWindowFixture fx({}, "alt.t:\r\n", configure);
     QVERIFY(fx.ready());
     fx.base.write("sig.txt", "Ann\n");
@@ -99,14 +101,18 @@ class EditWindowTest : public QObject {
     QVERIFY(waitFor([&] { return script.done() && watched.isNull(); }));
     QVERIFY(script.unexpected().isEmpty());
 
+    // Sent: the Outbox entry is done, and the copy kept in Sent.
     const TFolderInfo& outbox = fx.frame->folders()[0];
+    const TFolderInfo& sent = fx.frame->folders()[1];
     ArticleArena arena;
-    const std::vector<TArticle*> entries = outboxEntries(arena, outbox.file);
-    QCOMPARE(entries.size(), std::size_t(1));
-    QCOMPARE(entries[0]->Subject.view(), std::string_view("Re: Alpha"));
+    for (const TArticle* entry : folderEntries(arena, outbox.file)) QVERIFY(entry->Has(NodeFlag::Deleted));
+    const std::vector<TArticle*> copies = folderEntries(arena, sent.file, kStoreSent);
+    QCOMPARE(copies.size(), std::size_t(1));
+    QCOMPARE(copies[0]->Subject.view(), std::string_view("Re: Alpha"));
+    QVERIFY(copies[0]->Has(NodeFlag::Posted));
 
-    fx.frame->openFolder(outbox);
-    TArticlesWindow* view = TArticlesWindow::findFolder(*fx.frame, outbox.file);
+    fx.frame->openFolder(sent);
+    TArticlesWindow* view = TArticlesWindow::findFolder(*fx.frame, sent.file);
     QVERIFY(view);
     QVERIFY(waitFor([&] { return view->groupView().MasterList().size() == 1; }));
     TEditWindow* reopened = view->reopenQueued(*view->groupView().MasterList().front());
@@ -186,7 +192,7 @@ class EditWindowTest : public QObject {
     fx.base.start(app, state);
     ui::TOrvelFrame again(app, state);
     ArticleArena arena;
-    const std::vector<TArticle*> entries = outboxEntries(arena, again.folders()[0].file);
+    const std::vector<TArticle*> entries = folderEntries(arena, again.folders()[0].file);
     QCOMPARE(entries.size(), std::size_t(1));
     QCOMPARE(entries[0]->Subject.view(), std::string_view("Lost"));
     QVERIFY(!QFileInfo::exists(

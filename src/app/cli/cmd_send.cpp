@@ -14,6 +14,7 @@
 #include "app/cli/session.h"
 #include "app/cli/terminal_prompter.h"
 #include "articles/article_arena.h"
+#include "core/text.h"
 #include "folders/folder_list.h"
 #include "net/connection_pool.h"
 #include "net/qt/qt_clock.h"
