@@ -1,6 +1,7 @@
 #include "posting/send_journal.h"
 
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "core/atomic_file.h"
@@ -99,6 +100,11 @@ bool SendJournal::store(const FolderEntryKey& key, const PostResume* resume) {
   for (const JournalLine& line : lines) {
     data += dateText(line.key.date) + '\t' + std::to_string(line.resume.accepted) + '\t' +
             line.resume.pendingMessageId + '\t' + escape(line.key.subject) + '\n';
+  }
+  if (data.empty()) {
+    std::error_code ec;
+    std::filesystem::remove(path_, ec);
+    return !ec;
   }
   return SaveFileAtomically(path_, data);
 }

@@ -32,6 +32,8 @@ TEST(SendJournal, KeepsWhereEachEntryStandsAcrossRuns) {
   again.Forget(a);
   EXPECT_EQ(again.Resume(a).pendingMessageId, "");
   EXPECT_EQ(again.Resume(b).pendingMessageId, "<b@x>");
+  again.Forget(b);
+  EXPECT_FALSE(std::filesystem::exists(path)) << "nothing left to resume";
   std::filesystem::remove_all(dir);
 }
 

@@ -228,6 +228,8 @@ std::optional<std::string> Composer::fill(ComposeSession& compose, const Session
   if (args_.mail) {
     m.mailTo = *args_.mail;
     compose.SetMail(!m.mailTo.empty());
+    // A new message given only an address is a mail, not an article.
+    if (!args_.post && args_.replyTo.empty()) compose.SetPost(false);
   }
   // What the person gave counts as written, as typing in the window does.
   if (args_.subject) {
