@@ -68,6 +68,8 @@ class TEditWindow final : public QWidget, public ChildWindow {
   // The widgets, for tests.
   QLineEdit* groupsEdit() const { return groups_; }
   QLineEdit* subjectEdit() const { return subject_; }
+  QCheckBox* mailBox() const { return mail_; }
+  QLineEdit* mailToEdit() const { return mailTo_; }
   QCheckBox* noArchiveBox() const { return noArchive_; }
   QPlainTextEdit* manualHeadersEdit() const { return manualHeaders_; }
   QListWidget* attachmentList() const { return attachments_; }

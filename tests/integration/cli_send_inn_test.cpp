@@ -1,12 +1,11 @@
 // orvel-cli compose and send against the real INN 2 of scripts/test-servers:
-// a text article, a follow-up to it, a 1,000,000-byte file in yEnc parts
-// that decode-group gives back byte for byte, and the cancel of the user's
-// own article, which the server then no longer has.
+// a text article, a follow-up to it and its supersede, a 1,000,000-byte file
+// in yEnc parts that decode-group gives back byte for byte, and the cancel
+// of the user's own article, which the server then no longer has.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -14,53 +13,15 @@
 #include "config/temp_base_dir.h"
 #include "core/atomic_file.h"
 #include "support/cli_run.h"
-#include "support/test_servers.h"
+#include "support/inn_query.h"
 
 namespace orvel::test {
 namespace {
 
-int harness(const std::string& arguments) {
-  return std::system((std::string(ORVEL_SOURCE_DIR) + "/scripts/test-servers " + arguments +
-                      " >/dev/null 2>&1")
-                         .c_str());
-}
-
-// Runs a Python script against the server; its output.
-std::string python(const TestServers& s, const std::string& body) {
-  const std::string script = "import nntplib, sys\n"
-                             "s = nntplib.NNTP('" + s.host() + "', " + s.get("ORVEL_NNTP_PORT") +
-                             ", readermode=True)\n" + body;
-  const std::string path = std::filesystem::temp_directory_path() /
-                           ("orvel-send-" + std::to_string(::getpid()) + ".py");
-  SaveFileAtomically(path, script);
-  FILE* pipe = ::popen(("/usr/bin/python3 -W ignore " + path).c_str(), "r");
-  std::string out;
-  char buffer[4096];
-  while (pipe && std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
-  if (pipe) ::pclose(pipe);
-  std::filesystem::remove(path);
-  return out;
-}
-
-// "number<TAB>message-id" of each article of the group whose subject holds
-// the text, in number order.
-std::vector<std::pair<std::string, std::string>> find(const TestServers& s, const std::string& group,
-                                                      const std::string& text) {
-  const std::string out = python(
-      s, "_, _, first, last, _ = s.group('" + group + "')\n"
-         "for n, over in s.over((first, last))[1]:\n"
-         "    if '" + text + "' in over['subject']:\n"
-         "        print(n, over['message-id'], sep='\\t')\n");
-  std::vector<std::pair<std::string, std::string>> found;
-  std::size_t start = 0;
-  while (start < out.size()) {
-    const std::size_t end = out.find('\n', start);
-    const std::string line = out.substr(start, end - start);
-    const std::size_t tab = line.find('\t');
-    if (tab != std::string::npos) found.emplace_back(line.substr(0, tab), line.substr(tab + 1));
-    start = end == std::string::npos ? out.size() : end + 1;
-  }
-  return found;
+// "there", or the code of the server's refusal.
+std::string stat(const TestServers& s, const std::string& id) {
+  return innPython(s, "try:\n    s.stat('" + id + "')\n    print('there')\n"
+                      "except nntplib.NNTPTemporaryError as e:\n    print(str(e)[:3])\n");
 }
 
 class CliSendInn : public ::testing::Test {
@@ -83,9 +44,9 @@ class CliSendInn : public ::testing::Test {
   TempBaseDir dir_;
 };
 
-TEST_F(CliSendInn, TextFollowUpAndCancel) {
+TEST_F(CliSendInn, TextFollowUpSupersedeAndCancel) {
   ORVEL_REQUIRE_TEST_SERVERS(s);
-  ASSERT_EQ(harness("newgroup test.send"), 0);
+  ASSERT_EQ(newGroup("test.send"), 0);
   prepare(s, "");
   const std::string subject = "Sent by orvel " + stamp();
   const CliRun composed = cli({"compose", "--post", "test.send", "--subject", subject, "--body",
@@ -98,9 +59,9 @@ TEST_F(CliSendInn, TextFollowUpAndCancel) {
   ASSERT_EQ(sent.status, 0) << sent.err;
   EXPECT_EQ(sent.out, "sent: " + subject + "\n");
 
-  const auto posted = find(s, "test.send", subject);
+  const auto posted = innFind(s, "test.send", subject);
   ASSERT_EQ(posted.size(), 1u);
-  const std::string head = python(s, "print('\\n'.join(l.decode() for l in s.article('" +
+  const std::string head = innPython(s, "print('\\n'.join(l.decode() for l in s.article('" +
                                          posted[0].second + "')[1].lines))\n");
   EXPECT_NE(head.find("User-Agent: Orvel/Fr.08.12"), std::string::npos) << head;
   EXPECT_NE(head.find("Cancel-Lock: sha256:"), std::string::npos) << head;
@@ -109,29 +70,38 @@ TEST_F(CliSendInn, TextFollowUpAndCancel) {
 
   // A follow-up to the article as the server serves it.
   const std::string articlePath = dir_.path() + "posted.txt";
-  dir_.write("posted.txt", python(s, "sys.stdout.write('\\r\\n'.join(l.decode() for l in s.article('" +
+  dir_.write("posted.txt", innPython(s, "sys.stdout.write('\\r\\n'.join(l.decode() for l in s.article('" +
                                          posted[0].second + "')[1].lines))\n"));
   ASSERT_EQ(cli({"compose", "--reply-to", articlePath, "--mode", "followup", "--body",
                  dir_.path() + "body.txt", "--yes"})
                 .status,
             0);
   ASSERT_EQ(cli({"send", "--yes"}).status, 0);
-  const auto answers = find(s, "test.send", "Re: " + subject);
+  const auto answers = innFind(s, "test.send", "Re: " + subject);
   ASSERT_EQ(answers.size(), 1u);
-  const std::string references = python(
+  const std::string references = innPython(
       s, "print(s.head('" + answers[0].second + "')[1].lines)\n");
   EXPECT_NE(references.find(posted[0].second), std::string::npos) << references;
 
+  // A supersede replaces the follow-up: the server drops it.
+  dir_.write("answer.txt", innPython(s, "sys.stdout.write('\\r\\n'.join(l.decode() for l in s.article('" +
+                                            answers[0].second + "')[1].lines))\n"));
+  ASSERT_EQ(cli({"compose", "--reply-to", dir_.path() + "answer.txt", "--mode", "supersede",
+                 "--body", dir_.path() + "body.txt", "--yes"})
+                .status,
+            0);
+  const CliRun superseded = cli({"send", "--yes"});
+  ASSERT_EQ(superseded.status, 0) << superseded.err;
+  EXPECT_EQ(stat(s, answers[0].second), "430\n") << "replaced";
+
   const CliRun cancel = cli({"cancel", "inn", "test.send", posted[0].first});
   ASSERT_EQ(cancel.status, 0) << cancel.err;
-  EXPECT_EQ(python(s, "try:\n    s.stat('" + posted[0].second + "')\n    print('there')\n"
-                      "except nntplib.NNTPTemporaryError as e:\n    print(str(e)[:3])\n"),
-            "430\n");
+  EXPECT_EQ(stat(s, posted[0].second), "430\n");
 }
 
 TEST_F(CliSendInn, AMegabyteInYEncPartsComesBackWhole) {
   ORVEL_REQUIRE_TEST_SERVERS(s);
-  ASSERT_EQ(harness("newgroup test.send.bin"), 0);
+  ASSERT_EQ(newGroup("test.send.bin"), 0);
   prepare(s, "UseyEnc=1\r\nyCutSize=400000\r\n");
   std::string bytes(1000000, '\0');
   std::mt19937 random(7);
@@ -146,7 +116,7 @@ TEST_F(CliSendInn, AMegabyteInYEncPartsComesBackWhole) {
   const CliRun sent = cli({"send", "--yes"});
   ASSERT_EQ(sent.status, 0) << sent.err;
 
-  const auto parts = find(s, "test.send.bin", subject);
+  const auto parts = innFind(s, "test.send.bin", subject);
   ASSERT_EQ(parts.size(), 3u);
   const std::string out = dir_.path() + "decoded";
   std::filesystem::create_directories(out);
