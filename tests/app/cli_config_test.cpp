@@ -53,7 +53,8 @@ TEST_F(CliConfigTest, AddAndRemoveSaveTheServersFile) {
   ASSERT_TRUE(ca.open(QIODevice::WriteOnly));
   ca.close();
   run({"servers", "add", "home", "news.home.net:8119", "--user", "bob", "--password", "pw",
-       "--tls", "--ca-file", dir_.path() + "/ca.pem"});
+       "--tls", "--ca-file", dir_.path() + "/ca.pem", "--smtp", "mail.home.net:587",
+       "--smtp-user", "bob@home.net", "--smtp-password", "mailpw"});
   QFile file(dir_.path() + "/servers.ini");
   EXPECT_EQ(file.permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -62,6 +63,8 @@ TEST_F(CliConfigTest, AddAndRemoveSaveTheServersFile) {
   EXPECT_TRUE(text.contains("3=home,news.home.net:8119\n")) << text.toStdString();
   EXPECT_TRUE(text.contains("TLS=1\nCAFile=ca.pem\n")) << text.toStdString();
   EXPECT_FALSE(text.contains("pw\n"));
+  EXPECT_TRUE(text.contains("SMTPHost=mail.home.net:587\nSMTPUser=bob@home.net\nSMTPPassWd="))
+      << text.toStdString();
   EXPECT_TRUE(run({"servers"}).contains("home  news.home.net:8119 tls  user: bob (password stored)"));
 
   EXPECT_TRUE(run({"servers", "add", "WORK", "h"}, 1).contains("Ce nom (surnom) WORK existe déjà !  "));

@@ -131,6 +131,43 @@ class EditWindowTest : public QObject {
     QVERIFY(script.unexpected().isEmpty());
   }
 
+  // The Outbox view's send: after "Ready to send messages?" every entry
+  // goes, each is marked deleted, and the view closes.
+  void outboxViewSendsItsEntries() {
+    ArticlesWindowFixture fx({}, "alt.t:\r\n", configure);
+    QVERIFY(fx.ready());
+    const TFolderInfo& outbox = fx.frame->folders()[0];
+    {
+      TFolder folder(outbox.file, kStoreOutbox);
+      ArticleArena arena;
+      for (const char* subject : {"First", "Second"}) {
+        ComposeMessage m;
+        m.server = "fx";
+        m.groups = "alt.t";
+        m.post = true;
+        m.subject = subject;
+        m.identity = fx.state.profiles[0]->identity;
+        m.body = {{"text", false}};
+        const QueuedText q = BuildQueuedText(m, 45000 + (subject[0] == 'S' ? 1 : 0), 0);
+        const std::string_view text = q.text;
+        QVERIFY(folder.AddArticle(*NewQueueRecord(arena, q.record), &text, q.record.groupField));
+      }
+    }
+    fx.frame->openFolder(outbox);
+    QPointer<TArticlesWindow> view = TArticlesWindow::findFolder(*fx.frame, outbox.file);
+    QVERIFY(view);
+    QVERIFY(waitFor([&] { return view->groupView().MasterList().size() == 2; }));
+    ModalScript script;
+    script.then(ModalScript::press(QMessageBox::Yes, "Ready to send messages?"));
+    QVERIFY(view->execute("acaSend"));
+    QVERIFY(waitFor([&] { return script.done() && view.isNull(); }, 30000));
+    QVERIFY(script.unexpected().isEmpty());
+    ArticleArena arena;
+    for (const TArticle* entry : folderEntries(arena, outbox.file)) {
+      QVERIFY2(entry->Has(NodeFlag::Deleted), std::string(entry->Subject.view()).c_str());
+    }
+  }
+
   // What the external editor does to its file decides the text; when it
   // fails the text stays and the window says why.
   void externalEditor() {

@@ -19,6 +19,7 @@ constexpr const char* kUsage =
     "usage: orvel-cli servers\n"
     "       orvel-cli servers add ALIAS HOST[:PORT] [--user NAME] [--password PASS] [--tls]"
     " [--ca-file FILE]\n"
+    "                         [--smtp HOST[:PORT]] [--smtp-user NAME] [--smtp-password PASS]\n"
     "       orvel-cli servers remove ALIAS\n";
 
 int usage(CliContext& context) {
@@ -56,7 +57,7 @@ int add(CliContext& context) {
   if (args.size() < 3) return usage(context);
   const std::string alias = args[1];
   const std::string host = args[2];
-  std::string user, password, caFile;
+  std::string user, password, caFile, smtp, smtpUser, smtpPassword;
   bool tls = false;
   for (std::size_t i = 3; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -67,6 +68,12 @@ int add(CliContext& context) {
       password = args[++i];
     } else if (a == "--ca-file" && hasValue) {
       caFile = args[++i];
+    } else if (a == "--smtp" && hasValue) {
+      smtp = args[++i];
+    } else if (a == "--smtp-user" && hasValue) {
+      smtpUser = args[++i];
+    } else if (a == "--smtp-password" && hasValue) {
+      smtpPassword = args[++i];
     } else if (a == "--tls") {
       tls = true;
     } else {
@@ -97,6 +104,9 @@ int add(CliContext& context) {
   profile->password = password;
   profile->tls = profile->tls || tls;
   profile->caFile = caFile;
+  if (!smtp.empty()) profile->SMTPHost = smtp;
+  profile->SMTPUser = smtpUser;
+  profile->SMTPPassword = smtpPassword;
   if (main.profiles.size() == 1) main.defaultProfileIndex = 0;
   if (!save(context, *session, {})) return 1;
   context.out << "added " << profile->alias << "  " << profile->host << ':'

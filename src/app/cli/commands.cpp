@@ -10,8 +10,8 @@ const std::vector<Command>& commands() {
        "decode the uuencoded, yEnc and MIME files of article files, parts in the given order",
        cmdDecode},
       {"servers",
-       "[add ALIAS HOST[:PORT] [--user NAME] [--password PASS] [--tls] [--ca-file FILE] | "
-       "remove ALIAS]",
+       "[add ALIAS HOST[:PORT] [--user NAME] [--password PASS] [--tls] [--ca-file FILE] "
+       "[--smtp HOST[:PORT]] [--smtp-user NAME] [--smtp-password PASS] | remove ALIAS]",
        "list the server profiles, or add or remove one (saves servers.ini)", cmdServers},
       {"identity", "ALIAS [GROUP]",
        "the identity a profile posts with, and a group's effective properties", cmdIdentity},
