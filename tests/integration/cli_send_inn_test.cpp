@@ -1,7 +1,8 @@
 // orvel-cli compose and send against the real INN 2 of scripts/test-servers:
 // a text article, a follow-up to it and its supersede, a 1,000,000-byte file
-// in yEnc parts that decode-group gives back byte for byte, and the cancel
-// of the user's own article, which the server then no longer has.
+// in yEnc parts that decode-group gives back byte for byte, the cancel of
+// the user's own article, which the server then no longer has, and a send
+// resumed after the server took its article, which does not post it again.
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,11 @@
 #include <fstream>
 #include <random>
 
+#include "articles/article_arena.h"
+#include "articles/mailbox.h"
 #include "config/temp_base_dir.h"
 #include "core/atomic_file.h"
+#include "posting/send_journal.h"
 #include "support/cli_run.h"
 #include "support/inn_query.h"
 
@@ -126,6 +130,36 @@ TEST_F(CliSendInn, AMegabyteInYEncPartsComesBackWhole) {
   std::string back;
   ASSERT_TRUE(ReadWholeFile(out + "/" + name, back)) << decoded.out;
   EXPECT_TRUE(back == bytes);
+}
+
+// A send cut after the server took an article, before the program knew:
+// the next send asks the server for it and does not post it again.
+TEST_F(CliSendInn, AResumedSendNeverPostsTwice) {
+  ORVEL_REQUIRE_TEST_SERVERS(s);
+  ASSERT_EQ(newGroup("test.send"), 0);
+  prepare(s, "");
+  const std::string subject = "Cut short " + stamp();
+  ASSERT_EQ(cli({"compose", "--post", "test.send", "--subject", subject, "--body",
+                 dir_.path() + "body.txt", "--yes"})
+                .status,
+            0);
+  TFolder outbox(dir_.path() + "folders/Outbox.mbx", kStoreOutbox);
+  ArticleArena arena;
+  std::vector<TArticle*> entries;
+  ASSERT_TRUE(outbox.LoadHeaders(arena, entries));
+  ASSERT_EQ(entries.size(), 1u);
+  const std::string id = "<OvFcut." + stamp() + "@test.invalid>";
+  innPython(s, "import io\ns.post(io.BytesIO(b'From: Ann <ann@test.invalid>\\r\\n"
+               "Newsgroups: test.send\\r\\nSubject: " + subject + "\\r\\nMessage-ID: " + id +
+               "\\r\\n\\r\\nFirst line.\\r\\n'))\n");
+  ASSERT_EQ(innFind(s, "test.send", subject).size(), 1u);
+  SendJournal(SendJournalPath(outbox.path))
+      .Starting({entries[0]->Date, std::string(entries[0]->Subject.view())}, 0, id);
+
+  const CliRun sent = cli({"send", "--yes"});
+  ASSERT_EQ(sent.status, 0) << sent.err;
+  EXPECT_EQ(sent.out, "sent: " + subject + "\n");
+  EXPECT_EQ(innFind(s, "test.send", subject).size(), 1u) << "not posted a second time";
 }
 
 }  // namespace
