@@ -38,7 +38,6 @@ enum PosterCode : int {
   kPosterPostProgress = 5,
   kPosterDone = 7,
   kPosterDoneKeepCopy = 8,
-  kPosterBatchDone = 9,
   kPosterFailed = 10,
   kPosterStopped = 11,
 };
@@ -46,7 +45,6 @@ enum PosterCode : int {
 inline constexpr const char* kPosterConnectingText = "Se connecte à ";
 inline constexpr const char* kPosterWaitingText = "Terminé: Attente confirmation ";
 inline constexpr const char* kPosterStoppedText = "Arrêté. ";
-inline constexpr const char* kUserAgent = "Orvel/Fr.08.12";
 
 class PosterOwner {
  public:
