@@ -86,9 +86,8 @@ TEST(ArticleHeaderTest, OptionalLinesFollowTheirConditions) {
          j.identity.Email.clear();
        },
        PostTarget::News, "", "Reply-To:"},
-      {"mail has no Reply-To, Message-ID or Followup-To",
-       [](PostJob&, WriterEnvironment& e, ArticleHeaderParts&) { e.setReplyToInPost = true; },
-       PostTarget::Mail, "Posted-and-Mailed: no", "Message-ID:"},
+      {"a mail not posted says so", [](PostJob&, WriterEnvironment&, ArticleHeaderParts&) {},
+       PostTarget::Mail, "Posted-and-Mailed: no", ""},
       {"mail without groups has no Posted-and-Mailed",
        [](PostJob& j, WriterEnvironment&, ArticleHeaderParts&) { j.groups.clear(); },
        PostTarget::Mail, "To: ann@example.org", "Posted-and-Mailed:"},
@@ -111,12 +110,12 @@ TEST(ArticleHeaderTest, OptionalLinesFollowTheirConditions) {
     ArticleHeaderParts parts = plainParts();
     c.change(job, env, parts);
     const Lines lines = ArticleHeaderLines(job, c.target, env, parts);
-    if (*c.present) EXPECT_NE(std::find(lines.begin(), lines.end(), c.present), lines.end());
+    if (*c.present) {
+      EXPECT_NE(std::find(lines.begin(), lines.end(), c.present), lines.end());
+    }
     for (const std::string& line : lines) {
-      if (*c.absent) EXPECT_NE(line.rfind(c.absent, 0), 0u) << line;
-      if (c.target == PostTarget::Mail) {
-        EXPECT_NE(line.rfind("Followup-To:", 0), 0u);
-        EXPECT_NE(line.rfind("Reply-To:", 0), 0u);
+      if (*c.absent) {
+        EXPECT_NE(line.rfind(c.absent, 0), 0u) << line;
       }
     }
   }
@@ -139,11 +138,9 @@ TEST(ArticleHeaderTest, LongGroupLinesAreFolded) {
   for (int i = 0; i < 80; ++i) job.groups += ",alt.binaries.pictures.group" + std::to_string(i);
   job.followUp = job.groups;
   const Lines lines = ArticleHeaderLines(job, PostTarget::News, writer_test::FixedEnvironment(), {});
+  // Where the lines break is post_header_lines_test's.
   int continuations = 0;
-  for (const std::string& line : lines) {
-    EXPECT_LT(line.size(), 998u);
-    if (!line.empty() && line[0] == '\t') ++continuations;
-  }
+  for (const std::string& line : lines) continuations += !line.empty() && line[0] == '\t';
   EXPECT_EQ(continuations, 4) << "two continuation lines for each of the two headers";
   EXPECT_EQ(lines[0].rfind("Newsgroups: alt.test,", 0), 0u);
 }

@@ -1,6 +1,7 @@
 // The writer's articles decoded by tools we did not write: uudeview (uu,
 // yEnc, MIME partials), Python's sabyenc3 (yEnc with CRC checks) and
-// Python's email package (MIME, message/partial put back together).
+// Python's email package (MIME, message/partial put back together), with
+// the exact forms those lenient decoders would not hold us to.
 
 #include <gtest/gtest.h>
 
@@ -132,6 +133,20 @@ TEST_F(WriterDecoders, YEncPartsPassIndependentCrcChecks) {
   job.cutSize = 400000;
   const std::vector<std::string> parts = writeArticles(job, PostTarget::News, "yenc");
   ASSERT_EQ(parts.size(), 3u);
+  // Lenient decoders take other forms too: the part lines are checked here.
+  const char* ranges[] = {"begin=1 end=400000", "begin=400001 end=800000", "begin=800001 end=1000000"};
+  const char* sizes[] = {"400000", "400000", "200000"};
+  for (int i = 0; i < 3; ++i) {
+    const std::string a = ReadAll(parts[static_cast<std::size_t>(i)]);
+    const std::string n = std::to_string(i + 1);
+    EXPECT_EQ(writer_test::HeaderLine(a, "Subject: "),
+              "Subject: Holiday - yEnc \"big.bin\" 1000000 bytes  (" + n + "/3)");
+    EXPECT_NE(a.find("\r\n=ybegin part=" + n + " total=3 line=128 size=1000000 name=big.bin\r\n=ypart " +
+                     ranges[i] + "\r\n"),
+              std::string::npos);
+    EXPECT_NE(a.find(std::string("\r\n=yend size=") + sizes[i] + " part=" + n + " pcrc32="), std::string::npos);
+    EXPECT_EQ(a.find(" crc32=") != std::string::npos, i == 2) << "the whole file's CRC ends the last part";
+  }
   const std::string original = ReadAll(big_.path);
   EXPECT_TRUE(ReadAll(python("yenc", kYEncCheck, parts) / "big.bin") == original);
   EXPECT_TRUE(ReadAll(uudeview("yenc", parts) / "big.bin") == original);
@@ -192,13 +207,23 @@ TEST_F(WriterDecoders, TogetherYEncFilesShareTheArticles) {
   EXPECT_TRUE(ReadAll(out / "second.bin") == ReadAll(job.files[1].path));
 }
 
-TEST_F(WriterDecoders, MailWithoutTextIsOneMultipartMessage) {
+// A mail is one MIME message whatever the options for news say.
+TEST_F(WriterDecoders, MailIsOneMultipartMessage) {
   PostJob job = binaryJob();
+  job.yEnc = true;
+  job.cutSize = 1;
+  job.body = {"Hello"};
   job.toAddress = "ann@example.org";
   job.files = {files_.Make("one.bin", 4000, 4), files_.Make("two.bin", 10, 5)};
   const std::vector<std::string> mail = writeArticles(job, PostTarget::Mail, "mail");
   ASSERT_EQ(mail.size(), 1u);
+  const std::string m = ReadAll(mail[0]);
+  EXPECT_EQ(writer_test::HeaderLine(m, "From: "), "From: Jean Test <real@example.com>");
+  EXPECT_EQ(writer_test::HeaderLine(m, "Subject: "), "Subject: Holiday");
+  EXPECT_NE(m.find("\r\n\r\nThis is a MIME-encoded message.\r\n--"), std::string::npos);
+  EXPECT_EQ(m.find("=ybegin"), std::string::npos);
   const fs::path out = python("mail", kMimeCheck, mail);
+  EXPECT_EQ(ReadAll(out / "TEXT"), "Hello");
   EXPECT_TRUE(ReadAll(out / "one.bin") == ReadAll(job.files[0].path));
   EXPECT_TRUE(ReadAll(out / "two.bin") == ReadAll(job.files[1].path));
 }
