@@ -24,6 +24,9 @@ struct TActionDef {
 };
 
 enum class ActionWindow { Main, GroupList, GroupView, Compose, Folders };
+inline constexpr ActionWindow kActionWindows[] = {ActionWindow::Main, ActionWindow::GroupList,
+                                                  ActionWindow::GroupView, ActionWindow::Compose,
+                                                  ActionWindow::Folders};
 
 std::span<const TActionDef> BuiltInActions(ActionWindow window);
 // The "keys.ini" section of a window ("Main", "Group", "Article", "Edit");

@@ -45,6 +45,7 @@ QAction* ActionSet::wire(std::string_view name, std::function<void()> handler) {
   QAction* action = find(name);
   if (!action) return nullptr;
   action->setEnabled(true);
+  action->setProperty(kWiredProperty, true);
   QObject::connect(action, &QAction::triggered, action, [handler = std::move(handler)] {
     handler();
   });
@@ -58,6 +59,7 @@ QAction* ActionSet::wireToggle(std::string_view name, bool checked,
   action->setCheckable(true);
   action->setChecked(checked);
   action->setEnabled(true);
+  action->setProperty(kWiredProperty, true);
   QObject::connect(action, &QAction::toggled, action, std::move(handler));
   return action;
 }

@@ -16,6 +16,10 @@
 
 namespace orvel::ui {
 
+// The property a QAction carries once a handler runs it, so that the action
+// sweep can tell built commands from the ones still waiting.
+inline constexpr const char* kWiredProperty = "orvelWired";
+
 class ActionSet {
  public:
   // actions: the window's live list (shortcuts applied); it must outlive

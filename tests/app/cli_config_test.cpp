@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "config/actions.h"
+
 namespace {
 
 class CliConfigTest : public ::testing::Test {
@@ -108,6 +110,35 @@ TEST_F(CliConfigTest, KeysShowEffectiveShortcuts) {
     EXPECT_TRUE(out.contains(section)) << section;
   }
   run({"keys", "nowhere"}, 2);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace orvel;
+
+// Every action once, in four fields, its shortcut as keys.ini makes it.
+TEST_F(CliConfigTest, ActionsListEveryCommandWithItsStatus) {
+  QFile keys(dir_.path() + "/keys.ini");
+  ASSERT_TRUE(keys.open(QIODevice::WriteOnly));
+  keys.write("[Main]\r\nacmEditScore=0\r\n");
+  keys.close();
+  const QStringList lines = run({"actions"}).split('\n', Qt::SkipEmptyParts);
+  std::size_t expected = 0;
+  for (const ActionWindow w : kActionWindows) expected += BuiltInActions(w).size();
+  ASSERT_EQ(static_cast<std::size_t>(lines.size()), expected);
+  int waiting = 0;
+  for (const QString& line : lines) {
+    const QStringList f = line.split('\t');
+    ASSERT_EQ(f.size(), 4) << line.toStdString();
+    EXPECT_TRUE(f[3] == "ok" || f[3] == "not built") << line.toStdString();
+    waiting += f[3] == "not built";
+    if (f[0] == "acmEditScore") EXPECT_EQ(f[2], "") << "no shortcut after keys.ini";
+    if (f[0] == "acmEnableScoring") EXPECT_EQ(f[2], "Ctrl+Y");
+  }
+  EXPECT_LT(waiting, 20);
+  run({"actions", "extra"}, 2);
 }
 
 }  // namespace

@@ -14,13 +14,9 @@ namespace orvel::cli {
 
 namespace {
 
-constexpr ActionWindow kWindows[] = {ActionWindow::Main, ActionWindow::GroupList,
-                                     ActionWindow::GroupView, ActionWindow::Compose,
-                                     ActionWindow::Folders};
-
 // The "keys.ini" section or the dialog's context word names a window.
 std::optional<ActionWindow> windowNamed(std::string_view name) {
-  for (const auto w : kWindows) {
+  for (const auto w : kActionWindows) {
     const std::string_view section = w == ActionWindow::Folders ? "Folders" : KeysSection(w);
     if (equalsNoCase(name, section) || equalsNoCase(name, KeyContextWord(w))) return w;
   }
@@ -54,7 +50,7 @@ int cmdKeys(CliContext& context) {
     }
   }
   const auto session = OpenSession(context);
-  for (const auto w : kWindows) {
+  for (const auto w : kActionWindows) {
     if (!only || *only == w) printWindow(context.out, session->app.bags, w);
   }
   return 0;

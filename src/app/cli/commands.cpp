@@ -74,6 +74,9 @@ const std::vector<Command>& commands() {
       {"cancel", "ALIAS GROUP NUMBER [--retries N] [--verbose]",
        "cancel an article of a group with a control message carrying the identity's Cancel-Key",
        cmdCancel},
+      {"actions", "",
+       "every command of every window: name, caption, shortcut, and ok or not built",
+       cmdActions},
       {"send", "[--outbox] [--yes] [--verbose] | FILE [--verbose]",
        "send the Outbox (after \"Ready to send messages?\", which --yes answers), or store the "
        "queued messages of FILE (as compose --print writes them) in the Outbox and send them",

@@ -64,6 +64,7 @@ int cmdFolders(CliContext& context);
 int cmdCompose(CliContext& context);
 int cmdCancel(CliContext& context);
 int cmdSend(CliContext& context);
+int cmdActions(CliContext& context);
 // folders copy: words are the words after "copy"; FOLDER is looked up in folders.
 int cmdFoldersCopy(CliContext& context, const std::vector<std::string>& words,
                    const TFolderList& folders);
