@@ -89,7 +89,12 @@ AssociationOutcome AssociateNewsLinks(const NewsAssociation& setup, Prompter& pr
   if (prompter.ask(kAssociateQuestion, kYesNoCancel) != Button::Yes) {
     return AssociationOutcome::Declined;
   }
-  const bool secure = prompter.ask(kSecureLinksQuestion, kYesNo) == Button::Yes;
+  // A box closed without an answer is no answer: nothing is written.
+  const Button secureAnswer = prompter.ask(kSecureLinksQuestion, kYesNo);
+  if (secureAnswer != Button::Yes && secureAnswer != Button::No) {
+    return AssociationOutcome::Declined;
+  }
+  const bool secure = secureAnswer == Button::Yes;
   const std::optional<std::string> entry = NewsDesktopEntry(setup.programPath, secure);
   if (!entry) return fail("le chemin du programme \"" + setup.programPath + "\" ne convient pas");
   if (setup.applicationsDir.empty()) {

@@ -44,7 +44,9 @@ struct NewsAssociation {
 
 enum class AssociationOutcome { Done, Declined, Failed };
 
-// Asks, writes the entry whole (or not at all) and registers it; each
+// Asks, writes the entry whole (or not at all) and registers it; a
+// question answered neither Yes nor No (closed, or nobody to ask) stops
+// before anything is written. Each
 // failure is said in one message line, success with "Done!".
 AssociationOutcome AssociateNewsLinks(const NewsAssociation& setup, Prompter& prompter);
 

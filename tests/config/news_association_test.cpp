@@ -168,6 +168,8 @@ INSTANTIATE_TEST_SUITE_P(
         FlowCase{"NoStops", {Button::No}, "/usr/bin/orvel", K::Exited, 0, O::Declined, {}, "", ""},
         FlowCase{"CancelStops", {Button::Cancel}, "/usr/bin/orvel", K::Exited, 0, O::Declined,
                  {}, "", ""},
+        FlowCase{"SecureQuestionClosedStops", {Button::Yes, Button::Cancel}, "/usr/bin/orvel",
+                 K::Exited, 0, O::Declined, {}, "", ""},
         FlowCase{"WithoutSecureLinks", {Button::Yes, Button::No}, "/usr/bin/orvel", K::Exited, 0,
                  O::Done, kNews, kNewsMime, "Done!"},
         FlowCase{"WithSecureLinks", {Button::Yes, Button::Yes}, "/usr/bin/orvel", K::Exited, 0,
