@@ -118,7 +118,8 @@ AssociationOutcome AssociateNewsLinks(const NewsAssociation& setup, Prompter& pr
   }
   const ProgramResult result = setup.run(command);
   if (result.kind == ProgramResult::Kind::NotStarted) {
-    return fail("xdg-mime ne d\u00e9marre pas (" + result.error + ") : le paquet xdg-utils manque-t-il ?");
+    return fail("xdg-mime ne d\u00e9marre pas (" + result.error +
+                ") : le paquet xdg-utils manque-t-il ?");
   }
   if (!result.ok()) {
     return fail("xdg-mime default a \u00e9chou\u00e9 (" + DescribeProgramResult(result) + ")");

@@ -20,7 +20,9 @@ class NewsLinkOpen : public ::testing::Test {
     if (std::string(ORVEL_GUI_PATH).empty()) GTEST_SKIP() << "built without the GUI";
     ASSERT_TRUE(dir_.isValid());
     const QString home = dir_.path() + "/home";
-    for (const char* sub : {"/home", "/run", "/base"}) ASSERT_TRUE(QDir().mkpath(dir_.path() + sub));
+    for (const char* sub : {"/home", "/run", "/base"}) {
+      ASSERT_TRUE(QDir().mkpath(dir_.path() + sub));
+    }
     QFile::setPermissions(dir_.path() + "/run", QFile::ReadOwner | QFile::WriteOwner |
                                                     QFile::ExeOwner);
     env_ = QProcessEnvironment::systemEnvironment();

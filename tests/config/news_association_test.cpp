@@ -262,8 +262,8 @@ TEST(AssociateNewsLinks, XdgMimeAnswersOrvelAfterwards) {
 
   for (const auto& [scheme, handler] : std::vector<std::pair<std::string, std::string>>{
            {"news", "orvel.desktop\n"}, {"nntp", "orvel.desktop\n"}, {"snews", ""}}) {
-    const ProgramResult r = RunProgram({"xdg-mime", "query", "default", "x-scheme-handler/" + scheme},
-                                       std::chrono::seconds(20));
+    const ProgramResult r = RunProgram(
+        {"xdg-mime", "query", "default", "x-scheme-handler/" + scheme}, std::chrono::seconds(20));
     EXPECT_EQ(r.output, handler) << scheme;
   }
 }
