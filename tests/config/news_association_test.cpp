@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <map>
 
 #include "core/atomic_file.h"
 #include "support/scripted_prompter.h"
@@ -205,67 +203,6 @@ TEST(AssociateNewsLinks, UncreatableDirectorySaidAndNothingRun) {
   EXPECT_TRUE(prompter.messages()[0].starts_with("Association impossible : le dossier " +
                                                  setup.applicationsDir))
       << prompter.messages()[0];
-}
-
-// Sets environment variables for one test and puts the old values back.
-class ScopedEnvironment {
- public:
-  void set(const char* name, const char* value) {
-    if (!saved_.contains(name)) {
-      const char* old = std::getenv(name);
-      saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-    }
-    if (value) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~ScopedEnvironment() {
-    for (const auto& [name, value] : saved_) {
-      if (value) {
-        ::setenv(name.c_str(), value->c_str(), 1);
-      } else {
-        ::unsetenv(name.c_str());
-      }
-    }
-  }
-
- private:
-  std::map<std::string, std::optional<std::string>> saved_;
-};
-
-// The real xdg-mime, in a private home: the desktop answers orvel.desktop
-// for every scheme registered, and nothing for snews when it was declined.
-TEST(AssociateNewsLinks, XdgMimeAnswersOrvelAfterwards) {
-  TempBaseDir dir;
-  ScopedEnvironment env;
-  const std::string home = dir.path() + "home";
-  std::filesystem::create_directories(home);
-  env.set("HOME", home.c_str());
-  env.set("XDG_DATA_HOME", (home + "/data").c_str());
-  env.set("XDG_CONFIG_HOME", (home + "/config").c_str());
-  env.set("XDG_DATA_DIRS", (home + "/none").c_str());
-  env.set("XDG_CONFIG_DIRS", (home + "/none").c_str());
-  for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
-                           "GNOME_DESKTOP_SESSION_ID", "DE"}) {
-    env.set(name, nullptr);
-  }
-
-  ScriptedPrompter prompter;
-  prompter.answer(Button::Yes);
-  prompter.answer(Button::No);
-  NewsAssociation setup{"/usr/bin/orvel", UserApplicationsDir(), RunXdgMime};
-  ASSERT_EQ(setup.applicationsDir, home + "/data/applications");
-  ASSERT_EQ(AssociateNewsLinks(setup, prompter), AssociationOutcome::Done)
-      << testing::PrintToString(prompter.messages());
-
-  for (const auto& [scheme, handler] : std::vector<std::pair<std::string, std::string>>{
-           {"news", "orvel.desktop\n"}, {"nntp", "orvel.desktop\n"}, {"snews", ""}}) {
-    const ProgramResult r = RunProgram(
-        {"xdg-mime", "query", "default", "x-scheme-handler/" + scheme}, std::chrono::seconds(20));
-    EXPECT_EQ(r.output, handler) << scheme;
-  }
 }
 
 }  // namespace
