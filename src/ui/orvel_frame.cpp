@@ -16,6 +16,7 @@
 #include <QUrl>
 
 #include "config/config_loading.h"
+#include "config/news_association.h"
 #include "config/profile_dialogs.h"
 #include "config/servers_file.h"
 #include "config/shutdown.h"
@@ -154,6 +155,7 @@ void TOrvelFrame::buildMenus() {
   QMenu* tools = menuBar()->addMenu("&Outils");
   add(tools, {"acmFind", "acmDeja", "-", "acmFolders", "-", "acmTestRegex", "acmKeys",
               "acmConfig"});
+  tools->addAction("Associer les liens news", this, &TOrvelFrame::associateNewsLinks);
 
   windowMenu_ = menuBar()->addMenu("Fe&n\u00eatres");
   connect(windowMenu_, &QMenu::aboutToShow, this, &TOrvelFrame::rebuildWindowMenu);
@@ -443,6 +445,12 @@ void TOrvelFrame::deleteServer(int index) {
     return groupListOf(p) != nullptr;
   });
   if (removed) saveServers({removed->alias});
+}
+
+void TOrvelFrame::associateNewsLinks() {
+  AssociateNewsLinks({QCoreApplication::applicationFilePath().toStdString(), UserApplicationsDir(),
+                      RunXdgMime},
+                     prompter_);
 }
 
 void TOrvelFrame::showKeysDialog() {

@@ -187,6 +187,8 @@ class TOrvelFrame : public QMainWindow {
   void deleteServer(int index);
   void saveAllNewsrc();
   void showKeysDialog();
+  // Makes this program the desktop's handler of news links.
+  void associateNewsLinks();
   void showRegexTester();
   void carryOut(const NewsUrlAction& action);
   TGroupsWindow* openAndGoTo(int profileIndex, const std::string& group);

@@ -81,6 +81,10 @@ const std::vector<Command>& commands() {
        "send the Outbox (after \"Ready to send messages?\", which --yes answers), or store the "
        "queued messages of FILE (as compose --print writes them) in the Outbox and send them",
        cmdSend},
+      {"associate", "[--yes] [--snews | --no-snews]",
+       "make the orvel program beside orvel-cli the desktop's handler of news: and nntp: links "
+       "(and snews: with --snews); --yes answers the first question",
+       cmdAssociate},
   };
   return table;
 }

@@ -22,6 +22,7 @@ class ArticleView;
 namespace orvel::cli {
 
 int cmdInfo(CliContext& context);
+int cmdAssociate(CliContext& context);
 int cmdDecode(CliContext& context);
 int cmdServers(CliContext& context);
 int cmdIdentity(CliContext& context);

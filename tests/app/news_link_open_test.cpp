@@ -1,0 +1,96 @@
+// A news link opened by the desktop reaches the running Orvel: orvel-cli
+// associate registers the GUI program in a private home, then xdg-open (as
+// under GNOME, where it hands the link to gio) starts a second orvel with
+// "/url=LINK", which passes it over the single-instance channel.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QThread>
+
+namespace {
+
+class NewsLinkOpen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::string(ORVEL_GUI_PATH).empty()) GTEST_SKIP() << "built without the GUI";
+    ASSERT_TRUE(dir_.isValid());
+    const QString home = dir_.path() + "/home";
+    for (const char* sub : {"/home", "/run", "/base"}) {
+      ASSERT_TRUE(QDir().mkpath(dir_.path() + sub));
+    }
+    QFile::setPermissions(dir_.path() + "/run", QFile::ReadOwner | QFile::WriteOwner |
+                                                    QFile::ExeOwner);
+    env_ = QProcessEnvironment::systemEnvironment();
+    env_.insert("HOME", home);
+    env_.insert("XDG_DATA_HOME", home + "/data");
+    env_.insert("XDG_CONFIG_HOME", home + "/config");
+    env_.insert("XDG_DATA_DIRS", home + "/none");
+    env_.insert("XDG_CONFIG_DIRS", home + "/none");
+    env_.insert("TMPDIR", dir_.path() + "/run");  // the channel: isolated from others
+    env_.insert("XDG_RUNTIME_DIR", dir_.path() + "/run");
+    env_.insert("QT_QPA_PLATFORM", "offscreen");
+    env_.insert("XDG_CURRENT_DESKTOP", "GNOME");
+    for (const char* name : {"DESKTOP_SESSION", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID",
+                             "DE", "BROWSER", "DISPLAY", "WAYLAND_DISPLAY",
+                             "DBUS_SESSION_BUS_ADDRESS"}) {
+      env_.remove(name);
+    }
+  }
+
+  void TearDown() override {
+    if (orvel_.state() != QProcess::NotRunning) {
+      orvel_.kill();
+      orvel_.waitForFinished(5000);
+    }
+  }
+
+  // Runs a helper to its end; its exit code, -1 when it did not end.
+  int run(const QString& program, const QStringList& args, QByteArray* output = nullptr) {
+    QProcess p;
+    p.setProcessEnvironment(env_);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.setStandardInputFile(QProcess::nullDevice());
+    p.start(program, args);
+    if (!p.waitForFinished(60000)) {
+      p.kill();
+      p.waitForFinished();
+      return -1;
+    }
+    if (output) *output = p.readAll();
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  }
+
+  QTemporaryDir dir_;
+  QProcessEnvironment env_;
+  QProcess orvel_;
+};
+
+TEST_F(NewsLinkOpen, XdgOpenReachesTheRunningOrvel) {
+  QByteArray output;
+  ASSERT_EQ(run(ORVEL_CLI_PATH, {"associate", "--yes", "--no-snews"}, &output), 0)
+      << output.toStdString();
+
+  orvel_.setProcessEnvironment(env_);
+  orvel_.start(ORVEL_GUI_PATH, {"--verbose", "/d:" + dir_.path() + "/base"});
+  ASSERT_TRUE(orvel_.waitForStarted(5000));
+  const QString channel = dir_.path() + QString("/run/orvel-%1").arg(::getuid());
+  for (int i = 0; i < 200 && !QFile::exists(channel); ++i) QThread::msleep(25);
+  ASSERT_TRUE(QFile::exists(channel)) << "Orvel never listened";
+
+  ASSERT_EQ(run("xdg-open", {"news:comp.lang.c++"}, &output), 0) << output.toStdString();
+  const QByteArray expected = "news URL received: news:comp.lang.c++";
+  QByteArray log;
+  for (int i = 0; i < 200 && !log.contains(expected); ++i) {
+    orvel_.waitForReadyRead(50);
+    log += orvel_.readAllStandardError();
+  }
+  EXPECT_TRUE(log.contains(expected)) << log.toStdString();
+  EXPECT_EQ(orvel_.state(), QProcess::Running);
+}
+
+}  // namespace
