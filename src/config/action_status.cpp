@@ -18,7 +18,6 @@ constexpr Waiting kWaiting[] = {
     {ActionWindow::Main, "acmConfig"},
     {ActionWindow::Main, "acmTray"},
     {ActionWindow::Main, "acmManual"},
-    {ActionWindow::GroupList, "acgPost"},
     {ActionWindow::GroupList, "acgFind"},
     {ActionWindow::GroupList, "acgFindAgain"},
     {ActionWindow::GroupList, "acgXPAT"},
@@ -32,7 +31,6 @@ constexpr Waiting kWaiting[] = {
     {ActionWindow::GroupView, "acvAutoSize"},
     {ActionWindow::GroupView, "acvToggleWidth"},
     {ActionWindow::GroupView, "acvThreaded"},
-    {ActionWindow::GroupView, "acvWordWrap"},
     {ActionWindow::GroupView, "acaThread"},
 };
 

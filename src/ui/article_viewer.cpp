@@ -226,6 +226,11 @@ void ArticleViewer::setFixWrap(bool on) { setToggle(&ViewToggles::fixWrap, on); 
 void ArticleViewer::setUniformQuote(bool on) { setToggle(&ViewToggles::uniformQuote, on); }
 void ArticleViewer::setRot13(bool on) { setToggle(&ViewToggles::rot13, on); }
 void ArticleViewer::setFixedFont(bool on) { setToggle(&ViewToggles::fixedFont, on); }
+
+void ArticleViewer::setWordWrap(bool on) {
+  options_.wordWrap = on;
+  text_->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
 void ArticleViewer::setSplitScreen(bool on) { setToggle(&ViewToggles::splitScreen, on); }
 
 // --- commands

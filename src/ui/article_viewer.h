@@ -80,6 +80,7 @@ class ArticleViewer : public QWidget, private ViewerObserver {
   void setUniformQuote(bool on);    // acvUniformQuote
   void setRot13(bool on);           // "ROT-13" (acvROT13)
   void setFixedFont(bool on);       // "Utiliser une police fixe" (acvFixedFont)
+  void setWordWrap(bool on);        // "Formatage automatique" (acvWordWrap)
   void setSplitScreen(bool on);     // acvFS off: the viewer fills the window
   const ViewToggles& toggles() const { return model_.toggles(); }
 

@@ -105,6 +105,11 @@ void TArticlesWindow::wireViewerActions() {
                [this](bool on) { viewer_->setUniformQuote(on); });
   a.wireToggle("acvROT13", t.rot13, [this](bool on) { viewer_->setRot13(on); });
   a.wireToggle("acvFixedFont", t.fixedFont, [this](bool on) { viewer_->setFixedFont(on); });
+  // Wrapping is a display setting: the next viewers open the same way.
+  a.wireToggle("acvWordWrap", frame_.state().settings.viewerWordWrap, [this](bool on) {
+    frame_.state().settings.viewerWordWrap = on;
+    viewer_->setWordWrap(on);
+  });
   a.wire("acvAttachments", [this] { viewer_->showAttachmentsMenu(); });
   a.wire("acvSkipQuote", [this] { viewer_->skipQuote(); });
   // The repair that acts on one article at a time unticks itself.

@@ -24,6 +24,7 @@
 #include "ui/child_metrics.h"
 #include "ui/group_list_model.h"
 #include "ui/icons.h"
+#include "ui/edit_window.h"
 #include "ui/orvel_frame.h"
 #include "ui/qt_convert.h"
 
@@ -207,6 +208,7 @@ void TGroupsWindow::wireActions() {
   a.wire("acgUnCatchUp", [this] { list_->Reset(commandGroups()); });
   a.wire("acgMsgCount", [this] { list_->GetCounts(commandGroups()); });
   a.wire("acgAllMsgCount", [this] { list_->GetAllCounts(); });
+  a.wire("acgPost", [this] { postToGroups(); });
   a.wire("acgListNew", [this] { list_->ListGroups(false); });
   a.wire("acgListAll", [this] { list_->ListGroups(true); });
   a.wire("acgSwitchTab", [this] {
@@ -519,6 +521,14 @@ void TGroupsWindow::restoreColumns() {
 
 void TGroupsWindow::saveColumns() const {
   SaveColumnWidths(*view_->header(), kGroupColumnCount, frame_.app().bags.metrics, kColumnsKey);
+}
+
+// A new article for the selected groups (the focused one when none is
+// selected), comma-separated as the compose window's groups field takes them.
+void TGroupsWindow::postToGroups() {
+  std::string groups;
+  for (const TGrpInfo* g : commandGroups()) groups += (groups.empty() ? "" : ",") + g->name;
+  TEditWindow::openNew(frame_, profile_, groups);
 }
 
 }  // namespace orvel::ui

@@ -90,6 +90,7 @@ class TGroupsWindow final : public QWidget, public ChildWindow {
   void pasteNames();
   TreePosition selectedPosition() const;
   std::vector<TGrpInfo*> commandGroups() const;
+  void postToGroups();
 
   TOrvelFrame& frame_;
   std::shared_ptr<TProfile> profile_;

@@ -3,10 +3,13 @@
 // truth and nothing built hides greyed in a menu.
 
 #include <QAction>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QtTest>
 
 #include "articles_window_fixture.h"
 #include "config/action_status.h"
+#include "ui/article_viewer.h"
 #include "ui/edit_window.h"
 #include "ui/folders_window.h"
 #include "ui/groups_window.h"
@@ -62,6 +65,20 @@ class ActionsSweepTest : public QObject {
           << disagreements(ActionWindow::Folders, *folders, "folders");
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join("\n")));
     QVERIFY2(script.unexpected().isEmpty(), qPrintable(script.unexpected().join("; ")));
+
+    // Two of them at work: posting from the group list, wrapping the viewer.
+    const int editors = fx.frame->findChildren<ui::TEditWindow*>().size();
+    fx.groups->findChild<QAction*>("acgPost")->trigger();
+    const QList<ui::TEditWindow*> now = fx.frame->findChildren<ui::TEditWindow*>();
+    QCOMPARE(now.size(), editors + 1);
+    QVERIFY(std::any_of(now.begin(), now.end(), [](ui::TEditWindow* w) {
+      return w->groupsEdit()->text() == "alt.t";
+    }));
+    QAction* wrap = view->findChild<QAction*>("acvWordWrap");
+    const bool wrapped = wrap->isChecked();
+    wrap->trigger();
+    QCOMPARE(view->viewer()->textView()->lineWrapMode() == QPlainTextEdit::WidgetWidth, !wrapped);
+    QCOMPARE(fx.state.settings.viewerWordWrap, !wrapped);
   }
 };
 
