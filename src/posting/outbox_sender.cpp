@@ -99,8 +99,6 @@ void OutboxSender::posterNotice(int code, int percent, const std::string& text) 
     case kPosterDoneKeepCopy:
       return entryDone(code);
     case kPosterFailed:
-      change(0, FlagBit(NodeFlag::Fetching));
-      return end(false, text);
     case kPosterStopped:
       change(0, FlagBit(NodeFlag::Fetching));
       return end(false, text);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "articles/header_utils.h"
 #include "core/text.h"
 #include "posting/queued_text.h"
 
@@ -14,21 +15,6 @@ const std::string* headerValue(const std::vector<HeaderLine>& headers, std::stri
     if (equalsNoCase(h.name, name)) return &h.value;
   }
   return nullptr;
-}
-
-// "Name <address>" or a bare address.
-void splitAddressee(const std::string& to, std::string& name, std::string& address) {
-  const std::size_t open = to.rfind('<');
-  const std::size_t close = to.rfind('>');
-  if (open == std::string::npos || close == std::string::npos || close < open) {
-    address = std::string(trimView(to));
-    return;
-  }
-  address = to.substr(open + 1, close - open - 1);
-  name = std::string(trimView(std::string_view(to).substr(0, open)));
-  if (name.size() >= 2 && name.front() == '"' && name.back() == '"') {
-    name = name.substr(1, name.size() - 2);
-  }
 }
 
 // The numbers of X-Attachments the message itself does not keep: the total
@@ -111,7 +97,9 @@ std::optional<PostSend> ReadPostSend(std::string_view text, std::optional<unsign
   job.referencesAllowed = !m->newThread;
   job.noArchive = m->noArchive;
   job.extraHeaders = extraHeaders(*m);
-  splitAddressee(m->mailTo, job.toName, job.toAddress);
+  FromParts to = ParseFrom(m->mailTo);
+  job.toName = std::move(to.name);
+  job.toAddress = std::move(to.address);
   job.postWanted = (send.flags & kXStatusPostWanted) != 0;
   if (!m->attachments.empty()) {
     const AttachmentOptions& o = m->attachmentOptions;

@@ -157,18 +157,9 @@ void TPoster::onSmtpReply(SmtpClient& client, int state) {
 void TPoster::sendMail(SmtpClient& client) {
   notice(kPosterMailStep, 0, "Sending mail");
   std::string error;
-  ArticleWriter writer(send_.job, PostTarget::Mail, [&] {
-    WriterEnvironment e;
-    e.now = localNow();
-    e.tz = env_.main->settings.timeZoneOffset();
-    e.generateDateHeader = env_.main->settings.generateDateHeader;
-    e.random = env_.random;
-    e.contentType = env_.contentType;
-    return e;
-  }());
-  const std::string subject = send_.job.subject;
-  writer.onProgress = [this, subject](int percent, const std::string&) {
-    notice(kPosterMailProgress, percent, "Mailing " + subject);
+  ArticleWriter writer(send_.job, PostTarget::Mail, writerEnvironment());
+  writer.onProgress = [this](int percent, const std::string& text) {
+    notice(kPosterMailProgress, percent, text);
   };
   std::string block;
   DotStuffingWriter sink(block);
@@ -229,7 +220,7 @@ void TPoster::startPost() {
   connection.Connect();
 }
 
-bool TPoster::prepareWriter(std::string& error) {
+WriterEnvironment TPoster::writerEnvironment() const {
   const Settings& settings = env_.main->settings;
   WriterEnvironment e;
   e.tz = settings.timeZoneOffset();
@@ -238,15 +229,19 @@ bool TPoster::prepareWriter(std::string& error) {
   e.setReplyToInPost = settings.setReplyToInPost;
   e.random = env_.random;
   e.contentType = env_.contentType;
+  return e;
+}
+
+bool TPoster::prepareWriter(std::string& error) {
+  WriterEnvironment e = writerEnvironment();
   e.serverAddress = connection_->PeerAddress();
   e.messageId = [this](int article) { return messageIdFor(article); };
   if (!secret_.empty()) {
     e.cancelLock = [secret = secret_](const std::string& id) { return CancelLockValue(secret, id); };
   }
   writer_ = std::make_unique<ArticleWriter>(send_.job, PostTarget::News, std::move(e));
-  const std::string subject = send_.job.subject;
-  writer_->onProgress = [this, subject](int percent, const std::string&) {
-    notice(kPosterPostProgress, percent, "Posting " + subject);
+  writer_->onProgress = [this](int percent, const std::string& text) {
+    notice(kPosterPostProgress, percent, text);
   };
   articleIndex_ = resume_.accepted;
   return resume_.accepted == 0 || writer_->SkipArticles(resume_.accepted, error);

@@ -16,6 +16,7 @@
 
 #include "articles/article_date.h"
 #include "net/smtp_client.h"
+#include "posting/article_header.h"
 #include "posting/post_send.h"
 
 namespace orvel {
@@ -117,6 +118,7 @@ class TPoster final : private SmtpListener {
   std::string messageIdFor(int article);
   DateTime localNow() const;
   bool prepareWriter(std::string& error);
+  WriterEnvironment writerEnvironment() const;
 
   void onSmtpReply(SmtpClient& client, int state) override;
   void onSmtpError(SmtpClient& client, const std::string& text) override;
