@@ -52,17 +52,12 @@ struct FakeOwner : SlotOwner {
   void BatchForgetConnection() override { log.push_back("batch forgets"); }
   void BatchStopForRestart() override { log.push_back("batch stops"); }
   void CloseOnError() override { log.push_back("close"); }
-  void ReissueArticle(Purpose p, TArticle* a) override {
+  void ReissueArticle(Purpose p, TArticle* a) override { reissued(p, a); }
+  void ReissueHeaders(Purpose p) override { reissued(p, nullptr); }
+  void ReissueBatch() override { reissued(Purpose::Batch, nullptr); }
+  void reissued(Purpose p, TArticle* a) {
     log.push_back("reissue " + name(p));
     if (reissue) reissue(p, a);
-  }
-  void ReissueHeaders(Purpose p) override {
-    log.push_back("reissue " + name(p));
-    if (reissue) reissue(p, nullptr);
-  }
-  void ReissueBatch() override {
-    log.push_back("reissue 8");
-    if (reissue) reissue(Purpose::Batch, nullptr);
   }
   void BatchStopAfterFile() override { log.push_back("stop after file"); }
   void BatchPauseAfterPart() override { log.push_back("pause after part"); }
@@ -163,11 +158,7 @@ class SlotsTest : public ::testing::Test {
 };
 
 TEST_F(SlotsTest, ASecondPurposeTakesSlotTwoAndAThirdIsRefused) {
-  news.hook = [](FakeTransport&, const std::string& line) {
-    return line.rfind("GROUP", 0) == 0 || line.rfind("MODE", 0) == 0
-               ? FakeNewsServer::Action{}
-               : FakeNewsServer::Action{FakeNewsServer::Action::Silence, {}};
-  };
+  news.hook = FakeNewsServer::On({"XOVER", "ARTICLE"}, FakeNewsServer::Action::Silence);
   slots.GetFreeSocket(Purpose::Headers, nullptr, sending("XOVER 1-5"));
   news.pump();
   slots.GetFreeSocket(Purpose::Article, &article, sending("ARTICLE 3"));
