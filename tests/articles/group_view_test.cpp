@@ -12,6 +12,12 @@
 namespace orvel::test {
 namespace {
 
+// Refreshes the view and lets the server answer.
+void refresh(TGroupView& v, FakeNewsServer& s) {
+  v.Refresh();
+  s.pump();
+}
+
 TEST_F(GroupViewTest, DownloadsTheGroupThenSavesTheStoreAndTheReadState) {
   server.groups["alt.test"] = MakeGroup(1, 50);
   record().read.text = "1-10";
@@ -98,8 +104,7 @@ TEST_F(GroupViewTest, EmptyGroupAsksNothingUntilItsFirstArticle) {
   EXPECT_TRUE(server.commandsStarting("XOVER").empty());
   EXPECT_EQ(prompter.lastStatus(), kGroupUnchangedText);
   server.groups["alt.test"].high = 1;
-  view->Refresh();
-  server.pump();
+  refresh(*view, server);
   EXPECT_EQ(server.commandsStarting("XOVER"), (std::vector<std::string>{"XOVER 1"}));
   EXPECT_EQ(numbers(), (std::vector<std::int32_t>{1}));
 }
@@ -118,12 +123,10 @@ TEST_F(GroupViewTest, ThresholdOpensTheDialogBeforeAnyXoverAndTheLimitCutsRanges
   EXPECT_EQ(dialog.modes, (std::vector<int>{4}));
   EXPECT_EQ(server.commandsStarting("XOVER"), (std::vector<std::string>{"XOVER 1-40"}));
   // Refreshing with the limit in force offers to free the old headers.
-  prompter.answer(Button::No);
-  view->Refresh();
-  server.pump();
-  prompter.answer(Button::No);
-  view->Refresh();
-  server.pump();
+  for (int k = 0; k < 2; ++k) {
+    prompter.answer(Button::No);
+    refresh(*view, server);
+  }
   EXPECT_EQ(server.commandsStarting("XOVER"),
             (std::vector<std::string>{"XOVER 1-40", "XOVER 41-80", "XOVER 81-100"}));
   EXPECT_EQ(numbers().size(), 100u);
@@ -174,8 +177,7 @@ TEST_F(GroupViewTest, MissingNumbersBecomeExcludedAndAreNotAskedAgain) {
   EXPECT_FALSE(excluded(8));
   server.groups["alt.test"].high = 40;
   server.groups["alt.test"].missing.clear();
-  view->Refresh();
-  server.pump();
+  refresh(*view, server);
   EXPECT_EQ(server.commandsStarting("XOVER"),
             (std::vector<std::string>{"XOVER 1-30", "XOVER 31-40"}));
   EXPECT_EQ(numbers().size(), 36u);
@@ -186,8 +188,7 @@ TEST_F(GroupViewTest, ExtraHeadersComeByXhdrBeforeTheXoverOfTheRange) {
   server.headers["X-One:3"] = "three";
   TGroupView& v = open(OpenMode::StoredOnly);
   v.View().extraNames = {"X-One", "X-Two"};
-  v.Refresh();
-  server.pump();
+  refresh(v, server);
   EXPECT_EQ(server.commands.back(), "XOVER 1-12");
   EXPECT_EQ(server.commandsStarting("X"),
             (std::vector<std::string>{"XHDR X-One 1-12", "XHDR X-Two 1-12", "XOVER 1-12"}));
@@ -211,8 +212,7 @@ TEST_F(GroupViewTest, AFollowUpToTheUserIsNoticedOnce) {
   open();
   EXPECT_EQ(observer.replies, 1);
   EXPECT_TRUE(view->MasterList().back()->Has(NodeFlag::ReplyToMe));
-  view->Refresh();
-  server.pump();
+  refresh(*view, server);
   EXPECT_EQ(observer.replies, 1);
 }
 
@@ -275,8 +275,7 @@ TEST_P(MarksOutsideTheViewTest, ComeBackUnchanged) {
       break;
     case MarksStep::ReadSevenInTheList: ASSERT_TRUE(list->MarkRead("alt.test", 7)); break;
     case MarksStep::RefreshAfterTheServerGrew:
-      view->Refresh();
-      server.pump();
+      refresh(*view, server);
       break;
   }
   const auto xovers = server.commandsStarting("XOVER");
@@ -347,8 +346,7 @@ TEST_P(BadServerTest, NeverCorruptsTheSetsOrTheList) {
   // The next download still works on the same connection.
   server.hook = nullptr;
   server.groups["alt.test"].high = 25;
-  view->Refresh();
-  server.pump();
+  refresh(*view, server);
   EXPECT_EQ(server.commands.back(), "XOVER 21-25");
   EXPECT_TRUE(numberSet().count(25));
 }
@@ -392,8 +390,7 @@ TEST_F(GroupViewTest, MoreLinesThanTheLimitAskedLeaveTheRestToTheNextDownload) {
   EXPECT_EQ(numberSet(), span(1, 5));
   EXPECT_FALSE(excluded(6));
   prompter.answer(Button::No);
-  view->Refresh();
-  server.pump();
+  refresh(*view, server);
   EXPECT_EQ(server.commands.back(), "XOVER 6-10");
 }
 
@@ -403,8 +400,7 @@ TEST_F(GroupViewTest, LowMarkGoingBackKeepsEveryMarkOnItsArticle) {
   open();
   EXPECT_EQ(numberSet(), span(111, 120));
   server.groups["alt.test"].low = 90;
-  view->Refresh();
-  server.pump();
+  refresh(*view, server);
   EXPECT_EQ(view->View().lowMark, 90);
   // 100-110 stay read, the numbers below the old mark are new.
   EXPECT_EQ(server.commands.back(), "XOVER 90-99");
@@ -417,8 +413,7 @@ TEST_F(GroupViewTest, HighMarkDroppingLosesNothing) {
   record().read.text = "1-5";
   open();
   server.groups["alt.test"].high = 20;
-  view->Refresh();
-  server.pump();
+  refresh(*view, server);
   EXPECT_EQ(prompter.lastStatus(), kGroupUnchangedText);
   EXPECT_EQ(view->Download().High(), 30);
   EXPECT_EQ(numberSet().size(), 25u);
@@ -449,8 +444,7 @@ TEST_P(RefreshQuestionTest, FreeingOldHeadersFollowsTheAnswer) {
   ASSERT_EQ(numbers().size(), 10u);
   const auto xovers = server.commandsStarting("XOVER").size();
   prompter.answer(c.answer);
-  view->Refresh();
-  server.pump();
+  refresh(*view, server);
   EXPECT_EQ(prompter.questions().back(),
             "Confirmez la suppression des En-têtes obsolètes...          ");
   EXPECT_EQ(server.commandsStarting("XOVER").size() - xovers, c.downloaded ? 1u : 0u);
@@ -459,8 +453,7 @@ TEST_P(RefreshQuestionTest, FreeingOldHeadersFollowsTheAnswer) {
   EXPECT_EQ(yesToAll, c.answer == Button::YesToAll);
   if (c.answer == Button::YesToAll) {
     // Not asked again while the program runs.
-    view->Refresh();
-    server.pump();
+    refresh(*view, server);
   }
   EXPECT_TRUE(prompter.scriptUsed());
 }
@@ -483,8 +476,7 @@ TEST_F(GroupViewTest, RefreshAsksWhetherTheHeaderFilterStays) {
   TGroupView& v = open(OpenMode::StoredOnly);
   v.View().headerFilter = &filter;
   prompter.answer(Button::No);
-  v.Refresh();
-  server.pump();
+  refresh(v, server);
   EXPECT_EQ(prompter.questions().back(),
             "Vous avez un filtre Xover en place. Le conserver ?        ");
   EXPECT_EQ(v.View().headerFilter, nullptr);

@@ -29,6 +29,23 @@ class MailboxTest : public test::StoreTestBase {
     }
   }
 
+  // A store in the test directory, configured, with the storage choice.
+  struct Box : TCacheBox {
+    Box(MailboxTest& t, const char* file, GroupNumbers& numbers, StorageChoice choice)
+        : TCacheBox(t.path(file), &numbers) {
+      t.configure(*this);
+      ApplyStorageChoice(choice);
+    }
+  };
+
+  // Saves headers-only records numbered 1..count with ids <n@x>.
+  static void saveRecords(TCacheBox& box, std::int32_t count) {
+    ThreadBuilder b;
+    for (std::int32_t n = 1; n <= count; ++n) b.Add("S", "<" + std::to_string(n) + "@x>")->Number = n;
+    box.Modified = true;
+    ASSERT_TRUE(box.SaveHeaders(b.lists.masterList, false));
+  }
+
   // Loads the store into a fresh view for group numbers g.
   struct Loaded {
     ArticleArena arena;
@@ -121,9 +138,7 @@ TEST_F(MailboxTest, HandWrittenHeaderFileLoads) {
 TEST_F(MailboxTest, RoundTripKeepsRecordsAndBodies) {
   GroupNumbers numbers{1, 3, true};
   {
-    TCacheBox box(path("r.mbx"), &numbers);
-    configure(box);
-    box.ApplyStorageChoice(kStoreHeadersAndBodies);
+    Box box(*this, "r.mbx", numbers, kStoreHeadersAndBodies);
     Group g;
     fillGroup(g, box, 1, 3, 100);
     g.articles.lists.masterList[1]->SetRead(true);
@@ -144,9 +159,7 @@ TEST_F(MailboxTest, RoundTripKeepsRecordsAndBodies) {
 TEST_F(MailboxTest, LowMarkMovedDropsRecordsAndCompactsOnClose) {
   GroupNumbers numbers{100, 199, true};
   {
-    TCacheBox box(path("c.mbx"), &numbers);
-    configure(box);
-    box.ApplyStorageChoice(kStoreHeadersAndBodies);
+    Box box(*this, "c.mbx", numbers, kStoreHeadersAndBodies);
     Group g;
     fillGroup(g, box, 100, 199, 54);
     ASSERT_TRUE(box.SaveHeaders(g.articles.lists.masterList, true));
@@ -186,8 +199,7 @@ class CompactionTest : public MailboxTest, public testing::WithParamInterface<Co
 TEST_P(CompactionTest, ThirtyPercentDeadIsTheLimit) {
   writeAll(path("p.mbx"), std::string(1000, 'x'));
   GroupNumbers numbers{1, 1, true};
-  TCacheBox box(path("p.mbx"), &numbers);
-  box.ApplyStorageChoice(kStoreHeadersAndBodies);
+  Box box(*this, "p.mbx", numbers, kStoreHeadersAndBodies);
   EXPECT_EQ(box.CompactionDue(GetParam().live), GetParam().due);
   box.ApplyStorageChoice(kStoreHeaders);
   EXPECT_FALSE(box.CompactionDue(0)) << "a headers-only store never compacts";
@@ -203,9 +215,7 @@ INSTANTIATE_TEST_SUITE_P(Examples, CompactionTest,
 
 TEST_F(MailboxTest, KeptArticleOlderThanExpirySurvives) {
   GroupNumbers numbers{1, 2, true};
-  TCacheBox box(path("e.mbx"), &numbers);
-  configure(box);
-  box.ApplyStorageChoice(kStoreHeaders);
+  Box box(*this, "e.mbx", numbers, kStoreHeaders);
   box.ExpiryDays = 7;
   ThreadBuilder b;
   TArticle* old = b.Add("Old", "<old@x>", "", today() - 30);
@@ -226,9 +236,7 @@ TEST_F(MailboxTest, KeptArticleOlderThanExpirySurvives) {
 
 TEST_F(MailboxTest, ExpiryOnLoadDropsOldArticles) {
   GroupNumbers numbers{1, 2, true};
-  TCacheBox box(path("x.mbx"), &numbers);
-  configure(box);
-  box.ApplyStorageChoice(kStoreHeadersAndBodies);
+  Box box(*this, "x.mbx", numbers, kStoreHeadersAndBodies);
   Group g;
   fillGroup(g, box, 1, 2, 10);
   g.articles.lists.masterList[0]->Date = today() - 3;
@@ -247,9 +255,7 @@ TEST_F(MailboxTest, ExpiryOnLoadDropsOldArticles) {
 
 TEST_F(MailboxTest, DateZeroSeparatorStillFindsNextEntry) {
   GroupNumbers numbers{1, 2, true};
-  TCacheBox box(path("z.mbx"), &numbers);
-  configure(box);
-  box.ApplyStorageChoice(kStoreHeadersAndBodies);
+  Box box(*this, "z.mbx", numbers, kStoreHeadersAndBodies);
   ThreadBuilder b;
   TArticle* first = b.Add("Undated", "<u@x>");
   first->Date = 0;
@@ -270,9 +276,7 @@ TEST_F(MailboxTest, DateZeroSeparatorStillFindsNextEntry) {
 
 TEST_F(MailboxTest, MissingSeparatorFailsReadAndStopsCompaction) {
   GroupNumbers numbers{1, 2, true};
-  TCacheBox box(path("m.mbx"), &numbers);
-  configure(box);
-  box.ApplyStorageChoice(kStoreHeadersAndBodies);
+  Box box(*this, "m.mbx", numbers, kStoreHeadersAndBodies);
   Group g;
   fillGroup(g, box, 1, 2, 10);
   TArticle* a = g.articles.lists.masterList[1];
@@ -302,13 +306,8 @@ TEST_P(CorruptStoreTest, KeepsWhatWasReadAndReports) {
   const auto& c = GetParam();
   GroupNumbers numbers{1, 3, true};
   {
-    TCacheBox box(path("k.mbx"), &numbers);
-    configure(box);
-    box.ApplyStorageChoice(kStoreHeaders);
-    ThreadBuilder b;
-    for (int n = 1; n <= 3; ++n) b.Add("S", "<" + std::to_string(n) + "@x>")->Number = n;
-    box.Modified = true;
-    ASSERT_TRUE(box.SaveHeaders(b.lists.masterList, false));
+    Box box(*this, "k.mbx", numbers, kStoreHeaders);
+    saveRecords(box, 3);
   }
   // Each record: 36 bytes of numbers, then "<n@x>" (5), "S" (1), "Poster"
   // (6), "poster@example.com" (18) and two empty strings: 36 + 24 + 30 = 90.
@@ -317,9 +316,7 @@ TEST_P(CorruptStoreTest, KeepsWhatWasReadAndReports) {
   if (c.patchAt) bytes.replace(c.patchAt, 4, store_io::Int32Bytes(c.patchValue));
   if (c.cutAt) bytes.resize(c.cutAt);
   writeAll(path("k.hdr"), bytes);
-  TCacheBox box(path("k.mbx"), &numbers);
-  configure(box);
-  box.ApplyStorageChoice(kStoreHeaders);
+  Box box(*this, "k.mbx", numbers, kStoreHeaders);
   auto l = load(box, numbers);
   EXPECT_EQ(l->lists.masterList.size(), c.recordsKept);
   EXPECT_EQ(prompter_.lastStatus() == box.HeaderPath() + " Corrompu ?      ", c.reported);
@@ -339,20 +336,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(MailboxTest, ImpossibleGroupMarksAreRefused) {
   GroupNumbers written{1, 3, true};
   {
-    TCacheBox box(path("b.mbx"), &written);
-    box.ApplyStorageChoice(kStoreHeaders);
-    ThreadBuilder b;
-    b.Add("S", "<1@x>")->Number = 2;
-    box.Modified = true;
-    ASSERT_TRUE(box.SaveHeaders(b.lists.masterList, false));
+    Box box(*this, "b.mbx", written, kStoreHeaders);
+    saveRecords(box, 2);
   }
   std::string bytes = readAll(path("b.hdr"));
   bytes.replace(24, 4, store_io::Int32Bytes(2000000000));  // high mark
   writeAll(path("b.hdr"), bytes);
   GroupNumbers unknown;
-  TCacheBox box(path("b.mbx"), &unknown);
-  configure(box);
-  box.ApplyStorageChoice(kStoreHeaders);
+  Box box(*this, "b.mbx", unknown, kStoreHeaders);
   auto l = load(box, unknown);
   EXPECT_TRUE(l->lists.masterList.empty());
   EXPECT_FALSE(unknown.known);
@@ -374,12 +365,8 @@ TEST_F(MailboxTest, DestructorFollowsStorageChoice) {
   GroupNumbers numbers{1, 1, true};
   auto make = [&](StorageChoice choice) {
     writeAll(path("d.mbx"), "x");
-    ThreadBuilder b;
-    b.Add("S", "<1@x>")->Number = 1;
-    TCacheBox box(path("d.mbx"), &numbers);
-    box.ApplyStorageChoice(kStoreHeaders);
-    box.Modified = true;
-    box.SaveHeaders(b.lists.masterList, false);
+    Box box(*this, "d.mbx", numbers, kStoreHeaders);
+    saveRecords(box, 1);
     box.ApplyStorageChoice(choice);
   };
   make(kStoreNothing);

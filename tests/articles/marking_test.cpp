@@ -114,18 +114,16 @@ INSTANTIATE_TEST_SUITE_P(
                         EXPECT_TRUE(m.wholeThread);
                         EXPECT_TRUE(m.moveToNextUnread);
                       },
-                      "alt.test: 7-8\r\nalt.other: 70-71\r\nalt.unsub!\r\n"}),
+                      "alt.test: 7-8\r\nalt.other: 70-71\r\nalt.unsub!\r\n"},
+        CrossPostCase{"ViewerOnUnreadArticleMarksOnlyItAndStays",
+                      [](MarkingTest& t) {
+                        t.makeThread({7, 8});
+                        const CurrentMark m = MarkCurrent(t.groupView(), *t.art(8), MarkOp::Read);
+                        EXPECT_FALSE(m.wholeThread);
+                        EXPECT_FALSE(m.moveToNextUnread);
+                      },
+                      "alt.test: 8\r\nalt.other: 71\r\nalt.unsub!\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(MarkingTest, ViewerMarkOnAnUnreadArticleMarksOnlyItAndStays) {
-  openObserved();
-  makeThread({1, 2, 3});
-  const CurrentMark m = MarkCurrent(*view, *art(2), MarkOp::Read);
-  EXPECT_FALSE(m.wholeThread);
-  EXPECT_FALSE(m.moveToNextUnread);
-  EXPECT_FALSE(art(1)->Has(NodeFlag::Read));
-  EXPECT_TRUE(art(2)->Has(NodeFlag::Read));
-}
 
 // ---------------------------------------------------------------- keep and delete
 

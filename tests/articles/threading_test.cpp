@@ -22,30 +22,6 @@ TEST(ThreadingTest, ReplyBeforeParentEndsBelowIt) {
   EXPECT_EQ(b.stats.articles, 2);
 }
 
-TEST(ThreadingTest, DeepChainArrivingBackwardsIsRebuilt) {
-  ThreadBuilder b;
-  std::vector<std::string> ids;
-  for (int i = 0; i < 6; ++i) ids.push_back("<" + std::to_string(i) + "@x>");
-  for (int i = 5; i >= 0; --i) {
-    std::string refs;
-    for (int k = 0; k < i; ++k) refs += ids[static_cast<std::size_t>(k)] + " ";
-    b.Add(i == 0 ? "Root" : "Re: Root", ids[static_cast<std::size_t>(i)], refs);
-  }
-  b.Thread();
-  EXPECT_THAT(b.Rows(), ElementsAre("[Root]", "Root@1", "Re: Root@2", "Re: Root@3", "Re: Root@4",
-                                    "Re: Root@5", "Re: Root@6"));
-}
-
-TEST(ThreadingTest, RepliesToOneParentFollowEarlierSubtrees) {
-  ThreadBuilder b;
-  b.Add("Root", "<r@x>");
-  b.Add("A", "<a@x>", "<r@x>");
-  b.Add("B", "<b@x>", "<r@x>");
-  b.Add("A1", "<a1@x>", "<r@x> <a@x>");
-  b.Thread();
-  EXPECT_THAT(b.Rows(), ElementsAre("[Root]", "Root@1", "A@2", "A1@3", "B@2"));
-}
-
 // Replies to early articles of a thread arrive after later ones: each is
 // inserted inside the thread, after its parent's subtree. The rows must be
 // the tree's pre-order with children in arrival order, and each article's
@@ -85,61 +61,87 @@ TEST(ThreadingTest, LateRepliesInsideAThreadKeepPreOrderAndPositions) {
   }
 }
 
-TEST(ThreadingTest, ReferenceLoopEndsThePass) {
+TEST(ThreadingTest, ReferenceLoopsEndThePass) {
+  // A loop through the article itself, one beyond its parent, a self-reference.
   ThreadBuilder b;
   b.Add("One", "<1@x>", "<2@x>");
   b.Add("Two", "<2@x>", "<1@x>");
-  b.Thread();
-  EXPECT_EQ(b.stats.articles, 2);
-  for (TArticle* a : b.lists.masterList) EXPECT_GE(a->Position, 0);
-}
-
-TEST(ThreadingTest, LoopNotThroughTheArticleStillEnds) {
-  ThreadBuilder b;
   b.Add("Reply", "<x@x>", "<p@x>");
   b.Add("P", "<p@x>", "<q@x>");
   b.Add("Q", "<q@x>", "<p@x>");
   b.Add("Self", "<s@x>", "<s@x>");
   b.Thread();
-  EXPECT_EQ(b.stats.articles, 4);
+  EXPECT_EQ(b.stats.articles, 6);
   for (TArticle* a : b.lists.masterList) EXPECT_GE(a->Position, 0) << a->Subject.view();
 }
 
-TEST(ThreadingTest, ReWithMissingParentJoinsSubjectThread) {
+// Articles (subject, id, references) threaded with the options; the rows.
+struct RowsCase {
+  const char* name;
+  std::vector<std::vector<std::string>> articles;
+  void (*tweak)(ThreadOptions&);
+  std::vector<std::string> rows;
+};
+void PrintTo(const RowsCase& c, std::ostream* os) { *os << c.name; }
+
+class ThreadRowsTest : public testing::TestWithParam<RowsCase> {};
+
+TEST_P(ThreadRowsTest, ShowTheTree) {
   ThreadBuilder b;
-  b.Add("Topic", "<t@x>");
-  b.Add("Re: Topic", "<r@x>", "<gone@x>");
-  b.Add("Re:  topic", "<r2@x>");
-  b.Thread();
-  EXPECT_THAT(b.Rows(), ElementsAre("[Topic]", "Topic@1", "Re: Topic@1", "Re:  topic@0"))
-      << "subjects are keyed exactly, so another case is another subject";
+  for (const auto& a : GetParam().articles) b.Add(a.at(0), a.at(1), a.size() > 2 ? a[2] : "");
+  ThreadOptions options;
+  if (GetParam().tweak) GetParam().tweak(options);
+  b.Thread(options);
+  EXPECT_EQ(b.Rows(), GetParam().rows);
 }
 
-TEST(ThreadingTest, SameSubjectWithoutReStartsNewRoots) {
-  ThreadBuilder b;
-  b.Add("Topic", "<1@x>");
-  b.Add("Topic", "<2@x>");
-  b.Thread();
-  EXPECT_THAT(b.Rows(), ElementsAre("Topic@0", "Topic@0"));
-}
-
-TEST(ThreadingTest, NewSubjectNewThreadSplitsChangedSubjects) {
-  for (const bool split : {false, true}) {
-    ThreadBuilder b;
-    b.Add("Topic", "<t@x>");
-    b.Add("Re: Other thing", "<o@x>", "<t@x>");
-    b.Add("Re: topic", "<s@x>", "<t@x>");
-    ThreadOptions options;
-    options.newSubjectNewThread = split;
-    b.Thread(options);
-    if (split) {
-      EXPECT_THAT(b.Rows(), ElementsAre("[Topic]", "Topic@1", "Re: topic@2", "Re: Other thing@0"));
-    } else {
-      EXPECT_THAT(b.Rows(),
-                  ElementsAre("[Topic]", "Topic@1", "Re: Other thing@2", "Re: topic@2"));
-    }
-  }
-}
+INSTANTIATE_TEST_SUITE_P(
+    Trees, ThreadRowsTest,
+    testing::Values(
+        RowsCase{"DeepChainArrivingBackwardsIsRebuilt",
+                 {{"Re: Root", "<5@x>", "<0@x> <1@x> <2@x> <3@x> <4@x>"},
+                  {"Re: Root", "<4@x>", "<0@x> <1@x> <2@x> <3@x>"},
+                  {"Re: Root", "<3@x>", "<0@x> <1@x> <2@x>"}, {"Re: Root", "<2@x>", "<0@x> <1@x>"},
+                  {"Re: Root", "<1@x>", "<0@x>"}, {"Root", "<0@x>"}},
+                 nullptr,
+                 {"[Root]", "Root@1", "Re: Root@2", "Re: Root@3", "Re: Root@4", "Re: Root@5",
+                  "Re: Root@6"}},
+        RowsCase{"RepliesToOneParentFollowEarlierSubtrees",
+                 {{"Root", "<r@x>"}, {"A", "<a@x>", "<r@x>"}, {"B", "<b@x>", "<r@x>"},
+                  {"A1", "<a1@x>", "<r@x> <a@x>"}},
+                 nullptr,
+                 {"[Root]", "Root@1", "A@2", "A1@3", "B@2"}},
+        // Subjects are keyed exactly, so another case is another subject.
+        RowsCase{"ReWithMissingParentJoinsSubjectThread",
+                 {{"Topic", "<t@x>"}, {"Re: Topic", "<r@x>", "<gone@x>"}, {"Re:  topic", "<r2@x>"}},
+                 nullptr,
+                 {"[Topic]", "Topic@1", "Re: Topic@1", "Re:  topic@0"}},
+        RowsCase{"SameSubjectWithoutReStartsNewRoots",
+                 {{"Topic", "<1@x>"}, {"Topic", "<2@x>"}},
+                 nullptr,
+                 {"Topic@0", "Topic@0"}},
+        RowsCase{"ChangedSubjectStaysInTheThread",
+                 {{"Topic", "<t@x>"}, {"Re: Other thing", "<o@x>", "<t@x>"},
+                  {"Re: topic", "<s@x>", "<t@x>"}},
+                 nullptr,
+                 {"[Topic]", "Topic@1", "Re: Other thing@2", "Re: topic@2"}},
+        RowsCase{"NewSubjectNewThreadSplitsChangedSubjects",
+                 {{"Topic", "<t@x>"}, {"Re: Other thing", "<o@x>", "<t@x>"},
+                  {"Re: topic", "<s@x>", "<t@x>"}},
+                 [](ThreadOptions& o) { o.newSubjectNewThread = true; },
+                 {"[Topic]", "Topic@1", "Re: topic@2", "Re: Other thing@0"}},
+        RowsCase{"MultiPartOffLeavesSubjectsAlone",
+                 {{"Pics (1/2)", "<1@x>"}, {"Pics (2/2)", "<2@x>"}},
+                 [](ThreadOptions& o) { o.multiPartThreading = false; },
+                 {"Pics (1/2)@0", "Pics (2/2)@0"}},
+        RowsCase{"SubjectSortKeepsReWhenNotIgnored",
+                 {{"Re: beta", "<a@x>"}, {"alpha", "<b@x>"}, {"Zulu", "<c@x>"}},
+                 [](ThreadOptions& o) {
+                   o.sort.column = kSortSubject;
+                   o.sort.ignoreRe = false;
+                 },
+                 {"alpha@0", "Re: beta@0", "Zulu@0"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ThreadingTest, MultiPartSeriesWithDuplicatePart) {
   ThreadBuilder b;
@@ -225,16 +227,6 @@ TEST(ThreadingTest, SmallPartWithParentWaitsAsRootUntilNextPart) {
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(t->PartsPresent, 2);
   EXPECT_EQ(b.stats.completeMultiPart, 1);
-}
-
-TEST(ThreadingTest, MultiPartOffLeavesSubjectsAlone) {
-  ThreadBuilder b;
-  b.Add("Pics (1/2)", "<1@x>");
-  b.Add("Pics (2/2)", "<2@x>");
-  ThreadOptions options;
-  options.multiPartThreading = false;
-  b.Thread(options);
-  EXPECT_EQ(b.lists.rootList.size(), 2u);
 }
 
 TEST(ThreadingTest, UnthreadedOnlySorts) {
@@ -345,18 +337,6 @@ INSTANTIATE_TEST_SUITE_P(
                     SortCase{"Number", kSortNumber, 1, {"Re: beta", "alpha", "Gamma"}},
                     SortCase{"NoneKeepsPassOrder", kSortNone, 1, {"Re: beta", "alpha", "Gamma"}}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(SortTest, SubjectWithReKeptWhenNotIgnored) {
-  ThreadBuilder b;
-  b.Add("Re: beta", "<a@x>");
-  b.Add("alpha", "<b@x>");
-  b.Add("Zulu", "<c@x>");
-  ThreadOptions options;
-  options.sort.column = kSortSubject;
-  options.sort.ignoreRe = false;
-  b.Thread(options);
-  EXPECT_THAT(b.Rows(), ElementsAre("alpha@0", "Re: beta@0", "Zulu@0"));
-}
 
 TEST(SortTest, FolderColumnsUseTheOrigin) {
   ThreadBuilder b;

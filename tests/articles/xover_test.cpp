@@ -159,14 +159,11 @@ TEST_F(XoverTest, NulAndInvalidUtf8AreKeptAsBytes) {
   EXPECT_EQ(only().FromAddress(), "a@b");
 }
 
-TEST_F(XoverTest, OwnMessageIdAsOnlyReferenceMakesARoot) {
-  parse(line(100, "self", "<s@x>", "<s@x>"));
-  EXPECT_TRUE(only().ParentID().empty());
-}
-
-TEST_F(XoverTest, ReferencesWithoutClosingBracketBecomeEmpty) {
-  parse(line(100, "s", "<s@x>", "<broken@x"));
-  EXPECT_TRUE(only().References.empty());
+TEST_F(XoverTest, ReferencesThatGiveNoParent) {
+  parse(line(100, "self", "<s@x>", "<s@x>") + line(101, "s", "<t@x>", "<broken@x"));
+  ASSERT_EQ(lists.masterList.size(), 2u);
+  EXPECT_TRUE(lists.masterList[0]->ParentID().empty()) << "its own id as the only reference";
+  EXPECT_TRUE(lists.masterList[1]->References.empty()) << "a reference never closed";
 }
 
 struct XrefCase {
