@@ -52,6 +52,13 @@ TEST_P(Login, SendsAndRaisesInOrder) {
   EXPECT_EQ(h.conn->postingAllowed(), c.postingAllowed);
   EXPECT_EQ(h.profile->promptedPassword, c.promptedAfter);
   EXPECT_TRUE(h.prompter.scriptUsed());
+  // Every password prompt names the host and masks the typing.
+  EXPECT_EQ(h.prompter.records().size(), c.answers.size());
+  for (const auto& r : h.prompter.records()) {
+    EXPECT_EQ(r.caption, "Le Mot de passe ?");
+    EXPECT_EQ(r.text, "Mot de passe pour: 192.0.2.1");
+    EXPECT_EQ(r.inputMode, InputMode::Masked);
+  }
 }
 
 const LoginCase kLoginCases[] = {
@@ -93,23 +100,6 @@ const LoginCase kLoginCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(All, Login, ::testing::ValuesIn(kLoginCases),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(LoginPrompt, AsksWithCaptionAndMaskedPrompt) {
-  NNTPHarness h;
-  h.profile->host = "192.0.2.1";
-  h.profile->userName = "tester";
-  h.prompter.answerText("pw");
-  h.conn->Connect();
-  h.transport().accept();
-  h.transport().receive("200 hi\r\n");
-  h.transport().receive("200 reader\r\n");
-  h.transport().receive("381 pass\r\n");
-  ASSERT_EQ(h.prompter.records().size(), 1u);
-  const auto& r = h.prompter.records()[0];
-  EXPECT_EQ(r.caption, "Le Mot de passe ?");
-  EXPECT_EQ(r.text, "Mot de passe pour: 192.0.2.1");
-  EXPECT_EQ(r.inputMode, InputMode::Masked);
-}
 
 // A prompter whose password dialog runs something first, as a nested event
 // loop may: the connection can be closed before the person answers.
