@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <tuple>
 
 #include "config/identities_file.h"
 #include "config/temp_base_dir.h"
@@ -124,21 +125,13 @@ TEST_F(ServersFileTest, EverythingSurvivesASaveAndALoad) {
   const auto back = load();
   ASSERT_EQ(back.profiles.size(), 2u);
   EXPECT_EQ(back.defaultIndex, 1);
+  const auto fields = [](const TProfile& x) {
+    return std::tie(x.alias, x.host, x.port, x.userName, x.password, x.SMTPHost, x.SMTPUser,
+                    x.SMTPPassword, x.newsrcPath, x.tls, x.caFile);
+  };
   for (std::size_t i = 0; i < 2; ++i) {
-    const TProfile& x = *p.profiles[i];
-    const TProfile& y = *back.profiles[i];
-    EXPECT_EQ(y.alias, x.alias);
-    EXPECT_EQ(y.host, x.host);
-    EXPECT_EQ(y.port, x.port);
-    EXPECT_EQ(y.userName, x.userName);
-    EXPECT_EQ(y.password, x.password);
-    EXPECT_EQ(y.SMTPHost, x.SMTPHost);
-    EXPECT_EQ(y.SMTPUser, x.SMTPUser);
-    EXPECT_EQ(y.SMTPPassword, x.SMTPPassword);
-    EXPECT_EQ(y.newsrcPath, x.newsrcPath);
-    EXPECT_EQ(y.identity, x.identity);
-    EXPECT_EQ(y.tls, x.tls);
-    EXPECT_EQ(y.caFile, x.caFile);
+    EXPECT_EQ(fields(*back.profiles[i]), fields(*p.profiles[i])) << i;
+    EXPECT_EQ(back.profiles[i]->identity, p.profiles[i]->identity) << i;
   }
   const IniFile ini(dir_.file("servers.ini"));
   EXPECT_EQ(ini.readString("home", "NewsRC"), "elsewhere.rc");  // relative to the base
@@ -158,15 +151,13 @@ TEST_F(ServersFileTest, FileIsReadableByItsOwnerOnly) {
   ASSERT_EQ(::chmod(dir_.file("servers.ini").c_str(), 0644), 0);
   auto loaded = load();
   loaded.profiles[0]->password = "secret";
-  save(loaded);
-  struct stat st {};
-  ASSERT_EQ(::stat(dir_.file("servers.ini").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0600u);
-
-  std::filesystem::remove(dir_.file("servers.ini"));
-  save(loaded);
-  ASSERT_EQ(::stat(dir_.file("servers.ini").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  for (const char* existing : {"world-readable file", "no file"}) {
+    save(loaded);
+    struct stat st {};
+    ASSERT_EQ(::stat(dir_.file("servers.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << existing;
+    std::filesystem::remove(dir_.file("servers.ini"));
+  }
 }
 
 TEST_F(ServersFileTest, OverridesFollowTheIdentity) {
@@ -197,23 +188,26 @@ TEST_F(ServersFileTest, UnknownIdentityReadsTheDefaultValues) {
   EXPECT_EQ(id.Email, "me@example.net");
 }
 
-TEST_F(ServersFileTest, HandEditedProfilesSectionIsReadSafely) {
-  dir_.write("servers.ini",
-             "[Profiles]\ncount=2147483647\n3=c,hc\n1=a,ha:x\n2=,\n4=A,dup\n9=\nDefault=zz\n");
-  const auto loaded = load();
-  ASSERT_EQ(loaded.profiles.size(), 2u);
-  EXPECT_EQ(loaded.profiles[0]->alias, "a");
-  EXPECT_EQ(loaded.profiles[0]->port, 0);
-  EXPECT_EQ(loaded.profiles[1]->alias, "c");
-  EXPECT_EQ(loaded.defaultIndex, 0);
-}
-
-TEST_F(ServersFileTest, MissingCountTakesEveryNumberedEntry) {
-  dir_.write("servers.ini", "[Profiles]\n2=b,hb\n1=a,ha\nDefault=2\n");
-  const auto loaded = load();
-  ASSERT_EQ(loaded.profiles.size(), 2u);
-  EXPECT_EQ(loaded.profiles[0]->alias, "a");
-  EXPECT_EQ(loaded.defaultIndex, 1);
+TEST_F(ServersFileTest, HandEditedProfilesSectionsAreReadSafely) {
+  struct Row {
+    const char* text;
+    std::vector<std::string> aliases;
+    int defaultIndex;
+  };
+  const Row rows[] = {
+      {"[Profiles]\ncount=2147483647\n3=c,hc\n1=a,ha:x\n2=,\n4=A,dup\n9=\nDefault=zz\n",
+       {"a", "c"}, 0},
+      {"[Profiles]\n2=b,hb\n1=a,ha\nDefault=2\n", {"a", "b"}, 1},  // no count: every entry
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    dir_.write("servers.ini", row.text);
+    const auto loaded = load();
+    std::vector<std::string> aliases;
+    for (const auto& p : loaded.profiles) aliases.push_back(p->alias);
+    EXPECT_EQ(aliases, row.aliases);
+    EXPECT_EQ(loaded.defaultIndex, row.defaultIndex);
+  }
 }
 
 TEST_F(ServersFileTest, DeletedProfileSectionsAreErased) {
@@ -231,11 +225,10 @@ TEST_F(ServersFileTest, IconMustBeAnIcoOrBmpFile) {
     std::ofstream(dir_.file("fake.ico"), std::ios::binary) << "BMxxxx";
     std::ofstream(dir_.file("pic.png"), std::ios::binary) << "\x89PNG";
   }
-  EXPECT_TRUE(IsUsableIcon(dir_.file("good.ico")));
-  EXPECT_TRUE(IsUsableIcon(dir_.file("good.bmp")));
-  EXPECT_FALSE(IsUsableIcon(dir_.file("fake.ico")));
-  EXPECT_FALSE(IsUsableIcon(dir_.file("pic.png")));
-  EXPECT_FALSE(IsUsableIcon(dir_.file("absent.ico")));
+  const std::pair<const char*, bool> icons[] = {
+      {"good.ico", true}, {"good.bmp", true}, {"fake.ico", false}, {"pic.png", false},
+      {"absent.ico", false}};
+  for (const auto& [file, usable] : icons) EXPECT_EQ(IsUsableIcon(dir_.file(file)), usable) << file;
   dir_.write("servers.ini", "[Profiles]\ncount=1\n1=a,h\n[a]\nIcon=good.ico\n");
   EXPECT_EQ(load().profiles[0]->iconPath, dir_.file("good.ico"));
 }

@@ -4,10 +4,10 @@
 #include "folders/folder_list.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
+#include "config/temp_base_dir.h"
 #include "core/atomic_file.h"
 #include "folders/folder_edits.h"
 #include "support/scripted_prompter.h"
@@ -19,19 +19,10 @@ namespace fs = std::filesystem;
 
 class FolderListTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    base_ = (fs::temp_directory_path() /
-             ("orvel-folders-" + std::to_string(::getpid()) + "-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-                .string() +
-            "/";
-    fs::remove_all(base_);
-    fs::create_directories(base_ + "folders");
-  }
-  void TearDown() override { fs::remove_all(base_); }
+  void SetUp() override { fs::create_directories(dir()); }
 
-  std::string ini() const { return base_ + "folders.ini"; }
-  std::string dir() const { return base_ + "folders/"; }
+  std::string ini() const { return base_.file("folders.ini"); }
+  std::string dir() const { return base_.file("folders/"); }
   TFolderList load(const std::string& text, std::vector<std::string>* problems = nullptr) {
     EXPECT_TRUE(SaveFileAtomically(ini(), text));
     TFolderList list(ini(), dir());
@@ -39,15 +30,11 @@ class FolderListTest : public ::testing::Test {
     if (problems) *problems = p;
     return list;
   }
-  std::string iniText() const {
-    std::string text;
-    ReadWholeFile(ini(), text);
-    return text;
-  }
+  std::string iniText() const { return base_.read("folders.ini"); }
   void touch(const std::string& path) { ASSERT_TRUE(SaveFileAtomically(path, "x")); }
   static bool exists(const std::string& path) { return fs::exists(path); }
 
-  std::string base_;
+  test::TempBaseDir base_;
 };
 
 struct Row {

@@ -16,7 +16,25 @@ const char* const kListQuestion =
 
 using Lines = std::vector<std::string>;
 
-TEST_F(GroupListTest, EmptyServerAsksThenListsAllGroupsAndRemembersTheTime) {
+class RequestTest : public GroupListTest {
+ protected:
+  // Opens the list on `newsrc` and starts a new-groups list or a count run
+  // over a greeted connection; the commands it sent.
+  Lines listing(const std::string& newsrc) {
+    EXPECT_TRUE(open(newsrc));
+    list->ListGroups(false);
+    greet();
+    return sent();
+  }
+  Lines counting(const std::string& newsrc) {
+    EXPECT_TRUE(open(newsrc));
+    list->GetAllCounts();
+    greet();
+    return sent();
+  }
+};
+
+TEST_F(RequestTest, EmptyServerAsksThenListsAllGroupsAndRemembersTheTime) {
   prompter.answer(Button::Yes);
   ASSERT_TRUE(open(""));
   EXPECT_EQ(dir.read("srv.newsrc"), "") << "a missing newsrc is created empty";
@@ -47,19 +65,14 @@ TEST_F(GroupListTest, EmptyServerAsksThenListsAllGroupsAndRemembersTheTime) {
   EXPECT_EQ(sent(), Lines{"QUIT"}) << "the idle connection ends with the window";
 }
 
-TEST_F(GroupListTest, AnythingButYesCancelsTheFullList) {
-  prompter.answer(Button::No);
-  ASSERT_TRUE(open(""));
-  EXPECT_EQ(connectAttempts(), 0u);
-  EXPECT_FALSE(list->busy());
-}
-
 // A command that already is the answer (orvel-cli groups --list), or one
-// that opens a single group, lists without the question.
+// that opens a single group, lists without the question; anything but Yes
+// to the question lists nothing.
 struct ListAskCase {
   const char* name;
   bool listWhenEmpty;
   bool listConfirmed;  // ListGroups(true, true) after opening
+  Button answer;
   Lines questions;
   Lines commands;
 };
@@ -70,7 +83,7 @@ class ListQuestionTest : public GroupListTest, public testing::WithParamInterfac
 TEST_P(ListQuestionTest, AsksOnlyWhenNothingAnsweredIt) {
   const ListAskCase& c = GetParam();
   options.listWhenEmpty = c.listWhenEmpty;
-  prompter.answer(Button::Yes);
+  prompter.answer(c.answer);
   ASSERT_TRUE(open(""));
   if (c.listConfirmed) list->ListGroups(true, true);
   Lines commands;
@@ -80,51 +93,49 @@ TEST_P(ListQuestionTest, AsksOnlyWhenNothingAnsweredIt) {
   }
   EXPECT_EQ(prompter.questions(), c.questions);
   EXPECT_EQ(commands, c.commands);
+  if (c.commands.empty()) {
+    EXPECT_FALSE(list->busy());
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ListQuestionTest,
-    testing::Values(ListAskCase{"OpeningAnEmptyServerAsks", true, false, {kListQuestion}, {"LIST"}},
-                    ListAskCase{"ConfirmedListAsksNothing", false, true, {}, {"LIST"}},
-                    ListAskCase{"OneGroupsCommandListsNothing", false, false, {}, {}}),
+    testing::Values(
+        ListAskCase{"OpeningAnEmptyServerAsks", true, false, Button::Yes, {kListQuestion},
+                    {"LIST"}},
+        ListAskCase{"AnythingButYesCancels", true, false, Button::No, {kListQuestion}, {}},
+        ListAskCase{"ConfirmedListAsksNothing", false, true, Button::Yes, {}, {"LIST"}},
+        ListAskCase{"OneGroupsCommandListsNothing", false, false, Button::Yes, {}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(GroupListTest, NewGroupsWithoutLastUpdatedSendsList) {
-  ASSERT_TRUE(open("alt.old!\r\n"));
-  list->ListGroups(false);
+TEST_F(RequestTest, NewGroupsWithoutLastUpdatedSendsList) {
+  EXPECT_EQ(listing("alt.old!\r\n"), Lines{"LIST"});
   EXPECT_TRUE(prompter.questions().empty());
-  greet();
-  EXPECT_EQ(sent(), Lines{"LIST"});
   server().receive("215 list\r\nalt.new 1 1 y\r\n.\r\n");
   // Not a full list: what it left out stays.
   EXPECT_NE(list->FindGroup("alt.old"), nullptr);
   EXPECT_EQ(group("alt.new").state, SubscriptionState::New);
 }
 
-TEST_F(GroupListTest, NewGroupsSinceLastUpdatedInGmt) {
+TEST_F(RequestTest, NewGroupsSinceLastUpdatedInGmt) {
   ASSERT_TRUE(WriteLastUpdated(dir.file("servers.ini"), "srv", "261201 101010"));
-  ASSERT_TRUE(open("alt.old!\r\n"));
-  list->ListGroups(false);
-  greet();
-  EXPECT_EQ(sent(), Lines{"NEWGROUPS 261201 101010 GMT"});
+  EXPECT_EQ(listing("alt.old!\r\n"), Lines{"NEWGROUPS 261201 101010 GMT"});
   EXPECT_EQ(prompter.lastStatus(), "Liste les groupes..261201 101010");
   server().receive("231 New newsgroups follow\r\n.\r\n");
   EXPECT_EQ(prompter.lastStatus(), "Termin\xC3\xA9: 0 groupes, 0 nouveaux  ");
   EXPECT_EQ(ReadLastUpdated(dir.file("servers.ini"), "srv"), "270115 080000");
 }
 
-TEST_F(GroupListTest, TimeZoneSettingShiftsLastUpdated) {
+TEST_F(RequestTest, TimeZoneSettingShiftsLastUpdated) {
   options.tz = 200;  // local time is taken as GMT+2
   setenv("TZ", "UTC", 1);
   tzset();
-  ASSERT_TRUE(open("alt.old!\r\n"));
-  list->ListGroups(false);
-  greet();
+  listing("alt.old!\r\n");
   server().receive("215 list\r\n.\r\n");
   EXPECT_EQ(ReadLastUpdated(dir.file("servers.ini"), "srv"), "270115 060000");
 }
 
-TEST_F(GroupListTest, FullListDropsWhatItNoLongerNamesExceptSubscribedAndOpen) {
+TEST_F(RequestTest, FullListDropsWhatItNoLongerNamesExceptSubscribedAndOpen) {
   ASSERT_TRUE(open("kept.sub: 1-4\r\ngone.unsub! 1-3\r\nkept.open!\r\nkept.listed!\r\n"));
   FakeView view(*list, list->FindGroup("kept.open"));
   prompter.answer(Button::Yes);
@@ -139,7 +150,7 @@ TEST_F(GroupListTest, FullListDropsWhatItNoLongerNamesExceptSubscribedAndOpen) {
   EXPECT_EQ(dir.read("srv.newsrc"), "kept.sub: 1-4\r\nkept.open!\r\nkept.listed!\r\n");
 }
 
-TEST_F(GroupListTest, ListFilterIsClearedAndAllGroupsShown) {
+TEST_F(RequestTest, ListFilterIsClearedAndAllGroupsShown) {
   ASSERT_TRUE(open("alt.a!\r\nalt.b!\r\n"));
   list->SetFilter("a$");
   EXPECT_EQ(prompter.lastStatus(), "1 filtered.");
@@ -152,10 +163,8 @@ TEST_F(GroupListTest, ListFilterIsClearedAndAllGroupsShown) {
   EXPECT_EQ(observer.filterStates, (std::vector<bool>{true, false, true, false}));
 }
 
-TEST_F(GroupListTest, ReplyErrorDuringListKeepsWhatArrived) {
-  ASSERT_TRUE(open("alt.old!\r\n"));
-  list->ListGroups(false);
-  greet();
+TEST_F(RequestTest, ReplyErrorDuringListKeepsWhatArrived) {
+  listing("alt.old!\r\n");
   server().receive("215 list\r\nalt.partial 3 1 y\r\n");
   server().peerClose();
   EXPECT_EQ(prompter.lastStatus(), "Le serveur a d\xC3\xA9" "connect\xC3\xA9 ");
@@ -165,11 +174,8 @@ TEST_F(GroupListTest, ReplyErrorDuringListKeepsWhatArrived) {
   EXPECT_FALSE(observer.outcomes[0].completed);
 }
 
-TEST_F(GroupListTest, RefusedListShowsTheReply) {
-  ASSERT_TRUE(open("alt.old!\r\n"));
-  list->ListGroups(false);
-  greet();
-  sent();
+TEST_F(RequestTest, RefusedListShowsTheReply) {
+  listing("alt.old!\r\n");
   server().receive("502 Permission denied\r\n");
   EXPECT_EQ(prompter.lastStatus(), "502 Permission denied");
   EXPECT_FALSE(list->busy());
@@ -179,7 +185,7 @@ TEST_F(GroupListTest, RefusedListShowsTheReply) {
   EXPECT_EQ(sent(), Lines{"LIST"});
 }
 
-TEST_F(GroupListTest, NoConnectionShowsThePoolError) {
+TEST_F(RequestTest, NoConnectionShowsThePoolError) {
   ASSERT_TRUE(open("alt.old!\r\n"));
   list->ListGroups(false);
   server().fail(neterr::kConnectionRefused);
@@ -190,7 +196,7 @@ TEST_F(GroupListTest, NoConnectionShowsThePoolError) {
   EXPECT_EQ(prompter.lastStatus(), observer.outcomes[0].errorText);
 }
 
-TEST_F(GroupListTest, CountsGoOnPastAMissingGroup) {
+TEST_F(RequestTest, CountsGoOnPastAMissingGroup) {
   ASSERT_TRUE(open("a.one: 1-5\r\nb.gone:\r\nc.three:\r\nd.unsub!\r\n"));
   list->ShowTab(GroupTab::All);
   list->GetAllCounts();
@@ -219,11 +225,8 @@ TEST_F(GroupListTest, CountsGoOnPastAMissingGroup) {
   EXPECT_EQ(prompter.lastStatus(), " 4 total. 3 Abonn\xC3\xA9s.  .");
 }
 
-TEST_F(GroupListTest, OtherCountErrorStopsTheRun) {
-  ASSERT_TRUE(open("a.one:\r\nb.two:\r\n"));
-  list->GetAllCounts();
-  greet();
-  sent();
+TEST_F(RequestTest, OtherCountErrorStopsTheRun) {
+  counting("a.one:\r\nb.two:\r\n");
   answerGroup("480 Authentication required for command");
   EXPECT_TRUE(sent().empty());
   EXPECT_EQ(prompter.lastStatus(), "480 Authentication required for command");
@@ -266,11 +269,8 @@ INSTANTIATE_TEST_SUITE_P(
         CountCase{"MarksAboveLastSurvive", "211 10 1 10 g", "1-5,40,30", true, 5, "1-5,30,40"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(GroupListTest, OneRequestAtATime) {
-  ASSERT_TRUE(open("a.one:\r\nb.two:\r\n"));
-  list->GetAllCounts();
-  greet();
-  EXPECT_EQ(sent(), Lines{"GROUP a.one"});
+TEST_F(RequestTest, OneRequestAtATime) {
+  EXPECT_EQ(counting("a.one:\r\nb.two:\r\n"), Lines{"GROUP a.one"});
   list->ListGroups(false);
   list->GetAllCounts();
   EXPECT_TRUE(sent().empty());
@@ -279,7 +279,7 @@ TEST_F(GroupListTest, OneRequestAtATime) {
   EXPECT_EQ(sent(), Lines{"GROUP b.two"});
 }
 
-TEST_F(GroupListTest, NothingStartsWhileTheMainWindowCloses) {
+TEST_F(RequestTest, NothingStartsWhileTheMainWindowCloses) {
   ASSERT_TRUE(open("a.one:\r\n"));
   host.mainWindowClosing = true;
   list->GetAllCounts();
@@ -287,7 +287,7 @@ TEST_F(GroupListTest, NothingStartsWhileTheMainWindowCloses) {
   EXPECT_EQ(connectAttempts(), 0u);
 }
 
-TEST_F(GroupListTest, TimerCountsOnlyOverAConnectedConnection) {
+TEST_F(RequestTest, TimerCountsOnlyOverAConnectedConnection) {
   options.updateCountInterval = 2;
   ASSERT_TRUE(open("a.one:\r\n"));
   clock.advance(2 * 60000);
@@ -306,14 +306,14 @@ TEST_F(GroupListTest, TimerCountsOnlyOverAConnectedConnection) {
   EXPECT_EQ(connectAttempts(), 1u);
 }
 
-TEST_F(GroupListTest, AutoGetMsgCountsCountsAtOpening) {
+TEST_F(RequestTest, AutoGetMsgCountsCountsAtOpening) {
   options.autoGetMsgCounts = true;
   ASSERT_TRUE(open("a.one:\r\nb.unsub!\r\n"));
   greet();
   EXPECT_EQ(sent(), Lines{"GROUP a.one"});
 }
 
-TEST_F(GroupListTest, EditReadCountsWithoutForcing) {
+TEST_F(RequestTest, EditReadCountsWithoutForcing) {
   ASSERT_TRUE(open("a.one: 1-3\r\n"));
   prompter.answerText("1-20,25");
   list->EditRead(group("a.one"));
@@ -336,11 +336,8 @@ TEST_F(GroupListTest, EditReadCountsWithoutForcing) {
   EXPECT_EQ(group("a.one").unread, 20);
 }
 
-TEST_F(GroupListTest, GroupDeletedDuringItsCountIsSkipped) {
-  ASSERT_TRUE(open("a.one:\r\nb.two:\r\n"));
-  list->GetAllCounts();
-  greet();
-  sent();
+TEST_F(RequestTest, GroupDeletedDuringItsCountIsSkipped) {
+  counting("a.one:\r\nb.two:\r\n");
   prompter.answer(Button::Yes);
   list->Delete({&group("a.one")}, {});
   answerGroup("211 3 1 3 a.one");
@@ -349,11 +346,8 @@ TEST_F(GroupListTest, GroupDeletedDuringItsCountIsSkipped) {
   EXPECT_EQ(group("b.two").unread, 3);
 }
 
-TEST_F(GroupListTest, ClosingDropsTheHeldConnection) {
-  ASSERT_TRUE(open("a.one:\r\n"));
-  list->GetAllCounts();
-  greet();
-  sent();
+TEST_F(RequestTest, ClosingDropsTheHeldConnection) {
+  counting("a.one:\r\n");
   ASSERT_TRUE(list->Close());
   EXPECT_FALSE(list->busy());
   EXPECT_FALSE(server().isConnected()) << "a transfer cut short closes the connection";

@@ -52,6 +52,13 @@ TEST_P(Login, SendsAndRaisesInOrder) {
   EXPECT_EQ(h.conn->postingAllowed(), c.postingAllowed);
   EXPECT_EQ(h.profile->promptedPassword, c.promptedAfter);
   EXPECT_TRUE(h.prompter.scriptUsed());
+  // Every password prompt names the host and masks the typing.
+  EXPECT_EQ(h.prompter.records().size(), c.answers.size());
+  for (const auto& r : h.prompter.records()) {
+    EXPECT_EQ(r.caption, "Le Mot de passe ?");
+    EXPECT_EQ(r.text, "Mot de passe pour: 192.0.2.1");
+    EXPECT_EQ(r.inputMode, InputMode::Masked);
+  }
 }
 
 const LoginCase kLoginCases[] = {
@@ -93,23 +100,6 @@ const LoginCase kLoginCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(All, Login, ::testing::ValuesIn(kLoginCases),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(LoginPrompt, AsksWithCaptionAndMaskedPrompt) {
-  NNTPHarness h;
-  h.profile->host = "192.0.2.1";
-  h.profile->userName = "tester";
-  h.prompter.answerText("pw");
-  h.conn->Connect();
-  h.transport().accept();
-  h.transport().receive("200 hi\r\n");
-  h.transport().receive("200 reader\r\n");
-  h.transport().receive("381 pass\r\n");
-  ASSERT_EQ(h.prompter.records().size(), 1u);
-  const auto& r = h.prompter.records()[0];
-  EXPECT_EQ(r.caption, "Le Mot de passe ?");
-  EXPECT_EQ(r.text, "Mot de passe pour: 192.0.2.1");
-  EXPECT_EQ(r.inputMode, InputMode::Masked);
-}
 
 // A prompter whose password dialog runs something first, as a nested event
 // loop may: the connection can be closed before the person answers.
@@ -176,22 +166,18 @@ TEST(Connect, NameIsLookedUpThenConnectedWithTlsOptions) {
   EXPECT_EQ(call.tls.caFile, "/tmp/ca.pem");
 }
 
-TEST(Connect, NumericAddressesNeedNoLookup) {
-  for (const char* host : {"192.0.2.1", "::1", "[2001:db8::1]"}) {
+TEST(Connect, OnlyNumericAddressesSkipTheLookup) {
+  const std::pair<const char*, bool> rows[] = {
+      {"192.0.2.1", false}, {"::1", false}, {"[2001:db8::1]", false}, {"1.news.example.com", true}};
+  for (const auto& [host, lookedUp] : rows) {
     NNTPHarness h;
     h.profile->host = host;
     h.conn->Connect();
-    EXPECT_TRUE(h.net.fakeResolver().hostsLookedUp().empty()) << host;
+    EXPECT_EQ(h.net.fakeResolver().hostsLookedUp().size(), lookedUp ? 1u : 0u) << host;
+    if (lookedUp) continue;
     ASSERT_EQ(h.transport().connects().size(), 1u) << host;
     EXPECT_EQ(h.transport().connects()[0].port, 119) << host;
   }
-}
-
-TEST(Connect, DigitLeadingNameIsStillLookedUp) {
-  NNTPHarness h;
-  h.profile->host = "1.news.example.com";
-  h.conn->Connect();
-  EXPECT_EQ(h.net.fakeResolver().hostsLookedUp().size(), 1u);
 }
 
 TEST(Connect, LookupFailureIsOneErrorNamingTheHost) {
@@ -207,32 +193,26 @@ TEST(Connect, LookupFailureIsOneErrorNamingTheHost) {
   EXPECT_TRUE(h.takeLog().empty());
 }
 
-TEST(Connect, SocketErrorsCarryTheTableText) {
-  NNTPHarness h;
-  h.conn->Connect();
-  h.transport().fail(neterr::kConnectionRefused);
-  EXPECT_EQ(h.takeLog(), (std::vector<std::string>{"error 10061 connexion refusée!"}));
-  h.clock.advance(60000);
-  EXPECT_TRUE(h.takeLog().empty());
-}
-
-TEST(Connect, TlsFailureNamesHostAndReason) {
-  NNTPHarness h;
-  h.profile->host = "192.0.2.1";
-  h.conn->Connect();
-  h.transport().fail(neterr::kTlsFailure, "The certificate is self-signed, and untrusted");
-  EXPECT_EQ(h.takeLog(),
-            (std::vector<std::string>{"error 12000 Connexion TLS refusée par 192.0.2.1 : The "
-                                      "certificate is self-signed, and untrusted"}));
-}
-
-TEST(Connect, ErrorWithoutHandlerCloses) {
-  NNTPHarness h;
-  h.conn->RemoveEvents();
-  h.conn->Connect();
-  h.transport().accept();
-  h.transport().fail(neterr::kConnectionReset);
-  EXPECT_EQ(h.conn->state(), NNTPState::Idle);
+TEST(Connect, SocketErrorsCarryTheTableTextAndEndTheTimeout) {
+  struct Row {
+    int error;
+    const char* detail;
+    const char* logged;
+  };
+  const Row rows[] = {
+      {neterr::kConnectionRefused, "", "error 10061 connexion refusée!"},
+      {neterr::kTlsFailure, "The certificate is self-signed, and untrusted",
+       "error 12000 Connexion TLS refusée par 192.0.2.1 : The certificate is self-signed, and "
+       "untrusted"}};
+  for (const Row& row : rows) {
+    NNTPHarness h;
+    h.profile->host = "192.0.2.1";
+    h.conn->Connect();
+    h.transport().fail(row.error, row.detail);
+    EXPECT_EQ(h.takeLog(), std::vector<std::string>{row.logged});
+    h.clock.advance(60000);
+    EXPECT_TRUE(h.takeLog().empty());
+  }
 }
 
 TEST(Connect, ConnectTimeoutAppliesEvenWithoutTransferTimeout) {

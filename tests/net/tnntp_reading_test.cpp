@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "net/socket_errors.h"
 #include "nntp_harness.h"
 
@@ -38,30 +40,44 @@ TEST(Reading, StatusLineSplitOverReadsWaitsForItsEnd) {
   EXPECT_EQ(h.takeLog(), (Log{"group g 3 1 3"}));
 }
 
-TEST(Reading, StatusLineBytewiseLeavesNoStrayLineInTheData) {
-  NNTPHarness h;
-  h.connectReady();
-  h.conn->Xover(1, 1);
-  h.transport().receiveBytewise("224 ok\r\n1\tsubject\r\n.\r\n");
-  EXPECT_EQ(h.takeLog(), (Log{"databegin", "line 1\tsubject", "end"}));
-}
-
-TEST(Reading, NulBytesAreRemoved) {
-  NNTPHarness h;
-  h.connectReady();
-  h.conn->Xover(1, 1);
+TEST(Reading, ArrivalsGiveTheirEventsAndEndReady) {
   using namespace std::string_literals;
-  h.transport().receive("22\0" "4 ok\r\n1\t\0x\0\r\n.\r\n"s);
-  EXPECT_EQ(h.takeLog(), (Log{"databegin", "line 1\tx", "end"}));
-}
-
-TEST(Reading, LeadingBlankLinesBeforeAStatusLineAreSkipped) {
-  NNTPHarness h;
-  h.connectReady();
-  h.conn->Group("g");
-  h.transport().receive("\r\n\r\n");
-  h.transport().receive("\r\n211 1 1 1 g\r\n");
-  EXPECT_EQ(h.takeLog(), (Log{"group g 1 1 1"}));
+  struct Row {
+    const char* name;
+    bool group;  // GROUP g, else XOVER 1-1
+    std::vector<std::string> arrivals;
+    bool bytewise;
+    Log log;
+  };
+  const Row rows[] = {
+      {"status line bytewise leaves no stray data line", false,
+       {"224 ok\r\n1\tsubject\r\n.\r\n"}, true, {"databegin", "line 1\tsubject", "end"}},
+      {"NUL bytes removed", false, {"22\0" "4 ok\r\n1\t\0x\0\r\n.\r\n"s}, false,
+       {"databegin", "line 1\tx", "end"}},
+      {"blank lines before a status line skipped", true, {"\r\n\r\n", "\r\n211 1 1 1 g\r\n"},
+       false, {"group g 1 1 1"}},
+      {"LF-only lines and terminator", false, {"224 ok\n1\ta\n.\n"}, false,
+       {"databegin", "line 1\ta", "end"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    NNTPHarness h;
+    h.connectReady();
+    if (row.group) {
+      h.conn->Group("g");
+    } else {
+      h.conn->Xover(1, 1);
+    }
+    for (const std::string& a : row.arrivals) {
+      if (row.bytewise) {
+        h.transport().receiveBytewise(a);
+      } else {
+        h.transport().receive(a);
+      }
+    }
+    EXPECT_EQ(h.takeLog(), row.log);
+    EXPECT_EQ(h.conn->state(), NNTPState::Ready);
+  }
 }
 
 TEST(Reading, OverlongStatusLineClosesWithAnError) {
@@ -149,17 +165,6 @@ TEST(Reading, OwnerDestroyingTheConnectionInAnEventStopsCleanly) {
   }
 }
 
-TEST(TransferTimer, FiresAfterXferTimeOutWithoutData) {
-  NNTPHarness h(NNTPOptions{4, 30});
-  h.connectReady();
-  h.conn->Group("g");
-  h.clock.advance(29999);
-  EXPECT_TRUE(h.log.empty());
-  h.clock.advance(1);
-  EXPECT_EQ(h.takeLog(), (Log{"error 11111 Transfer timeout"}));
-  EXPECT_EQ(h.conn->LastErrorCode(), 11111);
-}
-
 TEST(TransferTimer, DataRestartsIt) {
   NNTPHarness h(NNTPOptions{4, 30});
   h.connectReady();
@@ -171,36 +176,40 @@ TEST(TransferTimer, DataRestartsIt) {
   h.transport().receive("2\tb\r\n");
   h.clock.advance(29000);
   EXPECT_EQ(h.takeLog(), (Log{"databegin", "line 1\ta", "line 2\tb"}));
-  h.clock.advance(1000);
+  h.clock.advance(999);
+  EXPECT_TRUE(h.takeLog().empty());
+  h.clock.advance(1);
   EXPECT_EQ(h.takeLog(), (Log{"error 11111 Transfer timeout"}));
+  EXPECT_EQ(h.conn->LastErrorCode(), 11111);
 }
 
-TEST(TransferTimer, OffOnceReady) {
-  NNTPHarness h;
-  h.connectReady();
-  h.conn->Xover(1, 1);
-  h.transport().receive("224 ok\r\n.\r\n");
-  h.clock.advance(3600 * 1000);
-  EXPECT_EQ(h.takeLog(), (Log{"databegin", "end"}));
-}
-
-TEST(TransferTimer, ZeroDisablesCommandTimeouts) {
-  NNTPHarness h(NNTPOptions{4, 0});
-  h.connectReady();
-  h.conn->Group("g");
-  h.clock.advance(3600 * 1000);
-  EXPECT_TRUE(h.takeLog().empty());
-}
-
-TEST(TransferTimer, UntimedXoverAndXpatNeverTimeOut) {
-  NNTPHarness h;
-  h.connectReady();
-  h.conn->Xover(1, 5, false);
-  h.clock.advance(3600 * 1000);
-  h.conn->SetReady();
-  h.conn->Xpat("Subject 1-5 *");
-  h.clock.advance(3600 * 1000);
-  EXPECT_TRUE(h.takeLog().empty());
+TEST(TransferTimer, NeverFiresWhereNoTimeoutApplies) {
+  struct Row {
+    const char* name;
+    int xferTimeout;
+    std::function<void(NNTPHarness&)> act;
+    Log log;
+  };
+  const Row rows[] = {
+      {"ready after a reply", 30,
+       [](NNTPHarness& h) {
+         h.conn->Xover(1, 1);
+         h.transport().receive("224 ok\r\n.\r\n");
+       },
+       {"databegin", "end"}},
+      {"zero disables command timeouts", 0, [](NNTPHarness& h) { h.conn->Group("g"); }, {}},
+      {"untimed XOVER", 30, [](NNTPHarness& h) { h.conn->Xover(1, 5, false); }, {}},
+      {"XPAT", 30, [](NNTPHarness& h) { h.conn->Xpat("Subject 1-5 *"); }, {}},
+      {"POST waits for the article", 30, [](NNTPHarness& h) { h.conn->Post(); }, {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    NNTPHarness h(NNTPOptions{4, row.xferTimeout});
+    h.connectReady();
+    row.act(h);
+    h.clock.advance(3600 * 1000);
+    EXPECT_EQ(h.takeLog(), row.log);
+  }
 }
 
 TEST(TransferTimer, WithoutHandlerTheConnectionCloses) {
@@ -211,14 +220,6 @@ TEST(TransferTimer, WithoutHandlerTheConnectionCloses) {
   h.clock.advance(30000);
   EXPECT_EQ(h.conn->state(), NNTPState::Idle);
   EXPECT_FALSE(h.conn->IsConnected());
-}
-
-TEST(TransferTimer, PostWaitsWithoutTimer) {
-  NNTPHarness h;
-  h.connectReady();
-  h.conn->Post();
-  h.clock.advance(3600 * 1000);
-  EXPECT_TRUE(h.takeLog().empty());
 }
 
 TEST(ReceivedBytes, CountsDataSinceTheCommand) {
@@ -253,15 +254,6 @@ TEST(DataLines, IncompleteLineWaitsAndStopKeepsTheRest) {
   EXPECT_EQ(h.conn->Buffer(), "3\tc");
   EXPECT_EQ(lines, (Log{"1\ta", "2\tb"}));
   EXPECT_EQ(h.conn->state(), NNTPState::InData);
-}
-
-TEST(DataLines, TerminatorWithoutCrAndLfOnlyLinesAreAccepted) {
-  NNTPHarness h;
-  h.connectReady();
-  h.conn->Xover(1, 3);
-  h.transport().receive("224 ok\n1\ta\n.\n");
-  EXPECT_EQ(h.takeLog(), (Log{"databegin", "line 1\ta", "end"}));
-  EXPECT_EQ(h.conn->state(), NNTPState::Ready);
 }
 
 }  // namespace

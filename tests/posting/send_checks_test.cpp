@@ -211,23 +211,19 @@ TEST_P(ConfirmSendTest, AnswerDecides) {
   EXPECT_EQ(VerdictFor(c.question, c.answer), c.verdict);
 }
 
+using B = Button;
+using V = SendVerdict;
 INSTANTIATE_TEST_SUITE_P(
     Answers, ConfirmSendTest,
-    testing::Values(
-        ConfirmCase{"ManyGroupsYes", SendCheck::ManyGroups, Button::Yes, SendVerdict::GoOn, false},
-        ConfirmCase{"ManyGroupsNo", SendCheck::ManyGroups, Button::No, SendVerdict::Stop, false},
-        ConfirmCase{"ManyGroupsCancel", SendCheck::ManyGroups, Button::Cancel, SendVerdict::Stop,
-                    false},
-        ConfirmCase{"BadWrapYes", SendCheck::BadlyWrappedQuotes, Button::Yes,
-                    SendVerdict::RewrapAndStop, false},
-        ConfirmCase{"BadWrapNo", SendCheck::BadlyWrappedQuotes, Button::No, SendVerdict::GoOn,
-                    true},
-        ConfirmCase{"BadWrapCancel", SendCheck::BadlyWrappedQuotes, Button::Cancel,
-                    SendVerdict::Stop, false},
-        ConfirmCase{"QuoteShareYes", SendCheck::ExcessiveQuote, Button::Yes, SendVerdict::Stop,
-                    false},
-        ConfirmCase{"QuoteShareNo", SendCheck::ExcessiveQuote, Button::No, SendVerdict::GoOn,
-                    false}),
+    testing::Values(ConfirmCase{"ManyGroupsYes", S::ManyGroups, B::Yes, V::GoOn, false},
+                    ConfirmCase{"ManyGroupsNo", S::ManyGroups, B::No, V::Stop, false},
+                    ConfirmCase{"ManyGroupsCancel", S::ManyGroups, B::Cancel, V::Stop, false},
+                    ConfirmCase{"BadWrapYes", S::BadlyWrappedQuotes, B::Yes, V::RewrapAndStop,
+                                false},
+                    ConfirmCase{"BadWrapNo", S::BadlyWrappedQuotes, B::No, V::GoOn, true},
+                    ConfirmCase{"BadWrapCancel", S::BadlyWrappedQuotes, B::Cancel, V::Stop, false},
+                    ConfirmCase{"QuoteShareYes", S::ExcessiveQuote, B::Yes, V::Stop, false},
+                    ConfirmCase{"QuoteShareNo", S::ExcessiveQuote, B::No, V::GoOn, false}),
     [](const testing::TestParamInfo<ConfirmCase>& info) { return std::string(info.param.name); });
 
 TEST(ConfirmSendTest, NoFindingsSends) {
