@@ -71,19 +71,13 @@ TEST(ViewerServerData, AnyBlockSizeGivesTheStoredRenderingAndRawCopy) {
     EXPECT_EQ(LineCodes(fetched.view), LineCodes(stored.view)) << block;
     EXPECT_EQ(fetched.view.rawCopy(), kArticle + std::string(1, '\0')) << block;
     EXPECT_TRUE(fetched.view.articleEnded());
+    // the blank line, five body lines and the terminating line
+    EXPECT_EQ(fetched.view.progressLines(), 7) << block;
   }
   EXPECT_EQ(LineCodes(stored.view),
             (std::vector<std::string>{"H|Subject: Essai", "H|From: j@x.fr", "H|Newsgroups: fr.test",
                                       "B|", "B|Bonjour", "B|..point", "Q0|> cite", "S|-- ",
                                       "S|sig"}));
-}
-
-TEST(ViewerServerData, ProgressCountsAllButHeaderLines) {
-  Fixture f;
-  f.view.StartArticle(true, false);
-  ASSERT_TRUE(FeedReply(f.view, ArticleRequestKind::Article, ServerReply(kArticle), 64));
-  // the blank line, five body lines and the terminating line
-  EXPECT_EQ(f.view.progressLines(), 7);
 }
 
 TEST(ViewerServerData, HeadReplyShowsAllHeaders) {
@@ -130,7 +124,7 @@ constexpr const char* kTestFace =
     "\"H?[/{m]*UEq|1`XY7#']YvK|JBKMeET*cqf;:&jI#yl]5a@Z&!G>'\\ai`bI:@&6S_(MKL:\r\n"
     " fgB\\rpIEiq}}9]EmNy1\\t`A*";
 
-TEST(ViewerPanel, XFaceDecodedIntoThePanelAndClearedForTheNext) {
+TEST(ViewerPanel, XFaceDecodedIntoThePanelClearedForTheNextAndNoneWhenOff) {
   Fixture f;
   f.view.ShowStoredArticle(Article({"Subject: f", std::string("X-Face: ") + kTestFace, "", "x"}),
                            false);
@@ -142,15 +136,13 @@ TEST(ViewerPanel, XFaceDecodedIntoThePanelAndClearedForTheNext) {
 
   f.view.ShowStoredArticle(Article({"Subject: g", "", "x"}), false);
   EXPECT_FALSE(f.view.headerPanel().face.has_value());
-}
 
-TEST(ViewerPanel, XFaceSettingOffShowsNone) {
-  ViewerSettings settings;
-  settings.xFace = false;
-  Fixture f(settings);
-  f.view.ShowStoredArticle(Article({"Subject: f", std::string("X-Face: ") + kTestFace, "", "x"}),
-                           false);
-  EXPECT_FALSE(f.view.headerPanel().face.has_value());
+  ViewerSettings off;
+  off.xFace = false;
+  Fixture noFaces(off);
+  noFaces.view.ShowStoredArticle(
+      Article({"Subject: f", std::string("X-Face: ") + kTestFace, "", "x"}), false);
+  EXPECT_FALSE(noFaces.view.headerPanel().face.has_value());
 }
 
 TEST(ViewerScrolling, SkipHeadersScrollsToTheFirstBodyLine) {
@@ -339,20 +331,21 @@ TEST(ViewerPictures, JpegShownInlineWithItsSize) {
 }
 
 TEST(ViewerPictures, ListedAsFilesWhenOffBrokenOrNotNamedJpeg) {
-  ViewerSettings off;
-  off.jpeg = false;
-  Fixture noPictures(off);
-  noPictures.view.ShowStoredArticle(PictureArticle("photo.jpg", test::MakeJpeg(8, 8)), false);
-  Fixture broken;
-  broken.view.ShowStoredArticle(PictureArticle("photo.jpg", "not a picture"), false);
-  Fixture otherName;
-  otherName.view.ShowStoredArticle(PictureArticle("photo.png", test::MakeJpeg(8, 8)), false);
-  for (Fixture* f : {&noPictures, &broken}) {
-    const auto codes = LineCodes(f->view);
-    EXPECT_EQ(codes[codes.size() - 2], "B|    Fichier d\xC3\xA9" "cod\xC3\xA9: photo.jpg");
+  const struct {
+    bool jpegSetting;
+    std::string name;
+    std::string bytes;
+  } rows[] = {{false, "photo.jpg", test::MakeJpeg(8, 8)},
+              {true, "photo.jpg", "not a picture"},
+              {true, "photo.png", test::MakeJpeg(8, 8)}};
+  for (const auto& r : rows) {
+    ViewerSettings settings;
+    settings.jpeg = r.jpegSetting;
+    Fixture f(settings);
+    f.view.ShowStoredArticle(PictureArticle(r.name, r.bytes), false);
+    const auto codes = LineCodes(f.view);
+    EXPECT_EQ(codes[codes.size() - 2], "B|    Fichier d\xC3\xA9" "cod\xC3\xA9: " + r.name);
   }
-  const auto codes = LineCodes(otherName.view);
-  EXPECT_EQ(codes[codes.size() - 2], "B|    Fichier d\xC3\xA9" "cod\xC3\xA9: photo.png");
 }
 
 TEST(ViewerLinks, HoverAndClicks) {
