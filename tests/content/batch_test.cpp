@@ -11,6 +11,7 @@
 #include <map>
 
 #include "content_test_support.h"
+#include "group_content_fixture.h"
 #include "support/scripted_prompter.h"
 #include "uu_test_encoder.h"
 #include "yenc_test_encoder.h"
@@ -83,16 +84,7 @@ class RecordingLauncher : public FileLauncher {
 
 // An article as a server sends it: dot-stuffed, ended by a lone ".".
 std::string wireForm(const std::string& text) {
-  std::string wire = "Message-ID: <1@x>\r\nNewsgroups: a.b\r\n";
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line[0] == '.') line = "." + line;
-    wire += line + "\r\n";
-    start = end + 2;
-  }
-  return wire + ".\r\n";
+  return "Message-ID: <1@x>\r\nNewsgroups: a.b\r\n" + test::DotStuffed(text);
 }
 
 class BatchTest : public ::testing::Test {
@@ -261,19 +253,6 @@ TEST_F(BatchTest, KillBreaksOffAndALaterBatchResumes) {
   EXPECT_EQ(test::ReadFileBytes(dir_.file("m.bin")), data_);
   EXPECT_FALSE(std::filesystem::exists(dir_.file("m.bin__error_part_2")));
   EXPECT_TRUE(resume_.load().empty());
-}
-
-TEST_F(BatchTest, CloseBetweenPartsLeavesARecordForTheNextPart) {
-  addPost("m.bin", data_, 3);
-  batch().Append(0);
-  batch().Append(1);
-  batch().Start(BatchOperation::Decode);
-  batch().Close();
-  EXPECT_TRUE(std::filesystem::exists(dir_.file("m.bin__error_part_3")));
-  batch_.reset();
-  batch().Append(2);
-  batch().Start(BatchOperation::Decode);
-  EXPECT_EQ(test::ReadFileBytes(dir_.file("m.bin")), data_);
 }
 
 TEST_F(BatchTest, WithoutSmartDecodingAKillLeavesTheFileAsItIs) {
@@ -539,6 +518,9 @@ INSTANTIATE_TEST_SUITE_P(
         AssemblyCase{"Reversed", {{3, 2, 1}}, {"0 m.bin"}},
         AssemblyCase{"DuplicateParts", {{1, 2, 2, 3}}, {"0 m.bin"}},
         AssemblyCase{"LastMissing", {{1, 2}}, {"1 m.bin__error_part_3 missing 3"}},
+        AssemblyCase{"LastInALaterBatch",
+                     {{1, 2}, {3}},
+                     {"1 m.bin__error_part_3 missing 3", "0 m.bin"}},
         AssemblyCase{"MiddleInALaterBatch",
                      {{1, 3}, {2}},
                      {"1 m.bin__error_part_2 missing 2", "0 m.bin"}},
