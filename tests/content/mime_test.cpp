@@ -447,11 +447,9 @@ TEST(TMimeOutput, AttachmentNamesLinesAndInnerMessages) {
   EXPECT_EQ(test::ReadFileBytes(dir.file("one.txt")), "line 1\r\nline 2");
   EXPECT_EQ(test::ReadFileBytes(dir.file("in.txt")), "caf\xC3\xA9 au lait");
   EXPECT_EQ(mime.headers().subject, "outer");  // the inner message's headers stay its own
-}
 
-TEST(TMimeOutput, SinglePartAttachmentKeepsItsLastLineBreak) {
-  FileOutput out;
-  auto& [dir, mime] = out;
+  // Outside a multipart, the attachment keeps its last line break.
+  mime.ResetArticle();
   ParseAll(mime, "Content-Disposition: attachment; filename=q.txt\r\n"
                  "Content-Transfer-Encoding: quoted-printable\r\n\r\na=3D=\r\nb\r\nc\r\n");
   EXPECT_EQ(test::ReadFileBytes(dir.file("q.txt")), "a=b\r\nc\r\n");
