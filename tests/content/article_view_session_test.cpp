@@ -8,6 +8,7 @@
 
 #include "content/article_view.h"
 #include "content/content_test_support.h"
+#include "content/group_content_fixture.h"
 #include "content/viewer_test_support.h"
 #include "support/scripted_prompter.h"
 
@@ -26,21 +27,6 @@ struct Fixture {
   explicit Fixture(ViewerSettings settings = {})
       : view(std::move(settings), ViewerServices{prompter, launcher, {&types, nullptr}}) {}
 };
-
-// Server data: dot-stuffed, ended by a lone ".".
-std::string ServerReply(std::string_view article) {
-  std::string reply;
-  std::size_t start = 0;
-  while (start < article.size()) {
-    const std::size_t end = article.find("\r\n", start);
-    const std::string_view line = article.substr(start, end - start);
-    if (!line.empty() && line[0] == '.') reply += '.';
-    reply += line;
-    reply += "\r\n";
-    start = end + 2;
-  }
-  return reply + ".\r\n";
-}
 
 // Feeds the reply in blocks of the given size as a connection would, keeping
 // what the viewer did not use for the next block.
@@ -66,24 +52,18 @@ TEST(ViewerServerData, AnyBlockSizeGivesTheStoredRenderingAndRawCopy) {
   for (std::size_t block : {std::size_t{1}, std::size_t{2}, std::size_t{7}, std::size_t{4096}}) {
     Fixture fetched;
     fetched.view.StartArticle(true, false);
-    ASSERT_TRUE(FeedReply(fetched.view, ArticleRequestKind::Article, ServerReply(kArticle), block))
+    ASSERT_TRUE(FeedReply(fetched.view, ArticleRequestKind::Article, test::DotStuffed(kArticle), block))
         << block;
     EXPECT_EQ(LineCodes(fetched.view), LineCodes(stored.view)) << block;
     EXPECT_EQ(fetched.view.rawCopy(), kArticle + std::string(1, '\0')) << block;
     EXPECT_TRUE(fetched.view.articleEnded());
+    // the blank line, five body lines and the terminating line
+    EXPECT_EQ(fetched.view.progressLines(), 7) << block;
   }
   EXPECT_EQ(LineCodes(stored.view),
             (std::vector<std::string>{"H|Subject: Essai", "H|From: j@x.fr", "H|Newsgroups: fr.test",
                                       "B|", "B|Bonjour", "B|..point", "Q0|> cite", "S|-- ",
                                       "S|sig"}));
-}
-
-TEST(ViewerServerData, ProgressCountsAllButHeaderLines) {
-  Fixture f;
-  f.view.StartArticle(true, false);
-  ASSERT_TRUE(FeedReply(f.view, ArticleRequestKind::Article, ServerReply(kArticle), 64));
-  // the blank line, five body lines and the terminating line
-  EXPECT_EQ(f.view.progressLines(), 7);
 }
 
 TEST(ViewerServerData, HeadReplyShowsAllHeaders) {
@@ -98,7 +78,7 @@ TEST(ViewerServerData, HeadReplyShowsAllHeaders) {
 TEST(ViewerRedisplay, ToggleChangesTheRenderingOfTheRawCopy) {
   Fixture f;
   f.view.StartArticle(true, false);
-  ASSERT_TRUE(FeedReply(f.view, ArticleRequestKind::Article, ServerReply(kArticle), 9));
+  ASSERT_TRUE(FeedReply(f.view, ArticleRequestKind::Article, test::DotStuffed(kArticle), 9));
   f.view.toggles().quoted = false;
   f.view.toggles().showAllHeaders = true;
   EXPECT_TRUE(f.view.RedisplayArticle());
@@ -112,7 +92,7 @@ TEST(ViewerRedisplay, ToggleChangesTheRenderingOfTheRawCopy) {
 TEST(ViewerRedisplay, WhileArrivingWaitsForTheEnd) {
   Fixture f;
   f.view.StartArticle(true, false);
-  const std::string reply = ServerReply(kArticle);
+  const std::string reply = test::DotStuffed(kArticle);
   bool last = false;
   const std::size_t half = reply.find("> cite");
   std::size_t used = f.view.ParseArticle(ArticleRequestKind::Article, reply.substr(0, half), 0, last);
@@ -130,7 +110,7 @@ constexpr const char* kTestFace =
     "\"H?[/{m]*UEq|1`XY7#']YvK|JBKMeET*cqf;:&jI#yl]5a@Z&!G>'\\ai`bI:@&6S_(MKL:\r\n"
     " fgB\\rpIEiq}}9]EmNy1\\t`A*";
 
-TEST(ViewerPanel, XFaceDecodedIntoThePanelAndClearedForTheNext) {
+TEST(ViewerPanel, XFaceDecodedIntoThePanelClearedForTheNextAndNoneWhenOff) {
   Fixture f;
   f.view.ShowStoredArticle(Article({"Subject: f", std::string("X-Face: ") + kTestFace, "", "x"}),
                            false);
@@ -142,15 +122,13 @@ TEST(ViewerPanel, XFaceDecodedIntoThePanelAndClearedForTheNext) {
 
   f.view.ShowStoredArticle(Article({"Subject: g", "", "x"}), false);
   EXPECT_FALSE(f.view.headerPanel().face.has_value());
-}
 
-TEST(ViewerPanel, XFaceSettingOffShowsNone) {
-  ViewerSettings settings;
-  settings.xFace = false;
-  Fixture f(settings);
-  f.view.ShowStoredArticle(Article({"Subject: f", std::string("X-Face: ") + kTestFace, "", "x"}),
-                           false);
-  EXPECT_FALSE(f.view.headerPanel().face.has_value());
+  ViewerSettings off;
+  off.xFace = false;
+  Fixture noFaces(off);
+  noFaces.view.ShowStoredArticle(
+      Article({"Subject: f", std::string("X-Face: ") + kTestFace, "", "x"}), false);
+  EXPECT_FALSE(noFaces.view.headerPanel().face.has_value());
 }
 
 TEST(ViewerScrolling, SkipHeadersScrollsToTheFirstBodyLine) {
@@ -246,7 +224,7 @@ const std::string kGifArticle =
              "Content-Transfer-Encoding: base64", "", "R0lGODlhAQABAAAAADs="});
 const std::string kGifBytes = std::string("GIF89a\x01\x00\x01\x00\x00\x00\x00;", 14);
 
-TEST(ViewerAttachments, MemoryFileSavedThroughTheDialogThenOpened) {
+TEST(ViewerAttachments, MemoryFileSavedThroughTheDialogUnlessCancelledThenOpened) {
   test::ScratchDir dir;
   Fixture f;
   f.view.setAttachmentDirectory(dir.path() + "/in");
@@ -257,6 +235,10 @@ TEST(ViewerAttachments, MemoryFileSavedThroughTheDialogThenOpened) {
   const std::size_t fileLine = f.view.lines().size() - 1;
   EXPECT_EQ(f.view.lines()[fileLine].text, "    Fichier d\xC3\xA9" "cod\xC3\xA9: pic.gif");
   EXPECT_TRUE(f.view.IsLinkAt(fileLine, 0));
+
+  f.prompter.answerPath(std::nullopt);  // a cancelled dialog saves nothing
+  EXPECT_FALSE(f.view.RunAttachment(0));
+  EXPECT_FALSE(f.view.Attachments()[0].onDisk);
 
   f.prompter.answerPath(dir.file("kept.gif"));
   EXPECT_EQ(f.view.ClickAt(fileLine, 3, true).kind, LinkDecision::Kind::None);
@@ -278,14 +260,6 @@ TEST(ViewerAttachments, MemoryFileSavedThroughTheDialogThenOpened) {
                                     "R0lGODlhAQABAAAAADs="}),
                            false);
   EXPECT_EQ(f.view.lines().back().text, "   Fichier sauv\xC3\xA9: " + dir.file("kept.gif"));
-}
-
-TEST(ViewerAttachments, CancelledDialogSavesNothing) {
-  Fixture f;
-  f.view.ShowStoredArticle(kGifArticle, false);
-  f.prompter.answerPath(std::nullopt);
-  EXPECT_FALSE(f.view.RunAttachment(0));
-  EXPECT_FALSE(f.view.Attachments()[0].onDisk);
 }
 
 TEST(ViewerAttachments, AutoSaveSavesByTypeAndOpensLaunchTypes) {
@@ -339,20 +313,21 @@ TEST(ViewerPictures, JpegShownInlineWithItsSize) {
 }
 
 TEST(ViewerPictures, ListedAsFilesWhenOffBrokenOrNotNamedJpeg) {
-  ViewerSettings off;
-  off.jpeg = false;
-  Fixture noPictures(off);
-  noPictures.view.ShowStoredArticle(PictureArticle("photo.jpg", test::MakeJpeg(8, 8)), false);
-  Fixture broken;
-  broken.view.ShowStoredArticle(PictureArticle("photo.jpg", "not a picture"), false);
-  Fixture otherName;
-  otherName.view.ShowStoredArticle(PictureArticle("photo.png", test::MakeJpeg(8, 8)), false);
-  for (Fixture* f : {&noPictures, &broken}) {
-    const auto codes = LineCodes(f->view);
-    EXPECT_EQ(codes[codes.size() - 2], "B|    Fichier d\xC3\xA9" "cod\xC3\xA9: photo.jpg");
+  const struct {
+    bool jpegSetting;
+    std::string name;
+    std::string bytes;
+  } rows[] = {{false, "photo.jpg", test::MakeJpeg(8, 8)},
+              {true, "photo.jpg", "not a picture"},
+              {true, "photo.png", test::MakeJpeg(8, 8)}};
+  for (const auto& r : rows) {
+    ViewerSettings settings;
+    settings.jpeg = r.jpegSetting;
+    Fixture f(settings);
+    f.view.ShowStoredArticle(PictureArticle(r.name, r.bytes), false);
+    const auto codes = LineCodes(f.view);
+    EXPECT_EQ(codes[codes.size() - 2], "B|    Fichier d\xC3\xA9" "cod\xC3\xA9: " + r.name);
   }
-  const auto codes = LineCodes(otherName.view);
-  EXPECT_EQ(codes[codes.size() - 2], "B|    Fichier d\xC3\xA9" "cod\xC3\xA9: photo.png");
 }
 
 TEST(ViewerLinks, HoverAndClicks) {
@@ -401,7 +376,7 @@ TEST(ViewerObserverCalls, ClearedThenLinesInBlocks) {
   CountingObserver observer;
   f.view.setObserver(&observer);
   f.view.StartArticle(true, false);
-  const std::string reply = ServerReply(kArticle);
+  const std::string reply = test::DotStuffed(kArticle);
   bool last = false;
   const std::size_t cut = reply.find("Bonjour");
   f.view.ParseArticle(ArticleRequestKind::Article, reply.substr(0, cut), 0, last);

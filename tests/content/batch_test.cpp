@@ -11,6 +11,7 @@
 #include <map>
 
 #include "content_test_support.h"
+#include "group_content_fixture.h"
 #include "support/scripted_prompter.h"
 #include "uu_test_encoder.h"
 #include "yenc_test_encoder.h"
@@ -83,16 +84,7 @@ class RecordingLauncher : public FileLauncher {
 
 // An article as a server sends it: dot-stuffed, ended by a lone ".".
 std::string wireForm(const std::string& text) {
-  std::string wire = "Message-ID: <1@x>\r\nNewsgroups: a.b\r\n";
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line[0] == '.') line = "." + line;
-    wire += line + "\r\n";
-    start = end + 2;
-  }
-  return wire + ".\r\n";
+  return "Message-ID: <1@x>\r\nNewsgroups: a.b\r\n" + test::DotStuffed(text);
 }
 
 class BatchTest : public ::testing::Test {
@@ -103,7 +95,7 @@ class BatchTest : public ::testing::Test {
   }
   TBatch& batch() {
     if (!batch_) {
-      batch_ = std::make_unique<TBatch>(view_, prompter_, settings_, MimeEnvironment{}, nullptr,
+      batch_ = std::make_unique<TBatch>(view_, prompter_, settings_, MimeEnvironment{}, &launcher_,
                                         &resume_);
       batch_->setReportListener([this](const BatchFileReport& r) {
         std::string line = std::to_string(static_cast<int>(r.kind)) + " " +
@@ -129,6 +121,7 @@ class BatchTest : public ::testing::Test {
   FileResumeStore resume_;
   FakeGroupView view_;
   test::ScriptedPrompter prompter_;
+  RecordingLauncher launcher_;
   BatchSettings settings_;
   std::unique_ptr<TBatch> batch_;
   std::vector<std::string> reports_;
@@ -165,43 +158,45 @@ TEST_F(BatchTest, FetchedArticleArrivesInPieces) {
   EXPECT_TRUE(view_.ended);
 }
 
-TEST_F(BatchTest, CrcErrorIsAnOutcomeOfItsOwnWithAMarkerNamingThePart) {
-  RecordingLauncher launcher;
-  TBatch batch(view_, prompter_, settings_, MimeEnvironment{}, &launcher, &resume_);
-  batch.setReportListener([this](const BatchFileReport& r) {
-    reports_.push_back(std::to_string(static_cast<int>(r.kind)) + " " +
-                       r.path.substr(r.path.rfind('/') + 1));
-  });
-  addPost("m.jpg", data_, 2);
-  view_.articles[1].text = test::YEncArticle("m.jpg", data_, 2, 2, true, "deadbeef");
-  batch.Append(0);
-  batch.Append(1);
-  batch.Start(BatchOperation::Decode, {}, true);
-  EXPECT_EQ(view_.missing, std::vector<BatchItem>{1});
-  EXPECT_EQ(reports_, (std::vector<std::string>{"5 m.jpg", "3 m.jpg__yEnc_CRCerror_part_2.txt"}));
-  EXPECT_EQ(test::ReadFileBytes(dir_.file("m.jpg")), data_);  // the file stays
-  EXPECT_EQ(prompter_.lastStatus(), "0 files decoded.");
-  EXPECT_TRUE(launcher.opened.empty());
-}
+// A CRC error is an outcome of its own: the file stays, a marker beside it
+// names the failed part (none for a single part or the whole file's CRC),
+// a part to blame is marked missing and nothing is launched.
+struct CrcMarkerCase {
+  const char* name;
+  int parts;    // 0: a single-part post
+  int badPart;  // the part whose own CRC is wrong, 0 for none
+  const char* fileCrc;
+  std::vector<std::string> reports;
+  std::vector<BatchItem> missing;
+  friend void PrintTo(const CrcMarkerCase& c, std::ostream* os) { *os << c.name; }
+};
 
-TEST_F(BatchTest, WrongWholeFileCrcIsACrcErrorWithAMarker) {
-  for (int k = 1; k <= 3; ++k) {
-    view_.articles.push_back({test::YEncArticle("m.bin", data_, k, 3, true, {}, "0badc0de"), k});
+class CrcMarker : public BatchTest, public ::testing::WithParamInterface<CrcMarkerCase> {};
+
+TEST_P(CrcMarker, FileStaysAndTheMarkerNamesTheFault) {
+  const CrcMarkerCase& c = GetParam();
+  for (int k = 1; k <= std::max(c.parts, 1); ++k) {
+    view_.articles.push_back({test::YEncArticle("m.jpg", data_, c.parts > 0 ? k : 0, c.parts, true,
+                                                k == c.badPart ? "deadbeef" : "", c.fileCrc),
+                              c.parts > 0 ? k : -1});
   }
   queueAll();
-  batch().Start(BatchOperation::Decode);
-  EXPECT_EQ(reports_, (std::vector<std::string>{"5 m.bin", "3 m.bin__yEnc_CRCerror.txt"}));
+  batch().Start(BatchOperation::Decode, {}, true);
+  EXPECT_EQ(reports_, c.reports);
+  EXPECT_EQ(view_.missing, c.missing);
+  EXPECT_TRUE(std::filesystem::exists(dir_.file(c.reports.back().substr(2))));
+  EXPECT_EQ(test::ReadFileBytes(dir_.file("m.jpg")), data_);
   EXPECT_EQ(prompter_.lastStatus(), "0 files decoded.");
-  EXPECT_TRUE(view_.missing.empty());  // no part is to blame
+  EXPECT_TRUE(launcher_.opened.empty());
 }
 
-TEST_F(BatchTest, CrcErrorOfASinglePartHasNoPartSuffix) {
-  view_.articles.push_back({test::YEncArticle("s.bin", data_, 0, 0, true, "12345678"), -1});
-  queueAll();
-  batch().Start(BatchOperation::Decode);
-  EXPECT_TRUE(std::filesystem::exists(dir_.file("s.bin__yEnc_CRCerror.txt")));
-  EXPECT_EQ(reports_.back(), "3 s.bin__yEnc_CRCerror.txt");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Table, CrcMarker,
+    ::testing::Values(
+        CrcMarkerCase{"PartCrc", 2, 2, "", {"5 m.jpg", "3 m.jpg__yEnc_CRCerror_part_2.txt"}, {1}},
+        CrcMarkerCase{"WholeFileCrc", 3, 0, "0badc0de", {"5 m.jpg", "3 m.jpg__yEnc_CRCerror.txt"}, {}},
+        CrcMarkerCase{"SinglePart", 0, 1, "", {"5 m.jpg", "3 m.jpg__yEnc_CRCerror.txt"}, {0}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct RetryCase {
   const char* name;
@@ -258,19 +253,6 @@ TEST_F(BatchTest, KillBreaksOffAndALaterBatchResumes) {
   EXPECT_EQ(test::ReadFileBytes(dir_.file("m.bin")), data_);
   EXPECT_FALSE(std::filesystem::exists(dir_.file("m.bin__error_part_2")));
   EXPECT_TRUE(resume_.load().empty());
-}
-
-TEST_F(BatchTest, CloseBetweenPartsLeavesARecordForTheNextPart) {
-  addPost("m.bin", data_, 3);
-  batch().Append(0);
-  batch().Append(1);
-  batch().Start(BatchOperation::Decode);
-  batch().Close();
-  EXPECT_TRUE(std::filesystem::exists(dir_.file("m.bin__error_part_3")));
-  batch_.reset();
-  batch().Append(2);
-  batch().Start(BatchOperation::Decode);
-  EXPECT_EQ(test::ReadFileBytes(dir_.file("m.bin")), data_);
 }
 
 TEST_F(BatchTest, WithoutSmartDecodingAKillLeavesTheFileAsItIs) {
@@ -343,14 +325,11 @@ TEST(BatchTexts, ProgressAndSummary) {
 }
 
 TEST_F(BatchTest, LaunchAfterDecodeSkipsDangerousFiles) {
-  RecordingLauncher launcher;
-  TBatch batch(view_, prompter_, settings_, MimeEnvironment{}, &launcher, nullptr);
   view_.articles.push_back({test::YEncArticle("setup.exe", data_, 0, 0), -1});
   view_.articles.push_back({test::YEncArticle("photo.jpg", data_, 0, 0), -1});
-  batch.Append(0);
-  batch.Append(1);
-  batch.Start(BatchOperation::Decode, {}, true);
-  EXPECT_EQ(launcher.opened, std::vector<std::string>{"photo.jpg"});
+  queueAll();
+  batch().Start(BatchOperation::Decode, {}, true);
+  EXPECT_EQ(launcher_.opened, std::vector<std::string>{"photo.jpg"});
   struct stat st;
   ASSERT_EQ(::stat(dir_.file("photo.jpg").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0111, 0u);  // written without an execute bit
@@ -538,8 +517,10 @@ INSTANTIATE_TEST_SUITE_P(
         AssemblyCase{"TwoOneThree", {{2, 1, 3}}, {"0 m.bin"}},
         AssemblyCase{"Reversed", {{3, 2, 1}}, {"0 m.bin"}},
         AssemblyCase{"DuplicateParts", {{1, 2, 2, 3}}, {"0 m.bin"}},
-        AssemblyCase{"MiddleMissing", {{1, 3}}, {"1 m.bin__error_part_2 missing 2"}},
         AssemblyCase{"LastMissing", {{1, 2}}, {"1 m.bin__error_part_3 missing 3"}},
+        AssemblyCase{"LastInALaterBatch",
+                     {{1, 2}, {3}},
+                     {"1 m.bin__error_part_3 missing 3", "0 m.bin"}},
         AssemblyCase{"MiddleInALaterBatch",
                      {{1, 3}, {2}},
                      {"1 m.bin__error_part_2 missing 2", "0 m.bin"}},

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "core/atomic_file.h"
+#include "content_test_support.h"
 #include "group_content_fixture.h"
 #include "yenc_test_encoder.h"
 
@@ -57,21 +58,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---------------------------------------------------------------- batches
 
-// A deterministic file of the given size.
-std::string FileBytes(std::size_t size) {
-  std::string bytes(size, '\0');
-  std::uint32_t x = 12345;
-  for (char& c : bytes) {
-    x = x * 1103515245u + 12345u;
-    c = static_cast<char>(x >> 16);
-  }
-  return bytes;
-}
-
 class GroupBatchTest : public GroupContentTest {
  protected:
   GroupBatchTest() {
-    data = FileBytes(20000);
+    data = RandomBytes(20000, 5);
     for (int k = 1; k <= 3; ++k) {
       texts[std::to_string(k)] = "Message-ID: <part" + std::to_string(k) +
                                  "@example.invalid>\r\nNewsgroups: alt.test\r\n" +
@@ -90,6 +80,13 @@ class GroupBatchTest : public GroupContentTest {
     return *batch;
   }
 
+  // The server takes every ARTICLE command and never answers it.
+  void silenceArticles() {
+    onArticle = [](FakeTransport&, const std::string&) {
+      return FakeNewsServer::Action{FakeNewsServer::Action::Silence, {}};
+    };
+  }
+
   std::vector<TArticle*> parts() { return {numbered(1), numbered(2), numbered(3)}; }
 
   std::string decoded() const {
@@ -97,6 +94,9 @@ class GroupBatchTest : public GroupContentTest {
     ReadWholeFile(base.file("dl/file.bin"), bytes);
     return bytes;
   }
+
+  // Compared with EXPECT_TRUE: a failure prints sizes, not 20000 bytes.
+  void expectWholeFile() const { EXPECT_TRUE(decoded() == data) << decoded().size() << " bytes decoded"; }
 
   int count(BatchFileReport::Kind kind) const {
     int n = 0;
@@ -132,7 +132,7 @@ TEST_P(BatchDelivery, ThreeYEncPartsFromTheServerMakeTheFile) {
   server.pump();
   EXPECT_FALSE(b.Running());
   EXPECT_EQ(server.commandsStarting("ARTICLE").size(), 3u);
-  EXPECT_TRUE(decoded() == data) << decoded().size() << " bytes decoded";
+  expectWholeFile();
   EXPECT_EQ(count(BatchFileReport::Kind::Finished), 1);
   EXPECT_TRUE(b.Queue().empty());
   for (TArticle* a : parts()) EXPECT_EQ(a->QueuePosition, -1);
@@ -159,7 +159,7 @@ TEST_F(GroupBatchTest, StoredPartsNeedNoServer) {
   ASSERT_TRUE(b.Start(BatchOperation::Decode, parts()));
   server.pump();
   EXPECT_TRUE(server.commandsStarting("ARTICLE").empty());
-  EXPECT_TRUE(decoded() == data) << decoded().size() << " bytes decoded";
+  expectWholeFile();
 }
 
 TEST_F(GroupBatchTest, RefusedPartIsMissingAndTheBatchGoesOn) {
@@ -193,16 +193,14 @@ TEST_F(GroupBatchTest, BrokenConnectionRestartsAndResumesTheFile) {
   clock.advance(5000);
   server.pump();
   EXPECT_FALSE(b.Running());
-  EXPECT_TRUE(decoded() == data) << decoded().size() << " bytes decoded";
+  expectWholeFile();
   EXPECT_EQ(count(BatchFileReport::Kind::Finished), 1);
   EXPECT_FALSE(std::filesystem::exists(base.file("dl/file.bin__error_part_2")));
 }
 
 TEST_F(GroupBatchTest, KillPutsTheCurrentArticleBackAndFreesTheSlot) {
   GroupBatch& b = openBatch();
-  onArticle = [](FakeTransport&, const std::string&) {
-    return FakeNewsServer::Action{FakeNewsServer::Action::Silence, {}};
-  };
+  silenceArticles();
   ASSERT_TRUE(b.Start(BatchOperation::Decode, parts()));
   server.pump();
   ASSERT_TRUE(b.Running());
@@ -218,9 +216,7 @@ TEST_F(GroupBatchTest, KillPutsTheCurrentArticleBackAndFreesTheSlot) {
 
 TEST_F(GroupBatchTest, StopCommandKillingTheSlotStopsTheBatch) {
   GroupBatch& b = openBatch();
-  onArticle = [](FakeTransport&, const std::string&) {
-    return FakeNewsServer::Action{FakeNewsServer::Action::Silence, {}};
-  };
+  silenceArticles();
   ASSERT_TRUE(b.Start(BatchOperation::Decode, parts()));
   server.pump();
   prompter.answer(Button::Yes);  // "Tuer la connexion 1?"
@@ -245,14 +241,12 @@ TEST_F(GroupBatchTest, PauseAfterThePartKeepsTheRestQueued) {
   // Started again, the file goes on from part 2.
   ASSERT_TRUE(b.Start(BatchOperation::Decode, {}));
   server.pump();
-  EXPECT_TRUE(decoded() == data) << decoded().size() << " bytes decoded";
+  expectWholeFile();
 }
 
 TEST_F(GroupBatchTest, NoFreeSlotStopsWithTheQueueKept) {
   GroupBatch& b = openBatch();
-  onArticle = [](FakeTransport&, const std::string&) {
-    return FakeNewsServer::Action{FakeNewsServer::Action::Silence, {}};
-  };
+  silenceArticles();
   // Both slots busy: an article request and a search that never answer.
   view->Request(Purpose::Article, numbered(5), [](TNNTP& c) { c.Article(5); });
   view->Request(Purpose::Search, nullptr, [](TNNTP& c) { c.Article(4); });

@@ -13,6 +13,17 @@ namespace {
 using test::Classes;
 using test::ParseAll;
 
+// A parser writing its files into a scratch directory, ready for an article.
+struct FileOutput {
+  explicit FileOutput(MimeEnvironment env = {}) : mime(false, {}, env) {
+    mime.setOutputMode(OutputMode::File);
+    mime.setOutputDirectory(dir.path());
+    mime.ResetArticle();
+  }
+  test::ScratchDir dir;
+  TMime mime;
+};
+
 struct SplitCase {
   const char* name;
   std::string text;
@@ -222,11 +233,8 @@ TEST(TMimeBody, QuotedPrintableSoftBreakAndNonHex) {
 }
 
 TEST(TMimeBody, Base64ArticleDecodesIntoAFile) {
-  test::ScratchDir dir;
-  TMime mime(false);
-  mime.setOutputMode(OutputMode::File);
-  mime.setOutputDirectory(dir.path());
-  mime.ResetArticle();
+  FileOutput out;
+  auto& [dir, mime] = out;
   const auto lines = ParseAll(mime,
                               "Content-Type: application/octet-stream; name=\"a.bin\"\r\n"
                               "Content-Transfer-Encoding: base64\r\n\r\nQUJD\r\nQQ==\r\n");
@@ -298,12 +306,8 @@ struct NameCase {
 class UntitledNames : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(UntitledNames, FromPartCounterAndContentType) {
-  test::ScratchDir dir;
   test::TableMimeTypes table;
-  TMime mime(false, {}, MimeEnvironment{GetParam().withLookup ? &table : nullptr, nullptr});
-  mime.setOutputMode(OutputMode::File);
-  mime.setOutputDirectory(dir.path());
-  mime.ResetArticle();
+  FileOutput out(MimeEnvironment{GetParam().withLookup ? &table : nullptr, nullptr});
   const std::string gifPart =
       "Content-Type: image/gif\r\nContent-Transfer-Encoding: base64\r\n\r\nR0lG\r\n";
   const std::string text =
@@ -311,8 +315,8 @@ TEST_P(UntitledNames, FromPartCounterAndContentType) {
           ? "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n\r\ntext\r\n--b\r\n" +
                 gifPart + "--b--\r\n"
           : gifPart;
-  ParseAll(mime, text);
-  EXPECT_EQ(dir.entries(), std::vector<std::string>{GetParam().expected});
+  ParseAll(out.mime, text);
+  EXPECT_EQ(out.dir.entries(), std::vector<std::string>{GetParam().expected});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -324,10 +328,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TMimeOutput, CollisionOptionTwoGivesFreeNames) {
-  test::ScratchDir dir;
-  TMime mime(false);
-  mime.setOutputMode(OutputMode::File);
-  mime.setOutputDirectory(dir.path());
+  FileOutput out;
+  auto& [dir, mime] = out;
   const std::string article =
       "Content-Type: image/jpeg; name=a.jpg\r\nContent-Transfer-Encoding: base64\r\n\r\nQQ==\r\n";
   for (int i = 0; i < 3; ++i) {
@@ -342,10 +344,8 @@ TEST(TMimeOutput, CollisionOptionTwoGivesFreeNames) {
 }
 
 TEST(TMimeOutput, UnsafeNamesStayInsideTheOutputDirectory) {
-  test::ScratchDir dir;
-  TMime mime(false);
-  mime.setOutputMode(OutputMode::File);
-  mime.setOutputDirectory(dir.path());
+  FileOutput out;
+  auto& [dir, mime] = out;
   for (const std::string& name : std::vector<std::string>{"../escape.bin", "..", "/etc/x",
                                                           std::string(10000, 'n')}) {
     mime.ResetArticle();
@@ -430,11 +430,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TMimeOutput, AttachmentNamesLinesAndInnerMessages) {
-  test::ScratchDir dir;
-  TMime mime(false);
-  mime.setOutputMode(OutputMode::File);
-  mime.setOutputDirectory(dir.path());
-  mime.ResetArticle();
+  FileOutput out;
+  auto& [dir, mime] = out;
   ParseAll(mime,
            "Subject: outer\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n"
            // The disposition's name wins over the type's, whatever their order.
@@ -450,13 +447,8 @@ TEST(TMimeOutput, AttachmentNamesLinesAndInnerMessages) {
   EXPECT_EQ(test::ReadFileBytes(dir.file("one.txt")), "line 1\r\nline 2");
   EXPECT_EQ(test::ReadFileBytes(dir.file("in.txt")), "caf\xC3\xA9 au lait");
   EXPECT_EQ(mime.headers().subject, "outer");  // the inner message's headers stay its own
-}
 
-TEST(TMimeOutput, SinglePartAttachmentKeepsItsLastLineBreak) {
-  test::ScratchDir dir;
-  TMime mime(false);
-  mime.setOutputMode(OutputMode::File);
-  mime.setOutputDirectory(dir.path());
+  // Outside a multipart, the attachment keeps its last line break.
   mime.ResetArticle();
   ParseAll(mime, "Content-Disposition: attachment; filename=q.txt\r\n"
                  "Content-Transfer-Encoding: quoted-printable\r\n\r\na=3D=\r\nb\r\nc\r\n");
@@ -465,7 +457,6 @@ TEST(TMimeOutput, SinglePartAttachmentKeepsItsLastLineBreak) {
 
 TEST(Rot13, RotatesLettersOnly) {
   EXPECT_EQ(Rot13("Hello, World! 123"), "Uryyb, Jbeyq! 123");
-  EXPECT_EQ(Rot13(Rot13("abcXYZ")), "abcXYZ");
 }
 
 }  // namespace
