@@ -64,7 +64,7 @@ std::optional<std::string> NewsDesktopEntry(std::string_view programPath, bool s
          "Name=Orvel\n"
          "GenericName=Lecteur de news\n"
          "Comment=Ouvre les liens news: et nntp: dans Orvel\n"
-         "Exec=" + execArgument(programPath) + " /url=%u\n"
+         "Exec=" + execArgument(programPath) + " %u\n"
          "Terminal=false\n"
          "NoDisplay=true\n"
          "Categories=Network;News;\n"

@@ -51,6 +51,14 @@ bool validIndex(int index, const ProfileList& profiles) {
 
 }  // namespace
 
+std::optional<std::string> UrlArgument(std::string_view argument) {
+  if (startsWithNoCase(argument, "/url=")) return std::string(argument.substr(5));
+  for (std::string_view scheme : {"news:", "nntp:", "snews:"}) {
+    if (startsWithNoCase(argument, scheme)) return std::string(argument);
+  }
+  return std::nullopt;
+}
+
 NewsUrlAction DecideNewsUrl(std::string_view url, const ProfileList& profiles,
                             int defaultProfileIndex) {
   using Kind = NewsUrlAction::Kind;

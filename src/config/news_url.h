@@ -9,6 +9,7 @@
 //   snews://host[:port]/P     view; no such profile: offer a new one for host
 //                             (snews: over TLS, port 563 by default)
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,11 @@ struct NewsUrlAction {
   int port = 0;
   bool tls = false;
 };
+
+// The news URL a start-up argument carries: "/url=LINK", or the link itself
+// when it starts with news:, nntp: or snews: (the form desktop launchers pass;
+// a profile alias cannot hold a colon, so nothing else is taken for a link).
+std::optional<std::string> UrlArgument(std::string_view argument);
 
 NewsUrlAction DecideNewsUrl(std::string_view url, const ProfileList& profiles,
                             int defaultProfileIndex);

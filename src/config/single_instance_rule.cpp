@@ -1,12 +1,13 @@
 #include "config/single_instance_rule.h"
 
+#include "config/news_url.h"
 #include "core/text.h"
 
 namespace orvel {
 
 SecondStart DecideSecondStart(const std::vector<std::string>& arguments) {
   for (const auto& arg : arguments) {
-    if (startsWithNoCase(arg, "/url=")) return {SecondStart::Kind::PassUrl, arg.substr(5)};
+    if (std::optional<std::string> url = UrlArgument(arg)) return {SecondStart::Kind::PassUrl, *url};
     if (equalsNoCase(arg, "/m")) return {SecondStart::Kind::RunAsSecond, {}};
   }
   return {SecondStart::Kind::ShowFirst, {}};

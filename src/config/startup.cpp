@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "config/news_url.h"
 #include "core/date_format.h"
 #include "core/text.h"
 
@@ -47,8 +48,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   for (const auto& arg : arguments) {
     if (startsWithNoCase(arg, "/d:")) {
       cl.baseDir = arg.substr(3);
-    } else if (startsWithNoCase(arg, "/url=")) {
-      cl.url = arg.substr(5);
+    } else if (std::optional<std::string> url = UrlArgument(arg)) {
+      cl.url = *url;
     } else if (equalsNoCase(arg, "/m")) {
       cl.allowSecondInstance = true;
     } else if (!arg.empty() && arg.front() != '/') {

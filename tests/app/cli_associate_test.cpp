@@ -77,7 +77,7 @@ TEST_P(CliAssociateTest, FlagsAnswerTheQuestions) {
     EXPECT_TRUE(entry.isEmpty());
     return;
   }
-  EXPECT_TRUE(entry.contains(QString("\nExec=%1 /url=%u\n").arg(ORVEL_GUI_PATH)))
+  EXPECT_TRUE(entry.contains(QString("\nExec=%1 %u\n").arg(ORVEL_GUI_PATH)))
       << entry.toStdString();
   EXPECT_TRUE(entry.contains(QString("\n%1\n").arg(c.mime))) << entry.toStdString();
 }

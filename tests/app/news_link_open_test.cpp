@@ -1,7 +1,8 @@
 // A news link opened by the desktop reaches the running Orvel: orvel-cli
-// associate registers the GUI program in a private home, then xdg-open (as
-// under GNOME, where it hands the link to gio) starts a second orvel with
-// "/url=LINK", which passes it over the single-instance channel.
+// associate registers the GUI program in a private home, then xdg-open (under
+// GNOME, where it hands the link to gio, and without any desktop, where it
+// reads the entry itself) starts a second orvel with the link as its
+// argument, which passes it over the single-instance channel.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -14,7 +15,7 @@
 
 namespace {
 
-class NewsLinkOpen : public ::testing::Test {
+class NewsLinkOpen : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
     if (std::string(ORVEL_GUI_PATH).empty()) GTEST_SKIP() << "built without the GUI";
@@ -34,12 +35,16 @@ class NewsLinkOpen : public ::testing::Test {
     env_.insert("TMPDIR", dir_.path() + "/run");  // the channel: isolated from others
     env_.insert("XDG_RUNTIME_DIR", dir_.path() + "/run");
     env_.insert("QT_QPA_PLATFORM", "offscreen");
-    env_.insert("XDG_CURRENT_DESKTOP", "GNOME");
+    env_.insert("XDG_CURRENT_DESKTOP", GetParam());
+    if (*GetParam() == '\0') env_.remove("XDG_CURRENT_DESKTOP");
     for (const char* name : {"DESKTOP_SESSION", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID",
                              "DE", "BROWSER", "DISPLAY", "WAYLAND_DISPLAY",
                              "DBUS_SESSION_BUS_ADDRESS"}) {
       env_.remove(name);
     }
+    // Without a desktop, xdg-open reads the entry itself only when a display
+    // is said to exist; the programs it starts are offscreen all the same.
+    if (*GetParam() == '\0') env_.insert("DISPLAY", ":99");
   }
 
   void TearDown() override {
@@ -70,7 +75,7 @@ class NewsLinkOpen : public ::testing::Test {
   QProcess orvel_;
 };
 
-TEST_F(NewsLinkOpen, XdgOpenReachesTheRunningOrvel) {
+TEST_P(NewsLinkOpen, XdgOpenReachesTheRunningOrvel) {
   QByteArray output;
   ASSERT_EQ(run(ORVEL_CLI_PATH, {"associate", "--yes", "--no-snews"}, &output), 0)
       << output.toStdString();
@@ -92,5 +97,10 @@ TEST_F(NewsLinkOpen, XdgOpenReachesTheRunningOrvel) {
   EXPECT_TRUE(log.contains(expected)) << log.toStdString();
   EXPECT_EQ(orvel_.state(), QProcess::Running);
 }
+
+INSTANTIATE_TEST_SUITE_P(Desktops, NewsLinkOpen, ::testing::Values("GNOME", ""),
+                         [](const auto& info) {
+                           return std::string(*info.param ? info.param : "NoDesktop");
+                         });
 
 }  // namespace

@@ -52,16 +52,16 @@ TEST_P(NewsDesktopEntryTest, CommandAndSchemes) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, NewsDesktopEntryTest,
     testing::Values(
-        EntryCase{"Plain", "/usr/bin/orvel", false, "Exec=/usr/bin/orvel /url=%u",
+        EntryCase{"Plain", "/usr/bin/orvel", false, "Exec=/usr/bin/orvel %u",
                   "MimeType=x-scheme-handler/news;x-scheme-handler/nntp;"},
-        EntryCase{"Secure", "/usr/bin/orvel", true, "Exec=/usr/bin/orvel /url=%u",
+        EntryCase{"Secure", "/usr/bin/orvel", true, "Exec=/usr/bin/orvel %u",
                   "MimeType=x-scheme-handler/news;x-scheme-handler/nntp;x-scheme-handler/snews;"},
-        EntryCase{"SpaceQuoted", "/opt/my apps/orvel", false, "Exec=\"/opt/my apps/orvel\" /url=%u",
+        EntryCase{"SpaceQuoted", "/opt/my apps/orvel", false, "Exec=\"/opt/my apps/orvel\" %u",
                   "MimeType=x-scheme-handler/news;x-scheme-handler/nntp;"},
         EntryCase{"ReservedEscapedTwice", "/h/a\"b$c\\d`e/orvel", false,
-                  "Exec=\"/h/a\\\\\"b\\\\$c\\\\\\\\d\\\\`e/orvel\" /url=%u",
+                  "Exec=\"/h/a\\\\\"b\\\\$c\\\\\\\\d\\\\`e/orvel\" %u",
                   "MimeType=x-scheme-handler/news;x-scheme-handler/nntp;"},
-        EntryCase{"PercentNotAFieldCode", "/h/100%u/orvel", false, "Exec=/h/100%%u/orvel /url=%u",
+        EntryCase{"PercentNotAFieldCode", "/h/100%u/orvel", false, "Exec=/h/100%%u/orvel %u",
                   "MimeType=x-scheme-handler/news;x-scheme-handler/nntp;"},
         EntryCase{"Relative", "build/orvel", false, "", ""},
         EntryCase{"Empty", "", false, "", ""},
@@ -132,7 +132,7 @@ TEST_P(AssociateNewsLinksTest, AsksWritesAndRegisters) {
   EXPECT_EQ(written, *c.mime != '\0');
   if (written) {
     EXPECT_EQ(lineOf(entry, "MimeType="), c.mime);
-    EXPECT_EQ(lineOf(entry, "Exec="), "Exec=" + std::string(c.program) + " /url=%u");
+    EXPECT_EQ(lineOf(entry, "Exec="), "Exec=" + std::string(c.program) + " %u");
   }
   if (c.command.empty()) {
     EXPECT_TRUE(runs.empty());

@@ -37,6 +37,7 @@ TEST(SecondStart, WalksArgumentsInOrder) {
   EXPECT_EQ(DecideSecondStart({"/URL=news:a.b"}).kind, S::PassUrl);
   EXPECT_EQ(DecideSecondStart({"prof", "/url=news:a.b", "/m"}).url, "news:a.b");
   EXPECT_EQ(DecideSecondStart({"/m", "/url=news:a.b"}).kind, S::RunAsSecond);
+  EXPECT_EQ(DecideSecondStart({"snews://h/<a@b>"}).url, "snews://h/<a@b>");
   EXPECT_EQ(DecideSecondStart({"prof"}).kind, S::ShowFirst);
   EXPECT_EQ(DecideSecondStart({}).kind, S::ShowFirst);
 }

@@ -38,6 +38,10 @@ TEST(CommandLine, ArgumentsByPrefixLastProfileWins) {
   EXPECT_TRUE(cl.allowSecondInstance);
   EXPECT_EQ(cl.profile, "second");
 
+  // A desktop launcher passes the bare link; an alias never holds a colon.
+  EXPECT_EQ(ParseCommandLine({"alias", "NNTP://h/g"}).url, "NNTP://h/g");
+  EXPECT_EQ(ParseCommandLine({"alias", "NNTP://h/g"}).profile, "alias");
+
   const CommandLine none = ParseCommandLine({"/mumble"});
   EXPECT_FALSE(none.allowSecondInstance);
   EXPECT_TRUE(none.profile.empty());
