@@ -1,6 +1,6 @@
 // A news link opened by the desktop reaches the running Orvel: orvel-cli
 // associate registers the GUI program in a private home, then xdg-open (under
-// GNOME, where it hands the link to gio, and without any desktop, where it
+// GNOME, where it hands the link to gio, and on a bare Xvfb display, where it
 // reads the entry itself) starts a second orvel with the link as its
 // argument, which passes it over the single-instance channel.
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -42,15 +43,30 @@ class NewsLinkOpen : public ::testing::TestWithParam<const char*> {
                              "DBUS_SESSION_BUS_ADDRESS"}) {
       env_.remove(name);
     }
-    // Without a desktop, xdg-open reads the entry itself only when a display
-    // is said to exist; the programs it starts are offscreen all the same.
-    if (*GetParam() == '\0') env_.insert("DISPLAY", ":99");
+    // Without a desktop, xdg-open reads the entry itself only on a display:
+    // both Orvels then run on a private Xvfb.
+    if (*GetParam() == '\0') startXvfb();
+  }
+
+  void startXvfb() {
+    if (QStandardPaths::findExecutable("Xvfb").isEmpty()) GTEST_SKIP() << "no Xvfb";
+    xvfb_.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x800x24"});
+    ASSERT_TRUE(xvfb_.waitForStarted(5000));
+    QByteArray number;
+    while (!number.contains('\n') && xvfb_.waitForReadyRead(10000)) number += xvfb_.readAll();
+    ASSERT_TRUE(number.contains('\n')) << "Xvfb gave no display";
+    env_.insert("DISPLAY", ":" + QString::fromLatin1(number.trimmed()));
+    env_.remove("QT_QPA_PLATFORM");
   }
 
   void TearDown() override {
     if (orvel_.state() != QProcess::NotRunning) {
       orvel_.kill();
       orvel_.waitForFinished(5000);
+    }
+    if (xvfb_.state() != QProcess::NotRunning) {
+      xvfb_.kill();
+      xvfb_.waitForFinished(5000);
     }
   }
 
@@ -73,6 +89,7 @@ class NewsLinkOpen : public ::testing::TestWithParam<const char*> {
   QTemporaryDir dir_;
   QProcessEnvironment env_;
   QProcess orvel_;
+  QProcess xvfb_;
 };
 
 TEST_P(NewsLinkOpen, XdgOpenReachesTheRunningOrvel) {
@@ -100,7 +117,7 @@ TEST_P(NewsLinkOpen, XdgOpenReachesTheRunningOrvel) {
 
 INSTANTIATE_TEST_SUITE_P(Desktops, NewsLinkOpen, ::testing::Values("GNOME", ""),
                          [](const auto& info) {
-                           return std::string(*info.param ? info.param : "NoDesktop");
+                           return std::string(*info.param ? info.param : "BareXvfb");
                          });
 
 }  // namespace
