@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "config/actions.h"
+#include "config/shortcuts.h"
 #include "core/ini_file.h"
 #include "ui/keys_dialog.h"
 #include "ui/regex_dialog.h"
@@ -106,6 +107,17 @@ class DialogsTest : public QObject {
     const IniFile keys(app.keysPath());
     QCOMPARE(QString::fromStdString(keys.readString("Group", "acgSubs")), QString("Ctrl+F5"));
     QCOMPARE(QString::fromStdString(keys.readString("Group", "acgAllMsgCount")), QString("0"));
+
+    // Windows created afterwards take the new keys, in this run and the next.
+    AppState next;
+    MainState nextState;
+    base.start(next, nextState);
+    for (TBag* bag : {&app.bags.groupKeys, &next.bags.groupKeys}) {
+      ActionList fresh = CreateActionList(ActionWindow::GroupList);
+      ApplyKeyBindings(*bag, fresh);
+      QCOMPARE(ShortCutToText(FindAction(fresh, "acgSubs")->shortcut), std::string("Ctrl+F5"));
+      QCOMPARE(FindAction(fresh, "acgAllMsgCount")->shortcut, 0);
+    }
   }
 
   void keysDialogCancelChangesNothing() {
