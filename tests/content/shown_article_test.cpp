@@ -57,14 +57,5 @@ TEST(ShownArticle, BodyStartsAfterTheShownHeadersOnly) {
   EXPECT_EQ(FirstBodyLine(bodyOnly), 0u);
 }
 
-TEST(ShownArticle, FileNameChoosesTheForm) {
-  const std::pair<const char*, ShownArticleForm> cases[] = {
-      {"/tmp/a.txt", ShownArticleForm::PlainText}, {"/tmp/a", ShownArticleForm::PlainText},
-      {"/tmp/a.ODT", ShownArticleForm::RichText},  {"/tmp/a.html", ShownArticleForm::HtmlBody},
-      {"/tmp/a.htm", ShownArticleForm::HtmlBody},  {"/tmp/html", ShownArticleForm::PlainText},
-  };
-  for (const auto& [path, form] : cases) EXPECT_EQ(SaveFormFor(path), form) << path;
-}
-
 }  // namespace
 }  // namespace orvel
