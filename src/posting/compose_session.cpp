@@ -88,6 +88,22 @@ void ComposeSession::OpenNew(std::string_view group) {
   message_.modified = false;
 }
 
+void ComposeSession::OpenCopy(const AnsweredArticle& article, std::string_view group) {
+  const ArticleHeaders& h = article.headers;
+  const std::string groups = h.newsgroups.empty() ? std::string(group) : h.newsgroups;
+  OpenNew(firstGroup(groups));  // identity and rows of the first group
+  message_.groups = groups;
+  caption_ = "Post to: " + groups;
+  message_.subject = h.subject;
+  message_.followUp = h.followupTo;
+  message_.references = h.references;
+  // The article's own text, signature included, replaces the new one's.
+  SetBodyText(article.body);
+  message_.hasSignature = std::any_of(message_.body.begin(), message_.body.end(),
+                                      [](const BodyLine& l) { return l.text == "-- "; });
+  message_.modified = false;
+}
+
 void ComposeSession::OpenAnswer(ComposeKind kind, const AnsweredArticle& article,
                                 std::string_view group) {
   kind_ = kind;

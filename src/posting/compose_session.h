@@ -86,6 +86,10 @@ class ComposeSession {
   // group: the group the article is read in (for the group properties when
   // the article names none).
   void OpenAnswer(ComposeKind kind, const AnsweredArticle& article, std::string_view group);
+  // A new message made from a stored article: its groups (group when it
+  // names none), subject, Followup-To, References and shown body are kept;
+  // the identity, personal headers and Message-ID are the person's own.
+  void OpenCopy(const AnsweredArticle& article, std::string_view group);
   // A queued message stored in a folder; from names the entry it replaces
   // when saved. False (with the reason) when the text is not one.
   bool OpenQueued(std::string_view text, std::optional<FolderEntryRef> from, std::string& error);

@@ -69,6 +69,10 @@ std::optional<ComposeMessage> ReadQueuedText(std::string_view text,
                                              const std::vector<PersonalHeader>& configuredRows,
                                              const AttachmentSizer& sizeOf, std::string& error);
 
+// Whether a stored text is a queued message (it carries the window's X-ID
+// line) rather than an article copied from a group.
+bool IsQueuedText(std::string_view text);
+
 // The Outbox record of a queued message, in the arena.
 TArticle* NewQueueRecord(ArticleArena& arena, const QueueRecord& record);
 

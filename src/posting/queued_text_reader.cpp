@@ -204,4 +204,13 @@ std::optional<ComposeMessage> ReadQueuedText(std::string_view text,
   return m;
 }
 
+bool IsQueuedText(std::string_view text) {
+  std::size_t bodyStart = 0;
+  std::string error;
+  const auto headers = SplitHeaders(text, bodyStart, error);
+  return headers && std::any_of(headers->begin(), headers->end(), [](const HeaderLine& h) {
+           return equalsNoCase(h.name, "X-ID");
+         });
+}
+
 }  // namespace orvel

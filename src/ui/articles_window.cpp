@@ -427,6 +427,7 @@ void TArticlesWindow::wireActions() {
   a.wire("acaAddToScore", [this] { showRuleBuilder(); });
   wireFilterCommands();
   wirePostingCommands();
+  wireExportCommands();
   wireSessionCommands();
   // Tagging: the focused row goes in or out of the batch queue.
   auto* tag = new QAction("Tag", this);
@@ -454,6 +455,11 @@ void TArticlesWindow::wireSessionCommands() {
 }
 
 bool TArticlesWindow::execute(std::string_view name) {
+  // From the viewer, "Sauver sous..." saves the article it shows.
+  if (name == "acaSaveAs" && viewer_ && commandContext().focus == Pane::Viewer) {
+    saveShownArticle();
+    return true;
+  }
   if (GroupSession::Handles(name)) return session_->Execute(name, commandContext());
   QAction* a = action(name);
   if (!a || !a->isEnabled()) return false;
@@ -644,6 +650,7 @@ void TArticlesWindow::focusPane(Pane pane) {
 void TArticlesWindow::beep() { QApplication::beep(); }
 
 void TArticlesWindow::currentArticleChanged(TArticle* article) {
+  if (QAction* edit = actions_->find("acaEdit")) edit->setEnabled(article != nullptr);
   if (article && fullScreen_ && !viewerAlone_) {
     viewerAlone_ = true;
     applyLayout();

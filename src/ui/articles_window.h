@@ -197,6 +197,14 @@ class TArticlesWindow final : public QWidget,
   bool isOutbox();
   void sendOutbox();
   void makeOutboxSender();
+  // articles_window_export.cpp: print, save and copy what is shown, edit it.
+  void wireExportCommands();
+  void printArticle();
+  void saveShownArticle();
+  void copyHeaders();
+  void editArticle();
+  // The server and group a new message from this view goes to.
+  void composeTarget(std::shared_ptr<TProfile>& profile, std::string& group);
   void showFilterDialog();
   void showXpatDialog();
   void showFindDialog();

@@ -52,10 +52,10 @@ void TArticlesWindow::cancelArticles() {
   canceller_->Start(std::move(articles));
 }
 
-TEditWindow* TArticlesWindow::compose(ComposeKind kind) {
+void TArticlesWindow::composeTarget(std::shared_ptr<TProfile>& profile, std::string& group) {
   TGroupView& view = groupView();
-  std::shared_ptr<TProfile> profile = view.Profile();
-  std::string group = view.IsFolder() ? std::string() : view.View().groupName;
+  profile = view.Profile();
+  group = view.IsFolder() ? std::string() : view.View().groupName;
   TArticle* shown = currentArticle();
   if (view.IsFolder() && shown) {
     // A folder article answers on the server and in the group it came from.
@@ -65,6 +65,13 @@ TEditWindow* TArticlesWindow::compose(ComposeKind kind) {
     if (colon != std::string_view::npos) group = std::string(xref.substr(colon + 1));
   }
   if (!profile) profile = frame_.state().defaultProfile();
+}
+
+TEditWindow* TArticlesWindow::compose(ComposeKind kind) {
+  std::shared_ptr<TProfile> profile;
+  std::string group;
+  composeTarget(profile, group);
+  TArticle* shown = currentArticle();
   if (kind == ComposeKind::New) return TEditWindow::openNew(frame_, profile, group);
   if (!shown || !articleView_ || !articleView_->articleEnded()) {
     beep();

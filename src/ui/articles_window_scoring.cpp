@@ -59,6 +59,9 @@ void TArticlesWindow::showViewerMenu(const QPoint& at) {
   QPlainTextEdit* text = viewer_->textView();
   std::unique_ptr<QMenu> menu(text->createStandardContextMenu());
   menu->addSeparator();
+  QAction* save = menu->addAction(action("acaSaveAs")->text());
+  save->setEnabled(!articleView_->lines().empty());
+  connect(save, &QAction::triggered, this, [this] { saveShownArticle(); });
   QAction* why = menu->addAction(kWhyThisScore);
   why->setEnabled(currentArticle() != nullptr && session_->Scoring() != nullptr);
   connect(why, &QAction::triggered, this, [this] { explainScore(); });

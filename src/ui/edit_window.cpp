@@ -87,8 +87,17 @@ TEditWindow* TEditWindow::openAnswer(TOrvelFrame& frame, std::shared_ptr<TProfil
   return place(frame, window);
 }
 
+TEditWindow* TEditWindow::openCopy(TOrvelFrame& frame, std::shared_ptr<TProfile> profile,
+                                   const AnsweredArticle& article, const std::string& group) {
+  auto* window = new TEditWindow(frame);
+  window->session_ =
+      std::make_unique<ComposeSession>(window->environment(std::move(profile)), window->prompter_);
+  window->session_->OpenCopy(article, group);
+  return place(frame, window);
+}
+
 TEditWindow* TEditWindow::openQueued(TOrvelFrame& frame, const std::string& text,
-                                     const FolderEntryRef& entry) {
+                                     const std::optional<FolderEntryRef>& entry) {
   auto* window = new TEditWindow(frame);
   window->session_ =
       std::make_unique<ComposeSession>(window->environment(nullptr), window->prompter_);

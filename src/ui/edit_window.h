@@ -54,9 +54,12 @@ class TEditWindow final : public QWidget, public ChildWindow {
   static TEditWindow* openAnswer(TOrvelFrame& frame, std::shared_ptr<TProfile> profile,
                                  ComposeKind kind, const AnsweredArticle& article,
                                  const std::string& group);
-  // A queued message stored in a folder.
+  // A new message made from a stored article (acaEdit outside the Outbox).
+  static TEditWindow* openCopy(TOrvelFrame& frame, std::shared_ptr<TProfile> profile,
+                               const AnsweredArticle& article, const std::string& group);
+  // A queued message stored in a folder; saving replaces entry when given.
   static TEditWindow* openQueued(TOrvelFrame& frame, const std::string& text,
-                                 const FolderEntryRef& entry);
+                                 const std::optional<FolderEntryRef>& entry);
 
   TEditWindow(TOrvelFrame& frame, QWidget* parent = nullptr);
   ~TEditWindow() override;

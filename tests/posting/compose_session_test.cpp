@@ -135,6 +135,27 @@ TEST_F(ComposeSessionTest, AnswerDetails) {
             (PersonalHeader{true, "Supersedes", "<q1@example.org>"}));
 }
 
+TEST_F(ComposeSessionTest, CopyOfAnArticleKeepsItsTargetsAndTextButNotItsIdentity) {
+  AnsweredArticle a = article();
+  a.headers.followupTo = "fr.misc";
+  ComposeSession s = session();
+  s.OpenCopy(a, "fr.other");
+  const ComposeMessage& m = s.Message();
+  EXPECT_EQ(m.groups, "fr.test,fr.misc");
+  EXPECT_EQ(m.followUp, "fr.misc");
+  EXPECT_EQ(m.subject, "Question");
+  EXPECT_EQ(m.references, "<q0@example.org>");
+  EXPECT_TRUE(m.post);
+  EXPECT_EQ(m.identity.PublicEmail, "ann@example.com") << "sent as the person, not the author";
+  EXPECT_EQ(s.BodyText(), "Hello\r\nWhy?\r\n-- \r\nBob\r\n") << "no second signature";
+  EXPECT_FALSE(m.modified) << "closing an untouched copy asks nothing";
+
+  a.headers.newsgroups.clear();
+  ComposeSession folder = session();
+  folder.OpenCopy(a, "fr.other");
+  EXPECT_EQ(folder.Message().groups, "fr.other");
+}
+
 TEST_F(ComposeSessionTest, EditsKeepTargetsAndSignatureConsistent) {
   ComposeSession s = session();
   s.OpenNew("fr.test");

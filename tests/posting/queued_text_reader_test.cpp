@@ -94,6 +94,7 @@ TEST(ReadQueuedText, GivesBackTheMessageItWasBuiltFrom) {
       if (row.on && !row.value.empty()) row = {false, row.name, ""};
     }
     const std::string text = BuildQueuedText(m, kNow, 0).text;
+    ASSERT_TRUE(IsQueuedText(text)) << text;
     std::string error;
     const std::optional<ComposeMessage> back = ReadQueuedText(
         text, configured, [&](const std::string& p) { return sizes[p]; }, error);
@@ -180,6 +181,7 @@ TEST(ReadQueuedText, RefusesWhatIsNotAQueuedMessage) {
   };
   for (const auto& c : cases) {
     std::string error;
+    EXPECT_EQ(IsQueuedText(c.text), c.text.starts_with("X-ID")) << c.text;
     EXPECT_FALSE(ReadQueuedText(c.text, {}, nullptr, error)) << c.text;
     EXPECT_EQ(error, c.error);
   }

@@ -129,6 +129,21 @@ class EditWindowTest : public QObject {
     reopened->close();
     QVERIFY(waitFor([&] { return closing.isNull(); }));
     QVERIFY(script.unexpected().isEmpty());
+
+    // acaEdit in Sent opens the message to send again; saving it to the
+    // Outbox keeps the copy in Sent.
+    view->selectNode(view->groupView().MasterList().front());
+    QVERIFY(waitFor([&] { return view->action("acaEdit")->isEnabled(); }));
+    view->action("acaEdit")->trigger();
+    QList<TEditWindow*> edits = fx.frame->findChildren<TEditWindow*>();
+    QCOMPARE(edits.size(), 1);
+    QVERIFY(edits[0]->session().Message() == expected);
+    edits[0]->action("aceSave")->trigger();
+    ArticleArena after;
+    const std::vector<TArticle*> kept = folderEntries(after, sent.file, kStoreSent);
+    QCOMPARE(kept.size(), std::size_t(1));
+    QVERIFY(!kept[0]->Has(NodeFlag::Deleted));
+    QCOMPARE(folderEntries(after, outbox.file).back()->Subject.view(), std::string_view("Re: Alpha"));
   }
 
   // The Outbox view's send: after "Ready to send messages?" every entry
