@@ -93,9 +93,12 @@ TEditWindow* TArticlesWindow::reopenQueued(const TArticle& article) {
     prompter_.message("Article absent   ", MessageKind::Error);
     return nullptr;
   }
-  return TEditWindow::openQueued(
-      frame_, text,
-      FolderEntryRef{view.Folder().path, kind, {article.Date, std::string(article.Subject.view())}});
+  // An Outbox entry is replaced when saved; a Sent copy stays where it is.
+  std::optional<FolderEntryRef> from;
+  if (kind == kStoreOutbox) {
+    from = FolderEntryRef{view.Folder().path, kind, {article.Date, std::string(article.Subject.view())}};
+  }
+  return TEditWindow::openQueued(frame_, text, from);
 }
 
 }  // namespace orvel::ui
