@@ -1,5 +1,7 @@
 #include "net/connection_pool.h"
 
+#include <algorithm>
+
 #include "core/text.h"
 
 namespace orvel {
@@ -84,6 +86,26 @@ int ConnectionPool::countInUse(const TProfile& profile, const TNNTP* except) con
 
 std::string ConnectionPool::ActiveConnectionsText() const {
   return std::to_string(active_) + " connexion/s active/s";
+}
+
+std::string ConnectionPool::ActiveConnectionsToolTip() const {
+  std::vector<std::pair<const TProfile*, int>> servers;
+  for (const auto& c : connections_) {
+    if (!c->inUse || !c->profile()) continue;
+    auto it = std::find_if(servers.begin(), servers.end(),
+                           [&](const auto& s) { return SameServer(*s.first, *c->profile()); });
+    if (it == servers.end()) {
+      servers.emplace_back(c->profile().get(), 1);
+    } else {
+      ++it->second;
+    }
+  }
+  std::string text = ActiveConnectionsText();
+  for (const auto& [profile, count] : servers) {
+    text += "\n" + (profile->alias.empty() ? profile->host : profile->alias) + ": " +
+            std::to_string(count);
+  }
+  return text;
 }
 
 void ConnectionPool::setOptions(const NNTPOptions& options) {

@@ -36,8 +36,11 @@ class ConnectionPool {
   // Connections in use with the same server as profile, except `except`.
   int countInUse(const TProfile& profile, const TNNTP* except = nullptr) const;
   int activeCount() const { return active_; }
-  // The tray's tooltip: "2 connexion/s active/s".
+  // The status bar's count: "2 connexion/s active/s".
   std::string ActiveConnectionsText() const;
+  // The tray's tooltip: that count, then one line per server with
+  // connections in use, "alias: 2", in the order they were first made.
+  std::string ActiveConnectionsToolTip() const;
   // Runs after every change of the active count.
   std::function<void(int active)> onActiveCountChanged;
 

@@ -239,6 +239,7 @@ TArticlesWindow::TArticlesWindow(TOrvelFrame& frame, TGroupsWindow* list,
   actions_ = std::make_unique<ActionSet>(actionList_, this, Qt::WidgetWithChildrenShortcut);
   addActions(actions_->all());
   wireActions();
+  menu_ = buildMenu();
   restoreColumns();
   prompter_.setStatusSink([this](const QString& text) { status_->setText(text); });
   prompter_.setProgressSink(
@@ -343,7 +344,7 @@ void TArticlesWindow::buildWidgets() {
   progress_->setRange(0, 1);
   progress_->setValue(0);
   progress_->setFormat(QString());
-  stop_ = new QAction(QIcon::fromTheme("process-stop"), "Stop", this);
+  stop_ = new QAction(ActionIcon("stop"), "Stop", this);
   stop_->setObjectName("stop");
   stop_->setShortcut(QKeySequence(Qt::Key_Escape));
   stop_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -716,40 +717,6 @@ void TArticlesWindow::closeRequested() {
 
 QString TArticlesWindow::statusText() const { return status_->text(); }
 QString TArticlesWindow::progressText() const { return progress_->format(); }
-
-QString TArticlesWindow::menuTitle() const { return "&Articles"; }
-
-QList<QAction*> TArticlesWindow::menuActions() const {
-  QList<QAction*> out;
-  for (const char* name :
-       {"acaRefresh", "acaRefreshEx", "stop", "-", "acaNextUnread", "acaNext", "acaPrev",
-        "acaPrevUnread", "acaNextThread", "acaPrevThread", "acaParent", "-", "acvExpand",
-        "acvCollapse", "acvExpandAll", "acvCollapseAll", "acvAllExpanded", "acvThreaded", "-",
-        "acaMarkRead", "acaMarkUnread", "acaMarkAllRead", "acaCatchUp", "-", "acaSelectAll",
-        "acaInvertSelection", "-", "acaDecode", "acaSaveAs", "acaArchive", "-", "acaPost",
-        "acaFollowUp", "acaMail", "-", "acvFS", "acvSplitAlign", "acvSwitchView",
-        "acvStatsForm", "-", "acaStorage", "acaCompact", "acaSaveHdr", "acaDiscardAll"}) {
-    out.append(*name == '-' ? nullptr : action(name));
-  }
-  // Every other action of the table stays reachable from the menu.
-  QList<QAction*> rest;
-  for (QAction* a : actions_->all()) {
-    if (!out.contains(a)) rest.append(a);
-  }
-  if (!rest.isEmpty()) out.append(nullptr);
-  out += rest;
-  return out;
-}
-
-QList<QAction*> TArticlesWindow::toolBarActions() const {
-  QList<QAction*> out;
-  for (const char* name : {"acaRefresh", "stop", "-", "acaNextUnread", "acvExpandAll",
-                           "acvCollapseAll", "-", "acvFS", "acvSplitAlign", "acvStatsForm",
-                           "acaStorage"}) {
-    out.append(*name == '-' ? nullptr : action(name));
-  }
-  return out;
-}
 
 std::optional<OpenedWindow> TArticlesWindow::openedEntry() const {
   const TGroupView& view = session_->View();

@@ -168,6 +168,8 @@ class TArticlesWindow final : public QWidget,
 
   void buildWidgets();
   void wireActions();
+  // articles_window_menus.cpp: the submenus of the window's menu.
+  QList<QAction*> buildMenu();
   void applyLayout();
   void restoreColumns();
   void saveColumns() const;
@@ -216,6 +218,7 @@ class TArticlesWindow final : public QWidget,
   QtPrompter prompter_;
   ActionList actionList_;
   std::unique_ptr<ActionSet> actions_;
+  QList<QAction*> menu_;  // the submenus' menu actions
   std::unique_ptr<GroupSession> session_;
   ArticleListModel* model_ = nullptr;
   // The viewer's side: made once the group's properties are known.

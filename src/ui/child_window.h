@@ -26,8 +26,8 @@ class ChildWindow {
   virtual std::optional<OpenedWindow> openedEntry() const { return std::nullopt; }
 
   // The window's commands while it is the active one: the title of its menu
-  // in the frame's menu bar, the menu's actions (null: a separator) and the
-  // toolbar's.
+  // in the frame's menu bar, the menu's actions (null: a separator; a
+  // QMenu's menu action: a submenu, see menu_tree.h) and the toolbar's.
   virtual QString menuTitle() const { return {}; }
   virtual QList<QAction*> menuActions() const { return {}; }
   virtual QList<QAction*> toolBarActions() const { return {}; }

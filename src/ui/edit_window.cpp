@@ -31,6 +31,7 @@
 #include "posting/attachment_options.h"
 #include "posting/outbox_sender.h"
 #include "ui/compose_editor.h"
+#include "ui/menu_tree.h"
 #include "ui/orvel_frame.h"
 #include "ui/qt_convert.h"
 #include "ui/viewer_header_panel.h"
@@ -184,9 +185,12 @@ void TEditWindow::buildWidgets() {
   statusRow->addWidget(status_, 1);
   layout->addLayout(statusRow);
   connect(editor_, &ComposeEditor::caretMoved, caret_, &QLabel::setText);
-  for (const char* name : {"aceSend", "aceSave", "aceExternalEdit", "aceKeepCopy", "aceWordWrap",
-                           "aceRewrap", "acePasteQuoted"}) {
-    if (QAction* a = actions_->find(name)) toolBar->addAction(a);
+  for (QAction* a : toolBarActions()) {
+    if (a) {
+      toolBar->addAction(a);
+    } else {
+      toolBar->addSeparator();
+    }
   }
 }
 
@@ -555,11 +559,10 @@ QString TEditWindow::menuTitle() const { return "&Message"; }
 QList<QAction*> TEditWindow::menuActions() const { return actions_->all(); }
 
 QList<QAction*> TEditWindow::toolBarActions() const {
-  QList<QAction*> list;
-  for (const char* name : {"aceSend", "aceSave", "aceExternalEdit"}) {
-    if (QAction* a = actions_->find(name)) list << a;
-  }
-  return list;
+  return ToolBarLayout(frame_.state().settings.toolBarE1,
+                       "aceSend,aceSave,aceExternalEdit,aceKeepCopy,aceWordWrap,aceRewrap,"
+                       "acePasteQuoted",
+                       *actions_);
 }
 
 void TEditWindow::applyKeyBindings() {

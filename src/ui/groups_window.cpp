@@ -71,6 +71,7 @@ TGroupsWindow::TGroupsWindow(TOrvelFrame& frame, std::shared_ptr<TProfile> profi
   actions_ = std::make_unique<ActionSet>(actionList_, this, Qt::WidgetWithChildrenShortcut);
   addActions(actions_->all());
   wireActions();
+  menu_ = buildMenu();
   applyFontsAndColours();
   restoreColumns();
   prompter_.setStatusSink([this](const QString& text) { status_->setText(text); });
@@ -456,34 +457,6 @@ std::optional<OpenedWindow> TGroupsWindow::openedEntry() const {
 }
 
 QString TGroupsWindow::menuTitle() const { return "&Groupes"; }
-
-QList<QAction*> TGroupsWindow::menuActions() const {
-  auto find = [this](const char* name) -> QAction* {
-    if (QAction* a = actions_->find(name)) return a;
-    return findChild<QAction*>(name, Qt::FindDirectChildrenOnly);
-  };
-  QList<QAction*> out;
-  for (const char* name :
-       {"acgListAll", "acgListNew", "acgAllMsgCount", "acgMsgCount", "-", "acgSubs",
-        "acgUnSubs", "groupAddByHand", "-", "acgCatchUp", "acgUnCatchUp", "acgClearKeep",
-        "groupEditRead", "-", "acgSwitchTab", "acgHideEmpty", "acgShowFolders", "acgExpandAll",
-        "acgCollapseAll", "-", "acgNewFolder", "groupRenameFolder", "acgReloadOrvelRC",
-        "groupDelete", "-", "acgCopy", "acgPaste", "-", "acgNextGroup", "acgPrevFolder",
-        "acgNextFolder", "-", "acgPost", "acgFind", "acgFindAgain", "acgXPAT"}) {
-    out.append(*name == '-' ? nullptr : find(name));
-  }
-  return out;
-}
-
-QList<QAction*> TGroupsWindow::toolBarActions() const {
-  QList<QAction*> out;
-  for (const char* name : {"acgListAll", "acgListNew", "acgAllMsgCount", "acgMsgCount", "-",
-                           "acgSubs", "acgUnSubs", "acgCatchUp", "-", "acgSwitchTab",
-                           "acgNewFolder"}) {
-    out.append(*name == '-' ? nullptr : actions_->find(name));
-  }
-  return out;
-}
 
 QString TGroupsWindow::statusText() const { return status_->text(); }
 

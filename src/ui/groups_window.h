@@ -74,6 +74,8 @@ class TGroupsWindow final : public QWidget, public ChildWindow {
  private:
   void buildWidgets();
   void wireActions();
+  // groups_window_menus.cpp: the submenus of the window's menu.
+  QList<QAction*> buildMenu();
   void applyFontsAndColours();
   void restoreColumns();
   void saveColumns() const;
@@ -97,6 +99,7 @@ class TGroupsWindow final : public QWidget, public ChildWindow {
   QtPrompter prompter_;
   ActionList actionList_;
   std::unique_ptr<ActionSet> actions_;
+  QList<QAction*> menu_;  // the submenus' menu actions
   std::unique_ptr<TGroupList> list_;
   GroupListModel* model_ = nullptr;
   bool closed_ = false;

@@ -67,6 +67,39 @@ const ActionGlyph kActionGlyphs[] = {
     {"acgCatchUp", u"\u2714", 0x505050},        // ✔ all read
     {"acgSwitchTab", u"\u21c4", 0x505050},      // ⇄ tabs
     {"acgNewFolder", u"\u25a3", 0xa07020},      // ▣ new category
+    // The group view's commands
+    {"stop", u"\u25a0", 0xb03030},             // ■ stop
+    {"acaRefresh", u"\u27f3", 0x1f5f99},       // ⟳ new headers
+    {"acaBack", u"\u25c0", 0x505050},          // ◀ back
+    {"acaForward", u"\u25b6", 0x505050},       // ▶ forward
+    {"acaPrev", u"\u21d1", 0x4d7fb3},          // ⇑ previous
+    {"acaNextUnread", u"\u21d3", 0x1f5f99},    // ⇓ next unread
+    {"acaNextThread", u"\u21ca", 0x1f5f99},    // ⇊ next thread
+    {"acaMarkRead", u"\u2713", 0x2e8b2e},      // ✓ read
+    {"acaMarkAllRead", u"\u2611", 0x2e8b2e},   // ☑ all read
+    {"acaCatchUp", u"\u2714", 0x505050},       // ✔ caught up
+    {"acaKill", u"\u2620", 0x505050},          // ☠ plonk
+    {"acaPost", u"\u270e", 0x2e7d32},          // ✎ new article
+    {"acaFollowUp", u"\u21a9", 0x2e7d32},      // ↩ follow-up
+    {"acaMail", u"\u2709", 0xa07020},          // ✉ mail
+    {"acaDecode", u"\u2699", 0x6a3d9a},        // ⚙ decode
+    {"acaSaveAs", u"\u21a1", 0x1f5f99},        // ↡ save
+    {"acaStorage", u"\u25a4", 0xa07020},       // ▤ storage
+    {"acvFS", u"\u25a1", 0x505050},            // □ full screen
+    {"acvSplitAlign", u"\u25eb", 0x505050},    // ◫ split
+    {"acvExpandAll", u"\u229e", 0x505050},     // ⊞ expand
+    {"acvCollapseAll", u"\u229f", 0x505050},   // ⊟ collapse
+    {"acvFilter", u"\u25bd", 0xc07800},        // ▽ filter
+    {"acvRemoveFilter", u"\u2298", 0xb03030},  // ⊘ no filter
+    {"acvStatsForm", u"\u2211", 0x1f5f99},     // ∑ statistics
+    // The compose window's
+    {"aceSend", u"\u27a4", 0x2e8b2e},          // ➤ send
+    {"aceSave", u"\u2193", 0x1f5f99},          // ↓ save
+    {"aceExternalEdit", u"\u270e", 0x505050},  // ✎ other editor
+    {"aceKeepCopy", u"\u2750", 0xa07020},      // ❐ a copy
+    {"aceWordWrap", u"\u00b6", 0x505050},      // ¶ wrap as typed
+    {"aceRewrap", u"\u21b5", 0x505050},        // ↵ wrap again
+    {"acePasteQuoted", u"\u201c", 0x2e7d32},   // “ paste quoted
 };
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <QUrl>
 
 #include "config/config_loading.h"
+#include "config/manual_location.h"
 #include "config/news_association.h"
 #include "config/profile_dialogs.h"
 #include "config/servers_file.h"
@@ -124,6 +125,7 @@ void TOrvelFrame::buildActions() {
   });
   actions_->wire("acmPrevWindow", [this] { mdi_->activatePreviousSubWindow(); });
   actions_->wire("acmNextWindow", [this] { mdi_->activateNextSubWindow(); });
+  actions_->wire("acmManual", [this] { openManual(); });
 }
 
 void TOrvelFrame::buildMenus() {
@@ -276,9 +278,15 @@ void TOrvelFrame::buildStatusBar() {
 }
 
 void TOrvelFrame::buildTray() {
-  if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+  QAction* toTray = actions_->wire("acmTray", [this] { hide(); });
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    toTray->setEnabled(false);
+    toTray->setToolTip("Pas de barre des t\u00e2ches sur ce bureau : Orvel ne peut pas s'y "
+                       "r\u00e9duire.");
+    return;
+  }
   tray_ = new QSystemTrayIcon(AppIcon(), this);
-  tray_->setToolTip(qs(pool_.ActiveConnectionsText()));
+  tray_->setToolTip(qs(pool_.ActiveConnectionsToolTip()));
   auto* menu = new QMenu(this);
   menu->addAction("&Afficher Orvel", this, &TOrvelFrame::bringToFront);
   menu->addAction("&Quitter", this, &QWidget::close);
@@ -287,13 +295,11 @@ void TOrvelFrame::buildTray() {
     if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick) bringToFront();
   });
   tray_->show();
-  actions_->wire("acmTray", [this] { hide(); });
 }
 
 void TOrvelFrame::updateConnections(int) {
-  const QString text = qs(pool_.ActiveConnectionsText());
-  if (connections_) connections_->setText(text);
-  if (tray_) tray_->setToolTip(text);
+  if (connections_) connections_->setText(qs(pool_.ActiveConnectionsText()));
+  if (tray_) tray_->setToolTip(qs(pool_.ActiveConnectionsToolTip()));
 }
 
 QString TOrvelFrame::connectionsText() const { return connections_->text(); }
@@ -451,6 +457,21 @@ void TOrvelFrame::associateNewsLinks() {
   AssociateNewsLinks({QCoreApplication::applicationFilePath().toStdString(), UserApplicationsDir(),
                       RunXdgMime},
                      prompter_);
+}
+
+void TOrvelFrame::openManual() {
+  const std::string programDir = QCoreApplication::applicationDirPath().toStdString();
+  if (const auto manual = FindManual(programDir)) {
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(qs(*manual)))) return;
+    prompter_.message("Le manuel " + *manual + " n'a pas pu \xC3\xAAtre ouvert : aucun "
+                      "navigateur n'est configur\xC3\xA9 pour les pages HTML.",
+                      MessageKind::Error);
+    return;
+  }
+  std::string places;
+  for (const std::string& candidate : ManualCandidates(programDir)) places += "\n" + candidate;
+  prompter_.message("Le manuel d'Orvel est introuvable. Il est cherch\xC3\xA9 ici :" + places,
+                    MessageKind::Error);
 }
 
 void TOrvelFrame::showKeysDialog() {

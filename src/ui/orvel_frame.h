@@ -190,6 +190,9 @@ class TOrvelFrame : public QMainWindow {
   // Makes this program the desktop's handler of news links.
   void associateNewsLinks();
   void showRegexTester();
+  // Opens the user manual in the desktop's browser; says where it was
+  // looked for when it is missing.
+  void openManual();
   void carryOut(const NewsUrlAction& action);
   TGroupsWindow* openAndGoTo(int profileIndex, const std::string& group);
   void updateConnections(int active);

@@ -179,6 +179,22 @@ TEST(Pool, ActiveCountAndTooltipText) {
   EXPECT_EQ(h.pool.ActiveConnectionsText(), "1 connexion/s active/s");
 }
 
+TEST(Pool, TooltipCountsConnectionsInUsePerServer) {
+  PoolHarness h;
+  h.a->alias = "home";
+  h.b->alias.clear();  // shown by its host
+  auto sameHost = makeProfile("192.0.2.1");
+  sameHost->alias = "home2";
+  EXPECT_EQ(h.pool.ActiveConnectionsToolTip(), "0 connexion/s active/s");
+  TNNTP& first = h.pool.AcquireConnection(h.a);
+  h.pool.AcquireConnection(h.b);
+  h.pool.AcquireConnection(sameHost);
+  EXPECT_EQ(h.pool.ActiveConnectionsToolTip(), "3 connexion/s active/s\nhome: 2\n192.0.2.2: 1");
+  h.pool.ReleaseConnection(first);
+  EXPECT_EQ(h.pool.ActiveConnectionsToolTip(),
+            "2 connexion/s active/s\n192.0.2.2: 1\nhome2: 1");
+}
+
 TEST(Pool, PromptedPasswordIsSharedThroughTheProfile) {
   PoolHarness h;
   auto p = makeProfile("192.0.2.1", 0, "tester");

@@ -1,0 +1,33 @@
+#include "ui/menu_tree.h"
+
+#include <QMenu>
+
+#include "core/text.h"
+
+namespace orvel::ui {
+
+QList<QAction*> BuildSubmenus(QWidget* owner, std::span<const SubmenuSpec> specs,
+                              const ActionSet& actions,
+                              const std::function<QAction*(std::string_view)>& fallback) {
+  QList<QAction*> out;
+  for (const SubmenuSpec& spec : specs) {
+    auto* menu = new QMenu(QString::fromUtf8(spec.title), owner);
+    for (QAction* a : actions.fromNames(spec.names, fallback)) {
+      if (a) {
+        menu->addAction(a);
+      } else {
+        menu->addSeparator();
+      }
+    }
+    out.append(menu->menuAction());
+  }
+  return out;
+}
+
+QList<QAction*> ToolBarLayout(std::string_view layout, const char* builtIn,
+                              const ActionSet& actions,
+                              const std::function<QAction*(std::string_view)>& fallback) {
+  return actions.fromNames(trim(layout) == "*" ? std::string_view(builtIn) : layout, fallback);
+}
+
+}  // namespace orvel::ui
