@@ -7,6 +7,8 @@
 #include "articles/article_date.h"
 #include "articles/group_view.h"
 #include "articles/header_utils.h"
+#include "articles/row_state.h"
+#include "ui/icons.h"
 #include "ui/qt_convert.h"
 
 namespace orvel::ui {
@@ -118,6 +120,10 @@ QVariant ArticleListModel::data(const QModelIndex& index, int role) const {
       return text(*node, column);
     case Qt::ToolTipRole:
       return column == ArticleColumn::Subject ? text(*node, column) : QVariant();
+    case Qt::DecorationRole: {
+      const RowState state = column == ArticleColumn::Subject ? RowStateOf(*node) : RowState::None;
+      return state == RowState::None ? QVariant() : QVariant(RowStateIcon(state));
+    }
     case Qt::FontRole:
       if (node->Has(NodeFlag::Read)) return look_.readFont;
       if (node->IsThread() && node->Has(NodeFlag::SomeRead)) return look_.partlyReadFont;

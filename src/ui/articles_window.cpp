@@ -77,6 +77,12 @@ class SubjectDelegate final : public QStyledItemDelegate {
       style->drawPrimitive(QStyle::PE_IndicatorBranch, &branch, painter, widget);
       text.setLeft(text.left() + kIndentPx + 2);
     }
+    const QIcon state = qvariant_cast<QIcon>(index.data(Qt::DecorationRole));
+    if (!state.isNull()) {
+      const int side = std::min(16, o.rect.height() - 2);
+      state.paint(painter, QRect(text.left(), o.rect.top() + (o.rect.height() - side) / 2, side, side));
+      text.setLeft(text.left() + side + 3);
+    }
     painter->save();
     painter->setFont(o.font);
     const bool selected = o.state & QStyle::State_Selected;

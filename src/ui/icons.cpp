@@ -172,6 +172,21 @@ QIcon AppIcon() {
   return QIcon(pixmap);
 }
 
+QIcon RowStateIcon(RowState state) {
+  // Drawn once each: the list asks for them on every paint.
+  static const QIcon icons[] = {
+      QIcon(),
+      glyph(QStringLiteral("?"), QColor(0x909090)),  // missing on the server
+      glyph(QString(u'\u2193'), QColor(0x1f5f99)),  // ↓ on its way
+      glyph(QString(u'\u21a9'), QColor(0xb03030)),  // ↩ a reply to me
+      glyph(QString(u'\u2691'), QColor(0xc07800)),  // ⚑ kept
+      glyph(QString(u'\u2295'), QColor(0x6a4c9c)),  // ⊕ attachments
+      glyph(QString(u'\u2713'), QColor(0x2e7d32)),  // ✓ sent
+      glyph(QString(u'\u2022'), QColor(0x4d7fb3)),  // • body stored here
+  };
+  return icons[static_cast<int>(state)];
+}
+
 QIcon ActionIcon(std::string_view actionName) {
   for (const auto& g : kActionGlyphs) {
     if (g.name == actionName) return glyph(QString::fromUtf16(g.symbol), QColor(g.color));

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "articles/row_state.h"
 #include "groups/grp_info.h"
 
 namespace orvel::ui {
@@ -19,6 +20,8 @@ QIcon CategoryIcon();
 // the outbox a tray, a queue a folder marked with a list, the others a folder.
 QIcon FolderIcon(std::uint8_t kind);
 QIcon AppIcon();
+// The small mark before an article's subject; a null icon for RowState::None.
+QIcon RowStateIcon(RowState state);
 // A toolbar icon for an action by name; a null icon when it has none.
 QIcon ActionIcon(std::string_view actionName);
 

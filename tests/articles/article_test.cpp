@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "articles/article_arena.h"
+#include "articles/row_state.h"
 #include "thread_builder.h"
 
 namespace orvel {
@@ -149,6 +150,33 @@ TEST(ArticleTest, DeletedAndKeptThreadFlags) {
   UpdateThreadState(t, 8888);
   EXPECT_TRUE(t.Has(NodeFlag::Deleted));
   EXPECT_TRUE(t.Has(NodeFlag::Kept));
+}
+
+// The icon shows the most pressing state: a lost body before everything, a
+// reply to me before a kept or stored one.
+TEST(ArticleTest, RowStatePrecedence) {
+  struct Case {
+    std::initializer_list<NodeFlag> flags;
+    bool stored;
+    RowState expected;
+  };
+  const Case cases[] = {
+      {{}, false, RowState::None},
+      {{}, true, RowState::Stored},
+      {{NodeFlag::Posted}, true, RowState::Sent},
+      {{NodeFlag::Kept, NodeFlag::HasAttachments}, true, RowState::Kept},
+      {{NodeFlag::Kept, NodeFlag::ReplyToMe}, false, RowState::ReplyToMe},
+      {{NodeFlag::Fetching, NodeFlag::Missing, NodeFlag::ReplyToMe}, false, RowState::Missing},
+  };
+  for (const Case& c : cases) {
+    TArticle a;
+    for (NodeFlag f : c.flags) a.Set(f);
+    if (c.stored) a.BodyOffset = 0;
+    EXPECT_EQ(RowStateOf(a), c.expected) << static_cast<int>(c.expected);
+  }
+  TAThread thread;
+  thread.Set(NodeFlag::Kept);
+  EXPECT_EQ(RowStateOf(thread), RowState::None);
 }
 
 TEST(StringPoolTest, StoresShortAndLongTextsAndShares) {
