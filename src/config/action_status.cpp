@@ -24,14 +24,8 @@ constexpr Waiting kWaiting[] = {
     {ActionWindow::GroupList, "acgReloadOrvelRC"},
     {ActionWindow::GroupList, "acgShowFolders"},
     {ActionWindow::GroupView, "acaEdit"},
-    {ActionWindow::GroupView, "acaArchive"},
-    {ActionWindow::GroupView, "acaQArchive"},
     {ActionWindow::GroupView, "acaPrint"},
     {ActionWindow::GroupView, "acaCopyHeaders"},
-    {ActionWindow::GroupView, "acvAutoSize"},
-    {ActionWindow::GroupView, "acvToggleWidth"},
-    {ActionWindow::GroupView, "acvThreaded"},
-    {ActionWindow::GroupView, "acaThread"},
 };
 
 }  // namespace

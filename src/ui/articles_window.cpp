@@ -393,6 +393,7 @@ void TArticlesWindow::applyLayout() {
     const int first = std::max(total, 300) * 45 / 100;
     splitter_->setSizes({first, std::max(total, 300) - first});
   }
+  autoSizePanes();
 }
 
 void TArticlesWindow::setVerticalSplit(bool on) {
@@ -427,6 +428,7 @@ void TArticlesWindow::wireActions() {
   a.wire("acaAddToScore", [this] { showRuleBuilder(); });
   wireFilterCommands();
   wirePostingCommands();
+  wireListCommands();
   wireSessionCommands();
   // Tagging: the focused row goes in or out of the batch queue.
   auto* tag = new QAction("Tag", this);
@@ -600,6 +602,7 @@ void TArticlesWindow::rowsChanged() {
   if (keep && keep->IsThread()) keep = nullptr;
   if (!keep) keep = currentArticle();
   model_->rowsChanged();
+  syncThreadedToggle();
   const int row = session_->RowOf(keep);
   if (row >= 0) {
     selecting_ = true;
@@ -644,6 +647,7 @@ void TArticlesWindow::focusPane(Pane pane) {
 void TArticlesWindow::beep() { QApplication::beep(); }
 
 void TArticlesWindow::currentArticleChanged(TArticle* article) {
+  updateArchiveActions();
   if (article && fullScreen_ && !viewerAlone_) {
     viewerAlone_ = true;
     applyLayout();
@@ -687,6 +691,7 @@ void TArticlesWindow::stopEnabled(bool enabled) { stop_->setEnabled(enabled); }
 
 void TArticlesWindow::downloadEnded() {
   showSortIndicator();
+  runWhenLoaded();
   if (auto match = std::exchange(pendingMatch_, std::nullopt)) {
     showStoredMatch(match->number, match->messageId, std::move(match->match));
   }
