@@ -184,6 +184,8 @@ class TGroupList {
   bool sortAscending() const { return display_.sortAscending(); }
   void SetHideEmptyGroups(bool hide);
   bool hideEmptyGroups() const { return display_.hideEmpty(); }
+  void SetShowCategories(bool show);
+  bool showCategories() const { return display_.showCategories(); }
   const std::vector<ShownRow>& shown() const { return display_.rows(); }
   // " %d total. %d Abonnés.  ."
   std::string IdleStatusText() const;

@@ -120,6 +120,30 @@ TEST(DisplayTest, HideEmptyLeavesOutSubscribedGroupsWithNothingUnread) {
   EXPECT_EQ(display.rows().size(), 4u) << "the all-groups tab shows every group";
 }
 
+TEST(DisplayTest, WithoutCategoriesTheirGroupsStandAtTheirPlace) {
+  GroupLists lists;
+  ReadNewsrc("a:\r\nb:\r\nc:\r\nd:\r\n", lists);
+  ReadOrvelrc(":a\r\n+Cat\r\n,:b\r\n,:c\r\n:d\r\n", lists);
+  lists.FindNoCase("b")->unread = 0;
+  struct Row {
+    bool showCategories;
+    bool hideEmpty;
+    std::vector<std::string> expected;
+  };
+  const Row rows[] = {
+      {true, false, {"a", "[Cat]", "  b", "  c", "d"}},
+      {false, false, {"a", "b", "c", "d"}},
+      {false, true, {"a", "c", "d"}},
+  };
+  for (const Row& r : rows) {
+    GroupDisplay display(lists);
+    display.setShowCategories(r.showCategories);
+    display.setHideEmpty(r.hideEmpty);
+    display.Rebuild();
+    EXPECT_EQ(rowNames(display), r.expected) << r.showCategories << r.hideEmpty;
+  }
+}
+
 TEST(DisplayTest, FilterMatchesAnywhereWithoutRegardToCase) {
   GroupLists lists;
   add(lists, "comp.lang.c", 0, 0);
