@@ -149,7 +149,11 @@ void TArticlesWindow::whenHeadersLoaded(std::function<void()> command) {
 }
 
 void TArticlesWindow::runWhenLoaded() {
-  for (const auto& command : std::exchange(whenLoaded_, {})) command();
+  // Posted: a command may open a dialog, which must not run inside the
+  // connection's handler that ended the download.
+  for (auto& command : std::exchange(whenLoaded_, {})) {
+    QMetaObject::invokeMethod(this, std::move(command), Qt::QueuedConnection);
+  }
 }
 
 }  // namespace orvel::ui
