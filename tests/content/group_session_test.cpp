@@ -312,30 +312,6 @@ TEST_F(GroupSessionTest, FilterCommandsByNameAndUndo) {
   EXPECT_GE(row(article(6)), 0);
 }
 
-TEST_F(GroupSessionTest, ThreadingSwitchesKeepTheFilteredList) {
-  GroupSession& s = openSession();
-  showAndWait(article(6));
-  ASSERT_TRUE(s.Execute("acvShowUnread"));
-  struct Step {
-    const char* command;  // "on"/"off": the threaded switch, else a command
-    bool threaded;
-    std::size_t roots;
-  };
-  const Step steps[] = {{"off", false, 5}, {"off", false, 5}, {"acaThread", true, 2},
-                        {"acaThread", true, 2}, {"off", false, 5}, {"on", true, 2}};
-  for (const Step& step : steps) {
-    const std::string_view c = step.command;
-    if (c == "on" || c == "off") {
-      s.SetThreaded(c == "on");
-    } else {
-      ASSERT_TRUE(s.Execute(c));
-    }
-    EXPECT_EQ(s.Threaded(), step.threaded) << c;
-    EXPECT_EQ(s.View().Roots().size(), step.roots) << c;
-    EXPECT_EQ(row(article(6)), -1) << c;
-  }
-}
-
 TEST_F(GroupSessionTest, FindFromTheViewerSearchesItsTextAndABodyHitSelectsTheMatch) {
   openSession();
   session->View().Store()->ApplyStorageChoice(kStoreHeadersAndBodies);
