@@ -92,6 +92,7 @@ StorageChoice TGroupView::storageChoice() const {
 
 ThreadOptions TGroupView::threadOptions() const {
   ThreadOptions t;
+  t.threaded = threadedSwitch_;
   t.multiPartThreading = props_.multiPartThreading;
   t.expandAll = props_.expandAllThreads;
   t.newSubjectNewThread = options_.newSubjectNewThread;
@@ -101,7 +102,7 @@ ThreadOptions TGroupView::threadOptions() const {
   t.sort.ignoreRe = options_.ignoreReWhenSorting;
   t.sort.score = options_.xover.score;
   if (folder_) {
-    t.threaded = folder_->kind == kStoreArchive || folder_->kind == kStoreQueue;
+    t.threaded = t.threaded && (folder_->kind == kStoreArchive || folder_->kind == kStoreQueue);
     t.sort.newsgroup = false;
   }
   return t;

@@ -198,6 +198,10 @@ class TGroupView final : public OpenGroupView,
   // Threads the view list as it stands (the view filter's list); unthreaded
   // gives a flat list.
   void ThreadViewList(bool unthreaded);
+  // The view's threaded switch (on when the view opens); the next pass
+  // follows it, a flat sorted list when off.
+  void SetThreaded(bool on) { threadedSwitch_ = on; }
+  bool Threaded() const { return threadedSwitch_; }
 
   // ---- The batch caption ("... | 12% done ...") for the batch's progress;
   // the plain caption comes back sixty seconds after the last call.
@@ -363,6 +367,7 @@ class TGroupView final : public OpenGroupView,
   bool fetching_ = false;
   bool searchFetch_ = false;  // Refresh(ServerSearch) runs: the view is in its search mode
   bool threaded_ = false;
+  bool threadedSwitch_ = true;
   bool opened_ = false;
   bool closed_ = false;
   std::unique_ptr<Timer> captionTimer_;

@@ -16,17 +16,6 @@ struct Waiting {
 // The commands still to build.
 constexpr Waiting kWaiting[] = {
     {ActionWindow::Main, "acmConfig"},
-    {ActionWindow::GroupList, "acgFind"},
-    {ActionWindow::GroupList, "acgFindAgain"},
-    {ActionWindow::GroupList, "acgXPAT"},
-    {ActionWindow::GroupList, "acgReloadOrvelRC"},
-    {ActionWindow::GroupList, "acgShowFolders"},
-    {ActionWindow::GroupView, "acaArchive"},
-    {ActionWindow::GroupView, "acaQArchive"},
-    {ActionWindow::GroupView, "acvAutoSize"},
-    {ActionWindow::GroupView, "acvToggleWidth"},
-    {ActionWindow::GroupView, "acvThreaded"},
-    {ActionWindow::GroupView, "acaThread"},
 };
 
 }  // namespace

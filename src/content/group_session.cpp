@@ -33,6 +33,7 @@ constexpr std::string_view kListCommands[] = {
     "acaDecode",        "acaSaveAs",             "acaFetch",            "acvExpand",
     "acvCollapse",      "acvExpandAll",          "acvCollapseAll",      "acvAllExpanded",
     "acvShowActive",    "acaKill",               "acaFindAgain",        "acaPurge",
+    "acaThread",
 };
 
 // The view filter modes of the group view's commands; the score views
@@ -209,6 +210,11 @@ bool GroupSession::Execute(std::string_view action, const CommandContext& contex
   if (action == "acaFindMissingParts") return findMissingParts(context, false);
   if (action == "acaFindMissingPartsEx") return findMissingParts(context, true);
   if (action == "acaReConsThread") return reconstructThread();
+  if (action == "acaThread") {
+    // Threads the articles again, switching threading on when it was off.
+    if (!SetThreaded(true)) filter_->Apply(filter_->Mode(), false);
+    return true;
+  }
   if (action == "acaParent") return goToParent(context);
   if (action == "acaQueueNonExistingFiles") return queueNonExistingFiles(context);
   if (action == "acaRefresh") {
@@ -542,6 +548,13 @@ bool GroupSession::TransferArticles(std::unique_ptr<TransferTarget> target, bool
   const bool started = batch_->StartTransfer(std::move(transfer), std::move(articles));
   listener_->queueChanged();
   return started;
+}
+
+bool GroupSession::SetThreaded(bool on) {
+  if (view_->Threaded() == on) return false;
+  view_->SetThreaded(on);
+  filter_->Apply(filter_->Mode(), false);
+  return true;
 }
 
 bool GroupSession::editSubject(const CommandContext& context) {

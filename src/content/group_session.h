@@ -177,6 +177,10 @@ class GroupSession final : private GroupViewObserver, private ViewFilterHost {
   void Tag(const CommandContext& context);
   void SetExpanded(TAThread& thread, bool expanded);
   void SetAutoCollapse(bool on) { options_.autoCollapse = on; }
+  // acvThreaded: threads, or a flat sorted list, over the view list as the
+  // filters left it; false when the switch already stood so.
+  bool SetThreaded(bool on);
+  bool Threaded() const { return view_->Threaded(); }
   bool AutoCollapse() const { return options_.autoCollapse; }
   // The articles of the selected rows (a thread row: its articles), each
   // once, in row order; the shown article when nothing is selected.

@@ -43,6 +43,12 @@ void GroupDisplay::Rebuild() {
       if (visible(*item.group)) rows_.push_back({nullptr, item.group, {}});
       continue;
     }
+    if (!showCategories_) {
+      for (TGrpInfo* g : item.category->groups) {
+        if (visible(*g)) rows_.push_back({nullptr, g, {}});
+      }
+      continue;
+    }
     ShownRow row{item.category, nullptr, {}};
     for (TGrpInfo* g : item.category->groups) {
       if (visible(*g)) row.children.push_back(g);

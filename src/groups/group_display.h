@@ -38,6 +38,10 @@ class GroupDisplay {
   void setTab(GroupTab tab) { tab_ = tab; }
   bool hideEmpty() const { return hideEmpty_; }
   void setHideEmpty(bool hide) { hideEmpty_ = hide; }
+  // Without categories the subscribed tab lists every subscribed group at
+  // top level, in tree order.
+  bool showCategories() const { return showCategories_; }
+  void setShowCategories(bool show) { showCategories_ = show; }
 
   bool filterActive() const { return !filter_.empty(); }
   const std::string& filterText() const { return filter_; }
@@ -63,6 +67,7 @@ class GroupDisplay {
   GroupLists& lists_;
   GroupTab tab_ = GroupTab::Subscribed;
   bool hideEmpty_ = false;
+  bool showCategories_ = true;
   std::string filter_;
   TPerlre pattern_{true, TPerlre::kCaseless};
   std::optional<GroupSortKey> sortKey_;

@@ -350,6 +350,12 @@ void TGroupList::SetHideEmptyGroups(bool hide) {
   rebuildShown();
 }
 
+void TGroupList::SetShowCategories(bool show) {
+  if (display_.showCategories() == show) return;
+  display_.setShowCategories(show);
+  rebuildShown();
+}
+
 std::string TGroupList::IdleStatusText() const {
   return format(" %d total. %d Abonn\xC3\xA9s.  .", static_cast<int>(lists_.all().size()),
                 static_cast<int>(lists_.subscribed().size()));

@@ -86,6 +86,9 @@ class GroupListObserver {
   virtual void requestEnded(const RequestOutcome&) {}
 };
 
+inline constexpr std::string_view kReloadQuestion =
+    "Les modifications non sauv\u00e9es de ce serveur seront perdues. Recharger les groupes ?";
+
 // 0x00BBGGRR of red 255, green 255, blue 153.
 inline constexpr std::uint32_t kFilterPanelColor = Rgb(255, 255, 153);
 
@@ -117,6 +120,12 @@ class TGroupList {
   // server's idle pool connections.
   bool Close();
   bool opened() const { return opened_; }
+  // Reads the newsrc and ".Orvelrc" again from disk (group_list_reload.cpp).
+  // Open views are closed first and a request under way is dropped; when
+  // either would lose something not saved yet, kReloadQuestion asks first.
+  // A newsrc that cannot be read leaves the list as it was. False when
+  // nothing was reloaded.
+  bool Reload();
 
   // ---- Requests to the server
   // full: "Tous les groupes disponibles" (after a confirmation, unless the
@@ -175,6 +184,8 @@ class TGroupList {
   bool sortAscending() const { return display_.sortAscending(); }
   void SetHideEmptyGroups(bool hide);
   bool hideEmptyGroups() const { return display_.hideEmpty(); }
+  void SetShowCategories(bool show);
+  bool showCategories() const { return display_.showCategories(); }
   const std::vector<ShownRow>& shown() const { return display_.rows(); }
   // " %d total. %d Abonnés.  ."
   std::string IdleStatusText() const;

@@ -400,6 +400,7 @@ void TArticlesWindow::applyLayout() {
     const int first = std::max(total, 300) * 45 / 100;
     splitter_->setSizes({first, std::max(total, 300) - first});
   }
+  autoSizePanes();
 }
 
 void TArticlesWindow::setVerticalSplit(bool on) {
@@ -435,6 +436,7 @@ void TArticlesWindow::wireActions() {
   wireFilterCommands();
   wirePostingCommands();
   wireExportCommands();
+  wireListCommands();
   wireSessionCommands();
   // Tagging: the focused row goes in or out of the batch queue.
   auto* tag = new QAction("Tag", this);
@@ -613,6 +615,7 @@ void TArticlesWindow::rowsChanged() {
   if (keep && keep->IsThread()) keep = nullptr;
   if (!keep) keep = currentArticle();
   model_->rowsChanged();
+  syncThreadedToggle();
   const int row = session_->RowOf(keep);
   if (row >= 0) {
     selecting_ = true;
@@ -658,6 +661,7 @@ void TArticlesWindow::beep() { QApplication::beep(); }
 
 void TArticlesWindow::currentArticleChanged(TArticle* article) {
   if (QAction* edit = actions_->find("acaEdit")) edit->setEnabled(article != nullptr);
+  updateArchiveActions();
   if (article && fullScreen_ && !viewerAlone_) {
     viewerAlone_ = true;
     applyLayout();
@@ -701,6 +705,7 @@ void TArticlesWindow::stopEnabled(bool enabled) { stop_->setEnabled(enabled); }
 
 void TArticlesWindow::downloadEnded() {
   showSortIndicator();
+  runWhenLoaded();
   if (auto match = std::exchange(pendingMatch_, std::nullopt)) {
     showStoredMatch(match->number, match->messageId, std::move(match->match));
   }

@@ -18,6 +18,7 @@
 #include "config/actions.h"
 #include "content/batch.h"
 #include "content/group_session.h"
+#include "folders/folder_menus.h"
 #include "posting/cancel_request.h"
 #include "posting/compose_session.h"
 #include "ui/action_set.h"
@@ -111,6 +112,11 @@ class TArticlesWindow final : public QWidget,
   // and selects a match of its stored text in the viewer; while the headers
   // are downloading, once they are there.
   void showStoredMatch(std::int32_t number, const std::string& messageId, ViewerMatch match);
+
+  // What the transfer rules need of this view (articles_window_list.cpp).
+  TransferContext transferContext() const;
+  // Runs command now, or once the header download under way has ended.
+  void whenHeadersLoaded(std::function<void()> command);
 
   // The layout switches: viewer beside the list, and the viewer alone.
   bool verticalSplit() const { return verticalSplit_; }
@@ -212,6 +218,18 @@ class TArticlesWindow final : public QWidget,
   void showFindDialog();
   void showStorageForm();
   void stop();
+  // articles_window_list.cpp: archiving, the automatic pane sizes, the
+  // subject's width and the threaded switch.
+  void wireListCommands();
+  std::string archiveFolderName(bool queue) const;
+  bool archiveAllowed(bool queue) const;
+  void updateArchiveActions();
+  void archive(bool queue);
+  void autoSizePanes();
+  void toggleSubjectWidth();
+  void syncThreadedToggle();
+  bool headersLoading() const;
+  void runWhenLoaded();
 
   TOrvelFrame& frame_;
   QPointer<TGroupsWindow> groupsWindow_;
@@ -243,6 +261,9 @@ class TArticlesWindow final : public QWidget,
   bool verticalSplit_ = false;
   bool fullScreen_ = false;
   bool viewerAlone_ = false;  // full screen: the viewer, else the list
+  bool autoSize_ = false;     // acvAutoSize
+  bool wideSubject_ = false;  // acvToggleWidth
+  std::vector<std::function<void()>> whenLoaded_;  // waits for the header download
 
   QSplitter* splitter_ = nullptr;
   QTreeView* list_ = nullptr;

@@ -228,6 +228,7 @@ void TGroupsWindow::wireActions() {
   });
   a.wire("acgPrevFolder", [this] { moveToCategory(-1); });
   a.wire("acgNextFolder", [this] { moveToCategory(+1); });
+  wireSearchCommands();
 
   // Group commands that have no entry in the action table.
   auto extra = [this](const QString& name, const QString& caption, QKeySequence key,

@@ -13,6 +13,7 @@
 
 #include "config/actions.h"
 #include "groups/group_list.h"
+#include "scoring/group_find.h"
 #include "ui/action_set.h"
 #include "ui/child_window.h"
 #include "ui/qt_prompter.h"
@@ -93,6 +94,10 @@ class TGroupsWindow final : public QWidget, public ChildWindow {
   TreePosition selectedPosition() const;
   std::vector<TGrpInfo*> commandGroups() const;
   void postToGroups();
+  // groups_window_search.cpp: finding in a group from the list, reloading
+  // the list from disk, the folder level shown or not.
+  void wireSearchCommands();
+  void searchInGroup(std::string_view command);
 
   TOrvelFrame& frame_;
   std::shared_ptr<TProfile> profile_;
@@ -117,6 +122,9 @@ class TGroupsWindow final : public QWidget, public ChildWindow {
   const void* current_ = nullptr;
   bool resetting_ = false;
   bool typingFilter_ = false;
+  // The last find made from this list, for "Retrouver" in a group whose
+  // view has none of its own.
+  std::optional<FindOptions> lastFind_;
 };
 
 }  // namespace orvel::ui

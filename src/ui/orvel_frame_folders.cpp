@@ -83,21 +83,7 @@ void TOrvelFrame::connectFolderViews() {
   transferContext_ = [this]() -> std::optional<TransferContext> {
     TArticlesWindow* window = activeArticlesWindow();
     if (!window) return std::nullopt;
-    TransferContext context;
-    const CommandContext command = window->commandContext();
-    context.hasSelection = !command.selection.empty() || window->currentArticle();
-    context.canArchive = context.hasSelection;
-    context.canQueue = context.hasSelection;
-    const TGroupView& view = window->groupView();
-    if (!view.IsFolder()) return context;
-    context.viewedFolder = folders_->IndexOf(view.Folder().name).value_or(0);
-    switch (view.Folder().kind) {
-      case kStoreOutbox: context.source = TransferView::Outbox; break;
-      case kStoreSent: context.source = TransferView::Sent; break;
-      case kStoreQueue: context.source = TransferView::QueueFolder; break;
-      default: context.source = TransferView::ArchiveFolder; break;
-    }
-    return context;
+    return window->transferContext();
   };
 }
 

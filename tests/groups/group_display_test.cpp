@@ -120,6 +120,18 @@ TEST(DisplayTest, HideEmptyLeavesOutSubscribedGroupsWithNothingUnread) {
   EXPECT_EQ(display.rows().size(), 4u) << "the all-groups tab shows every group";
 }
 
+TEST(DisplayTest, WithoutCategoriesTheirGroupsStandAtTheirPlace) {
+  GroupLists lists;
+  ReadNewsrc("a:\r\nb:\r\nc:\r\nd:\r\n", lists);
+  ReadOrvelrc(":a\r\n+Cat\r\n,:b\r\n,:c\r\n:d\r\n", lists);
+  lists.FindNoCase("b")->unread = 0;
+  GroupDisplay display(lists);
+  display.setShowCategories(false);
+  display.setHideEmpty(true);
+  display.Rebuild();
+  EXPECT_EQ(rowNames(display), (std::vector<std::string>{"a", "c", "d"}));
+}
+
 TEST(DisplayTest, FilterMatchesAnywhereWithoutRegardToCase) {
   GroupLists lists;
   add(lists, "comp.lang.c", 0, 0);
