@@ -15,7 +15,6 @@ struct Waiting {
 
 // The commands still to build.
 constexpr Waiting kWaiting[] = {
-    {ActionWindow::Main, "acmConfig"},
     {ActionWindow::Main, "acmTray"},
     {ActionWindow::Main, "acmManual"},
     {ActionWindow::GroupList, "acgFind"},
