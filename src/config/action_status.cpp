@@ -1,6 +1,7 @@
 #include "config/action_status.h"
 
 #include <algorithm>
+#include <array>
 
 #include "core/text.h"
 
@@ -13,10 +14,10 @@ struct Waiting {
   std::string_view name;
 };
 
-// The commands still to build.
-constexpr Waiting kWaiting[] = {
-    {ActionWindow::Main, "acmConfig"},
-};
+// The commands still to build: none today. A command added to the tables
+// before its handler is listed here, so that `orvel-cli actions` says so and
+// the sweep test accepts it greyed.
+constexpr std::array<Waiting, 0> kWaiting{};
 
 }  // namespace
 

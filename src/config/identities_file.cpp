@@ -51,12 +51,14 @@ void WriteIdentities(IniFile& ini, const std::vector<TID>& identities) {
 }
 
 bool SaveIdentities(const std::string& orvelIniPath, const std::string& idsIniPath,
-                    const std::vector<TID>& identities, std::string* error) {
+                    const std::vector<TID>& identities,
+                    const std::vector<std::string>& erasedNames, std::string* error) {
   if (identities.empty()) return true;
   IniFile orvel(orvelIniPath);
   WriteDefaultIdentity(orvel, identities.front());
   if (!orvel.save(error)) return false;
   IniFile ids(idsIniPath);
+  for (const auto& name : erasedNames) ids.eraseSection(name);
   WriteIdentities(ids, identities);
   return ids.save(error);
 }

@@ -24,9 +24,12 @@ std::vector<TID> ReadIdentities(const IniFile& idsIni, const TID& defaultIdentit
 // differ from the default identity; an identity equal to it leaves no section.
 void WriteIdentities(IniFile& idsIni, const std::vector<TID>& identities);
 
-// Saves both files: identities[0] is the default identity. False with error set
-// when a file cannot be written.
+// Saves both files: identities[0] is the default identity; the sections of
+// erasedNames (deleted identities) go first. False with error set when a file
+// cannot be written.
 bool SaveIdentities(const std::string& orvelIniPath, const std::string& idsIniPath,
-                    const std::vector<TID>& identities, std::string* error = nullptr);
+                    const std::vector<TID>& identities,
+                    const std::vector<std::string>& erasedNames = {},
+                    std::string* error = nullptr);
 
 }  // namespace orvel

@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "config/servers_file.h"
-#include "core/ini_file.h"
 #include "core/text.h"
 
 namespace orvel {
@@ -142,8 +141,7 @@ bool NewIdentity(MainState& main, Prompter& prompter, const TID* source) {
   }
 }
 
-bool DeleteIdentity(MainState& main, Prompter& prompter, int index, bool composeWindowOpen,
-                    const std::string& idsIniPath) {
+bool DeleteIdentity(MainState& main, Prompter& prompter, int index, bool composeWindowOpen) {
   if (index < 0 || index >= static_cast<int>(main.identities.size())) return false;
   if (index == 0) {
     prompter.message("Id par défaut insupprimable ", MessageKind::Warning);
@@ -155,13 +153,6 @@ bool DeleteIdentity(MainState& main, Prompter& prompter, int index, bool compose
   }
   const std::string name = main.identities[static_cast<std::size_t>(index)].name;
   if (prompter.ask("Do you really want to delete ID " + name + "?", kYesNo) != Button::Yes) {
-    return false;
-  }
-  IniFile ids(idsIniPath);
-  ids.eraseSection(name);
-  std::string error;
-  if (ids.modified() && !ids.save(&error)) {
-    prompter.message(error, MessageKind::Error);
     return false;
   }
   main.identities.erase(main.identities.begin() + index);

@@ -53,10 +53,8 @@ std::optional<std::string> CheckNewIdentityName(const std::vector<TID>& identiti
 bool NewIdentity(MainState& main, Prompter& prompter, const TID* source);
 
 // Refuses the default identity and any deletion while a compose window is
-// open; on confirmation erases the identity's section from idsIniPath and
-// removes it from the list. False when nothing was deleted (or the file
-// could not be written, which is told).
-bool DeleteIdentity(MainState& main, Prompter& prompter, int index, bool composeWindowOpen,
-                    const std::string& idsIniPath);
+// open; on confirmation removes it from the list, and the caller erases its
+// section from "IDs.ini" when it saves. False when nothing was deleted.
+bool DeleteIdentity(MainState& main, Prompter& prompter, int index, bool composeWindowOpen);
 
 }  // namespace orvel

@@ -129,6 +129,11 @@ TEditWindow* TEditWindow::place(TOrvelFrame& frame, TEditWindow* window) {
   }
   window->editor_->setFocus();
   window->editor_->setCaret(window->session_->BodyText(), window->session_->CaretOffset());
+  // The default identity still has no name: the options window opens on it.
+  if (window->session_->NeedsIdentitySetUp() &&
+      frame.showConfigForm(TConfigForm::Page::Identities)) {
+    window->takeNewIdentities();
+  }
   if (frame.state().settings.alwaysUseExternalEditor) window->startExternalEdit();
   return window;
 }
@@ -366,6 +371,17 @@ void TEditWindow::showIdentity() {
   from_->setText(qs(id.PublicEmail));
   replyTo_->setText(qs(id.Email));
   organization_->setText(qs(id.Organization));
+}
+
+void TEditWindow::takeNewIdentities() {
+  {
+    const QSignalBlocker block(identities_);
+    identities_->clear();
+    for (const TID& id : frame_.state().identities) identities_->addItem(qs(id.name));
+  }
+  session_->ChangeIdentity(session_->Message().identity.name);
+  showIdentity();
+  showBody();
 }
 
 void TEditWindow::showPersonalRows() {

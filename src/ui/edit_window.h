@@ -105,6 +105,8 @@ class TEditWindow final : public QWidget, public ChildWindow {
   void showMessage();
   void showBody();
   void showIdentity();
+  // After the options window changed the identities: the list and this one's values.
+  void takeNewIdentities();
   void showPersonalRows();
   // The 48 x 48 picture of an X-Face row's value.
   void showFace();

@@ -17,17 +17,19 @@
 
 #include "config/config_loading.h"
 #include "config/manual_location.h"
-#include "config/news_association.h"
 #include "config/profile_dialogs.h"
 #include "config/servers_file.h"
 #include "config/shutdown.h"
 #include "config/window_placements.h"
 #include "ui/articles_window.h"
+#include "ui/config_servers_page.h"
+#include "ui/edit_window.h"
 #include "ui/groups_window.h"
 #include "ui/icons.h"
 #include "ui/keys_dialog.h"
 #include "ui/qt_convert.h"
 #include "ui/regex_dialog.h"
+#include "ui/viewer_options.h"
 
 namespace orvel::ui {
 
@@ -118,6 +120,7 @@ void TOrvelFrame::buildActions() {
     QDesktopServices::openUrl(QUrl(qs(state_.settings.dejaPage)));
   });
   actions_->wire("acmKeys", [this] { showKeysDialog(); });
+  actions_->wire("acmConfig", [this] { showConfigForm(); });
   actions_->wire("acmTestRegex", [this] { showRegexTester(); });
   actions_->wireToggle("acmTabs", state_.settings.showTabs, [this](bool on) {
     state_.settings.showTabs = on;
@@ -157,7 +160,6 @@ void TOrvelFrame::buildMenus() {
   QMenu* tools = menuBar()->addMenu("&Outils");
   add(tools, {"acmFind", "acmDeja", "-", "acmFolders", "-", "acmTestRegex", "acmKeys",
               "acmConfig"});
-  tools->addAction("Associer les liens news", this, &TOrvelFrame::associateNewsLinks);
 
   windowMenu_ = menuBar()->addMenu("Fe&n\u00eatres");
   connect(windowMenu_, &QMenu::aboutToShow, this, &TOrvelFrame::rebuildWindowMenu);
@@ -188,7 +190,7 @@ void TOrvelFrame::rebuildServerMenu() {
   }
   if (!state_.profiles.empty()) serverMenu_->addSeparator();
   serverMenu_->addAction("&Nouveau serveur...", this, [this] {
-    const int index = newServer();
+    const int index = newServerCommand();
     if (index >= 0) openGroupList(index);
   });
   QMenu* remove = serverMenu_->addMenu("&Supprimer un serveur");
@@ -453,10 +455,31 @@ void TOrvelFrame::deleteServer(int index) {
   if (removed) saveServers({removed->alias});
 }
 
-void TOrvelFrame::associateNewsLinks() {
-  AssociateNewsLinks({QCoreApplication::applicationFilePath().toStdString(), UserApplicationsDir(),
-                      RunXdgMime},
-                     prompter_);
+int TOrvelFrame::newServerCommand() {
+  const int index = newServer();
+  if (index < 0) return -1;
+  const std::string alias = state_.profiles[static_cast<std::size_t>(index)]->alias;
+  showConfigForm(TConfigForm::Page::Servers, index);
+  return ProfileIndex(state_.profiles, alias);
+}
+
+bool TOrvelFrame::showConfigForm(TConfigForm::Page page, int profileIndex) {
+  ConfigFormHooks hooks{[this](const TProfile& p) { return groupListOf(p) != nullptr; },
+                        [this] { return !findChildren<TEditWindow*>().isEmpty(); }};
+  TConfigForm form(app_, state_, std::move(hooks), nullptr, this);
+  form.showPage(page);
+  if (profileIndex >= 0) form.serversPage().select(profileIndex);
+  if (form.exec() != QDialog::Accepted) return false;
+  rebuildServerMenu();
+  if (QAction* tabs = actions_->find("acmTabs")) tabs->setChecked(state_.settings.showTabs);
+  setTabbed(state_.settings.showTabs);
+  autoSave_.setInterval(state_.settings.autoSaveInterval);
+  const ViewerDisplayOptions viewerOptions = ViewerDisplayOptionsFrom(state_.settings);
+  for (QWidget* w : childWidgets()) {
+    auto* view = qobject_cast<TArticlesWindow*>(w);
+    if (view && view->viewer()) view->viewer()->setDisplayOptions(viewerOptions);
+  }
+  return true;
 }
 
 void TOrvelFrame::openManual() {

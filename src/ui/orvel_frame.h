@@ -42,6 +42,7 @@
 #include "scoring/xpat_query.h"
 #include "ui/action_set.h"
 #include "ui/child_window.h"
+#include "ui/config_form.h"
 #include "ui/qt_prompter.h"
 #include "ui/search_window.h"
 
@@ -95,6 +96,16 @@ class TOrvelFrame : public QMainWindow {
   // "servers.ini" and rebuilds the server menu. The new profile's index, or
   // -1 when cancelled.
   int newServer(std::string_view host = {});
+  // The same, then the options window on the new profile, so that its login
+  // and mail settings can be filled in (the menu command and the first run).
+  int newServerCommand();
+
+  // The options window (acmConfig), modal, on a page. True when closed with
+  // OK: the new settings are saved and applied to the open windows where
+  // that is cheap (server menu, tabs, auto-save, the viewers' fonts and
+  // colours); the rest applies to windows opened afterwards.
+  // profileIndex: the profile shown on the servers page (-1: the default one).
+  bool showConfigForm(TConfigForm::Page page = TConfigForm::Page::Servers, int profileIndex = -1);
 
   // ---- Hooks for the group view
   void openGroup(TGroupsWindow& list, TGrpInfo& group);
@@ -187,8 +198,6 @@ class TOrvelFrame : public QMainWindow {
   void deleteServer(int index);
   void saveAllNewsrc();
   void showKeysDialog();
-  // Makes this program the desktop's handler of news links.
-  void associateNewsLinks();
   void showRegexTester();
   // Opens the user manual in the desktop's browser; says where it was
   // looked for when it is missing.

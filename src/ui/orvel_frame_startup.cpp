@@ -24,7 +24,7 @@ void TOrvelFrame::runFirstShow() {
   const FirstShowPlan plan = PlanFirstShow(input);
 
   if (plan.askForFirstServer) {
-    const int index = newServer();
+    const int index = newServerCommand();
     if (index >= 0) openGroupList(index);
   }
   if (plan.commandLineProfile >= 0) openGroupList(plan.commandLineProfile);

@@ -1,10 +1,17 @@
 #include "ui/qt_convert.h"
 
+#include "config/settings.h"
+
 namespace orvel::ui {
 
 QColor qtColor(std::uint32_t bgr) {
   return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
                 static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+std::uint32_t bgrColor(const QColor& c) {
+  return Rgb(static_cast<unsigned>(c.red()), static_cast<unsigned>(c.green()),
+             static_cast<unsigned>(c.blue()));
 }
 
 QFont qtFont(const BagFont& font) {
@@ -23,6 +30,22 @@ QFont qtFont(const BagFont& font) {
     f.setStyleHint(QFont::Monospace);
   }
   return f;
+}
+
+BagFont bagFont(const QFont& font, BagFont base) {
+  base.name = utf8(font.family());
+  if (font.pointSize() > 0) {
+    base.size = font.pointSize();
+    base.height = -(base.size * 96 + 36) / 72;  // pixels at 96 dpi
+  } else if (font.pixelSize() > 0) {
+    base.height = -font.pixelSize();
+    base.size = (font.pixelSize() * 72 + 48) / 96;
+  }
+  base.style = (font.bold() ? BagFont::Bold : 0) | (font.italic() ? BagFont::Italic : 0) |
+               (font.underline() ? BagFont::Underline : 0) |
+               (font.strikeOut() ? BagFont::StrikeOut : 0);
+  base.pitch = font.fixedPitch() ? 1 : base.pitch == 1 ? 0 : base.pitch;
+  return base;
 }
 
 BagPlacement placementOf(const QRect& rect, bool maximised) {

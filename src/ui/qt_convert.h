@@ -26,6 +26,9 @@ QColor qtColor(std::uint32_t bgr);
 // The font of a settings font line; its colour is fontColor().
 QFont qtFont(const BagFont& font);
 inline QColor fontColor(const BagFont& font) { return qtColor(font.color); }
+// A font chosen in a font dialog, over base (its colour and character set stay).
+BagFont bagFont(const QFont& font, BagFont base);
+std::uint32_t bgrColor(const QColor& color);
 
 // The placement line of a window at rect (its normal, restored rectangle).
 BagPlacement placementOf(const QRect& rect, bool maximised);

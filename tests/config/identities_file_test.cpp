@@ -32,7 +32,7 @@ TEST(Identities, NamedIdentitiesTakeMissingKeysFromTheDefault) {
 
 TEST(Identities, SavingKeepsOnlyDifferingKeys) {
   test::TempBaseDir dir;
-  dir.write("IDs.ini", "[Twin]\nName=Old\n[Keep]\nx=1\n");
+  dir.write("IDs.ini", "[Twin]\nName=Old\n[Gone]\nName=G\n[Keep]\nx=1\n");
   TID base = ReadDefaultIdentity(IniFile::FromText(""));
   base.Name = "Ann";
   TID work = base;
@@ -42,12 +42,13 @@ TEST(Identities, SavingKeepsOnlyDifferingKeys) {
   twin.name = "Twin";
   std::string error;
   ASSERT_TRUE(SaveIdentities(dir.file("Orvel.ini"), dir.file("IDs.ini"), {base, work, twin},
-                             &error))
+                             {"Gone"}, &error))
       << error;
   const IniFile ids(dir.file("IDs.ini"));
   EXPECT_EQ(ids.entries("Work"),
             (std::vector<std::pair<std::string, std::string>>{{"SigFile", "work.sig"}}));
   EXPECT_FALSE(ids.hasSection("Twin"));
+  EXPECT_FALSE(ids.hasSection("Gone"));  // a deleted identity
   EXPECT_TRUE(ids.hasSection("Keep"));
   const IniFile orvel(dir.file("Orvel.ini"));
   EXPECT_EQ(orvel.keys("ID").size(), 6u);

@@ -133,29 +133,24 @@ TEST_F(ProfileDialogsTest, NewIdentity) {
 }
 
 TEST_F(ProfileDialogsTest, DeleteIdentity) {
-  dir_.write("IDs.ini", "[Work]\nName=W\n[Club]\nName=C\n");
   const TID base = main_.identities[0];
   for (const char* name : {"Work", "Club"}) {
     TID id = base;
     id.name = name;
     main_.identities.push_back(id);
   }
-  const std::string ids = dir_.file("IDs.ini");
-  EXPECT_FALSE(DeleteIdentity(main_, prompter_, 0, false, ids));
-  EXPECT_FALSE(DeleteIdentity(main_, prompter_, 1, true, ids));
+  EXPECT_FALSE(DeleteIdentity(main_, prompter_, 0, false));
+  EXPECT_FALSE(DeleteIdentity(main_, prompter_, 1, true));
   EXPECT_EQ(prompter_.messages(),
             (std::vector<std::string>{"Id par défaut insupprimable ",
                                       "Suppression impossible si l'éditeur est ouvert     "}));
   prompter_.answer(Button::No);
-  EXPECT_FALSE(DeleteIdentity(main_, prompter_, 1, false, ids));
+  EXPECT_FALSE(DeleteIdentity(main_, prompter_, 1, false));
   prompter_.answer(Button::Yes);
-  EXPECT_TRUE(DeleteIdentity(main_, prompter_, 1, false, ids));
+  EXPECT_TRUE(DeleteIdentity(main_, prompter_, 1, false));
   EXPECT_EQ(prompter_.questions().back(), "Do you really want to delete ID Work?");
   ASSERT_EQ(main_.identities.size(), 2u);
   EXPECT_EQ(main_.identities[1].name, "Club");
-  const IniFile file(ids);
-  EXPECT_FALSE(file.hasSection("Work"));
-  EXPECT_TRUE(file.hasSection("Club"));
 }
 
 }  // namespace

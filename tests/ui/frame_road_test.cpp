@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
 
@@ -235,44 +234,11 @@ class FrameRoadTest : public QObject {
     }
     QVERIFY(frame.mainAction("acmKeys")->isEnabled());
     QVERIFY(frame.mainAction("acmEditScore")->isEnabled());
-    QVERIFY(!frame.mainAction("acmConfig")->isEnabled());  // the options window comes later
+    QVERIFY(frame.mainAction("acmConfig")->isEnabled());
     QCOMPARE(frame.mainAction("acmSaveNewsrc")->shortcut().toString(), QString("Ctrl+S"));
     QVERIFY(frame.tabbed());
     frame.mainAction("acmTabs")->trigger();
     QVERIFY(!frame.tabbed());
-  }
-
-  // "Associer les liens news" asks first; No leaves the applications
-  // directory untouched.
-  void newsLinkAssociationAsksFirst() {
-    test::GuiBase base;
-    AppState app;
-    MainState state;
-    base.start(app, state);
-    QTemporaryDir data;
-    QVERIFY(data.isValid());
-    const bool wasSet = qEnvironmentVariableIsSet("XDG_DATA_HOME");
-    const QByteArray saved = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", data.path().toUtf8());
-    TOrvelFrame frame(app, state);
-    QAction* associate = nullptr;
-    for (QMenu* menu : frame.menuBar()->findChildren<QMenu*>()) {
-      for (QAction* a : menu->actions()) {
-        if (a->text() == "Associer les liens news") associate = a;
-      }
-    }
-    QVERIFY(associate);
-    ModalScript script;
-    script.then(ModalScript::press(QMessageBox::No, "Lecteur de news par d\u00e9faut?"));
-    associate->trigger();
-    if (wasSet) {
-      qputenv("XDG_DATA_HOME", saved);
-    } else {
-      qunsetenv("XDG_DATA_HOME");
-    }
-    QVERIFY(script.done());
-    QVERIFY2(script.unexpected().isEmpty(), qPrintable(script.unexpected().join('\n')));
-    QVERIFY(!QFile::exists(data.path() + "/applications"));
   }
 };
 

@@ -6,10 +6,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -98,11 +100,16 @@ class ModalScript : public QObject {
     };
   }
 
-  // The first start's questions: the server "host:port", its alias, and
-  // yes to fetching the list of all groups.
+  // The first start's questions: the server "host:port", its alias, OK in
+  // the options window, and yes to fetching the list of all groups.
   void thenFirstServer(const QString& hostPort, const QString& alias) {
     then(text(hostPort, "Configurer votre serveur!"));
     then(text(alias, "Configurer votre serveur!"));
+    then([](QWidget* w) {
+      auto* buttons = w->findChild<QDialogButtonBox*>();
+      QVERIFY2(buttons && w->windowTitle() == "Options", "the options window was expected");
+      buttons->button(QDialogButtonBox::Ok)->click();
+    });
     then(press(QMessageBox::Yes, "R\u00e9cup\u00e9rer la liste de tous les groupes"));
   }
 

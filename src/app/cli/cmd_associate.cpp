@@ -1,7 +1,7 @@
 // orvel-cli associate [--yes] [--snews | --no-snews]: makes the orvel program
-// beside orvel-cli the desktop's handler of news links, as the GUI's
-// "Associer les liens news" does. --yes answers the first question and
-// --snews or --no-snews the second; without them and without a terminal the
+// beside orvel-cli the desktop's handler of news links, as the options
+// window's "Associer les liens news..." button does. --yes answers the first
+// question and --snews or --no-snews the second; without them and without a terminal the
 // command fails naming them, it never answers for the person.
 
 #include <unistd.h>

@@ -1,0 +1,167 @@
+#include "ui/config_labels.h"
+
+#include <string_view>
+
+namespace orvel::ui {
+
+namespace {
+
+struct Label {
+  std::string_view key;
+  const char* text;
+};
+
+// Keys are unique across the sections, so the key alone finds its label.
+constexpr Label kLabels[] = {
+    // Compose
+    {"NewsAttrib", "Attribution (suivi)"},
+    {"MailAttrib", "Attribution (r\u00e9ponse par mail)"},
+    {"ForwAttrib", "Attribution (transfert)"},
+    {"GenerateDateHeader", "Ajouter un en-t\u00eate Date:"},
+    {"MDIEditor", "\u00c9diteur dans la fen\u00eatre principale"},
+    {"UseyEnc", "yEnc par d\u00e9faut"},
+    {"KeepCopies", "Garder une copie des envois"},
+    {"PasteIndent", "Retrait du collage indent\u00e9"},
+    {"AlwaysUseExternalEditor", "Toujours ouvrir l'\u00e9diteur externe"},
+    {"ExternalEditor", "\u00c9diteur externe"},
+    {"AutoRewrap", "Recouper les citations trop longues"},
+    {"ShowFileCount", "Num\u00e9roter les fichiers joints"},
+    {"SetReplyToInPost", "Ajouter Reply-To: (adresse r\u00e9elle)"},
+    {"FollowupPrompt", "Demander le groupe de suivi d\u00e8s (virgules)"},
+    {"CutSize", "Lignes par article (uu/base64)"},
+    {"yCutSize", "Octets par article (yEnc)"},
+    {"WarnXNoArchive", "Avertir pour X-No-Archive"},
+    {"WarnBadWrap", "Avertir des citations mal coup\u00e9es"},
+    {"WarnExcessiveQuote", "Avertir au-del\u00e0 de % de citation (0 = jamais)"},
+    {"FQDN", "Domaine des Message-ID (FQDN)"},
+    {"WrapColumn", "Colonne de coupure"},
+    // XOVER
+    {"DefragGapSize", "Plus grand trou combl\u00e9 entre plages"},
+    {"PromptThreshold", "Demander au-del\u00e0 de (en-t\u00eates, 0 = jamais)"},
+    // ToolBars, Popups
+    {"A1", "Barre d'outils 1 des articles (* = standard)"},
+    {"A2", "Barre d'outils 2 des articles (* = standard)"},
+    {"E1", "Barre d'outils de l'\u00e9diteur (* = standard)"},
+    {"ArticleList", "Menu contextuel de la liste d'articles"},
+    {"GroupList", "Menu contextuel de la liste des groupes"},
+    {"Viewer", "Menu contextuel de la visionneuse"},
+    // Misc
+    {"SMTPHost", "Serveur SMTP par d\u00e9faut"},
+    {"LaunchTypes", "Extensions \u00e0 lancer (.TXT|.GIF)"},
+    {"SaveTypes", "Extensions \u00e0 enregistrer"},
+    {"GotReplySound", "Son : r\u00e9ponse re\u00e7ue"},
+    {"FileDoneSound", "Son : envois termin\u00e9s"},
+    {"AutoGetMsgCounts", "Compter les messages automatiquement"},
+    {"AutoSaveAttachments", "Enregistrer les pi\u00e8ces jointes sans demander"},
+    {"DejaPage", "Page de recherche web"},
+    {"DejaQuery", "Recherche d'un Message-ID (%m)"},
+    {"TZ", "Fuseau (hhmm, -1 = syst\u00e8me)"},
+    {"MaxXPostKill", "Limite de multi-postage (score)"},
+    {"KeptScore", "Score des articles gard\u00e9s"},
+    {"AttachDir", "Dossier des pi\u00e8ces jointes"},
+    {"DecodeDir", "Dossier des fichiers d\u00e9cod\u00e9s"},
+    {"SaveDir", "Dossier des articles enregistr\u00e9s"},
+    {"Archive", "Dossier d'archive"},
+    {"Queue", "Dossier d'envoi diff\u00e9r\u00e9"},
+    {"AltServers", "Serveurs de secours (alias|alias, *)"},
+    {"IgnoreReWhenSorting", "Ignorer \"Re:\" dans le tri"},
+    {"ExpandWhenTag", "D\u00e9plier un fil marqu\u00e9"},
+    {"AutoCollapse", "Replier les fils automatiquement"},
+    {"ScoreStoredHeaders", "Appliquer le score aux en-t\u00eates stock\u00e9s"},
+    {"HardKill", "Supprimer les articles tu\u00e9s"},
+    {"HideEmptyGroups", "Cacher les groupes sans non-lus"},
+    {"ReplyNotify", "Notification des r\u00e9ponses"},
+    {"ExpiredScoreOpt", "R\u00e8gles de score expir\u00e9es (0-1)"},
+    {"ScoreFileLoadOpt", "Rechargement du fichier de score (0-2)"},
+    {"DecodeOpt", "Mode de d\u00e9codage"},
+    {"AttachOpt", "Traitement des pi\u00e8ces jointes"},
+    {"StorageOpt", "Stockage des articles (0-3)"},
+    {"StorageExp", "Expiration du stockage (jours, 0-90)"},
+    {"UpdateCountInterval", "Intervalle de comptage (0-1800)"},
+    {"CompactPercent", "Compacter au-del\u00e0 de (%)"},
+    {"MaxConnPerServer", "Connexions par serveur (1-4)"},
+    {"ThreadScoreOpt", "Score d'un fil (0-2)"},
+    {"QuoteRegex", "Expression d'une ligne cit\u00e9e"},
+    {"QuoteChars", "Caract\u00e8res de citation"},
+    {"SigDashRegex", "Expression du s\u00e9parateur de signature"},
+    {"PromptDecodeDir", "Demander le dossier de d\u00e9codage"},
+    {"OpenNextGroup", "Ouvrir le groupe suivant \u00e0 la fin"},
+    {"BackUpNewsRC", "Sauvegarder le newsrc (.bak)"},
+    {"ScoreFile", "Fichier de score"},
+    {"ScoreFileEditor", "\u00c9diteur du fichier de score"},
+    {"OnLoaded", "Action apr\u00e8s chargement d'un groupe"},
+    {"OnOpen", "Action \u00e0 l'ouverture d'un groupe"},
+    {"LoadReadArticles", "Charger les articles lus"},
+    {"UseSmartDecode", "D\u00e9codage intelligent des s\u00e9ries"},
+    {"AutoResume", "Reprendre les transferts interrompus"},
+    {"AutoResumeDelay", "D\u00e9lai de reprise (s, 1-1800)"},
+    {"XferTimeOut", "D\u00e9lai de transfert (s, 0-1800)"},
+    {"CatchUpButton", "Action du bouton de rattrapage (0-3)"},
+    {"CopyHeadersTemplate", "Mod\u00e8le de copie des en-t\u00eates"},
+    {"AutoSaveInterval", "Sauvegarde automatique (min, 5-2000)"},
+    // Display
+    {"XFace", "Afficher les X-Face"},
+    {"Jpeg", "Afficher les images JPEG"},
+    {"ViewerLeftMargin", "Marge gauche de la visionneuse"},
+    {"ViewerWordWrap", "Retour \u00e0 la ligne dans la visionneuse"},
+    {"ColumnLayout", "Disposition des colonnes"},
+    {"SortOrder", "Sens du tri (1 ou -1)"},
+    {"SortOn", "Colonne de tri"},
+    {"MultiPartThreading", "Regrouper les s\u00e9ries en fils"},
+    {"ExpandAllThreads", "D\u00e9plier tous les fils"},
+    {"FullScreen", "Visionneuse plein \u00e9cran"},
+    {"SwitchViewAtThreadEnd", "Changer de vue en fin de fil"},
+    {"ShowTabs", "Onglets des fen\u00eatres"},
+    {"VerticalSplit", "S\u00e9paration verticale"},
+    {"ShowAllHeaders", "Afficher tous les en-t\u00eates"},
+    {"NoHeadersInSplitScreen", "Pas d'en-t\u00eates en \u00e9cran partag\u00e9"},
+    {"NewSubjectNewThread", "Nouveau sujet, nouveau fil"},
+    {"DrawGrids", "Quadrillage des listes"},
+    {"DrawTree", "Lignes de l'arbre des fils"},
+    {"ShowPopUp", "Afficher les avis"},
+    {"ShowToolTip", "Afficher les bulles d'aide"},
+    {"FixFlashing", "R\u00e9duire le scintillement"},
+    {"MoveHighlight", "La s\u00e9lection suit le curseur"},
+    {"VisibleHeaders", "En-t\u00eates affich\u00e9s"},
+    {"SkipHeaders", "Sauter les en-t\u00eates en page suivante"},
+    {"HideHorzScrollBar", "Cacher la barre de d\u00e9filement horizontale"},
+    {"Use24hrClock", "Horloge sur 24 heures"},
+    {"MaxThreadDepth", "Profondeur maximale des fils"},
+    {"TitleBarLayOut", "Barre de titre de la vue (-1 \u00e0 2)"},
+    {"FixWrapOpt", "R\u00e9paration des citations (-1, 0, 1)"},
+    {"AutoSizePctA", "Taille automatique A (%)"},
+    {"AutoSizePctB", "Taille automatique B (%)"},
+    {"StatusFont", "Barre d'\u00e9tat"},
+    {"GroupListFont", "Liste des groupes"},
+    {"GroupListColor", "Fond de la liste des groupes"},
+    {"ArticleListFont", "Articles non lus"},
+    {"ArticleReadFont", "Articles lus"},
+    {"ArticlePartiallyReadFont", "Articles partiellement lus"},
+    {"ArticleListColor", "Fond de la liste d'articles"},
+    {"GridColor", "Quadrillage"},
+    {"TreeColor", "Arbre des fils"},
+    {"ViewerColor", "Fond de la visionneuse"},
+    {"ViewerFont", "Visionneuse"},
+    {"HeaderFont", "En-t\u00eates"},
+    {"QuotedFont", "Texte cit\u00e9"},
+    {"QuoteColor1", "Citation niveau 1"},
+    {"QuoteColor2", "Citation niveau 2"},
+    {"QuoteColor3", "Citation niveau 3"},
+    {"QuoteColor4", "Citation niveau 4"},
+    {"QuoteColor5", "Citation niveau 5"},
+    {"QuoteColor6", "Citation niveau 6"},
+    {"MiscFont", "Divers"},
+    {"FixedFont", "Police fixe"},
+    {"EditorFont", "\u00c9diteur"},
+};
+
+}  // namespace
+
+QString SettingLabel(const SettingKey& key) {
+  for (const Label& l : kLabels) {
+    if (l.key == key.key) return QString::fromUtf8(l.text);
+  }
+  return QString::fromUtf8(key.key);
+}
+
+}  // namespace orvel::ui
