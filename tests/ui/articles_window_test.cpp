@@ -18,7 +18,6 @@
 #include <fstream>
 
 #include "articles_window_fixture.h"
-#include "config/action_status.h"
 #include "content/yenc_test_encoder.h"
 #include "ui/article_list_model.h"
 #include "ui/cache_form.h"
@@ -276,12 +275,6 @@ class ArticlesWindowTest : public QObject {
     QVERIFY(window->list().isHidden());
     window->action("acvFS")->trigger();
     QVERIFY(!window->list().isHidden());
-    // Commands without their logic yet are there, greyed.
-    for (const TActionDef& def : BuiltInActions(ActionWindow::GroupView)) {
-      if (ActionBuilt(ActionWindow::GroupView, def.name)) continue;
-      QVERIFY(window->action(def.name));
-      QVERIFY(!window->action(def.name)->isEnabled());
-    }
 
     QPointer<ui::TArticlesWindow> watched(window);
     QVERIFY(fx.groups->parentWidget()->close());

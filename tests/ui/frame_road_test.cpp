@@ -217,7 +217,7 @@ class FrameRoadTest : public QObject {
   }
 
   // The frame's status bar tells the active connections, and its menus hold
-  // every main-window action, the ones not built yet greyed.
+  // every main-window action.
   void menusHoldEveryMainAction() {
     test::GuiBase base;
     AppState app;
