@@ -34,10 +34,7 @@ class ArticleFields {
     if (valid_[slot] < 0) valid_[slot] = IsValidUtf8(text) ? 1 : 0;
     return valid_[slot] == 1;
   }
-  // Whether a text of the article can match the field: it holds the
-  // field's literal.
-  bool mayMatch(const TScoreField& field, int part) const { return plan_.Found(field, part); }
-  bool surelyMatches(const TScoreField& field, int part) const { return plan_.Matched(field, part); }
+  const ScorePlan& plan() const { return plan_; }
 
   // The value of an extra header, or nothing when the article has none.
   const std::string* header(const std::string& name) {
@@ -83,39 +80,84 @@ bool matches(TScoreField& field, std::string_view text, bool validUtf8, Prompter
   return found;
 }
 
-bool fieldTest(TScoreField& field, ArticleFields& fields, Prompter* prompter) {
-  const TArticle& a = fields.article();
-  auto test = [&](std::string_view text, int part = 0) {
-    if (fields.surelyMatches(field, part)) return true;
-    return fields.mayMatch(field, part) &&
-           matches(field, text, fields.validUtf8(field.keyType, part, text), prompter);
-  };
-  switch (field.keyType) {
-    case ScoreKey::Subject: return test(a.Subject);
-    case ScoreKey::From: return test(a.FromName()) || test(a.FromAddress(), 1);
-    case ScoreKey::MessageID: return test(a.MessageID);
-    case ScoreKey::Lines: return a.Lines > field.number;
-    case ScoreKey::References: return test(a.References);
-    case ScoreKey::XRef: return test(a.Xref);
-    case ScoreKey::Bytes: return a.Bytes > field.number;
-    case ScoreKey::Header: {
-      // Header values differ by name: checked each time.
-      const std::string* value = fields.header(field.headerName);
-      return value && MayContain(*value, field.literal, field.caseless) &&
-             matches(field, *value, IsValidUtf8(*value), prompter);
-    }
+// The text a field tests (part 1: the author's address).
+std::string_view textOf(const TArticle& a, ScoreKey key, int part) {
+  switch (key) {
+    case ScoreKey::Subject: return a.Subject;
+    case ScoreKey::From: return part == 0 ? a.FromName() : a.FromAddress();
+    case ScoreKey::MessageID: return a.MessageID;
+    case ScoreKey::References: return a.References;
+    case ScoreKey::XRef: return a.Xref;
+    case ScoreKey::Lines:
+    case ScoreKey::Bytes:
+    case ScoreKey::Header: break;
   }
-  return false;
+  return {};
 }
 
-// Whether a rule matches; trace (when given) receives the fields evaluated.
-bool ruleMatches(TScoreTest& rule, ArticleFields& fields, Prompter* prompter,
-                 std::vector<ScoreRuleTrace::Field>* trace) {
-  const bool any = rule.flags & TScoreTest::kAny;
+// The regex of a field on one of the article's texts, or on the extra
+// header it names. Kept apart from fieldTest, which mostly decides without it.
+[[gnu::noinline]] bool regexTest(const ScorePlan::Field& field, int part, ArticleFields& fields,
+                                 Prompter* prompter) {
+  TScoreField& source = *field.source;
+  if (field.key == ScoreKey::Header) {
+    // Header values differ by name: checked each time.
+    const std::string* value = fields.header(source.headerName);
+    return value && MayContain(*value, source.literal, source.caseless) &&
+           matches(source, *value, IsValidUtf8(*value), prompter);
+  }
+  const std::string_view text = textOf(fields.article(), field.key, part);
+  return matches(source, text, fields.validUtf8(field.key, part, text), prompter);
+}
+
+[[gnu::noinline]] bool fieldTest(const ScorePlan::Field& field, ArticleFields& fields,
+                                 Prompter* prompter) {
+  if (field.bit != ScorePlan::kNoLiteral) {
+    // A text without the field's literal cannot match; a plain pattern
+    // found as it stands does. From tests the name, then the address.
+    const ScorePlan& plan = fields.plan();
+    if (plan.Found(field, 0) && (plan.Sure(field, 0) || regexTest(field, 0, fields, prompter))) {
+      return true;
+    }
+    return field.key == ScoreKey::From && plan.Found(field, 1) &&
+           (plan.Sure(field, 1) || regexTest(field, 1, fields, prompter));
+  }
+  switch (field.key) {
+    case ScoreKey::Lines: return fields.article().Lines > field.number;
+    case ScoreKey::Bytes: return fields.article().Bytes > field.number;
+    case ScoreKey::From:
+      return regexTest(field, 0, fields, prompter) || regexTest(field, 1, fields, prompter);
+    default: return regexTest(field, 0, fields, prompter);
+  }
+}
+
+// What fieldTest would answer when no regex has to run (most fields): 1 or
+// 0, else -1.
+[[gnu::always_inline]] inline int quickTest(const ScorePlan::Field& field, const ScorePlan& plan,
+                                            const TArticle& a) {
+  if (field.bit == ScorePlan::kNoLiteral) {
+    if (field.key == ScoreKey::Lines) return a.Lines > field.number;
+    if (field.key == ScoreKey::Bytes) return a.Bytes > field.number;
+    return -1;
+  }
+  if (plan.Found(field, 0)) return plan.Sure(field, 0) ? 1 : -1;
+  if (field.key != ScoreKey::From || !plan.Found(field, 1)) return 0;
+  return plan.Sure(field, 1) ? 1 : -1;
+}
+
+// Whether a rule matches; trace(field, result) sees each field evaluated.
+template <typename Trace>
+bool ruleMatches(const ScorePlan::Rule& rule, ArticleFields& fields, Prompter* prompter,
+                 Trace&& trace) {
+  const bool any = rule.test->flags & TScoreTest::kAny;
+  const ScorePlan& plan = fields.plan();
+  const ScorePlan::Field* planFields = plan.Fields().data();
   bool result = false;
-  for (TScoreField& field : rule.fields) {
-    result = fieldTest(field, fields, prompter) != field.invert;
-    if (trace) trace->push_back({field.line, field.text, result});
+  for (std::uint32_t i = rule.fieldsBegin; i < rule.fieldsEnd; ++i) {
+    const ScorePlan::Field& field = planFields[i];
+    const int quick = quickTest(field, plan, fields.article());
+    result = (quick < 0 ? fieldTest(field, fields, prompter) : quick == 1) != field.invert;
+    trace(*field.source, result);
     if (result == any) break;
   }
   return result;
@@ -125,8 +167,8 @@ bool endsEvaluation(const TScoreTest& rule) {
   return rule.score == 9999 || rule.score == -9999 || (rule.flags & TScoreTest::kAssign);
 }
 
-void playSound(const TScoreTest& rule, SoundPlayer* sound) {
-  if (rule.action != TScoreTest::kPlay || !sound || rule.soundFile.empty()) return;
+[[gnu::noinline]] void playSound(const TScoreTest& rule, SoundPlayer* sound) {
+  if (!sound || rule.soundFile.empty()) return;
   std::error_code ec;
   if (std::filesystem::exists(rule.soundFile, ec)) sound->Play(rule.soundFile);
 }
@@ -165,9 +207,12 @@ std::int32_t EvaluateScore(ScorePlan& plan, const TArticle& article,
   ArticleFields fields(article, plan, extraNames, extraValues);
   std::int32_t total = 0;
   plan.Candidates([&](std::size_t i) {
-    TScoreTest& rule = *plan.Rules()[i].test;
-    if (!ruleMatches(rule, fields, services.prompter, nullptr)) return true;
-    playSound(rule, services.sound);
+    const ScorePlan::Rule& candidate = plan.Rules()[i];
+    if (!ruleMatches(candidate, fields, services.prompter, [](const TScoreField&, bool) {})) {
+      return true;
+    }
+    const TScoreTest& rule = *candidate.test;
+    if (rule.action == TScoreTest::kPlay) playSound(rule, services.sound);
     if (!endsEvaluation(rule)) {
       total += rule.score;
       return true;
@@ -186,9 +231,12 @@ ScoreExplanation ExplainScore(ScorePlan& plan, const TArticle& article,
   ScoreExplanation out;
   plan.Candidates([&](std::size_t i) {
     const ScorePlan::Rule& candidate = plan.Rules()[i];
-    TScoreTest& rule = *candidate.test;
+    const TScoreTest& rule = *candidate.test;
     ScoreRuleTrace trace;
-    if (!ruleMatches(rule, fields, nullptr, &trace.fields)) return true;
+    const auto traceField = [&](const TScoreField& field, bool result) {
+      trace.fields.push_back({field.line, field.text, result});
+    };
+    if (!ruleMatches(candidate, fields, nullptr, traceField)) return true;
     const TScoreSection& section = *candidate.section;
     trace.section = (section.invert ? "[~" : "[") + section.pattern + "]";
     trace.sectionLine = section.line;

@@ -15,14 +15,33 @@ bool gates(const TScoreField& field) {
   return !field.invert && field.literalId >= 0 && field.keyType != ScoreKey::Header;
 }
 
+std::string_view textOf(const TArticle& article, ScorePlanText text) {
+  switch (text) {
+    case ScorePlanText::kSubject: return article.Subject;
+    case ScorePlanText::kFromName: return article.FromName();
+    case ScorePlanText::kFromAddress: return article.FromAddress();
+    case ScorePlanText::kMessageID: return article.MessageID;
+    case ScorePlanText::kReferences: return article.References;
+    case ScorePlanText::kXref: return article.Xref;
+  }
+  return {};
+}
+
 }  // namespace
 
 ScorePlan::ScorePlan(const ScoreSectionList& sections) : sections_(sections) {
   int literals = 0;
   for (const auto& section : sections_) {
     for (TScoreTest& test : section->rules) {
-      rules_.push_back({section.get(), &test});
-      for (const TScoreField& field : test.fields) literals = std::max(literals, field.literalId + 1);
+      const auto begin = static_cast<std::uint32_t>(fields_.size());
+      for (TScoreField& field : test.fields) {
+        literals = std::max(literals, field.literalId + 1);
+        // Header values are not searched for literals.
+        const bool searched = field.literalId >= 0 && field.keyType != ScoreKey::Header;
+        const auto bit = searched ? static_cast<std::uint32_t>(bitOf(field, 0)) : kNoLiteral;
+        fields_.push_back({&field, bit, field.number, field.keyType, field.invert, field.literalIsPattern});
+      }
+      rules_.push_back({section.get(), &test, begin, static_cast<std::uint32_t>(fields_.size())});
     }
   }
   ruleWords_ = (rules_.size() + 63) / 64;
@@ -31,12 +50,22 @@ ScorePlan::ScorePlan(const ScoreSectionList& sections) : sections_(sections) {
   sure_ = found_;
   gates_.assign(bits * ruleWords_, 0);
   ungated_.assign(ruleWords_, 0);
+  candidates_ = ungated_;
   for (int i = 0; i < kPlanTexts * 2; ++i) sets_.emplace_back(i % 2 == 1);
   for (std::size_t i = 0; i < rules_.size(); ++i) {
     for (const TScoreField& field : rules_[i].test->fields) searchFor(field);
     addGate(i, *rules_[i].test);
   }
-  for (int i = 0; i < 4; ++i) numberGates_[i].Build(i % 2 == 1);
+  for (int i = 0; i < 4; ++i) numberGates_[i].Build(i % 2 == 1, ruleWords_);
+  for (std::size_t i = 0; i < sets_.size(); ++i) {
+    if (sets_[i].Empty()) continue;
+    const auto text = static_cast<ScorePlanText>(i / 2);
+    const bool author = text == ScorePlanText::kFromName || text == ScorePlanText::kFromAddress;
+    (author ? authorSets_ : searched_).push_back(i);
+  }
+  authors_ = AuthorLiterals(found_.size());
+  authorFound_ = found_;
+  authorSure_ = found_;
 }
 
 void ScorePlan::addGate(std::size_t rule, const TScoreTest& test) {
@@ -93,14 +122,11 @@ void ScorePlan::gateOn(std::size_t rule, const TScoreField& field) {
 void ScorePlan::Prepare(const TArticle& article) {
   std::fill(found_.begin(), found_.end(), 0);
   std::fill(sure_.begin(), sure_.end(), 0);
-  const std::string_view texts[kPlanTexts] = {
-      article.Subject,    article.FromName(),   article.FromAddress(),
-      article.MessageID,  article.References,   article.Xref,
-  };
-  for (std::size_t i = 0; i < sets_.size(); ++i) {
-    if (!sets_[i].Empty()) sets_[i].Find(texts[i / 2], found_, sure_);
+  for (const std::size_t set : searched_) {
+    sets_[set].Find(textOf(article, static_cast<ScorePlanText>(set / 2)), found_, sure_);
   }
-  candidates_ = ungated_;
+  if (!authorSets_.empty()) findInAuthor(article);
+  std::copy(ungated_.begin(), ungated_.end(), candidates_.begin());
   numberGates_[0].Through(article.Lines, candidates_);
   numberGates_[1].Through(article.Lines, candidates_);
   numberGates_[2].Through(article.Bytes, candidates_);
@@ -114,29 +140,51 @@ void ScorePlan::Prepare(const TArticle& article) {
   }
 }
 
-void ScorePlan::NumberGate::Build(bool inverted) {
+void ScorePlan::findInAuthor(const TArticle& article) {
+  const TAuthor* author = article.Author();
+  if (!author) return;
+  const std::string_view name = article.FromName();
+  const std::string_view address = article.FromAddress();
+  const std::uint64_t* bits = authors_.Lookup(author, name, address);
+  if (!bits) {
+    std::fill(authorFound_.begin(), authorFound_.end(), 0);
+    std::fill(authorSure_.begin(), authorSure_.end(), 0);
+    for (const std::size_t set : authorSets_) {
+      const bool isName = static_cast<ScorePlanText>(set / 2) == ScorePlanText::kFromName;
+      sets_[set].Find(isName ? name : address, authorFound_, authorSure_);
+    }
+    bits = authors_.Store(author, name, address, authorFound_, authorSure_);
+  }
+  const std::size_t words = found_.size();
+  for (std::size_t w = 0; w < words; ++w) {
+    found_[w] |= bits[w];
+    sure_[w] |= bits[words + w];
+  }
+}
+
+void ScorePlan::NumberGate::Build(bool inverted, std::size_t ruleWords) {
   std::sort(rules.begin(), rules.end());
   numbers_.clear();
   for (const auto& [number, rule] : rules) numbers_.push_back(number);
-  inverted_ = inverted;
+  ruleWords_ = ruleWords;
+  through_.assign((rules.size() + 1) * ruleWords, 0);
+  // "Lines: N" lets through the rules of numbers below the value, "~Lines: N"
+  // the others.
+  for (std::size_t below = 0; below <= rules.size(); ++below) {
+    const std::size_t from = inverted ? below : 0;
+    const std::size_t to = inverted ? rules.size() : below;
+    for (std::size_t i = from; i < to; ++i) {
+      SetBit(through_, below * ruleWords * 64 + rules[i].second);
+    }
+  }
 }
 
 void ScorePlan::NumberGate::Through(std::int32_t value, BitWords& candidates) const {
-  // "Lines: N" lets through the rules of numbers below the value, "~Lines: N"
-  // the others.
+  if (rules.empty()) return;
   const auto below = static_cast<std::size_t>(
       std::lower_bound(numbers_.begin(), numbers_.end(), value) - numbers_.begin());
-  const std::size_t from = inverted_ ? below : 0;
-  const std::size_t to = inverted_ ? rules.size() : below;
-  for (std::size_t i = from; i < to; ++i) SetBit(candidates, rules[i].second);
-}
-
-bool ScorePlan::Found(const TScoreField& field, int part) const {
-  return field.literalId < 0 || TestBit(found_, bitOf(field, part));
-}
-
-bool ScorePlan::Matched(const TScoreField& field, int part) const {
-  return field.literalIsPattern && TestBit(sure_, bitOf(field, part));
+  const std::uint64_t* row = through_.data() + below * ruleWords_;
+  for (std::size_t w = 0; w < ruleWords_; ++w) candidates[w] |= row[w];
 }
 
 }  // namespace orvel

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "scoring/author_literals.h"
 #include "scoring/literal_set.h"
 #include "scoring/score_file.h"
 
@@ -27,9 +28,23 @@ inline constexpr int kPlanTexts = 6;
 
 class ScorePlan {
  public:
+  // A field as the plan tests it, copied out of the rule so that testing a
+  // rule reads one small array.
+  struct Field {
+    TScoreField* source;  // its regex, line and text
+    std::uint32_t bit;    // its literal's bit (part 0), or kNoLiteral (headers too)
+    std::int32_t number;  // Lines and Bytes
+    ScoreKey key;
+    bool invert;
+    bool plain;  // the pattern is its literal: found is matched
+  };
+  static constexpr std::uint32_t kNoLiteral = 0xFFFFFFFF;
+
   struct Rule {
     const TScoreSection* section;
     TScoreTest* test;
+    std::uint32_t fieldsBegin;  // its fields in Fields()
+    std::uint32_t fieldsEnd;
   };
 
   ScorePlan() = default;
@@ -37,16 +52,21 @@ class ScorePlan {
 
   const ScoreSectionList& Sections() const { return sections_; }
   const std::vector<Rule>& Rules() const { return rules_; }
+  const std::vector<Field>& Fields() const { return fields_; }
 
   // Finds the literals in the article's texts and the candidate rules; until
-  // the next call, Found and Candidates answer for this article.
+  // the next call, Found, Sure and Candidates answer for this article.
   void Prepare(const TArticle& article);
   // Whether a field's literal is in the text it tests (part 1: the author's
-  // address); true for a field without a literal.
-  bool Found(const TScoreField& field, int part) const;
+  // address); only for a field with a literal.
+  bool Found(const Field& field, int part) const {
+    return TestBit(found_, field.bit + static_cast<std::uint32_t>(part));
+  }
   // Whether the field matches without its regex: the pattern is plain text
   // and was found as it stands.
-  bool Matched(const TScoreField& field, int part) const;
+  bool Sure(const Field& field, int part) const {
+    return field.plain && TestBit(sure_, field.bit + static_cast<std::uint32_t>(part));
+  }
   // The indexes in Rules() of the candidates, ascending, through visit.
   template <typename Visit>
   void Candidates(Visit&& visit) const {
@@ -63,15 +83,19 @@ class ScorePlan {
   class NumberGate {
    public:
     std::vector<std::pair<std::int32_t, std::size_t>> rules;  // number, rule
-    void Build(bool inverted);
+    void Build(bool inverted, std::size_t ruleWords);
     void Through(std::int32_t value, BitWords& candidates) const;
 
    private:
     std::vector<std::int32_t> numbers_;  // ascending
-    bool inverted_ = false;
+    // By the count of numbers below the value: the rules let through
+    // (ruleWords words each).
+    BitWords through_;
+    std::size_t ruleWords_ = 0;
   };
 
   void searchFor(const TScoreField& field);
+  void findInAuthor(const TArticle& article);
   void addGate(std::size_t rule, const TScoreTest& test);
   void gateOn(std::size_t rule, const TScoreField& field);
   NumberGate& numberGate(const TScoreField& field) {
@@ -86,6 +110,11 @@ class ScorePlan {
   std::size_t ruleWords_ = 0;
   // By text * 2 + caseless: the literals searched in it.
   std::vector<LiteralSet> sets_;
+  std::vector<std::size_t> searched_;  // the sets that are not empty, but the author's
+  std::vector<std::size_t> authorSets_;  // those of the author's name and address
+  AuthorLiterals authors_;
+  BitWords authorFound_, authorSure_;  // the bits of one author's texts
+  std::vector<Field> fields_;
   NumberGate numberGates_[4];  // Lines, ~Lines, Bytes, ~Bytes
   BitWords ungated_;     // rules tested on every article
   BitWords gates_;       // by literal bit, ruleWords_ words: the rules it lets through
