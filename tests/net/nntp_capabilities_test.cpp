@@ -21,6 +21,7 @@ struct CapsCase {
   int version;
   std::vector<std::string> lists;  // LIST variants offered (asked in lower case)
   std::vector<std::string> sasl;
+  std::string implementation = {};
 };
 
 void PrintTo(const CapsCase& c, std::ostream* os) { *os << c.name; }
@@ -48,6 +49,7 @@ TEST_P(Capabilities, Parse) {
   EXPECT_EQ(caps.compressDeflate(), c.offered.count(C::CompressDeflate) == 1);
   EXPECT_EQ(caps.startTls(), c.offered.count(C::StartTls) == 1);
   EXPECT_EQ(caps.version(), c.version);
+  EXPECT_EQ(caps.implementation(), c.implementation);
   for (const auto& l : c.lists) EXPECT_TRUE(caps.offersList(l)) << l;
   for (const auto& m : c.sasl) EXPECT_TRUE(caps.offersSasl(m)) << m;
   EXPECT_FALSE(caps.offersList("xyzzy"));
@@ -61,10 +63,10 @@ INSTANTIATE_TEST_SUITE_P(
     NntpCapabilities, Capabilities,
     ::testing::Values(
         CapsCase{"InnOpenPort", innLines("AUTHINFO SASL", ""), kInnOpen, 2,
-                 {"active", "overview.fmt", "newsgroups", "headers"}, {"cram-md5"}},
+                 {"active", "overview.fmt", "newsgroups", "headers"}, {"cram-md5"}, "INN 2.7.1"},
         CapsCase{"InnLoginPortBeforeLogin", innLines("AUTHINFO USER SASL", " PLAIN LOGIN"),
                  [] { auto s = kInnOpen; s.insert(C::AuthInfoUser); return s; }(), 2,
-                 {"counts"}, {"plain", "login"}},
+                 {"counts"}, {"plain", "login"}, "INN 2.7.1"},
         CapsCase{"LowerCaseKeywords",
                  {"version 2", "mode-reader", "over msgid", "authinfo user", "compress deflate",
                   "list active newsgroups"},
@@ -73,14 +75,9 @@ INSTANTIATE_TEST_SUITE_P(
         CapsCase{"OtherCompressionOnly", {"VERSION 2", "COMPRESS GZIP", "OVER"}, {C::Over}, 2, {}, {}},
         CapsCase{"HighestVersionAndExtraSpaces",
                  {"VERSION 3  2", "  HDR  ", "X-UNKNOWN DEFLATE STARTTLS", ""}, {C::Hdr}, 3, {}, {}},
-        CapsCase{"NoVersion", {"READER"}, {C::Reader}, 0, {}, {}}),
+        CapsCase{"NoVersion", {"READER", "implementation  My Server 1.0 "}, {C::Reader}, 0, {}, {},
+                 "My Server 1.0"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(NntpCapabilities, ImplementationKeepsItsWords) {
-  NntpCapabilities caps;
-  caps.add("implementation  INN 2.7.1 ");
-  EXPECT_EQ(caps.implementation(), "INN 2.7.1");
-}
 
 }  // namespace
 }  // namespace orvel
