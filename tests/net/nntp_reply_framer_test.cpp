@@ -1,0 +1,156 @@
+// Framing a news server's replies: which replies carry data, dot-stuffing,
+// the "." terminator, the line limit; a whole exchange cut at every point
+// gives the same events.
+
+#include "net/nntp_reply_framer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace orvel {
+namespace {
+
+using Events = std::vector<std::string>;
+
+// Takes events until NeedMore, each written as "S code [*] text", "L text",
+// "E", or the failure's name.
+void drain(NntpReplyFramer& framer, Events& out) {
+  while (true) {
+    const NntpEvent e = framer.next();
+    switch (e.kind) {
+      case NntpEvent::Kind::NeedMore: return;
+      case NntpEvent::Kind::Status:
+        out.push_back("S " + std::to_string(e.code) + (e.multiLine ? " * " : " ") + std::string(e.text));
+        break;
+      case NntpEvent::Kind::DataLine: out.push_back("L " + std::string(e.text)); break;
+      case NntpEvent::Kind::DataEnd: out.push_back("E"); break;
+      case NntpEvent::Kind::LineTooLong: out.push_back("TooLong"); return;
+      case NntpEvent::Kind::BadStatus: out.push_back("Bad " + std::string(e.text)); return;
+    }
+  }
+}
+
+Events feedInChunks(const std::vector<std::string>& commands, const std::string& bytes,
+                    std::size_t chunk) {
+  NntpReplyFramer framer;
+  for (const auto& c : commands) framer.expect(ClassifyNntpCommand(c));
+  Events out;
+  for (std::size_t at = 0; at < bytes.size(); at += chunk) {
+    framer.receive(std::string_view(bytes).substr(at, chunk));
+    drain(framer, out);
+  }
+  return out;
+}
+
+const std::vector<std::string> kCommands = {
+    "", "capabilities", "GROUP test.small", "XOVER 1-2", "OVER 9999-10000",
+    "xover 9999-10000", "ARTICLE 5", "HEAD <gone@x>", "LISTGROUP test.small", "QUIT"};
+
+const std::string kExchange =
+    "200 news.test.invalid ready\r\n"
+    "101 Capability list:\r\nVERSION 2\r\nOVER\r\n.\r\n"
+    "211 12 1 12 test.small\r\n"
+    "224 Overview follows\r\n1\tSubj\tA\r\n..2\tdot\r\n\r\n.\r\n"
+    "423 No articles in 9999-10000\r\n"
+    "224 No articles in 9999-10000\r\n.\r\n"
+    "220 5 <a@b> article\nSubject: x\n\n..\n...dots\n.\n"
+    "430 No such article\r\n"
+    "211 2 1 2 test.small\r\n1\r\n2\r\n.\r\n"
+    "205 Bye!\r\n";
+
+const Events kExpected = {
+    "S 200 news.test.invalid ready",
+    "S 101 * Capability list:", "L VERSION 2", "L OVER", "E",
+    "S 211 12 1 12 test.small",
+    "S 224 * Overview follows", "L 1\tSubj\tA", "L .2\tdot", "L ", "E",
+    "S 423 No articles in 9999-10000",
+    "S 224 * No articles in 9999-10000", "E",
+    "S 220 * 5 <a@b> article", "L Subject: x", "L ", "L .", "L ..dots", "E",
+    "S 430 No such article",
+    "S 211 * 2 1 2 test.small", "L 1", "L 2", "E",
+    "S 205 Bye!",
+};
+
+TEST(NntpReplyFramer, ExchangeGivesSameEventsForEveryChunkSize) {
+  for (std::size_t chunk = 1; chunk <= kExchange.size(); ++chunk) {
+    EXPECT_EQ(feedInChunks(kCommands, kExchange, chunk), kExpected) << "chunk " << chunk;
+  }
+}
+
+struct ShapeCase {
+  const char* name;
+  const char* command;
+  int code;
+  bool multiLine;
+};
+
+void PrintTo(const ShapeCase& c, std::ostream* os) { *os << c.name; }
+
+class ReplyShape : public ::testing::TestWithParam<ShapeCase> {};
+
+TEST_P(ReplyShape, MultiLineByCommandAndCode) {
+  EXPECT_EQ(IsNntpMultiLine(ClassifyNntpCommand(GetParam().command), GetParam().code),
+            GetParam().multiLine);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NntpReplyFramer, ReplyShape,
+    ::testing::Values(ShapeCase{"GroupIsSingle", "GROUP a", 211, false},
+                      ShapeCase{"ListGroupIsMulti", "LISTGROUP a", 211, true},
+                      ShapeCase{"ListVariant", "LIST OVERVIEW.FMT", 215, true},
+                      ShapeCase{"XpatOk", "xpat Subject 1-5 *a*", 221, true},
+                      ShapeCase{"HdrOk", "HDR Subject 1-3", 225, true},
+                      ShapeCase{"HdrOldCodeIsSingle", "HDR Subject 1-3", 221, false},
+                      ShapeCase{"OverError", "OVER 9999-10000", 423, false},
+                      ShapeCase{"ArticleNotFound", "ARTICLE <x@y>", 430, false},
+                      ShapeCase{"NewGroups", "NEWGROUPS 20000101 000000 GMT", 231, true},
+                      ShapeCase{"HelpLeadingSpace", "  help", 100, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct LimitCase {
+  const char* name;
+  std::string bytes;
+  Events events;
+};
+
+void PrintTo(const LimitCase& c, std::ostream* os) { *os << c.name; }
+
+class Limits : public ::testing::TestWithParam<LimitCase> {};
+
+constexpr std::size_t kLimit = 16;
+
+// Each row as a whole and one byte at a time; after a failure the framer
+// takes nothing more.
+TEST_P(Limits, EventsAndFailure) {
+  for (std::size_t chunk : {std::size_t{1}, GetParam().bytes.size()}) {
+    NntpReplyFramer framer(kLimit);
+    framer.expect(NntpCommand::Over);
+    Events out;
+    for (std::size_t at = 0; at < GetParam().bytes.size(); at += chunk) {
+      framer.receive(std::string_view(GetParam().bytes).substr(at, chunk));
+      drain(framer, out);
+    }
+    EXPECT_EQ(out, GetParam().events) << "chunk " << chunk;
+    framer.receive("200 more\r\n");
+    EXPECT_EQ(framer.next().kind == NntpEvent::Kind::NeedMore, framer.failed());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NntpReplyFramer, Limits,
+    ::testing::Values(
+        LimitCase{"NoCode", "hello\r\n", {"Bad hello"}},
+        LimitCase{"TwoDigits", "22 x\r\n", {"Bad 22 x"}},
+        LimitCase{"NoSpaceAfterCode", "224x\r\n", {"Bad 224x"}},
+        LimitCase{"DataLineOverLimit", "224 ok\r\n" + std::string(kLimit + 1, 'a') + "\r\n",
+                 {"S 224 * ok", "TooLong"}},
+        LimitCase{"UnendedLineOverLimit", "224 ok\r\n" + std::string(kLimit + 2, 'a'),
+                 {"S 224 * ok", "TooLong"}},
+        LimitCase{"LineAtTheLimitPasses", "224 ok\r\n" + std::string(kLimit, 'a') + "\r\n.\r\n",
+                  {"S 224 * ok", "L " + std::string(kLimit, 'a'), "E"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace orvel
