@@ -84,8 +84,10 @@ class ListCommandsTest : public QObject {
     groups->findChild<QAction*>("acgFind")->trigger();
     ui::TArticlesWindow* window = ui::TArticlesWindow::find(*fx.frame, *fx.state.profiles[0], "alt.t");
     QVERIFY(window);
-    QVERIFY(test::waitFor([&] { return script.done() && window->currentArticle(); }));
-    QCOMPARE(window->currentArticle()->Number, 4);
+    // The view may show its first article before the search has run.
+    QVERIFY(test::waitFor([&] {
+      return script.done() && window->currentArticle() && window->currentArticle()->Number == 4;
+    }));
     groups->findChild<QAction*>("acgFindAgain")->trigger();
     QVERIFY(test::waitFor([&] { return window->currentArticle()->Number == 5; }));
     QVERIFY2(script.unexpected().isEmpty(), qPrintable(script.unexpected().join('\n')));
