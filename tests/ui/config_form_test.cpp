@@ -210,6 +210,12 @@ class ConfigFormTest : public QObject {
     Options o("[Compose]\r\nNewsAttrib=Le %d, %n a \xc3\xa9" "crit :  \r\nWrapColumn=72\r\n"
               "[Misc]\r\nQuoteChars=>|\xbb\r\n");
     auto first = o.open();
+    first->show();
+    for (Page page : {Page::Servers, Page::Identities, Page::Compose, Page::Display, Page::Misc,
+                      Page::XOver, Page::Menus}) {
+      first->showPage(page);
+      test::saveScreen(first.get(), QString("options-%1").arg(static_cast<int>(page)));
+    }
     Options::pressOk(*first);
     QCOMPARE(first->result(), int(QDialog::Accepted));
     const std::string written = o.files();
