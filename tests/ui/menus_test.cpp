@@ -1,16 +1,23 @@
 // The windows' menus and toolbars as a person meets them in the frame: every
-// command of a window's action table sits once in its menu tree, with the
-// caption and shortcut of the table, and every toolbar button has a picture.
+// command of a window's action table is wired exactly when it is said to be
+// built (so orvel-cli actions tells the truth) and sits once in its menu
+// tree, with the caption and shortcut of the table, and every toolbar button
+// has a picture.
 
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSystemTrayIcon>
 #include <QToolBar>
 #include <QtTest>
 
 #include "articles_window_fixture.h"
+#include "config/action_status.h"
+#include "ui/article_viewer.h"
 #include "ui/edit_window.h"
 #include "ui/folders_window.h"
+#include "ui/groups_window.h"
 
 using namespace orvel;
 using namespace orvel::test;
@@ -50,6 +57,19 @@ QStringList menuProblems(ActionWindow window, const QList<QAction*>& tree) {
   return out;
 }
 
+// "window: name" of each action whose wiring disagrees with its status.
+QStringList disagreements(ActionWindow window, const QObject& owner, const char* label) {
+  QStringList out;
+  for (const TActionDef& def : BuiltInActions(window)) {
+    const QAction* action = owner.findChild<QAction*>(def.name);
+    const bool wired = action && action->property(ui::kWiredProperty).toBool();
+    if (wired != ActionBuilt(window, def.name)) {
+      out << QString("%1: %2 %3").arg(label, def.name, wired ? "is wired" : "is not wired");
+    }
+  }
+  return out;
+}
+
 QStringList iconless(const QList<QAction*>& buttons, const char* window) {
   QStringList out;
   for (QAction* a : buttons) {
@@ -68,7 +88,7 @@ class MenusTest : public QObject {
     if (!FixtureProcess::available()) QSKIP("the fixture server is not built");
   }
 
-  void everyCommandOnceInItsMenuAndEveryButtonWithAPicture() {
+  void everyCommandWiredOnceInItsMenuAndEveryButtonWithAPicture() {
     ModalScript script;
     ArticlesWindowFixture fx({}, "alt.t:\r\n", [](MainState& state) {
       for (TID* id : {&state.identities.front(), &state.profiles.front()->identity}) {
@@ -116,6 +136,7 @@ class MenusTest : public QObject {
           shown = a->menu()->actions();
         }
       }
+      problems << disagreements(c.window, *c.widget, c.label);
       for (const QString& p : menuProblems(c.window, shown)) problems << c.label + (": " + p);
       problems << iconless(buttons, c.label);
       for (QAction* a : c.child->toolBarActions()) {
@@ -125,8 +146,23 @@ class MenusTest : public QObject {
     for (const QString& p : menuProblems(ActionWindow::Main, fx.frame->menuBar()->actions())) {
       problems << "main: " + p;
     }
+    problems << disagreements(ActionWindow::Main, *fx.frame, "main");
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join("\n")));
     QVERIFY2(script.unexpected().isEmpty(), qPrintable(script.unexpected().join("; ")));
+
+    // Two of them at work: posting from the group list, wrapping the viewer.
+    const int editors = fx.frame->findChildren<ui::TEditWindow*>().size();
+    fx.groups->findChild<QAction*>("acgPost")->trigger();
+    const QList<ui::TEditWindow*> now = fx.frame->findChildren<ui::TEditWindow*>();
+    QCOMPARE(now.size(), editors + 1);
+    QVERIFY(std::any_of(now.begin(), now.end(), [](ui::TEditWindow* w) {
+      return w->groupsEdit()->text() == "alt.t";
+    }));
+    QAction* wrap = view->findChild<QAction*>("acvWordWrap");
+    const bool wrapped = wrap->isChecked();
+    wrap->trigger();
+    QCOMPARE(view->viewer()->textView()->lineWrapMode() == QPlainTextEdit::WidgetWidth, !wrapped);
+    QCOMPARE(fx.state.settings.viewerWordWrap, !wrapped);
   }
 
   // The "ToolBars" settings: "*" is the built-in layout, anything else the
