@@ -102,6 +102,7 @@ std::vector<NamedYEncDecoder> YEncDecoders() {
   std::vector<NamedYEncDecoder> decoders{{"scalar", DecodeYEncScalar}};
 #if defined(__x86_64__)
   decoders.push_back({"sse2", decodeSse2});
+  __builtin_cpu_init();  // this may run before the static constructors
   if (__builtin_cpu_supports("avx2")) decoders.push_back({"avx2", decodeAvx2});
 #endif
   return decoders;
