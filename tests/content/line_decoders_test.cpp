@@ -119,13 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
                       YEncCase{"TrailingEqualsFails", "kl=", "AB", false},
                       YEncCase{"NulEndsLine", std::string("k\0l", 3), "A", true},
                       YEncCase{"EscapeBeforeNulFails", std::string("k=\0l", 4), "A", false},
-                      YEncCase{"EmptyLine", "", "", true},
-                      YEncCase{"EscapeAfterFullBlock", std::string(32, 'k') + "=}",
-                               std::string(32, 'A') + "\x13", true},
-                      YEncCase{"LoneEqualsAfterFullBlock", std::string(33, 'k') + "=",
-                               std::string(33, 'A'), false},
-                      YEncCase{"NulInsideSecondBlock", std::string(20, 'k') + '\0' + "kk",
-                               std::string(20, 'A'), true}),
+                      YEncCase{"EmptyLine", "", "", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(YEncKeywords, BeginPartAndEnd) {

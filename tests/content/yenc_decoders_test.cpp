@@ -1,6 +1,6 @@
 // Every yEnc line decoder this processor runs against the scalar one: random
 // lines thick with "=", NUL and bytes at the 42 and 64 wrap points, at every
-// length a vector block can end on, and whole encoded files.
+// length a vector block can end on, and the lines of the public vectors.
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,6 @@
 
 #include "content/yenc_decoders.h"
 #include "content_test_support.h"
-#include "yenc_test_encoder.h"
 
 namespace orvel {
 namespace {
@@ -76,24 +75,6 @@ TEST(YEncDecoders, SpecialAtEveryPositionAgrees) {
       expectAllAgree(line.substr(0, at + special.size()));
       expectAllAgree(line.substr(0, 100));
     }
-  }
-}
-
-TEST(YEncDecoders, EncodedFileComesBackWhole) {
-  std::string data(5000, '\0');
-  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + i / 256);
-  for (const NamedYEncDecoder& decoder : detail::YEncDecoders()) {
-    const std::string text = test::YEncLines(data, 77);
-    std::string decoded;
-    for (std::size_t start = 0; start < text.size();) {
-      const std::size_t end = text.find("\r\n", start);
-      const std::string line = text.substr(start, end - start);
-      const Decoded got = run(decoder, line);
-      EXPECT_TRUE(got.ok) << decoder.name;
-      decoded += got.bytes;
-      start = end + 2;
-    }
-    EXPECT_EQ(decoded, data) << decoder.name;
   }
 }
 
