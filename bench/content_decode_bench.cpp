@@ -15,6 +15,7 @@
 #include "content/crc32.h"
 #include "content/mime.h"
 #include "content/uu_lines.h"
+#include "content/yenc_decoders.h"
 #include "content/yenc_lines.h"
 
 namespace {
@@ -74,6 +75,24 @@ void BM_YEncLine(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kDataSize));
 }
 BENCHMARK(BM_YEncLine)->Arg(0)->Arg(1)->ArgName("crc");
+
+// Each decoder the processor runs, on the same lines without CRC.
+void BM_YEncLineDecoder(benchmark::State& state, orvel::detail::YEncLineDecoder decode) {
+  const auto lines = splitLines(orvel::test::YEncLines(randomBytes(kDataSize)));
+  std::string out(256, '\0');
+  for (auto _ : state) {
+    for (const std::string& line : lines) decode(line, out.data());
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kDataSize));
+}
+const bool yencDecodersRegistered = [] {
+  for (const auto& decoder : orvel::detail::YEncDecoders()) {
+    benchmark::RegisterBenchmark((std::string("BM_YEncLineDecoder/") + decoder.name).c_str(),
+                                 BM_YEncLineDecoder, decoder.decode);
+  }
+  return true;
+}();
 
 void BM_UULine(benchmark::State& state) {
   const auto lines = splitLines(orvel::test::UULines(randomBytes(kDataSize)));

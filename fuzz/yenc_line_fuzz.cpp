@@ -1,11 +1,12 @@
-// The yEnc line decoder against a plain reference of the same rules, and the
-// keyword line readers.
+// Every yEnc line decoder the processor runs against a plain reference of
+// the same rules, and the keyword line readers.
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "content/yenc_decoders.h"
 #include "content/yenc_lines.h"
 
 namespace {
@@ -32,12 +33,16 @@ std::string reference(std::string_view line, bool& ok) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const auto decoders = orvel::detail::YEncDecoders();
   const std::string_view line(reinterpret_cast<const char*>(data), size);
-  std::string out(size, '\0');
-  const orvel::YEncLineResult result = orvel::DecodeYEncBytes(line, out.data());
   bool ok = true;
   const std::string expected = reference(line, ok);
-  if (result.size > size || result.ok != ok || out.substr(0, result.size) != expected) std::abort();
+  for (const auto& decoder : decoders) {
+    std::string out(size, '\0');
+    const orvel::YEncLineResult result = decoder.decode(line, out.data());
+    if (result.size > size || result.ok != ok) std::abort();
+    if (out.substr(0, result.size) != expected) std::abort();
+  }
   if (line.substr(0, 8) == "=ybegin ") orvel::ReadYBegin(line);
   if (line.substr(0, 7) == "=ypart ") orvel::ReadYPart(line);
   orvel::ReadYEndCrc(line, " pcrc32=");

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "content/yenc_decoders.h"
 #include "core/text.h"
 
 namespace orvel {
@@ -19,7 +20,9 @@ inline bool hasEscapeOrNul(std::uint64_t x) {
 
 }  // namespace
 
-YEncLineResult DecodeYEncBytes(std::string_view line, char* out) {
+namespace detail {
+
+YEncLineResult DecodeYEncScalar(std::string_view line, char* out) {
   const auto* in = reinterpret_cast<const unsigned char*>(line.data());
   const std::size_t n = line.size();
   auto* o = reinterpret_cast<unsigned char*>(out);
@@ -52,6 +55,14 @@ YEncLineResult DecodeYEncBytes(std::string_view line, char* out) {
     o[j++] = static_cast<unsigned char>(c - 42);
   }
   return {j, true};
+}
+
+}  // namespace detail
+
+YEncLineResult DecodeYEncBytes(std::string_view line, char* out) {
+  // Chosen once, on first use.
+  static const detail::YEncLineDecoder fastest = detail::YEncDecoders().back().decode;
+  return fastest(line, out);
 }
 
 namespace {

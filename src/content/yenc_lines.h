@@ -3,8 +3,8 @@
 // "=ypart" and "=yend" keyword lines. Pure functions; the MIME parser applies
 // them while it walks an article.
 //
-// DecodeYEncBytes is deliberately one small function over a line: a
-// vectorised decoder can replace it without touching its callers.
+// DecodeYEncBytes runs the fastest decoder the processor supports (see
+// yenc_decoders.h); all of them give the same bytes and results.
 
 #include <cstddef>
 #include <cstdint>
@@ -20,7 +20,7 @@ struct YEncLineResult {
 };
 
 // Decodes one data line (without its line end) into out, which has room for
-// line.size() bytes: "=" takes the next character minus 64, then every byte
+// line.size() bytes (any of which may be overwritten): "=" takes the next character minus 64, then every byte
 // is lowered by 42 (modulo 256). A NUL ends the line. On failure the bytes
 // before the failing "=" are still written and counted.
 YEncLineResult DecodeYEncBytes(std::string_view line, char* out);

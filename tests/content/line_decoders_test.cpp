@@ -7,6 +7,7 @@
 #include "content/base64_lines.h"
 #include "content/crc32.h"
 #include "content/uu_lines.h"
+#include "content/yenc_decoders.h"
 #include "content/yenc_lines.h"
 
 namespace orvel {
@@ -96,11 +97,17 @@ struct YEncCase {
 
 class YEncLine : public ::testing::TestWithParam<YEncCase> {};
 
+// Each row through the chosen decoder and through every one the processor
+// runs.
 TEST_P(YEncLine, Decodes) {
-  std::string out(GetParam().line.size(), '\0');
-  const YEncLineResult result = DecodeYEncBytes(GetParam().line, out.data());
-  EXPECT_EQ(result.ok, GetParam().ok);
-  EXPECT_EQ(out.substr(0, result.size), GetParam().bytes);
+  auto decoders = detail::YEncDecoders();
+  decoders.push_back({"chosen", DecodeYEncBytes});
+  for (const detail::NamedYEncDecoder& decoder : decoders) {
+    std::string out(GetParam().line.size(), '\0');
+    const YEncLineResult result = decoder.decode(GetParam().line, out.data());
+    EXPECT_EQ(result.ok, GetParam().ok) << decoder.name;
+    EXPECT_EQ(out.substr(0, result.size), GetParam().bytes) << decoder.name;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
