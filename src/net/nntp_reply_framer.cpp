@@ -134,6 +134,14 @@ NntpEvent NntpReplyFramer::fail(NntpEvent::Kind kind, std::string_view text) {
   return event;
 }
 
+std::string NntpReplyFramer::takeUnframed() {
+  std::string rest = buffer_.substr(pos_);
+  buffer_.clear();
+  pos_ = 0;
+  scanned_ = 0;
+  return rest;
+}
+
 void NntpReplyFramer::reset() {
   buffer_.clear();
   pos_ = 0;

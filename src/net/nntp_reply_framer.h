@@ -74,6 +74,10 @@ class NntpReplyFramer {
   NntpEvent next();
   // Drops every byte and expectation; the state becomes Status again.
   void reset();
+  // Takes out the bytes received but not framed yet. After "206" to COMPRESS
+  // every later byte is compressed: the caller inflates these (and all that
+  // follow) before framing them again. Views of earlier events end here.
+  std::string takeUnframed();
 
   bool failed() const { return state_ == State::Failed; }
   // A multi-line reply is being read.

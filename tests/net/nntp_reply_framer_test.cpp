@@ -79,6 +79,24 @@ TEST(NntpReplyFramer, ExchangeGivesSameEventsForEveryChunkSize) {
   }
 }
 
+// Bytes that came in the same read as "206" are compressed: they leave the
+// framer whole, and framing goes on with what the caller inflated.
+TEST(NntpReplyFramer, BytesAfterTheCompressReplyAreHandedBack) {
+  NntpReplyFramer framer;
+  framer.expect(ClassifyNntpCommand("COMPRESS DEFLATE"));
+  framer.receive(std::string("206 Compression active\r\n\x78\x01\n.\r\n", 30));
+  const NntpEvent e = framer.next();
+  ASSERT_EQ(e.kind, NntpEvent::Kind::Status);
+  EXPECT_EQ(e.code, 206);
+  EXPECT_EQ(framer.takeUnframed(), std::string("\x78\x01\n.\r\n", 6));
+  EXPECT_EQ(framer.next().kind, NntpEvent::Kind::NeedMore);
+  framer.expect(ClassifyNntpCommand("GROUP a"));
+  framer.receive("211 1 1 1 a\r\n");
+  Events events;
+  drain(framer, events);
+  EXPECT_EQ(events, Events{"S 211 1 1 1 a"});
+}
+
 struct ShapeCase {
   const char* name;
   const char* command;
