@@ -10,9 +10,9 @@ QList<QAction*> BuildSubmenus(QWidget* owner, std::span<const SubmenuSpec> specs
                               const ActionSet& actions,
                               const std::function<QAction*(std::string_view)>& fallback) {
   QList<QAction*> out;
-  for (const SubmenuSpec& spec : specs) {
-    auto* menu = new QMenu(QString::fromUtf8(spec.title), owner);
-    for (QAction* a : actions.fromNames(spec.names, fallback)) {
+  for (const SubmenuSpec& submenu : specs) {
+    auto* menu = new QMenu(QString::fromUtf8(submenu.title), owner);
+    for (QAction* a : actions.fromNames(submenu.names, fallback)) {
       if (a) {
         menu->addAction(a);
       } else {

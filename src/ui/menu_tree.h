@@ -21,7 +21,7 @@ struct SubmenuSpec {
   const char* names;  // action names separated by ",", "-" a separator
 };
 
-// Makes one QMenu (a child of owner) per spec, filled from actions and,
+// Makes one QMenu (a child of owner) per entry of specs, filled from actions and,
 // for names the set does not know, from fallback; returns their menu
 // actions in order.
 QList<QAction*> BuildSubmenus(QWidget* owner, std::span<const SubmenuSpec> specs,
