@@ -141,11 +141,9 @@ class ConfigFormTest : public QObject {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("text");
     QTest::newRow("wrap column above 78") << Page::Compose << "WrapColumn" << "90";
-    QTest::newRow("cut size below 100") << Page::Compose << "CutSize" << "50";
     QTest::newRow("not a number") << Page::XOver << "DefragGapSize" << "vingt";
     QTest::newRow("web query without %m") << Page::Misc << "DejaQuery" << "https://x/";
     QTest::newRow("empty quote characters") << Page::Misc << "QuoteChars" << "";
-    QTest::newRow("sort order 0") << Page::Display << "SortOrder" << "0";
   }
   void refusedValuesKeepTheWindowOpen() {
     QFETCH(Page, page);
