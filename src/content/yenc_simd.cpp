@@ -31,18 +31,11 @@ inline Special decodeSpecial(const unsigned char* in, std::size_t n, std::size_t
   return Special::Continue;
 }
 
-// True when the first special byte of a block of `width` bytes, at p, is an
-// "=" whose escaped byte follows inside the block and is no NUL, and no other
+// True when the first special byte of a 16-byte block, at p, is an "="
+// whose escaped byte follows inside the block and is no NUL, and no other
 // special byte follows (the escaped byte may itself be "=").
-inline bool oneEscape(const unsigned char* block, unsigned special, unsigned p, unsigned width) {
-  return block[p] == '=' && p + 1 < width && (special >> (p + 1)) <= 1 && block[p + 1] != 0;
-}
-
-// The rest of the line, from i and j on, by the next smaller decoder.
-inline YEncLineResult finish(YEncLineDecoder next, std::string_view line, std::size_t i, char* out,
-                             std::size_t j) {
-  const YEncLineResult rest = next(line.substr(i), out + j);
-  return {j + rest.size, rest.ok};
+inline bool oneEscape(const unsigned char* block, unsigned special, unsigned p) {
+  return block[p] == '=' && p + 1 < 16 && (special >> (p + 1)) <= 1 && block[p + 1] != 0;
 }
 
 YEncLineResult decodeSse2(std::string_view line, char* out) {
@@ -69,7 +62,7 @@ YEncLineResult decodeSse2(std::string_view line, char* out) {
       continue;
     }
     const unsigned plain = static_cast<unsigned>(__builtin_ctz(special));
-    if (oneEscape(in + i, special, plain, 16)) {
+    if (oneEscape(in + i, special, plain)) {
       const __m128i at = _mm_set1_epi8(static_cast<char>(plain));
       const __m128i before = _mm_cmpgt_epi8(at, index);
       const __m128i after = _mm_srli_si128(lowered, 1);
@@ -86,7 +79,9 @@ YEncLineResult decodeSse2(std::string_view line, char* out) {
     const Special s = decodeSpecial(in, n, i, o, j);
     if (s != Special::Continue) return {j, s == Special::EndOfLine};
   }
-  return finish(DecodeYEncScalar, line, i, out, j);
+  // The bytes after the last whole block, by the scalar rules.
+  const YEncLineResult rest = DecodeYEncScalar(line.substr(i), out + j);
+  return {j + rest.size, rest.ok};
 }
 
 #endif
