@@ -3,7 +3,8 @@
 // fuzzer's own chunk boundaries), time-outs, peer closes and owner commands.
 // The owner reads data lines as a real one does and issues the next command
 // from its handlers, so the engine moves through login, status, data and
-// post states.
+// post states, and through CAPABILITIES, STARTTLS and COMPRESS as the
+// profile bits allow.
 
 #include <cstddef>
 #include <cstdint>
@@ -60,6 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   profile->host = "192.0.2.1";
   if (data[0] & 2) profile->userName = "tester";
   if (data[0] & 4) profile->password = "secret";
+  profile->extensions = (data[0] & 8) != 0;
+  profile->startTls = (data[0] & 16) != 0;
+  profile->compress = (data[0] & 32) != 0;
   conn->setProfile(profile);
 
   unsigned next = data[1];
@@ -69,8 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   conn->OnEndPost = again;
   conn->OnBeginPost = [](TNNTP& c) { c.SendArticle("Subject: x\r\n\r\n.body"); };
   conn->OnData = [&](TNNTP& c) {
-    const auto r = ReadDataLines(c, [](std::string_view) { return true; });
-    if (r == DataLines::Terminated) issue(c, next++);
+    if (ReadDataLines(c, [](std::string_view) {})) issue(c, next++);
   };
   conn->OnError = [&](TNNTP& c, int, const std::string&) {
     if (next++ % 3 == 0) c.Close();
@@ -94,6 +97,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       issue(*conn, next++);
     } else if (op == 0xF3) {
       conn.reset();  // the owner destroys the connection between reads
+    } else if (op == 0xF5) {
+      if (t->handshaking) {
+        t->handshaking = false;
+        t->handler->onTransportTlsReady();
+      }
     } else if (op == 0xF4) {
       if (!t->connected) {
         conn->Connect();

@@ -459,7 +459,7 @@ void TGroupView::RequestData(TNNTP& connection, const SlotRequest& request) {
     return;
   }
   // Nobody reads this reply: let it pass and free the slot.
-  if (ReadDataLines(connection, [](std::string_view) { return true; }) == DataLines::Terminated) {
+  if (connection.dataEnded()) {
     slots_.ReleaseSocket(connection, {});
   }
 }

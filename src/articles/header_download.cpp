@@ -318,7 +318,6 @@ void HeaderDownload::SkipStep(TNNTP& connection) {
     finish(connection, DownloadEnd::Finished);
     return;
   }
-  connection.SetReady();
   rangeDone(connection);
 }
 
@@ -356,18 +355,13 @@ void HeaderDownload::sendXover(TNNTP& connection) {
 
 void HeaderDownload::Data(TNNTP& connection) {
   bool done = false;
-  const std::string_view text = connection.Buffer();
-  const std::size_t rest = inXhdr_ ? ParseXHDR(view_, &source_, text, done)
-                                   : ParseXOVER(view_, &source_, text, done);
-  if (done) {
-    // Whatever follows the terminating line is not part of any reply.
-    connection.SetBuffer({});
-    connection.SetReady();
+  if (inXhdr_) {
+    ParseXHDR(view_, &source_, connection.data(), done);
   } else {
-    connection.ConsumeBuffer(rest == std::string_view::npos ? text.size() : rest);
+    ParseXOVER(view_, &source_, connection.data(), done);
   }
   host_.LinesParsed(connection);
-  if (done) rangeDone(connection);
+  if (connection.dataEnded()) rangeDone(connection);
 }
 
 void HeaderDownload::rangeDone(TNNTP& connection) {

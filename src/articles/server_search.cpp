@@ -62,14 +62,13 @@ void ServerSearch::sendNext(TNNTP& connection) {
 }
 
 void ServerSearch::Data(TNNTP& connection, const SlotRequest&) {
-  const DataLines end = ReadDataLines(connection, [this](std::string_view line) {
+  const bool ended = ReadDataLines(connection, [this](std::string_view line) {
     if (const std::int32_t n = leadingNumber(line); n > 0) {
       found_.push_back(n);
       if (hit_) hit_(n);
     }
-    return true;
   });
-  if (end != DataLines::Terminated) return;
+  if (!ended) return;
   if (!queue_.empty()) {
     sendNext(connection);
     return;

@@ -25,6 +25,9 @@ struct TProfile {
   std::string iconPath;          // "Icon" key: an image shown beside the server
   bool tls = false;              // NNTP over TLS
   std::string caFile;            // extra trusted CA certificates (PEM), empty: system store only
+  bool extensions = true;        // ask CAPABILITIES and use the extensions offered
+  bool startTls = false;         // STARTTLS on the plain port before the login
+  bool compress = true;          // COMPRESS DEFLATE when offered
   TID identity;
 
   // The port to connect to: 0 means 119, or 563 over TLS.

@@ -38,26 +38,6 @@ class StoreResumeRecord final : public ResumeStore {
 
 }  // namespace
 
-std::size_t DataEndScanner::scan(std::string_view block) {
-  std::size_t start = 0;
-  for (std::size_t lf; (lf = block.find('\n', start)) != std::string_view::npos; start = lf + 1) {
-    const std::size_t length = partialLength_ + (lf - start);
-    if (length == 1 || length == 2) {
-      std::string line = partial_;
-      line.append(block.substr(start, lf - start));
-      if (line == "." || line == ".\r") {
-        reset();
-        return lf + 1;
-      }
-    }
-    reset();
-  }
-  const std::string_view rest = block.substr(start);
-  if (partial_.size() < 2) partial_.append(rest.substr(0, 2 - partial_.size()));
-  partialLength_ += rest.size();
-  return std::string_view::npos;
-}
-
 GroupBatch::GroupBatch(TGroupView& view, BatchSettings settings, Prompter& prompter,
                        Clock& clock, MimeEnvironment env, FileLauncher* launcher,
                        ResumeStore* resumeStore)
@@ -148,7 +128,6 @@ bool GroupBatch::fetchArticle(BatchItem i, std::string_view progressText) {
   if (!batch_.running()) return false;
   TArticle* a = article(i);
   fetchLabel_.assign(progressText);
-  scanner_.reset();
   awaiting_ = true;
   connection_ = nullptr;
   view_.Request(Purpose::Batch, a, [this, a](TNNTP& connection) { sendFetch(connection, a); });
@@ -174,23 +153,16 @@ void GroupBatch::sendFetch(TNNTP& connection, TArticle* a) {
 
 void GroupBatch::Data(TNNTP& connection, const SlotRequest&) {
   if (!awaiting_ || &connection != connection_) {
-    if (ReadDataLines(connection, [](std::string_view) { return true; }) == DataLines::Terminated) {
-      view_.Release(connection);
-    }
+    if (connection.dataEnded()) view_.Release(connection);
     return;
   }
-  const std::string_view buffer = connection.Buffer();
-  const std::size_t end = scanner_.scan(buffer);
-  const std::size_t used = end == std::string_view::npos ? buffer.size() : end;
-  batch_.ArticleData(buffer.substr(0, used));
-  connection.ConsumeBuffer(used);
-  if (end == std::string_view::npos) {
+  batch_.ArticleData(connection.data());
+  if (!connection.dataEnded()) {
     view_.Slots().SetProgress(connection, connection.receivedBytes(), fetchBytes_);
     return;
   }
   awaiting_ = false;
   connection_ = nullptr;
-  connection.SetReady();
   view_.Release(connection);
   batch_.ArticleEnded();
 }
@@ -220,7 +192,6 @@ void GroupBatch::lostFetch() {
 void GroupBatch::ForgetConnection() {
   awaiting_ = false;
   connection_ = nullptr;
-  scanner_.reset();
 }
 
 void GroupBatch::StopForRestart() {

@@ -31,19 +31,6 @@
 
 namespace orvel {
 
-// Finds the line "." that ends a multi-line reply in data arriving in blocks
-// of any size.
-class DataEndScanner {
- public:
-  // Offset just past the terminating line in this block, or npos.
-  std::size_t scan(std::string_view block);
-  void reset() { partial_.clear(), partialLength_ = 0; }
-
- private:
-  std::string partial_;  // the first bytes of the unfinished line
-  std::size_t partialLength_ = 0;
-};
-
 class GroupBatch final : public BatchRequestHandler, private BatchHost {
  public:
   // launcher and resumeStore may be absent: nothing is launched, and the
@@ -134,7 +121,6 @@ class GroupBatch final : public BatchRequestHandler, private BatchHost {
   std::string fetchLabel_;
   std::int64_t startTick_ = 0;
   std::int64_t fetchBytes_ = 0;
-  DataEndScanner scanner_;
   TNNTP* connection_ = nullptr;  // the connection of the fetch in progress
   bool awaiting_ = false;        // a fetch holds a slot
   bool fetchLost_ = false;       // its slot went without an end of data

@@ -110,20 +110,16 @@ void GroupReader::sendRequest(TNNTP& connection) {
 void GroupReader::Data(TNNTP& connection, const SlotRequest&) {
   if (!fetch_.busy()) {
     // A reply nobody waits for any more: let it pass.
-    if (ReadDataLines(connection, [](std::string_view) { return true; }) == DataLines::Terminated) {
-      view_.Release(connection);
-    }
+    if (connection.dataEnded()) view_.Release(connection);
     return;
   }
   releaseWanted_ = false;
   bool ended = false;
-  const std::size_t used = fetch_.OnData(connection.Buffer(), ended);
-  connection.ConsumeBuffer(used);
-  if (!ended) {
+  fetch_.OnData(connection.data(), ended);
+  if (!connection.dataEnded()) {
     view_.Slots().SetProgress(connection, fetch_.progressPosition(), progressMaximum_);
     return;
   }
-  connection.SetReady();
   if (std::exchange(releaseWanted_, false)) view_.Release(connection);
 }
 

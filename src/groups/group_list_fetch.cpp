@@ -124,13 +124,12 @@ void TGroupList::NNTPBanner(TNNTP& c) {
 
 void TGroupList::NNTPData(TNNTP& c) {
   if (!merge_) return;
-  const DataLines result = ReadDataLines(c, [this](std::string_view line) {
+  const bool ended = ReadDataLines(c, [this](std::string_view line) {
     merge_->AddLine(line);
-    return true;
   });
   // One status per arrival: lines of one arrival are never seen apart.
   prompter_.status(format("%d groups found (%d new)", merge_->found(), merge_->added()));
-  if (result == DataLines::Terminated) endList();
+  if (ended) endList();
 }
 
 void TGroupList::endList() {

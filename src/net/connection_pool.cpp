@@ -50,7 +50,6 @@ void ConnectionPool::ReleaseConnection(TNNTP& connection) {
   setInUse(connection, false);
   connection.RemoveEvents();
   connection.purpose = 0;
-  connection.SetBuffer({});
   if (!connection.IsConnected()) {
     // Still looking up or connecting for an owner that gave up.
     if (connection.state() != NNTPState::Idle) connection.Close();

@@ -1,5 +1,6 @@
 #include "net/nntp_reply_framer.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -47,7 +48,13 @@ constexpr std::array<std::pair<NntpCommand, int>, 12> kMultiLine{{
     {NntpCommand::NewGroups, 231},
 }};
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+// A "." line starting at i of text, which holds its line end: its length
+// with that line end, or 0.
+std::size_t terminatorAt(std::string_view text, std::size_t i) {
+  if (text[i] != '.') return 0;
+  if (text[i + 1] == '\n') return 2;
+  return text[i + 1] == '\r' && i + 2 < text.size() && text[i + 2] == '\n' ? 3 : 0;
+}
 
 }  // namespace
 
@@ -62,7 +69,8 @@ NntpCommand ClassifyNntpCommand(std::string_view commandLine) {
 
 bool IsNntpMultiLine(NntpCommand command, int code) {
   for (const auto& [cmd, multiCode] : kMultiLine) {
-    if (cmd == command) return code == multiCode;
+    if (cmd != command) continue;
+    return multiCode < 200 ? code == multiCode : code / 100 == 2;
   }
   return false;
 }
@@ -76,61 +84,112 @@ void NntpReplyFramer::receive(std::string_view bytes) {
   buffer_.append(bytes);
 }
 
-NntpEvent NntpReplyFramer::next() {
-  if (state_ == State::Failed) return {};
-  const std::string_view rest = std::string_view(buffer_).substr(pos_);
-  const std::size_t lf = rest.find('\n', scanned_);
-  if (lf == std::string_view::npos) {
-    scanned_ = rest.size();
-    // A line over the limit fails as soon as it is known, not at its end.
-    if (rest.size() > maxLine_ + 1) return fail(NntpEvent::Kind::LineTooLong);
-    return {};
-  }
-  std::string_view line = rest.substr(0, lf);
-  pos_ += lf + 1;
-  scanned_ = 0;
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  if (line.size() > maxLine_) return fail(NntpEvent::Kind::LineTooLong);
-  return state_ == State::Data ? data(line) : status(line);
+std::size_t NntpReplyFramer::dropNuls(std::size_t end) {
+  const auto first = buffer_.begin() + static_cast<std::ptrdiff_t>(pos_);
+  const auto last = buffer_.begin() + static_cast<std::ptrdiff_t>(end);
+  if (std::find(first, last, '\0') == last) return end;
+  const auto kept = std::remove(first, last, '\0');
+  buffer_.erase(kept, last);
+  return static_cast<std::size_t>(kept - buffer_.begin());
 }
 
-NntpEvent NntpReplyFramer::status(std::string_view line) {
-  if (line.size() < 3 || !isDigit(line[0]) || !isDigit(line[1]) || !isDigit(line[2]) ||
-      (line.size() > 3 && line[3] != ' ')) {
-    return fail(NntpEvent::Kind::BadStatus, line);
+// An unfinished line over the limit; a CR at its end may belong to the line end.
+bool NntpReplyFramer::overLimit(std::size_t limit) const {
+  const std::size_t pending = buffer_.size() - pos_;
+  return pending - (pending > 0 && buffer_.back() == '\r' ? 1 : 0) > limit;
+}
+
+NntpEvent NntpReplyFramer::next() {
+  switch (state_) {
+    case State::Status: return status();
+    case State::Data: return data();
+    case State::Failed: break;
   }
+  return {};
+}
+
+NntpEvent NntpReplyFramer::status() {
+  const std::size_t start = buffer_.find_first_not_of("\r\n", pos_);
+  if (start == std::string::npos) {
+    pos_ = buffer_.size();
+    scanned_ = 0;
+    return {};
+  }
+  if (start > pos_) {
+    pos_ = start;
+    scanned_ = 0;
+  }
+  // A status line ends at LF, or at a CR followed by anything but LF; a CR
+  // at the very end waits for the next byte.
+  std::size_t end = pos_ + scanned_;
+  while (end < buffer_.size() && buffer_[end] != '\n' &&
+         !(buffer_[end] == '\r' && end + 1 < buffer_.size() && buffer_[end + 1] != '\n')) {
+    ++end;
+  }
+  if (end >= buffer_.size()) {
+    scanned_ = buffer_.size() - pos_;
+    if (buffer_.back() == '\r') --scanned_;
+    if (overLimit(maxStatusLine_)) return fail(false);
+    return {};
+  }
+  end = dropNuls(end);
+  std::string_view line = std::string_view(buffer_).substr(pos_, end - pos_);
+  pos_ = end + 1;
+  scanned_ = 0;
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  if (line.size() > maxStatusLine_) return fail(false);
+  return statusEvent(line);
+}
+
+NntpEvent NntpReplyFramer::statusEvent(std::string_view line) {
   NntpEvent event;
   event.kind = NntpEvent::Kind::Status;
-  event.code = (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
-  event.text = line.size() > 4 ? line.substr(4) : std::string_view();
+  event.line = line;
+  const std::size_t wordEnd = std::min(line.find_first_of(" \t"), line.size());
+  const auto number = parseDecimal(line.substr(0, wordEnd));
+  event.code = number && *number >= 0 && *number <= 999999 ? static_cast<int>(*number) : 0;
+  event.text = line.substr(std::min(wordEnd + 1, line.size()));
   NntpCommand command = NntpCommand::Other;
   if (!expected_.empty()) {
     command = expected_.front();
     expected_.pop_front();
   }
-  event.multiLine = IsNntpMultiLine(command, event.code);
+  // Some servers answer XHDR of a header they lack with "(none)" lines alone.
+  event.multiLine = IsNntpMultiLine(command, event.code) ||
+                    (command == NntpCommand::XHdr && startsWithNoCase(line, "(none)"));
   if (event.multiLine) state_ = State::Data;
   return event;
 }
 
-NntpEvent NntpReplyFramer::data(std::string_view line) {
-  NntpEvent event;
-  if (line == ".") {
-    state_ = State::Status;
-    event.kind = NntpEvent::Kind::DataEnd;
-    return event;
+NntpEvent NntpReplyFramer::data() {
+  const std::size_t lastLf = buffer_.rfind('\n');
+  if (lastLf == std::string::npos || lastLf < pos_) {
+    if (overLimit(maxDataLine_)) return fail(true);
+    return {};
   }
-  if (!line.empty() && line.front() == '.') line.remove_prefix(1);
-  event.kind = NntpEvent::Kind::DataLine;
-  event.text = line;
+  const std::size_t end = dropNuls(lastLf + 1);
+  const std::string_view lines = std::string_view(buffer_).substr(pos_, end - pos_);
+  std::size_t stop = terminatorAt(lines, 0);
+  for (std::size_t at = 0; stop == 0;) {
+    at = lines.find("\n.", at);
+    if (at == std::string_view::npos || at + 1 >= lines.size()) break;
+    if (const std::size_t length = terminatorAt(lines, at + 1)) stop = at + 1 + length;
+    at += 2;
+  }
+  NntpEvent event;
+  event.kind = NntpEvent::Kind::Data;
+  event.last = stop != 0;
+  event.text = event.last ? lines.substr(0, stop) : lines;
+  pos_ += event.text.size();
+  if (event.last) state_ = State::Status;
   return event;
 }
 
-NntpEvent NntpReplyFramer::fail(NntpEvent::Kind kind, std::string_view text) {
+NntpEvent NntpReplyFramer::fail(bool inData) {
   state_ = State::Failed;
   NntpEvent event;
-  event.kind = kind;
-  event.text = text;
+  event.kind = NntpEvent::Kind::LineTooLong;
+  event.multiLine = inData;
   return event;
 }
 

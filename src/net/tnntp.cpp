@@ -11,8 +11,18 @@ namespace orvel {
 namespace {
 
 bool isLoginState(NNTPState s) {
-  return s == NNTPState::AwaitingGreeting || s == NNTPState::AwaitingModeReader ||
-         s == NNTPState::AwaitingUser || s == NNTPState::AwaitingPassword;
+  switch (s) {
+    case NNTPState::AwaitingGreeting:
+    case NNTPState::AwaitingCapabilities:
+    case NNTPState::AwaitingStartTls:
+    case NNTPState::AwaitingModeReader:
+    case NNTPState::AwaitingUser:
+    case NNTPState::AwaitingPassword:
+    case NNTPState::AwaitingCompress:
+      return true;
+    default:
+      return false;
+  }
 }
 
 // States in which the connection waits for the server.
@@ -21,10 +31,21 @@ bool isWaitingState(NNTPState s) {
          s != NNTPState::Connecting;
 }
 
-bool opensData(NNTPState s) {
-  return s == NNTPState::AwaitingOverview || s == NNTPState::AwaitingHeaders ||
-         s == NNTPState::AwaitingPattern || s == NNTPState::AwaitingList ||
-         s == NNTPState::AwaitingHead || s == NNTPState::AwaitingArticle;
+NNTPState loginState(NntpLoginStep step) {
+  switch (step) {
+    case NntpLoginStep::Greeting: return NNTPState::AwaitingGreeting;
+    case NntpLoginStep::Capabilities: return NNTPState::AwaitingCapabilities;
+    case NntpLoginStep::StartTls:
+    case NntpLoginStep::TlsHandshake: return NNTPState::AwaitingStartTls;
+    case NntpLoginStep::ModeReader: return NNTPState::AwaitingModeReader;
+    case NntpLoginStep::User: return NNTPState::AwaitingUser;
+    case NntpLoginStep::PasswordWanted:
+    case NntpLoginStep::Password: return NNTPState::AwaitingPassword;
+    case NntpLoginStep::Compress: return NNTPState::AwaitingCompress;
+    case NntpLoginStep::Done: return NNTPState::Ready;
+    case NntpLoginStep::Refused: return NNTPState::LoginFailed;
+  }
+  return NNTPState::Idle;
 }
 
 // Words of a status line, split at blanks and tabs.
@@ -69,6 +90,9 @@ const char* StateName(NNTPState state) {
     case NNTPState::LoginFailed: return "login failed";
     case NNTPState::AwaitingQuit: return "awaiting quit";
     case NNTPState::AwaitingStat: return "awaiting stat";
+    case NNTPState::AwaitingCapabilities: return "awaiting capabilities";
+    case NNTPState::AwaitingStartTls: return "awaiting starttls";
+    case NNTPState::AwaitingCompress: return "awaiting compress";
   }
   return "?";
 }
@@ -81,6 +105,7 @@ TNNTP::TNNTP(NetPlatform& platform, Clock& clock, Prompter& prompter, Connection
       pool_(pool),
       options_(options),
       timer_(clock.createTimer([this] { transferTimeout(); })),
+      promptTimer_(clock.createTimer([this] { askPassword(); })),
       alive_(std::make_shared<bool>(true)) {}
 
 TNNTP::~TNNTP() {
@@ -144,11 +169,11 @@ void TNNTP::transferTimeout() {
 
 void TNNTP::Connect() {
   if (!profile_) throw ENNTPError("TNNTP::Connect without a profile");
-  buffer_.clear();
   lastReply_.clear();
   currentGroup_.clear();
   SetLastErrorCode(0);
   stopTimer();
+  promptTimer_->stop();
   ++session_;
 
   const int maximum = options_.maxConnPerServer;
@@ -171,28 +196,46 @@ void TNNTP::Connect() {
 
 void TNNTP::Close() {
   stopTimer();
-  buffer_.clear();
+  promptTimer_->stop();
   lastReply_.clear();
   currentGroup_.clear();
   state_ = NNTPState::Idle;
+  awaiting_.clear();
+  inData_ = dataWanted_ = false;
   ++session_;
   Deactivate();
 }
 
 void TNNTP::SocketConnected() {
-  buffer_.clear();
+  NntpLoginSettings login;
+  login.userName = profile_->userName;
+  login.extensions = profile_->extensions;
+  // STARTTLS on a stream that is TLS already would be refused by the server.
+  login.startTls = profile_->startTls && !profile_->tls;
+  login.compress = profile_->compress;
+  engine_.connected(login);
+  awaiting_.clear();
+  inData_ = dataWanted_ = false;
   state_ = NNTPState::AwaitingGreeting;
   raise(OnConnected);
+}
+
+void TNNTP::SocketTlsReady() {
+  engine_.tlsStarted();
+  flush();
+  pump();
 }
 
 void TNNTP::SocketDisconnected() {
   // The stream is gone: a pending time-out would only report it twice.
   stopTimer();
+  promptTimer_->stop();
   TLineSock::SocketDisconnected();
 }
 
 void TNNTP::SocketError(int code, const std::string& text) {
   stopTimer();
+  promptTimer_->stop();
   TLineSock::SocketError(code, text);
 }
 
@@ -205,14 +248,16 @@ bool TNNTP::command(NNTPState state, TimerUse timer, const std::string& line) {
     RaiseError(neterr::kNotConnected, "10002 Not connected");
     return false;
   }
-  state_ = state;
+  if (!inData_) state_ = state;
+  awaiting_.push_back(state);
   const std::int64_t interval = std::int64_t{options_.xferTimeOutSec} * 1000;
   switch (timer) {
     case TimerUse::Start: prepareTimer(true, interval); break;
     case TimerUse::Prepare: prepareTimer(false, interval); break;
     case TimerUse::Stop: stopTimer(); break;
   }
-  SendLine(line);
+  engine_.command(line);
+  flush();
   return true;
 }
 
@@ -280,13 +325,15 @@ void TNNTP::SendArticle(std::string_view text) {
     block.append("\r\n");
     pos = end + 1;
   }
-  block += '.';
-  SendLine(block);
+  block += ".\r\n";
+  SendPreparedArticle(block);
 }
 
 void TNNTP::SendPreparedArticle(std::string_view block) {
-  if (block.size() >= 2 && block.substr(block.size() - 2) == "\r\n") block.remove_suffix(2);
-  SendLine(block);
+  if (!IsConnected()) return;
+  engine_.sendRaw(block);
+  if (block.size() < 2 || block.substr(block.size() - 2) != "\r\n") engine_.sendRaw("\r\n");
+  flush();
 }
 
 void TNNTP::Quit() {
@@ -295,19 +342,24 @@ void TNNTP::Quit() {
   command(NNTPState::AwaitingQuit, TimerUse::Stop, "QUIT");
 }
 
-void TNNTP::ConsumeBuffer(std::size_t count) { buffer_.erase(0, std::min(count, buffer_.size())); }
-
-void TNNTP::SetReady() {
+void TNNTP::IgnoreReply() {
+  if (inData_) {
+    dataWanted_ = false;
+  } else if (!awaiting_.empty()) {
+    awaiting_.front() = NNTPState::InData;  // its reply, whatever it is, goes nowhere
+  }
   state_ = NNTPState::Ready;
   stopTimer();
+}
+
+void TNNTP::flush() {
+  const std::string out = engine_.takeOutput();
+  if (!out.empty()) SendBytes(out);
 }
 
 // ---------------------------------------------------------------- reading
 
 void TNNTP::SocketRead(std::string_view bytes) {
-  const auto alive = alive_;
-  const auto session = session_;
-
   if (timer_->isActive()) {
     if (isWaitingState(state_)) {
       timer_->start(std::chrono::milliseconds(timerIntervalMs_), TimerMode::SingleShot);
@@ -315,155 +367,167 @@ void TNNTP::SocketRead(std::string_view bytes) {
       stopTimer();
     }
   }
-
-  const std::size_t before = buffer_.size();
-  buffer_.append(bytes);
-  buffer_.erase(std::remove(buffer_.begin() + static_cast<std::ptrdiff_t>(before), buffer_.end(), '\0'),
-                buffer_.end());
-  const std::size_t arrived = buffer_.size() - before;
-
-  if (state_ == NNTPState::InData) {
-    if (!deliverData(arrived)) return;
-  } else {
-    const std::size_t start = buffer_.find_first_not_of("\r\n");
-    if (start == std::string::npos) {
-      buffer_.clear();
-      return;
-    }
-    // A status line ends at LF, or at a CR followed by anything but LF; a
-    // CR at the very end waits for the next byte.
-    std::size_t end = start;
-    while (end < buffer_.size() && buffer_[end] != '\n' &&
-           !(buffer_[end] == '\r' && end + 1 < buffer_.size() && buffer_[end + 1] != '\n')) {
-      ++end;
-    }
-    if (end >= buffer_.size()) {
-      if (buffer_.size() - start > kMaxStatusLine) {
-        protocolFailure(format("Ligne de statut trop longue (plus de %zu octets) de %s",
-                               kMaxStatusLine, host().c_str()));
-      }
-      return;
-    }
-    std::string line = buffer_.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() > kMaxStatusLine) {
-      protocolFailure(format("Ligne de statut trop longue (plus de %zu octets) de %s",
-                             kMaxStatusLine, host().c_str()));
-      return;
-    }
-    buffer_.erase(0, end + 1);
-    const std::string code = line.substr(0, line.find_first_of(" \t"));
-    lastReply_ = line;
-    if (!dispatch(line, code)) return;
-    if (state_ != NNTPState::InData) buffer_.clear();
-  }
-  if (!*alive || session_ != session) return;
-  if (!isWaitingState(state_)) stopTimer();
+  engine_.receive(bytes);
+  pump();
 }
 
-bool TNNTP::dispatch(const std::string& line, const std::string& code) {
-  const char first = line.empty() ? '\0' : line[0];
-  switch (state_) {
-    case NNTPState::AwaitingGreeting:
-      if (first != '2') break;
-      greeting_ = line;
-      postingAllowed_ = line.rfind("200", 0) == 0;
-      state_ = NNTPState::AwaitingModeReader;
-      SendLine("MODE READER");
-      return true;
-    case NNTPState::AwaitingModeReader:
-    case NNTPState::AwaitingUser:
-    case NNTPState::AwaitingPassword:
-      return loginStep(code);
-    case NNTPState::AwaitingGroup:
-      if (first != '2') break;
-      groupReply(line);
+bool TNNTP::pump() {
+  const auto alive = alive_;
+  const auto session = session_;
+  while (true) {
+    const NntpEngineEvent event = engine_.next();
+    flush();  // the login's own commands
+    if (event.kind == NntpEngineEvent::Kind::None) break;
+    const bool goOn = handle(event);
+    if (!*alive || session_ != session) return false;
+    flush();
+    if (!goOn) return false;
+  }
+  followLogin();
+  if (!isWaitingState(state_)) stopTimer();
+  return true;
+}
+
+bool TNNTP::handle(const NntpEngineEvent& event) {
+  switch (event.kind) {
+    case NntpEngineEvent::Kind::None: return true;
+    case NntpEngineEvent::Kind::LoggedIn:
       state_ = NNTPState::Ready;
+      return raise(OnBanner);
+    case NntpEngineEvent::Kind::PasswordWanted:
+      followLogin();
+      passwordWanted();
+      return true;
+    case NntpEngineEvent::Kind::StartTls:
+      followLogin();
+      StartTls();
+      return true;
+    case NntpEngineEvent::Kind::LoginRefused:
+      if (state_ == NNTPState::AwaitingPassword) profile_->promptedPassword.clear();
+      lastReply_ = event.line;
+      fail(event.code, event.line);
+      return false;
+    case NntpEngineEvent::Kind::Broken:
+      if (event.line.empty()) {
+        protocolFailure(format("%s trop longue (plus de %zu octets) de %s",
+                               event.dataLine ? "Ligne de données" : "Ligne de statut",
+                               event.dataLine ? kMaxPendingData : kMaxStatusLine, host().c_str()));
+      } else {
+        protocolFailure(format("Flux compressé illisible de %s: %s", host().c_str(),
+                               std::string(event.line).c_str()));
+      }
+      return false;
+    case NntpEngineEvent::Kind::Reply: {
+      lastReply_ = event.line;
+      NNTPState waiting = NNTPState::Ready;
+      if (!awaiting_.empty()) {
+        waiting = awaiting_.front();
+        awaiting_.pop_front();
+      }
+      return dispatch(waiting, event);
+    }
+    case NntpEngineEvent::Kind::Data: return data(event);
+  }
+  return true;
+}
+
+void TNNTP::followLogin() {
+  if (isLoginState(state_) || state_ == NNTPState::Connecting) state_ = loginState(engine_.step());
+}
+
+bool TNNTP::dispatch(NNTPState waiting, const NntpEngineEvent& reply) {
+  const std::string_view line = reply.line;
+  const int code = reply.code;
+  const bool positive = code / 100 == 2;
+  if (reply.multiLine) {
+    inData_ = true;
+    // Only the reply the owner waits for reaches it; an ignored one is read
+    // to its end and dropped.
+    dataWanted_ = awaiting_.empty() && waiting != NNTPState::InData && waiting != NNTPState::Ready;
+    if (!dataWanted_) return true;
+    if (waiting == NNTPState::AwaitingArticle) {
+      articleNumber_ = wordNumber(words(line), 1).value_or(0);
+    }
+    state_ = NNTPState::InData;
+    return raise(OnDataBegin);
+  }
+  switch (waiting) {
+    case NNTPState::AwaitingGroup:
+      if (!positive) break;
+      groupReply(line);
+      replyDone();
       return raise(OnGroup);
     case NNTPState::AwaitingPostGoAhead:
-      if (first != '3') break;
+      if (code / 100 != 3) break;
       state_ = NNTPState::AwaitingPostResult;
+      awaiting_.push_front(NNTPState::AwaitingPostResult);
       return raise(OnBeginPost);
     case NNTPState::AwaitingPostResult:
-      if (first != '2') break;
-      state_ = NNTPState::Ready;
+      if (!positive) break;
+      replyDone();
       return raise(OnEndPost);
     case NNTPState::AwaitingStat:
-      if (first != '2' && code != "430") break;
-      statFound_ = first == '2';
-      state_ = NNTPState::Ready;
+      if (!positive && code != 430) break;
+      statFound_ = positive;
+      replyDone();
       return raise(OnStat);
     case NNTPState::AwaitingQuit: {
       // The server closes after QUIT: drop the connection now so that no
       // owner picks it up as a live one.
+      const std::string said(line);
       Close();
-      lastReply_ = line;
+      lastReply_ = said;
       raise(OnQuit);
       return false;
     }
-    case NNTPState::Idle:
-    case NNTPState::Connecting:
     case NNTPState::Ready:
-    case NNTPState::LoginFailed:
     case NNTPState::InData:
+      // A reply nobody waits for any more, or one before any command.
       return true;
     default:
-      if (!opensData(state_)) return true;
-      if (first != '2' &&
-          !(state_ == NNTPState::AwaitingHeaders && startsWithNoCase(line, "(none)"))) {
-        break;
-      }
-      if (state_ == NNTPState::AwaitingArticle) {
-        articleNumber_ = wordNumber(words(line), 1).value_or(0);
-      }
-      state_ = NNTPState::InData;
-      if (!raise(OnDataBegin)) return false;
-      if (state_ != NNTPState::InData) return true;
-      return deliverData(buffer_.size());
+      break;
   }
   fail(code, line);
   return false;
 }
 
-bool TNNTP::loginStep(const std::string& code) {
-  switch (state_) {
-    case NNTPState::AwaitingModeReader:
-      // Any reply will do: some servers refuse MODE READER and still serve.
-      if (!profile_->userName.empty()) {
-        state_ = NNTPState::AwaitingUser;
-        SendLine("AUTHINFO USER " + profile_->userName);
-        return true;
-      }
-      state_ = NNTPState::Ready;
-      return raise(OnBanner);
-    case NNTPState::AwaitingUser: {
-      if (code != "381") break;
-      state_ = NNTPState::AwaitingPassword;
-      const auto password = passwordForLogin();
-      if (!password) return false;
-      SendLine("AUTHINFO PASS " + *password);
-      return true;
-    }
-    case NNTPState::AwaitingPassword:
-      if (code != "281") {
-        profile_->promptedPassword.clear();
-        break;
-      }
-      state_ = NNTPState::Ready;
-      return raise(OnBanner);
-    default:
-      return true;
+bool TNNTP::data(const NntpEngineEvent& event) {
+  if (event.last) {
+    inData_ = false;
+    if (dataWanted_) replyDone();
   }
-  fail(code, lastReply_);
-  return false;
+  if (!dataWanted_) return true;
+  if (event.last) dataWanted_ = false;
+  receivedBytes_ += static_cast<std::int64_t>(event.data.size());
+  data_ = event.data;
+  dataEnded_ = event.last;
+  const bool alive = raise(OnData);
+  data_ = {};
+  return alive;
 }
 
-std::optional<std::string> TNNTP::passwordForLogin() {
-  if (!profile_->password.empty()) return profile_->password;
-  if (!profile_->promptedPassword.empty()) return profile_->promptedPassword;
-  // The person may take longer than the time-out to answer, and the GUI's
-  // dialog runs events meanwhile: the connection may end or go away.
+void TNNTP::replyDone() {
+  state_ = awaiting_.empty() ? NNTPState::Ready : awaiting_.back();
+  if (state_ == NNTPState::Ready) stopTimer();
+}
+
+void TNNTP::passwordWanted() {
+  if (!profile_->password.empty()) {
+    engine_.password(profile_->password);
+    return;
+  }
+  if (!profile_->promptedPassword.empty()) {
+    engine_.password(profile_->promptedPassword);
+    return;
+  }
+  // The person may take longer than the time-out to answer; and the dialog
+  // runs events, so it waits until the read handler has returned.
   stopTimer();
+  promptTimer_->start(std::chrono::milliseconds(0), TimerMode::SingleShot);
+}
+
+void TNNTP::askPassword() {
+  if (state_ != NNTPState::AwaitingPassword || !IsConnected()) return;
   const auto alive = alive_;
   const auto session = session_;
   const auto profile = profile_;
@@ -473,12 +537,14 @@ std::optional<std::string> TNNTP::passwordForLogin() {
     answer = prompter_.inputText("Le Mot de passe ?", prompt, {}, InputMode::Masked);
   } while (answer && trimView(*answer).empty());
   if (answer) profile->promptedPassword = *answer;
-  if (!*alive || session_ != session || state_ != NNTPState::AwaitingPassword) return std::nullopt;
+  if (!*alive || session_ != session || state_ != NNTPState::AwaitingPassword) return;
   prepareTimer(true, kConnectTimeoutMs);
-  return answer.value_or(std::string());
+  engine_.password(answer.value_or(std::string()));
+  flush();
+  pump();
 }
 
-void TNNTP::groupReply(const std::string& line) {
+void TNNTP::groupReply(std::string_view line) {
   const auto w = words(line);
   count_ = wordNumber(w, 1).value_or(0);
   first_ = wordNumber(w, 2).value_or(1);
@@ -489,26 +555,18 @@ void TNNTP::groupReply(const std::string& line) {
   currentGroup_ = w.size() > 4 ? std::string(w[4]) : requestedGroup_;
 }
 
-bool TNNTP::deliverData(std::size_t arrived) {
-  if (buffer_.empty()) return true;
-  receivedBytes_ += static_cast<std::int64_t>(arrived);
-  if (!raise(OnData)) return false;
-  if (state_ == NNTPState::InData && buffer_.size() > kMaxPendingData) {
-    protocolFailure(format("Ligne de données trop longue (plus de %zu octets) de %s",
-                           kMaxPendingData, host().c_str()));
-    return false;
+void TNNTP::fail(int code, std::string_view line) {
+  if (IsConnected()) {
+    if (isLoginState(state_)) {
+      state_ = NNTPState::LoginFailed;
+    } else {
+      replyDone();
+    }
   }
-  return true;
-}
-
-void TNNTP::fail(const std::string& code, const std::string& line) {
-  if (IsConnected()) state_ = isLoginState(state_) ? NNTPState::LoginFailed : NNTPState::Ready;
-  const auto number = parseDecimal(code);
-  const int value = number && *number >= 0 && *number <= 999999 ? static_cast<int>(*number) : 0;
+  const int value = code >= 0 && code <= 999999 ? code : 0;
   SetLastErrorCode(value);
-  buffer_.clear();
   stopTimer();
-  RaiseError(value, line);
+  RaiseError(value, std::string(line));
 }
 
 void TNNTP::protocolFailure(const std::string& text) {

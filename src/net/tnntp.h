@@ -1,16 +1,20 @@
 #pragma once
-// TNNTP: the NNTP client of one server connection, a line socket with a
-// reply-driven state machine. The owner calls one operation per command and
-// gets events back; it never touches the socket.
+// TNNTP: the NNTP client of one server connection. The protocol is the
+// socket-free NntpEngine (net/nntp_engine.h); TNNTP is its transport
+// adapter: it connects through the line socket, feeds the engine what
+// arrives, sends what the engine gives, runs the TLS handshake of STARTTLS
+// and the transfer timer, and turns replies into the owner's events. The
+// owner calls one operation per command and never touches the socket.
 //
-// Connect runs: lookup, TCP (and TLS) connect, greeting (2xx), "MODE READER"
-// (any reply), then "AUTHINFO USER"/"AUTHINFO PASS" when the profile has a
-// user name, and raises OnBanner in the ready state. Each command sets a
-// waiting state; its status line either completes it (GROUP, POST, QUIT) or
-// opens the data state of a multi-line reply (OnDataBegin, then OnData for
-// each arrival). The owner consumes whole lines from the receive buffer and
-// calls SetReady when it has seen the terminating "." line (ReadDataLines in
-// net/nntp_data.h does that). A refused reply raises OnError with the reply
+// Connect runs: lookup, TCP (and TLS) connect, then the engine's login
+// (greeting, CAPABILITIES, STARTTLS, MODE READER, AUTHINFO, COMPRESS, as the
+// profile and the server allow), and raises OnBanner in the ready state. A
+// password the profile lacks is asked after the read handler returned, so
+// a dialog never runs inside it. Each command sets a waiting state; its
+// status line either completes it (GROUP, POST, QUIT) or opens the data of a
+// multi-line reply: OnDataBegin, then OnData for each arrival of whole lines
+// (data(), with dataEnded() on the one holding the "." line, after which the
+// connection is ready again). A refused reply raises OnError with the reply
 // code and line; during login it leaves the connection in LoginFailed.
 //
 // A transfer timer guards every wait: 45 s from Connect to the end of the
@@ -19,6 +23,7 @@
 // inside any event: the handlers check for it after each call out.
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -29,6 +34,7 @@
 #include "config/profile.h"
 #include "core/clock.h"
 #include "core/prompter.h"
+#include "net/nntp_engine.h"
 #include "net/tline_sock.h"
 
 namespace orvel {
@@ -56,6 +62,9 @@ enum class NNTPState : std::uint8_t {
   LoginFailed = 18,
   AwaitingQuit = 19,
   AwaitingStat = 20,
+  AwaitingCapabilities = 21,
+  AwaitingStartTls = 22,
+  AwaitingCompress = 23,
 };
 
 const char* StateName(NNTPState state);
@@ -75,9 +84,9 @@ class TNNTP final : public TLineSock {
  public:
   static constexpr int kConnectTimeoutMs = 45000;
   // Longest status line accepted; longer is a broken server.
-  static constexpr std::size_t kMaxStatusLine = 64 * 1024;
-  // Longest incomplete data line left in the receive buffer.
-  static constexpr std::size_t kMaxPendingData = 4 * 1024 * 1024;
+  static constexpr std::size_t kMaxStatusLine = NntpReplyFramer::kDefaultMaxStatusLine;
+  // Longest data line accepted.
+  static constexpr std::size_t kMaxPendingData = NntpReplyFramer::kDefaultMaxDataLine;
 
   // pool: the pool the connection belongs to (the connection limit counts
   // its connections), or null for a connection of its own.
@@ -125,16 +134,20 @@ class TNNTP final : public TLineSock {
   bool IsBusy() const { return IsConnected() && state_ != NNTPState::Ready; }
   NNTPState state() const { return state_; }
 
-  // The receive buffer, for the OnData handler: read it, then keep what was
-  // not consumed; SetReady once the terminating line was seen.
-  const std::string& Buffer() const { return buffer_; }
-  void ConsumeBuffer(std::size_t count);
-  void SetBuffer(std::string rest) { buffer_ = std::move(rest); }
-  void SetReady();
+  // For the OnData handler: the whole lines of the reply that arrived, as
+  // sent (dot-stuffed, with their line ends); the block that ends the reply
+  // ends with the "." line, and dataEnded() is true. Valid during the event.
+  std::string_view data() const { return data_; }
+  bool dataEnded() const { return dataEnded_; }
+  // Drops the rest of the reply being received: the connection is ready for
+  // the next command at once, whose reply is read after this one's end.
+  void IgnoreReply();
+  // The protocol state: what the server offers and what the login chose.
+  const NntpEngine& engine() const { return engine_; }
 
   // What the replies said.
-  const std::string& greeting() const { return greeting_; }
-  bool postingAllowed() const { return postingAllowed_; }
+  const std::string& greeting() const { return engine_.greeting(); }
+  bool postingAllowed() const { return engine_.postingAllowed(); }
   const std::string& currentGroup() const { return currentGroup_; }
   std::int64_t first() const { return first_; }
   std::int64_t last() const { return last_; }
@@ -161,20 +174,26 @@ class TNNTP final : public TLineSock {
 
   void SocketConnected() override;
   void SocketRead(std::string_view bytes) override;
+  void SocketTlsReady() override;
   void SocketDisconnected() override;
   void SocketError(int code, const std::string& text) override;
   bool RaiseError(int code, const std::string& text) override;
   bool RaiseDisconnected() override;
 
-  // One status line in a waiting state. Returns false when `this` or its
-  // session ended during an event.
-  bool dispatch(const std::string& line, const std::string& code);
-  void groupReply(const std::string& line);
-  bool loginStep(const std::string& code);
-  // Nothing when the connection ended while the person was asked.
-  std::optional<std::string> passwordForLogin();
-  bool deliverData(std::size_t arrived);
-  void fail(const std::string& code, const std::string& line);
+  // Handles the engine's events until it needs bytes. Returns false when
+  // `this` or its session ended during an event.
+  bool pump();
+  bool handle(const NntpEngineEvent& event);
+  void flush();
+  void followLogin();
+  // The status line of an owner command, in the state that sent it.
+  bool dispatch(NNTPState waiting, const NntpEngineEvent& reply);
+  bool data(const NntpEngineEvent& event);
+  void groupReply(std::string_view line);
+  void passwordWanted();
+  void askPassword();
+  void replyDone();
+  void fail(int code, std::string_view line);
   void protocolFailure(const std::string& text);
 
   // Calls an owner event; false when the event destroyed the connection or
@@ -187,16 +206,22 @@ class TNNTP final : public TLineSock {
   NNTPOptions options_;
   std::shared_ptr<TProfile> profile_;
   std::unique_ptr<Timer> timer_;
+  std::unique_ptr<Timer> promptTimer_;  // asks the password outside the read handler
   std::shared_ptr<bool> alive_;
   std::uint64_t session_ = 0;  // bumped by Close and Connect
 
+  NntpEngine engine_;
   NNTPState state_ = NNTPState::Idle;
-  std::string buffer_;
+  // The states of the commands sent whose replies have not begun; the owner
+  // waits for the last one.
+  std::deque<NNTPState> awaiting_;
+  bool inData_ = false;       // a data block is being received
+  bool dataWanted_ = false;   // ... and its owner still wants it
+  std::string_view data_;
+  bool dataEnded_ = false;
   std::string lastReply_;
-  std::string greeting_;
   std::string currentGroup_;
   std::string requestedGroup_;
-  bool postingAllowed_ = false;
   bool statFound_ = false;
   std::int64_t first_ = 0, last_ = 0, count_ = 0;
   std::int64_t articleNumber_ = 0;

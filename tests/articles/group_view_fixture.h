@@ -59,6 +59,7 @@ class GroupViewTest : public ::testing::Test {
   GroupViewTest() {
     profile->alias = "fake";
     profile->host = "192.0.2.7";
+    profile->extensions = false;  // the scripted server plays the plain login
     profile->newsrcPath = base.file("fake.newsrc");
     base.write("fake.newsrc", "alt.test:\r\n");
     GroupListOptions listOptions;

@@ -12,52 +12,6 @@
 namespace orvel::test {
 namespace {
 
-// ---------------------------------------------------------------- end of data
-
-struct ScanCase {
-  const char* name;
-  std::vector<std::string> blocks;
-  int endBlock;            // the block holding the end, -1 for none
-  std::size_t endOffset;   // just past the "." line in that block
-};
-
-void PrintTo(const ScanCase& c, std::ostream* os) { *os << c.name; }
-
-class DataEnd : public ::testing::TestWithParam<ScanCase> {};
-
-TEST_P(DataEnd, IsFoundWhereverTheBlocksSplit) {
-  const ScanCase& c = GetParam();
-  DataEndScanner scanner;
-  int found = -1;
-  std::size_t offset = 0;
-  for (std::size_t i = 0; i < c.blocks.size() && found < 0; ++i) {
-    const std::size_t end = scanner.scan(c.blocks[i]);
-    if (end != std::string_view::npos) {
-      found = static_cast<int>(i);
-      offset = end;
-    }
-  }
-  EXPECT_EQ(found, c.endBlock);
-  if (found >= 0) {
-    EXPECT_EQ(offset, c.endOffset);
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Blocks, DataEnd,
-    ::testing::Values(
-        ScanCase{"WholeReply", {"a\r\nb\r\n.\r\n"}, 0, 9},
-        ScanCase{"EmptyReply", {".\r\n"}, 0, 3},
-        ScanCase{"StuffedDotIsNoEnd", {"..\r\n.x\r\n"}, -1, 0},
-        ScanCase{"SplitInsideTheEnd", {"a\r\n.", "\r", "\n"}, 2, 1},
-        ScanCase{"SplitBeforeTheDot", {"a\r\n", ".\r\n"}, 1, 3},
-        ScanCase{"BareLineFeed", {"a\n.\n"}, 0, 4},
-        ScanCase{"DotThenTextAcrossBlocks", {"a\r\n.", "b\r\n"}, -1, 0},
-        ScanCase{"LongLineSplitThenEnd", {"xxxxxxxx", "xxxx\r\n.\r\n"}, 1, 9}),
-    [](const ::testing::TestParamInfo<ScanCase>& info) { return std::string(info.param.name); });
-
-// ---------------------------------------------------------------- batches
-
 class GroupBatchTest : public GroupContentTest {
  protected:
   GroupBatchTest() {

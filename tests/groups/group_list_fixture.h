@@ -57,6 +57,7 @@ class GroupListTest : public ::testing::Test {
   GroupListTest() {
     profile->alias = "srv";
     profile->host = "192.0.2.1";  // numeric: no lookup
+    profile->extensions = false;  // the scripted server plays the plain login
     profile->newsrcPath = dir.file("srv.newsrc");
     options.serversIniPath = dir.file("servers.ini");
     options.updateCountInterval = 0;

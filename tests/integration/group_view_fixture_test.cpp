@@ -91,8 +91,7 @@ struct ArticleReader : RequestHandler {
   void Data(TNNTP& c, const SlotRequest&) override {
     if (ReadDataLines(c, [this](std::string_view line) {
           text.append(line).append("\n");
-          return true;
-        }) == DataLines::Terminated) {
+        })) {
       ++ended;
       view->Release(c);
     }

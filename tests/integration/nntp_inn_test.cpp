@@ -47,8 +47,7 @@ class InnTest : public ::testing::Test {
     c.OnData = [this](TNNTP& n) {
       if (ReadDataLines(n, [this](std::string_view l) {
             lines.emplace_back(l);
-            return true;
-          }) == DataLines::Terminated) {
+          })) {
         events.push_back("data");
       }
     };

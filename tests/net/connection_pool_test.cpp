@@ -110,7 +110,6 @@ TEST(Pool, ReleaseMidTransferCloses) {
   h.pool.ReleaseConnection(c);
   EXPECT_FALSE(c.IsConnected());
   EXPECT_EQ(c.state(), NNTPState::Idle);
-  EXPECT_EQ(c.Buffer(), "");
 }
 
 TEST(Pool, ReleaseWhileConnectingAbandonsTheConnect) {
@@ -203,7 +202,10 @@ TEST(Pool, PromptedPasswordIsSharedThroughTheProfile) {
   first.Connect();
   FakeTransport& t1 = h.net.last();
   t1.accept();
-  for (const char* r : {"200 hi\r\n", "200 r\r\n", "381 p\r\n", "281 ok\r\n"}) t1.receive(r);
+  for (const char* r : {"200 hi\r\n", "200 r\r\n", "381 p\r\n", "281 ok\r\n"}) {
+    t1.receive(r);
+    h.clock.advance(0);  // the prompt comes once the read handler returned
+  }
   TNNTP& second = h.pool.AcquireConnection(p);
   second.Connect();
   FakeTransport& t2 = h.net.last();

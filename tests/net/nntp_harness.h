@@ -19,6 +19,7 @@ inline std::shared_ptr<TProfile> makeProfile(std::string host = "192.0.2.1", int
                                              std::string user = {}, std::string password = {}) {
   auto p = std::make_shared<TProfile>();
   p->alias = "test";
+  p->extensions = false;  // scripted exchanges play the plain login
   p->host = std::move(host);
   p->port = port;
   p->userName = std::move(user);
@@ -38,11 +39,10 @@ inline void logEvents(TNNTP& c, std::vector<std::string>& log) {
   };
   c.OnDataBegin = [&log](TNNTP&) { log.push_back("databegin"); };
   c.OnData = [&log](TNNTP& n) {
-    const auto result = ReadDataLines(n, [&log](std::string_view line) {
+    const bool ended = ReadDataLines(n, [&log](std::string_view line) {
       log.push_back("line " + std::string(line));
-      return true;
     });
-    if (result == DataLines::Terminated) log.push_back("end");
+    if (ended) log.push_back("end");
   };
   c.OnBeginPost = [&log](TNNTP&) { log.push_back("beginpost"); };
   c.OnEndPost = [&log](TNNTP&) { log.push_back("endpost"); };

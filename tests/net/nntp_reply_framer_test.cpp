@@ -14,8 +14,8 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-// Takes events until NeedMore, each written as "S code [*] text", "L text",
-// "E", or the failure's name.
+// Takes events until NeedMore, each written as "S code [*] text", "L text"
+// for each line of a data block, "E" after the last, or "TooLong".
 void drain(NntpReplyFramer& framer, Events& out) {
   while (true) {
     const NntpEvent e = framer.next();
@@ -24,10 +24,14 @@ void drain(NntpReplyFramer& framer, Events& out) {
       case NntpEvent::Kind::Status:
         out.push_back("S " + std::to_string(e.code) + (e.multiLine ? " * " : " ") + std::string(e.text));
         break;
-      case NntpEvent::Kind::DataLine: out.push_back("L " + std::string(e.text)); break;
-      case NntpEvent::Kind::DataEnd: out.push_back("E"); break;
+      case NntpEvent::Kind::Data:
+        ForEachNntpLine(e.text, [&out](std::string_view line) {
+          out.push_back("L " + std::string(line));
+          return true;
+        });
+        if (e.last) out.push_back("E");
+        break;
       case NntpEvent::Kind::LineTooLong: out.push_back("TooLong"); return;
-      case NntpEvent::Kind::BadStatus: out.push_back("Bad " + std::string(e.text)); return;
     }
   }
 }
@@ -120,7 +124,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ShapeCase{"ListVariant", "LIST OVERVIEW.FMT", 215, true},
                       ShapeCase{"XpatOk", "xpat Subject 1-5 *a*", 221, true},
                       ShapeCase{"HdrOk", "HDR Subject 1-3", 225, true},
-                      ShapeCase{"HdrOldCodeIsSingle", "HDR Subject 1-3", 221, false},
+                      ShapeCase{"HdrOldCodeIsMulti", "HDR Subject 1-3", 221, true},
+                      ShapeCase{"CapabilitiesRefused", "CAPABILITIES", 500, false},
                       ShapeCase{"OverError", "OVER 9999-10000", 423, false},
                       ShapeCase{"ArticleNotFound", "ARTICLE <x@y>", 430, false},
                       ShapeCase{"NewGroups", "NEWGROUPS 20000101 000000 GMT", 231, true},
@@ -143,7 +148,7 @@ constexpr std::size_t kLimit = 16;
 // takes nothing more.
 TEST_P(Limits, EventsAndFailure) {
   for (std::size_t chunk : {std::size_t{1}, GetParam().bytes.size()}) {
-    NntpReplyFramer framer(kLimit);
+    NntpReplyFramer framer(kLimit, kLimit);
     framer.expect(NntpCommand::Over);
     Events out;
     for (std::size_t at = 0; at < GetParam().bytes.size(); at += chunk) {
@@ -159,12 +164,15 @@ TEST_P(Limits, EventsAndFailure) {
 INSTANTIATE_TEST_SUITE_P(
     NntpReplyFramer, Limits,
     ::testing::Values(
-        LimitCase{"NoCode", "hello\r\n", {"Bad hello"}},
-        LimitCase{"TwoDigits", "22 x\r\n", {"Bad 22 x"}},
-        LimitCase{"NoSpaceAfterCode", "224x\r\n", {"Bad 224x"}},
-        LimitCase{"DataLineOverLimit", "224 ok\r\n" + std::string(kLimit + 1, 'a') + "\r\n",
-                 {"S 224 * ok", "TooLong"}},
-        LimitCase{"UnendedLineOverLimit", "224 ok\r\n" + std::string(kLimit + 2, 'a'),
+        LimitCase{"NoCodeIsCodeZero", "hello\r\n", {"S 0 "}},
+        LimitCase{"TwoDigits", "22 x\r\n", {"S 22 x"}},
+        LimitCase{"NoBlankAfterCode", "224x\r\n", {"S 0 "}},
+        LimitCase{"BlankLinesBeforeStatus", "\r\n\n\r\n224 ok\r\n.\r\n", {"S 224 * ok", "E"}},
+        LimitCase{"LoneCrEndsStatus", "411 x\r423 y\r\n", {"S 411 x", "S 423 y"}},
+        LimitCase{"NulDropped", std::string("2\0" "24 ok\r\na\0b\r\n.\r\n", 17),
+                  {"S 224 * ok", "L ab", "E"}},
+        LimitCase{"StatusLineOverLimit", std::string(kLimit + 2, '2'), {"TooLong"}},
+        LimitCase{"UnendedDataLineOverLimit", "224 ok\r\n" + std::string(kLimit + 1, 'a'),
                  {"S 224 * ok", "TooLong"}},
         LimitCase{"LineAtTheLimitPasses", "224 ok\r\n" + std::string(kLimit, 'a') + "\r\n.\r\n",
                   {"S 224 * ok", "L " + std::string(kLimit, 'a'), "E"}}),

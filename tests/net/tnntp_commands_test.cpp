@@ -183,7 +183,7 @@ TEST(Commands, ArticleNumberIsMinusOneUntilTheReply) {
   EXPECT_EQ(h.conn->articleNumber(), -1);
   h.transport().receive("220 0 <id@x> article\r\n");
   EXPECT_EQ(h.conn->articleNumber(), 0);
-  h.conn->SetReady();
+  h.transport().receive(".\r\n");
   h.conn->Article(7);
   h.transport().receive("220 7 <b@x>\r\n");
   EXPECT_EQ(h.conn->articleNumber(), 7);

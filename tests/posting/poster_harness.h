@@ -59,6 +59,7 @@ struct PosterHarness {
     auto profile = std::make_shared<TProfile>();
     profile->alias = "test";
     profile->host = "192.0.2.1";
+    profile->extensions = false;  // the scripted server plays the plain login
     main.profiles.push_back(profile);
     main.settings.smtpHost = "192.0.2.25";
     main.settings.tz = 0;

@@ -51,6 +51,7 @@ class GroupListModelTest : public QObject {
       base.write("srv.Orvelrc", kOrvelrc);
       profile->alias = "srv";
       profile->host = "192.0.2.1";
+      profile->extensions = false;  // the scripted server plays the plain login
       profile->newsrcPath = base.file("srv.newsrc");
       options.serversIniPath = base.file("servers.ini");
       options.updateCountInterval = 0;

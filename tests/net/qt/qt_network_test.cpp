@@ -216,6 +216,7 @@ struct NNTPOverQt {
     auto profile = std::make_shared<TProfile>();
     profile->host = "127.0.0.1";
     profile->port = server.port();
+    profile->extensions = false;  // the scripted server plays the plain login
     conn.setProfile(profile);
     conn.OnBanner = [this](TNNTP&) { log.push_back("banner"); };
     conn.OnDisconnected = [this](TNNTP&) { log.push_back("disconnected"); };
