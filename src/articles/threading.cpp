@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
 #include "articles/header_utils.h"
+#include "articles/message_id_table.h"
 #include "articles/string_pool.h"
 #include "core/hash.h"
 #include "core/prompter.h"
@@ -90,18 +92,15 @@ class Threader {
 
   void run() {
     const auto count = static_cast<std::int32_t>(list_.size());
-    byId_.SetHashFunction(&passHash);
     byKey_.SetHashFunction(&passHash);
     bySubject_.SetHashFunction(&passHash);
-    byId_.SetSize(std::max(count, 1));
     byKey_.SetSize(std::max(count / 8, 1));
     bySubject_.SetSize(std::max(count / 8, 1));
     // Each key is hashed once: its prefetches and its look-up share the hash.
     // The hashes are taken a little ahead of the insert, which then finds
     // the Message-ID still cached and its bucket loaded.
     const std::size_t n = list_.size();
-    idHashes_.resize(n);
-    parentHashes_.resize(n);
+    hashes_.reset(static_cast<KeyHashes*>(AllocateLargeBlock(n * sizeof(KeyHashes))));
     constexpr std::size_t kAhead = 16;
     for (std::size_t k = 0; k < std::min(n, kAhead); ++k) hashKeys(k);
     for (std::size_t k = 0; k < n; ++k) {
@@ -111,32 +110,34 @@ class Threader {
       }
       if (k + kAhead < n) {
         hashKeys(k + kAhead);
-        byId_.PrefetchHashed(idHashes_[k + kAhead]);
+        byId_.Prefetch(hashes_[k + kAhead].id);
       }
-      byId_.AddHashed(list_[k]->MessageID, idHashes_[k], list_[k]);
+      byId_.Add(list_[k], hashes_[k].id);
       list_[k]->SourceIndex = static_cast<std::int32_t>(k);
     }
     // The pass waits on cache misses, so what article i reads is loaded in
-    // two steps ahead of it: well ahead, its parent's bucket, its parent ID
-    // text and, for a part's removal, its own bucket; then the parent
-    // entry's key and record. A prefetch for an article without a parent or
-    // without parts is harmless, and skipping it would cost more tests.
+    // three steps ahead of it: well ahead, its parent's slot, its parent ID
+    // text and, for a part's removal, its own slot; then the parent entry's
+    // record; last that record's Message-ID. A prefetch for an article
+    // without a parent or without parts is harmless, and skipping it would
+    // cost more tests.
     constexpr std::size_t kFar = 40;
     constexpr std::size_t kNear = 12;
+    constexpr std::size_t kNearest = 4;
     for (std::size_t i = 0; i < n;) {
       if (i + kFar < n) {
-        byId_.PrefetchHashed(parentHashes_[i + kFar]);
-        byId_.PrefetchHashed(idHashes_[i + kFar]);
+        byId_.Prefetch(hashes_[i + kFar].parent);
+        byId_.Prefetch(hashes_[i + kFar].id);
         list_[i + kFar]->PrefetchParentID();
       }
-      if (i + kNear < n) byId_.PrefetchEntryHashed(parentHashes_[i + kNear]);
+      if (i + kNear < n) byId_.PrefetchEntry(hashes_[i + kNear].parent);
+      if (i + kNearest < n) byId_.PrefetchKey(hashes_[i + kNearest].parent);
       if (place(i)) {
         count_(*list_[i]);
         ++i;
       }
     }
-    std::vector<std::uint32_t>().swap(idHashes_);
-    std::vector<std::uint32_t>().swap(parentHashes_);
+    hashes_.reset();
     for (TAThread& t : lists_.threadNodes) {
       for (std::size_t k = 0; k < t.Articles.size(); ++k) {
         t.Articles[k]->Position = static_cast<std::int32_t>(k);
@@ -156,7 +157,7 @@ class Threader {
     const std::string_view parentId = a->ParentID();
     if (parentId.empty()) {
       if (wasRe) placeBySubject(a, s);
-    } else if (TArticle* p = byId_.FindHashed(parentId, parentHashes_[i]); !p) {
+    } else if (TArticle* p = byId_.Find(parentId, hashes_[i].parent); !p) {
       placeBySubject(a, s);
     } else if (p->Position >= 0) {
       const bool ownThread = options_.newSubjectNewThread && !options_.reconstructionRunning &&
@@ -165,8 +166,7 @@ class Threader {
     } else if (!leadsTo(p, a)) {
       const auto j = static_cast<std::size_t>(p->SourceIndex);
       std::swap(list_[i], list_[j]);
-      std::swap(idHashes_[i], idHashes_[j]);
-      std::swap(parentHashes_[i], parentHashes_[j]);
+      std::swap(hashes_[i], hashes_[j]);
       list_[i]->SourceIndex = static_cast<std::int32_t>(i);
       list_[j]->SourceIndex = static_cast<std::int32_t>(j);
       return false;
@@ -189,7 +189,7 @@ class Threader {
       if (p == a) return true;
       const std::string_view parent = p->ParentID();
       if (parent.empty()) return false;
-      p = byId_.FindHashed(parent, parentHashes_[static_cast<std::size_t>(p->SourceIndex)]);
+      p = byId_.Find(parent, hashes_[static_cast<std::size_t>(p->SourceIndex)].parent);
     }
     return false;
   }
@@ -250,8 +250,8 @@ class Threader {
   }
 
   void hashKeys(std::size_t k) {
-    idHashes_[k] = byId_.HashOf(list_[k]->MessageID);
-    parentHashes_[k] = byId_.HashOf(list_[k]->ParentID());
+    hashes_[k] = {MessageIdTable::HashOf(list_[k]->MessageID),
+                  MessageIdTable::HashOf(list_[k]->ParentID())};
   }
 
   void placeMultiPart(TArticle* a, std::size_t i) {
@@ -261,7 +261,7 @@ class Threader {
     if (parts.total >= 5000 && a->Lines <= 1000) return;
     a->PartNumber = parts.part;
     if (parts.total == 1) return;
-    byId_.RemoveHashed(a->MessageID, idHashes_[i]);
+    byId_.Remove(a->MessageID, hashes_[i].id);
     std::string& key = key_;  // reused: no allocation per part
     parts.AppendKey(key.erase());
     const std::size_t keyLength = key.size();
@@ -335,12 +335,19 @@ class Threader {
   const ThreadOptions& options_;
   ThreadStats& stats_;
   std::vector<TArticle*>& list_;
-  THashView<TArticle> byId_;
+  MessageIdTable byId_{list_.size()};
   THash<TNode> byKey_;
   THashView<TArticle> bySubject_;
   std::string key_;  // the multi-part key being looked up
-  // byId_'s hashes of the list's message IDs and parent IDs, by list slot.
-  std::vector<std::uint32_t> idHashes_, parentHashes_;
+  // The hashes of each list slot's Message-ID and parent ID.
+  struct KeyHashes {
+    std::uint64_t id;
+    std::uint64_t parent;
+  };
+  struct FreeBlock {
+    void operator()(KeyHashes* block) const { FreeLargeBlock(block); }
+  };
+  std::unique_ptr<KeyHashes[], FreeBlock> hashes_;
 };
 
 }  // namespace
