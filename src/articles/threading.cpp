@@ -19,6 +19,15 @@ namespace orvel {
 
 namespace {
 
+// Clears what a pass computes for an article.
+void resetPlacement(TArticle& a) {
+  a.Position = -1;
+  a.Thread = nullptr;
+  a.SourceIndex = -1;
+  a.Depth = 0;
+  a.PartNumber = -1;
+}
+
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -112,6 +121,7 @@ class Threader {
         hashKeys(k + kAhead);
         byId_.Prefetch(hashes_[k + kAhead].id);
       }
+      resetPlacement(*list_[k]);
       byId_.Add(list_[k], hashes_[k].id);
       list_[k]->SourceIndex = static_cast<std::int32_t>(k);
     }
@@ -408,12 +418,11 @@ void releaseScratchMemory(std::size_t articles) {
 
 void ThreadArticles(ViewLists& lists, const ThreadOptions& options, ThreadStats& stats,
                     Prompter* prompter) {
-  for (TArticle* a : lists.masterList) {
-    a->Position = -1;
-    a->Thread = nullptr;
-    a->SourceIndex = -1;
-    a->Depth = 0;
-    a->PartNumber = -1;
+  // The threading pass resets the articles it reads as it goes: one sweep
+  // over the records instead of two. Articles a filter hides, and every
+  // article of an unthreaded view, are reset here.
+  if (lists.viewList || !options.threaded) {
+    for (TArticle* a : lists.masterList) resetPlacement(*a);
   }
   lists.rootList.clear();
   lists.threadNodes.clear();
