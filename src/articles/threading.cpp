@@ -139,6 +139,9 @@ class Threader {
         byId_.Prefetch(hashes_[i + kFar].parent);
         byId_.Prefetch(hashes_[i + kFar].id);
         list_[i + kFar]->PrefetchParentID();
+        // An article without a parent mostly starts a thread, which looks
+        // up its subject.
+        if (!list_[i + kFar]->HasParent()) bySubject_.Prefetch(StripRe(list_[i + kFar]->Subject));
       }
       if (i + kNear < n) byId_.PrefetchEntry(hashes_[i + kNear].parent);
       if (i + kNearest < n) byId_.PrefetchKey(hashes_[i + kNearest].parent);
