@@ -193,13 +193,23 @@ class Threader {
     return true;
   }
 
-  // Whether the chain of parents from p reaches a. A chain longer than the
-  // list is a loop elsewhere; it is broken when its own articles are placed.
-  // Every article met is in the list, so its parent's hash is known already.
+  // Whether the chain of parents from p reaches a. A chain that comes back
+  // to an article it passed is a loop a is not on (Brent's method: the
+  // article saved at each power of two steps is met again once the walk has
+  // gone round the loop), so a walk costs the length of the chain and its
+  // loop, not of the list. Every article met is in the list, so its
+  // parent's hash is known already.
   bool leadsTo(const TArticle* p, const TArticle* a) {
-    const std::size_t limit = list_.size() + 1;
-    for (std::size_t steps = 0; p && steps < limit; ++steps) {
+    const TArticle* saved = nullptr;
+    std::size_t power = 1, steps = 0;
+    while (p) {
       if (p == a) return true;
+      if (p == saved) return false;
+      if (++steps == power) {
+        saved = p;
+        power *= 2;
+        steps = 0;
+      }
       const std::string_view parent = p->ParentID();
       if (parent.empty()) return false;
       p = byId_.Find(parent, hashes_[static_cast<std::size_t>(p->SourceIndex)].parent);
