@@ -107,7 +107,7 @@ class Threader {
     bySubject_.SetSize(std::max(count / 8, 1));
     // Each key is hashed once: its prefetches and its look-up share the hash.
     // The hashes are taken a little ahead of the insert, which then finds
-    // the Message-ID still cached and its bucket loaded.
+    // the Message-ID still cached and its slot loaded.
     const std::size_t n = list_.size();
     hashes_.reset(static_cast<KeyHashes*>(AllocateLargeBlock(n * sizeof(KeyHashes))));
     constexpr std::size_t kAhead = 16;
