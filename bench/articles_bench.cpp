@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
@@ -34,6 +35,23 @@ void BM_ParseXOVER(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseXOVER)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// A digest of the thread shape (each row's kind, article number, depth and
+// thread size) that a faster pass must leave unchanged.
+std::uint64_t RowChecksum(const std::vector<TNode*>& rows) {
+  std::uint64_t h = 0xcbf29ce484222325u;
+  const auto mix = [&h](std::uint64_t v) { h = (h ^ v) * 0x100000001b3u; };
+  for (const TNode* row : rows) {
+    if (const TAThread* t = row->AsThread()) {
+      mix(0xffffffffu);
+      mix(t->Articles.size());
+    } else {
+      mix(static_cast<std::uint32_t>(row->AsArticle()->Number));
+    }
+    mix(static_cast<std::uint32_t>(row->Depth));
+  }
+  return h;
+}
+
 void BM_ThreadArticles(benchmark::State& state) {
   CorpusView v;
   v.Parse(CorpusText());
@@ -44,6 +62,10 @@ void BM_ThreadArticles(benchmark::State& state) {
   state.counters["roots"] = static_cast<double>(v.lists.rootList.size());
   state.counters["multipart"] = static_cast<double>(stats.multiPart);
   state.counters["complete"] = static_cast<double>(stats.completeMultiPart);
+  char checksum[32];
+  std::snprintf(checksum, sizeof checksum, "rows %016llx",
+                static_cast<unsigned long long>(RowChecksum(v.lists.rowList)));
+  state.SetLabel(checksum);
 }
 BENCHMARK(BM_ThreadArticles)->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
 #include "articles/header_utils.h"
+#include "articles/message_id_table.h"
 #include "articles/string_pool.h"
 #include "core/hash.h"
 #include "core/prompter.h"
@@ -16,6 +18,15 @@
 namespace orvel {
 
 namespace {
+
+// Clears what a pass computes for an article.
+void resetPlacement(TArticle& a) {
+  a.Position = -1;
+  a.Thread = nullptr;
+  a.SourceIndex = -1;
+  a.Depth = 0;
+  a.PartNumber = -1;
+}
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -90,18 +101,15 @@ class Threader {
 
   void run() {
     const auto count = static_cast<std::int32_t>(list_.size());
-    byId_.SetHashFunction(&passHash);
     byKey_.SetHashFunction(&passHash);
     bySubject_.SetHashFunction(&passHash);
-    byId_.SetSize(std::max(count, 1));
     byKey_.SetSize(std::max(count / 8, 1));
     bySubject_.SetSize(std::max(count / 8, 1));
     // Each key is hashed once: its prefetches and its look-up share the hash.
     // The hashes are taken a little ahead of the insert, which then finds
-    // the Message-ID still cached and its bucket loaded.
+    // the Message-ID still cached and its slot loaded.
     const std::size_t n = list_.size();
-    idHashes_.resize(n);
-    parentHashes_.resize(n);
+    hashes_.reset(static_cast<KeyHashes*>(AllocateLargeBlock(n * sizeof(KeyHashes))));
     constexpr std::size_t kAhead = 16;
     for (std::size_t k = 0; k < std::min(n, kAhead); ++k) hashKeys(k);
     for (std::size_t k = 0; k < n; ++k) {
@@ -111,32 +119,38 @@ class Threader {
       }
       if (k + kAhead < n) {
         hashKeys(k + kAhead);
-        byId_.PrefetchHashed(idHashes_[k + kAhead]);
+        byId_.Prefetch(hashes_[k + kAhead].id);
       }
-      byId_.AddHashed(list_[k]->MessageID, idHashes_[k], list_[k]);
+      resetPlacement(*list_[k]);
+      byId_.Add(list_[k], hashes_[k].id);
       list_[k]->SourceIndex = static_cast<std::int32_t>(k);
     }
     // The pass waits on cache misses, so what article i reads is loaded in
-    // two steps ahead of it: well ahead, its parent's bucket, its parent ID
-    // text and, for a part's removal, its own bucket; then the parent
-    // entry's key and record. A prefetch for an article without a parent or
-    // without parts is harmless, and skipping it would cost more tests.
+    // three steps ahead of it: well ahead, its parent's slot, its parent ID
+    // text and, for a part's removal, its own slot; then the parent entry's
+    // record; last that record's Message-ID. A prefetch for an article
+    // without a parent or without parts is harmless, and skipping it would
+    // cost more tests.
     constexpr std::size_t kFar = 40;
     constexpr std::size_t kNear = 12;
+    constexpr std::size_t kNearest = 4;
     for (std::size_t i = 0; i < n;) {
       if (i + kFar < n) {
-        byId_.PrefetchHashed(parentHashes_[i + kFar]);
-        byId_.PrefetchHashed(idHashes_[i + kFar]);
+        byId_.Prefetch(hashes_[i + kFar].parent);
+        byId_.Prefetch(hashes_[i + kFar].id);
         list_[i + kFar]->PrefetchParentID();
+        // An article without a parent mostly starts a thread, which looks
+        // up its subject.
+        if (!list_[i + kFar]->HasParent()) bySubject_.Prefetch(StripRe(list_[i + kFar]->Subject));
       }
-      if (i + kNear < n) byId_.PrefetchEntryHashed(parentHashes_[i + kNear]);
+      if (i + kNear < n) byId_.PrefetchEntry(hashes_[i + kNear].parent);
+      if (i + kNearest < n) byId_.PrefetchKey(hashes_[i + kNearest].parent);
       if (place(i)) {
         count_(*list_[i]);
         ++i;
       }
     }
-    std::vector<std::uint32_t>().swap(idHashes_);
-    std::vector<std::uint32_t>().swap(parentHashes_);
+    hashes_.reset();
     for (TAThread& t : lists_.threadNodes) {
       for (std::size_t k = 0; k < t.Articles.size(); ++k) {
         t.Articles[k]->Position = static_cast<std::int32_t>(k);
@@ -156,7 +170,7 @@ class Threader {
     const std::string_view parentId = a->ParentID();
     if (parentId.empty()) {
       if (wasRe) placeBySubject(a, s);
-    } else if (TArticle* p = byId_.FindHashed(parentId, parentHashes_[i]); !p) {
+    } else if (TArticle* p = byId_.Find(parentId, hashes_[i].parent); !p) {
       placeBySubject(a, s);
     } else if (p->Position >= 0) {
       const bool ownThread = options_.newSubjectNewThread && !options_.reconstructionRunning &&
@@ -165,8 +179,7 @@ class Threader {
     } else if (!leadsTo(p, a)) {
       const auto j = static_cast<std::size_t>(p->SourceIndex);
       std::swap(list_[i], list_[j]);
-      std::swap(idHashes_[i], idHashes_[j]);
-      std::swap(parentHashes_[i], parentHashes_[j]);
+      std::swap(hashes_[i], hashes_[j]);
       list_[i]->SourceIndex = static_cast<std::int32_t>(i);
       list_[j]->SourceIndex = static_cast<std::int32_t>(j);
       return false;
@@ -180,16 +193,26 @@ class Threader {
     return true;
   }
 
-  // Whether the chain of parents from p reaches a. A chain longer than the
-  // list is a loop elsewhere; it is broken when its own articles are placed.
-  // Every article met is in the list, so its parent's hash is known already.
+  // Whether the chain of parents from p reaches a. A chain that comes back
+  // to an article it passed is a loop a is not on (Brent's method: the
+  // article saved at each power of two steps is met again once the walk has
+  // gone round the loop), so a walk costs the length of the chain and its
+  // loop, not of the list. Every article met is in the list, so its
+  // parent's hash is known already.
   bool leadsTo(const TArticle* p, const TArticle* a) {
-    const std::size_t limit = list_.size() + 1;
-    for (std::size_t steps = 0; p && steps < limit; ++steps) {
+    const TArticle* saved = nullptr;
+    std::size_t power = 1, steps = 0;
+    while (p) {
       if (p == a) return true;
+      if (p == saved) return false;
+      if (++steps == power) {
+        saved = p;
+        power *= 2;
+        steps = 0;
+      }
       const std::string_view parent = p->ParentID();
       if (parent.empty()) return false;
-      p = byId_.FindHashed(parent, parentHashes_[static_cast<std::size_t>(p->SourceIndex)]);
+      p = byId_.Find(parent, hashes_[static_cast<std::size_t>(p->SourceIndex)].parent);
     }
     return false;
   }
@@ -250,8 +273,8 @@ class Threader {
   }
 
   void hashKeys(std::size_t k) {
-    idHashes_[k] = byId_.HashOf(list_[k]->MessageID);
-    parentHashes_[k] = byId_.HashOf(list_[k]->ParentID());
+    hashes_[k] = {MessageIdTable::HashOf(list_[k]->MessageID),
+                  MessageIdTable::HashOf(list_[k]->ParentID())};
   }
 
   void placeMultiPart(TArticle* a, std::size_t i) {
@@ -261,7 +284,7 @@ class Threader {
     if (parts.total >= 5000 && a->Lines <= 1000) return;
     a->PartNumber = parts.part;
     if (parts.total == 1) return;
-    byId_.RemoveHashed(a->MessageID, idHashes_[i]);
+    byId_.Remove(a->MessageID, hashes_[i].id);
     std::string& key = key_;  // reused: no allocation per part
     parts.AppendKey(key.erase());
     const std::size_t keyLength = key.size();
@@ -335,12 +358,19 @@ class Threader {
   const ThreadOptions& options_;
   ThreadStats& stats_;
   std::vector<TArticle*>& list_;
-  THashView<TArticle> byId_;
+  MessageIdTable byId_{list_.size()};
   THash<TNode> byKey_;
   THashView<TArticle> bySubject_;
   std::string key_;  // the multi-part key being looked up
-  // byId_'s hashes of the list's message IDs and parent IDs, by list slot.
-  std::vector<std::uint32_t> idHashes_, parentHashes_;
+  // The hashes of each list slot's Message-ID and parent ID.
+  struct KeyHashes {
+    std::uint64_t id;
+    std::uint64_t parent;
+  };
+  struct FreeBlock {
+    void operator()(KeyHashes* block) const { FreeLargeBlock(block); }
+  };
+  std::unique_ptr<KeyHashes[], FreeBlock> hashes_;
 };
 
 }  // namespace
@@ -401,12 +431,11 @@ void releaseScratchMemory(std::size_t articles) {
 
 void ThreadArticles(ViewLists& lists, const ThreadOptions& options, ThreadStats& stats,
                     Prompter* prompter) {
-  for (TArticle* a : lists.masterList) {
-    a->Position = -1;
-    a->Thread = nullptr;
-    a->SourceIndex = -1;
-    a->Depth = 0;
-    a->PartNumber = -1;
+  // The threading pass resets the articles it reads as it goes: one sweep
+  // over the records instead of two. Articles a filter hides, and every
+  // article of an unthreaded view, are reset here.
+  if (lists.viewList || !options.threaded) {
+    for (TArticle* a : lists.masterList) resetPlacement(*a);
   }
   lists.rootList.clear();
   lists.threadNodes.clear();

@@ -75,6 +75,32 @@ TEST(ThreadingTest, ReferenceLoopsEndThePass) {
   for (TArticle* a : b.lists.masterList) EXPECT_GE(a->Position, 0) << a->Subject.view();
 }
 
+// Each reply comes before its parent, and the parent is on a loop of two
+// that the reply is not on: the pass walks the loop once per reply, so
+// tens of thousands of them end as quickly as one does.
+TEST(ThreadingTest, RepliesBeforeLoopsOfTheirOwnAllEndInThreads) {
+  constexpr int kLoops = 30000;
+  ThreadBuilder b;
+  for (int k = 0; k < kLoops; ++k) {
+    const std::string n = std::to_string(k);
+    b.Add("Re: Loop " + n, "<r" + n + "@x>", "<x" + n + "@x>");
+    b.Add("Loop " + n, "<x" + n + "@x>", "<y" + n + "@x>");
+    b.Add("Loop " + n, "<y" + n + "@x>", "<x" + n + "@x>");
+  }
+  b.Thread();
+  ASSERT_EQ(b.stats.articles, 3 * kLoops);
+  ASSERT_EQ(b.lists.rowList.size(), 4u * kLoops);
+  const std::vector<std::string> rows = b.Rows();
+  for (int k : {0, kLoops / 2, kLoops - 1}) {
+    const std::string n = std::to_string(k);
+    const auto at = static_cast<std::ptrdiff_t>(4 * k);
+    EXPECT_THAT(std::vector<std::string>(rows.begin() + at, rows.begin() + at + 4),
+                ElementsAre("[Loop " + n + "]", "Loop " + n + "@1", "Re: Loop " + n + "@2",
+                            "Loop " + n + "@2"))
+        << k;
+  }
+}
+
 // Articles (subject, id, references) threaded with the options; the rows.
 struct RowsCase {
   const char* name;

@@ -1,0 +1,114 @@
+// Opening a group of ten million headers from the header store: the file
+// is written once from generated overview lines (not timed), then each
+// iteration loads it into a fresh view and threads it, up to the rows the
+// list would paint first. Peak memory is the process's high-water mark of
+// resident memory during the iteration, less what it held before; it counts
+// the pages of the mapped store file that were read.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "articles/article_arena.h"
+#include "articles/mailbox.h"
+#include "articles/threading.h"
+#include "articles/xover.h"
+#include "corpus.h"
+
+namespace orvel::bench {
+namespace {
+
+constexpr std::int32_t kHeaders = 10000000;
+constexpr const char* kGroup = "alt.test.corpus";
+
+struct BigView {
+  ArticleArena arena;
+  ViewLists lists;
+  XoverView view{arena, lists};
+  BigView() {
+    view.groupName = kGroup;
+    view.SizeSets(1, kHeaders);
+    view.linesExpected = kHeaders;
+    lists.masterList.reserve(kHeaders);
+  }
+};
+
+std::string storePath() {
+  return (std::filesystem::temp_directory_path() / "orvel-bench-store-10m.mbx").string();
+}
+
+// Writes the store from the corpus, a block of lines at a time.
+void writeStore(GroupNumbers& numbers) {
+  auto v = std::make_unique<BigView>();
+  corpus::Corpus c(kGroup, 1);
+  constexpr std::int32_t kBlock = 100000;
+  std::string text;
+  for (std::int32_t first = 1; first <= kHeaders; first += kBlock) {
+    text.clear();
+    for (std::int32_t n = first; n < first + kBlock && n <= kHeaders; ++n) text += c.OverviewLine(n);
+    bool done = false;
+    ParseXOVER(v->view, nullptr, text, done);
+  }
+  TCacheBox box(storePath(), &numbers);
+  box.ApplyStorageChoice(kStoreHeaders);
+  box.Modified = true;
+  box.SaveHeaders(v->lists.masterList, false);
+}
+
+// Kilobytes of the named line of /proc/self/status.
+std::int64_t statusKilobytes(const char* name) {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  std::int64_t value = 0;
+  while (status >> key) {
+    if (key == name) {
+      status >> value;
+      return value;
+    }
+    status.ignore(1 << 10, '\n');
+  }
+  return -1;
+}
+
+void BM_OpenStore10M(benchmark::State& state) {
+  GroupNumbers numbers{1, kHeaders, true};
+  writeStore(numbers);
+  ::malloc_trim(0);
+  for (auto _ : state) {
+    state.PauseTiming();
+    const std::int64_t before = statusKilobytes("VmRSS:");
+    std::ofstream("/proc/self/clear_refs") << "5";  // restarts VmHWM from now
+    state.ResumeTiming();
+    auto v = std::make_unique<BigView>();
+    TCacheBox box(storePath(), &numbers);
+    box.ApplyStorageChoice(kStoreHeaders);
+    const auto start = std::chrono::steady_clock::now();
+    if (!box.LoadHeaders(v->view, false)) state.SkipWithError("load failed");
+    const auto loaded = std::chrono::steady_clock::now();
+    ThreadOptions options;
+    ThreadStats stats;
+    ThreadArticles(v->lists, options, stats);
+    const auto threaded = std::chrono::steady_clock::now();
+    benchmark::DoNotOptimize(v->lists.rowList.data());
+    state.PauseTiming();
+    state.counters["load_ms"] = std::chrono::duration<double, std::milli>(loaded - start).count();
+    state.counters["thread_ms"] = std::chrono::duration<double, std::milli>(threaded - loaded).count();
+    state.counters["headers"] = static_cast<double>(v->lists.masterList.size());
+    state.counters["rows"] = static_cast<double>(v->lists.rowList.size());
+    state.counters["peak_MB"] = static_cast<double>(statusKilobytes("VmHWM:") - before) / 1024.0;
+    state.counters["file_MB"] =
+        static_cast<double>(std::filesystem::file_size(box.HeaderPath())) / (1 << 20);
+    v.reset();
+    ::malloc_trim(0);
+    state.ResumeTiming();
+  }
+  TCacheBox(storePath(), &numbers).ApplyStorageChoice(kStoreNothing);
+}
+BENCHMARK(BM_OpenStore10M)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+}  // namespace
+}  // namespace orvel::bench

@@ -1,0 +1,96 @@
+#pragma once
+// The threading pass's index of articles by Message-ID.
+//
+// Open addressing with linear probing over a power-of-two array sized once
+// for the pass (at most five entries in eight slots), so a pass makes no
+// allocation per entry and a collision usually stays in the cache line of
+// its home slot. A slot holds the key's 64-bit hash and the article; the
+// key itself is the article's MessageID, compared in full only when the
+// hashes match.
+//
+// As in the general table, Add does not look for an equal key: duplicate
+// Message-IDs are all kept, and Find and Remove meet them in insertion
+// order. That order holds because an entry lies further along its probe
+// sequence than every earlier entry of the same key, and Remove leaves a
+// marker that later inserts do not reuse.
+//
+// The caller hashes each key once with HashOf and passes the hash to every
+// call.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "articles/article.h"
+#include "core/prefetch.h"
+
+namespace orvel {
+
+class MessageIdTable {
+ public:
+  // Room for entries articles.
+  explicit MessageIdTable(std::size_t entries);
+  ~MessageIdTable();
+  MessageIdTable(const MessageIdTable&) = delete;
+  MessageIdTable& operator=(const MessageIdTable&) = delete;
+
+  static std::uint64_t HashOf(std::string_view id) { return TextHash(id); }
+
+  // Indexes article under its MessageID (nothing for an empty one); at most
+  // the number of entries given to the constructor.
+  void Add(TArticle* article, std::uint64_t hash) {
+    if (article->MessageID.empty()) return;
+    std::size_t i = home(hash);
+    while (slots_[i].article) i = next(i);
+    slots_[i] = Slot{hash, article};
+  }
+  // The first article added under id and not removed, or nullptr.
+  TArticle* Find(std::string_view id, std::uint64_t hash) const {
+    const Slot* s = locate(id, hash);
+    return s ? s->article : nullptr;
+  }
+  // Removes the entry Find would answer; false when there is none.
+  bool Remove(std::string_view id, std::uint64_t hash) {
+    Slot* s = locate(id, hash);
+    if (s) s->article = removed();
+    return s != nullptr;
+  }
+
+  // A look-up waits on three loads in turn: its home slot, the record the
+  // slot names and that record's Message-ID text. A bulk pass asks for each
+  // a few look-ups before the one that needs it.
+  void Prefetch(std::uint64_t hash) const { PrefetchRead(&slots_[home(hash)]); }
+  void PrefetchEntry(std::uint64_t hash) const {
+    if (const TArticle* a = slots_[home(hash)].article; a && a != removed()) PrefetchRead(a);
+  }
+  void PrefetchKey(std::uint64_t hash) const {
+    if (const TArticle* a = slots_[home(hash)].article; a && a != removed()) a->MessageID.Prefetch();
+  }
+
+ private:
+  struct Slot {
+    std::uint64_t hash;
+    TArticle* article;  // nullptr: empty
+  };
+
+  // The marker of a removed entry: an address no record has.
+  static TArticle* removed() { return reinterpret_cast<TArticle*>(alignof(TArticle)); }
+  // The high bits pick the home slot: the hash's low bits are its weakest.
+  std::size_t home(std::uint64_t hash) const { return static_cast<std::size_t>(hash >> shift_); }
+  std::size_t next(std::size_t i) const { return (i + 1) & mask_; }
+  // The slot of the entry Find would answer, or nullptr.
+  Slot* locate(std::string_view id, std::uint64_t hash) const {
+    if (id.empty()) return nullptr;
+    for (std::size_t i = home(hash);; i = next(i)) {
+      Slot& s = slots_[i];
+      if (!s.article) return nullptr;
+      if (s.hash == hash && s.article != removed() && s.article->MessageID.view() == id) return &s;
+    }
+  }
+
+  Slot* slots_ = nullptr;
+  std::size_t mask_ = 0;
+  unsigned shift_ = 64;
+};
+
+}  // namespace orvel
