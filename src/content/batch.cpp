@@ -162,8 +162,8 @@ void TBatch::NextInBatch() {
           oneDone();
           continue;
         }
-        if (std::optional<std::string> text = host_.storedText(item)) {
-          parseText(*text, LineSource::Text);
+        if (host_.storedText(item, storedBuffer_)) {
+          parseText(storedBuffer_, LineSource::Text);
           oneDone();
           continue;
         }

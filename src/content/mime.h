@@ -34,6 +34,7 @@
 #include "content/article_headers.h"
 #include "content/mime_types.h"
 #include "content/output_file.h"
+#include "content/pending_crc.h"
 #include "content/yenc_assembly.h"
 #include "core/perlre.h"
 
@@ -374,7 +375,7 @@ class TMime {
   std::string fileName_;
   std::string requestedName_;
   bool nameFromDisposition_ = false;  // "filename=" wins over a "name=" of the type
-  std::uint32_t crc_ = 0;  // finished form, see Crc32Update
+  PendingCrc crc_;  // of the current yEnc part, over the bytes as decoded
   std::int64_t yencBegin_ = 0;
   std::int64_t yencSize_ = 0;
   std::int64_t total_ = 0;
