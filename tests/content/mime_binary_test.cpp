@@ -249,6 +249,74 @@ INSTANTIATE_TEST_SUITE_P(Table, YEncPartOrder,
                                            OrderCase{"LastFirst", {4, 1, 2, 3}, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A file of several MiB: its bytes pass through many output buffers and the
+// CRC is folded in many spans, in every output mode and part order; a
+// right CRC never fails, and a wrong one is still found.
+struct LargeCase {
+  const char* name;
+  OutputMode mode;
+  std::vector<int> parts;  // empty: single part
+  bool rightCrc;
+  friend void PrintTo(const LargeCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class YEncLargeFile : public BinaryDecoding, public ::testing::WithParamInterface<LargeCase> {};
+
+TEST_P(YEncLargeFile, CrcOverManyBuffers) {
+  const LargeCase& c = GetParam();
+  const std::string data = test::RandomBytes(OutputFile::kBufferSize * 5 / 2 + 77, 11);
+  std::string wrong = data;
+  wrong.back() = static_cast<char>(wrong.back() ^ 1);
+  const std::string crc = c.rightCrc ? "" : test::Hex(Crc32Update(0, wrong.data(), wrong.size()));
+  mime_.setOutputMode(c.mode);
+  bool anyError = false;
+  if (c.parts.empty()) {
+    feed(test::YEncArticle("big.bin", data, 0, 0, true, crc));
+    anyError = mime_.crcError();
+  }
+  const auto total = static_cast<int>(c.parts.size());
+  for (int k : c.parts) {
+    // A wrong CRC is given for the last part's bytes only.
+    const bool last = static_cast<std::size_t>(k) == c.parts.size();
+    feed(test::YEncArticle("big.bin", data, k, total, true, last ? crc : "",
+                           last ? crc : ""));
+    anyError = anyError || mime_.crcError();
+  }
+  EXPECT_EQ(anyError, !c.rightCrc);
+  if (c.mode == OutputMode::File && c.rightCrc) {
+    EXPECT_EQ(events_, std::vector<std::string>{"10 big.bin"});
+    EXPECT_EQ(test::ReadFileBytes(dir_.file("big.bin")), data);
+  }
+  if (c.mode == OutputMode::View) {
+    ASSERT_EQ(mime_.producedFiles().size(), 1u);
+    EXPECT_EQ(mime_.producedFiles()[0].memory, data);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, YEncLargeFile,
+    ::testing::Values(LargeCase{"FileSinglePart", OutputMode::File, {}, true},
+                      LargeCase{"FileSinglePartWrong", OutputMode::File, {}, false},
+                      LargeCase{"FilePartsInOrder", OutputMode::File, {1, 2, 3}, true},
+                      LargeCase{"FilePartsShuffled", OutputMode::File, {3, 1, 2}, true},
+                      LargeCase{"FileLastPartWrong", OutputMode::File, {1, 2, 3}, false},
+                      LargeCase{"ViewSinglePart", OutputMode::View, {}, true},
+                      LargeCase{"NoOutputSinglePart", OutputMode::None, {}, true},
+                      LargeCase{"NoOutputSinglePartWrong", OutputMode::None, {}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A part running past the end its "=ypart" line gave is not written past
+// it, but its CRC still covers every byte it decoded.
+TEST_F(BinaryDecoding, PartRunningOverIsCheckedOnAllItsBytes) {
+  const std::string data = test::RandomBytes(4000, 9);
+  for (const bool right : {true, false}) {
+    const std::uint32_t crc = Crc32Update(right ? 0 : 1, data.data(), data.size());
+    feed("X: y\r\n\r\n=ybegin part=1 total=2 line=128 size=8000 name=o.bin\r\n=ypart begin=1 end=500\r\n" +
+         test::YEncLines(data) + "=yend size=4000 part=1 pcrc32=" + test::Hex(crc) + "\r\n");
+    EXPECT_EQ(mime_.crcError(), !right);
+  }
+}
+
 // Parts whose numbers come from the network and lie: nothing is written
 // outside the file the first "=ybegin" sized, and such a part does not
 // count.
