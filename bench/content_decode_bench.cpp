@@ -137,6 +137,7 @@ void parseArticle(orvel::TMime& mime, std::string_view article, std::string& lin
   std::size_t pos = 0;
   bool last = false;
   while (!last) {
+    mime.ParseYEncDataLines(article, pos);  // as a decode batch takes stored text
     mime.ParseLine(article, pos, line, nullptr, orvel::LineSource::Text, orvel::ParseDepth::Full,
                    last);
   }

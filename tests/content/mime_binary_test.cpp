@@ -317,6 +317,82 @@ TEST_F(BinaryDecoding, PartRunningOverIsCheckedOnAllItsBytes) {
   }
 }
 
+// The data lines taken in one go, as a decode batch takes a stored article,
+// give what ParseLine gives line by line: the same files, bytes, CRC
+// outcome, last line class and position, whatever ends the data.
+struct RunCase {
+  const char* name;
+  std::string article;
+  friend void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
+};
+
+struct RunOutcome {
+  std::vector<std::string> events;
+  std::string bytes;
+  bool crcError;
+  int lastClass;
+};
+
+RunOutcome parseStored(const std::string& article, bool inRuns) {
+  test::ScratchDir dir;
+  TMime mime(false);
+  mime.setOutputMode(OutputMode::File);
+  mime.setOutputDirectory(dir.path());
+  RunOutcome out{};
+  mime.setCompletionEvent([&](TMime& m, int code) {
+    out.events.push_back(std::to_string(code) + " " + m.lastClosedFile());
+    out.bytes = test::ReadFileBytes(m.lastClosedFile());
+  });
+  mime.ResetArticle();
+  std::size_t pos = 0;
+  std::string line;
+  bool last = false;
+  LineClass c = LineClass::Incomplete;
+  while (!last) {
+    if (inRuns) mime.ParseYEncDataLines(article, pos);
+    c = mime.ParseLine(article, pos, line, nullptr, LineSource::Text, ParseDepth::Full, last);
+  }
+  out.crcError = mime.crcError();
+  out.lastClass = static_cast<int>(c);
+  mime.DropOutput();
+  for (std::string& e : out.events) e = e.substr(0, e.find(' '));  // paths differ per dir
+  return out;
+}
+
+class YEncDataRuns : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(YEncDataRuns, SameAsLineByLine) {
+  const RunOutcome lines = parseStored(GetParam().article, false);
+  const RunOutcome runs = parseStored(GetParam().article, true);
+  EXPECT_EQ(runs.events, lines.events);
+  EXPECT_EQ(runs.bytes, lines.bytes);
+  EXPECT_EQ(runs.crcError, lines.crcError);
+  EXPECT_EQ(runs.lastClass, lines.lastClass);
+}
+
+const std::string kRunData = test::RandomBytes(3000, 13);
+const std::string kRunArticle = test::YEncArticle("r.bin", kRunData, 0, 0);
+const std::string kRunBody = test::YEncLines(kRunData);
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, YEncDataRuns,
+    ::testing::Values(
+        RunCase{"SinglePart", kRunArticle},
+        RunCase{"WrongCrc", test::YEncArticle("r.bin", kRunData, 0, 0, true, "12345678")},
+        RunCase{"Part", test::YEncArticle("r.bin", kRunData, 2, 3)},
+        RunCase{"NoEndLine", kRunArticle.substr(0, kRunArticle.rfind("=yend"))},
+        RunCase{"NoFinalLineEnd", kRunArticle.substr(0, kRunArticle.size() - 2)},
+        RunCase{"FinalNul", kRunArticle + std::string(1, '\0')},
+        RunCase{"NulInData", "X: y\r\n\r\n=ybegin line=128 size=3000 name=r.bin\r\n" +
+                                 kRunBody.substr(0, 500) + std::string(1, '\0') +
+                                 kRunBody.substr(500) + "=yend size=3000\r\n"},
+        RunCase{"LoneEscapeEndsData", "X: y\r\n\r\n=ybegin line=128 size=3000 name=r.bin\r\n" +
+                                          kRunBody.substr(0, 260) + "abc=\r\n" +
+                                          kRunBody.substr(260) + "=yend size=3000\r\n"},
+        RunCase{"BareLfAndCr", "X: y\r\n\r\n=ybegin line=128 size=3 name=r.bin\nkkk\rkk\n=yend size=3\n"},
+        RunCase{"TwoFiles", kRunArticle + test::YEncArticle("s.bin", kRunData, 0, 0).substr(14)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // Parts whose numbers come from the network and lie: nothing is written
 // outside the file the first "=ybegin" sized, and such a part does not
 // count.
