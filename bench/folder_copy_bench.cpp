@@ -53,10 +53,8 @@ class StoredGroupHost final : public BatchHost {
     return info;
   }
   bool isOnline() const override { return false; }
-  std::optional<std::string> storedText(BatchItem item) override {
-    std::string text;
-    if (!store_.ReadBody(*reinterpret_cast<TArticle*>(item), text)) return std::nullopt;
-    return text;
+  bool storedText(BatchItem item, std::string& text) override {
+    return store_.ReadBody(*reinterpret_cast<TArticle*>(item), text);
   }
   bool fetchArticle(BatchItem, std::string_view) override { return false; }
   void setQueuePosition(BatchItem item, int position) override {

@@ -1,8 +1,11 @@
 #include "content/article_files.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include <fstream>
+#include <algorithm>
+#include <cerrno>
 
 #include "articles/threading.h"
 #include "content/mime.h"
@@ -16,20 +19,37 @@ namespace {
 // Enough of an article for its headers and its first "=ybegin " line.
 constexpr std::size_t kHeadBytes = 64 * 1024;
 
-std::optional<std::string> readFile(const std::string& path, std::size_t limit) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text;
-  char buffer[65536];
-  while (text.size() < limit) {
-    in.read(buffer, sizeof buffer);
-    const auto got = static_cast<std::size_t>(in.gcount());
-    if (got == 0) break;
-    text.append(buffer, got);
+// Reads up to limit bytes of the file into text, reusing its storage: the
+// bytes it already holds are overwritten, not cleared first, so a buffer
+// kept from article to article is neither reallocated nor zeroed.
+bool readFile(const std::string& path, std::size_t limit, std::string& text) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    text.clear();
+    return false;
   }
-  if (text.size() > limit) text.resize(limit);
-  if (in.bad()) return std::nullopt;
-  return text;
+  struct stat st;
+  const std::size_t expected = ::fstat(fd, &st) == 0 && st.st_size > 0
+                                   ? static_cast<std::size_t>(st.st_size)
+                                   : 0;
+  // One byte over the expected size, so that the end is seen without growing.
+  const std::size_t room = std::min(limit, expected + 1);
+  if (text.size() < room) text.resize(room);
+  std::size_t used = 0;
+  bool ok = true;
+  while (used < limit) {
+    if (used == text.size()) text.resize(std::min(limit, used * 2));
+    const ssize_t got = ::read(fd, text.data() + used, text.size() - used);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      ok = got == 0;
+      break;
+    }
+    used += static_cast<std::size_t>(got);
+  }
+  ::close(fd);
+  text.resize(ok ? used : 0);
+  return ok;
 }
 
 int clampedPart(std::int64_t value) {
@@ -62,7 +82,18 @@ bool IsBareBody(std::string_view text) {
   return false;
 }
 
-ArticlePart ArticlePartOf(std::string_view subject, std::string_view text, bool headerless) {
+namespace {
+
+// Parses the headers of text with a parser kept from article to article, so
+// that its patterns are compiled once.
+const TMime& parseHeaders(TMime& parser, std::string_view text) {
+  parser.clearMultipartContinuation();
+  parser.ParseHeadersOnly(text);
+  return parser;
+}
+
+// ArticlePartOf with the headers already parsed (nullptr: headerless).
+ArticlePart partOf(std::string_view subject, std::string_view text, const TMime* headers) {
   ArticlePart out;
   PartNumbers counter;
   if (ParsePartNumbers(subject, counter)) {
@@ -71,14 +102,10 @@ ArticlePart ArticlePartOf(std::string_view subject, std::string_view text, bool 
     counter.AppendKey(out.series);
     return out;
   }
-  if (!headerless) {
-    TMime headers(false);
-    headers.ParseHeadersOnly(text);
-    if (headers.partNumber() > 0) {
-      out.number = clampedPart(headers.partNumber());
-      out.total = headers.totalParts() > 0 ? clampedPart(headers.totalParts()) : -1;
-      return out;
-    }
+  if (headers && headers->partNumber() > 0) {
+    out.number = clampedPart(headers->partNumber());
+    out.total = headers->totalParts() > 0 ? clampedPart(headers->totalParts()) : -1;
+    return out;
   }
   for (std::size_t at = text.find("=ybegin "); at != std::string_view::npos;
        at = text.find("=ybegin ", at + 1)) {
@@ -94,6 +121,14 @@ ArticlePart ArticlePartOf(std::string_view subject, std::string_view text, bool 
   return out;
 }
 
+}  // namespace
+
+ArticlePart ArticlePartOf(std::string_view subject, std::string_view text, bool headerless) {
+  if (headerless) return partOf(subject, text, nullptr);
+  TMime parser(false);
+  return partOf(subject, text, &parseHeaders(parser, text));
+}
+
 ArticleFileHost::ArticleFileHost(std::vector<std::string> paths) : paths_(std::move(paths)) {}
 
 void ArticleFileHost::queueAll(TBatch& batch) {
@@ -105,30 +140,27 @@ BatchArticleInfo ArticleFileHost::articleInfo(BatchItem item) const {
   const std::string& path = paths_.at(item);
   struct stat st;
   if (::stat(path.c_str(), &st) == 0) info.bytes = static_cast<std::int64_t>(st.st_size);
-  const std::optional<std::string> head = readFile(path, kHeadBytes);
-  if (!head) return info;
-  info.headerless = IsBareBody(*head);
+  std::string head;
+  if (!readFile(path, kHeadBytes, head)) return info;
+  info.headerless = IsBareBody(head);
+  const TMime* headers = nullptr;
   if (!info.headerless) {
-    TMime headers(false);
-    headers.ParseHeadersOnly(*head);
-    info.subject = headers.headers().subject;
-    info.from = headers.headers().from;
+    headers = &parseHeaders(headerParser_, head);
+    info.subject = headers->headers().subject;
+    info.from = headers->headers().from;
   }
-  ArticlePart part = ArticlePartOf(info.subject, *head, info.headerless);
+  ArticlePart part = partOf(info.subject, head, headers);
   info.partNumber = part.number;
   info.partTotal = part.total;
   info.series = std::move(part.series);
   return info;
 }
 
-std::optional<std::string> ArticleFileHost::storedText(BatchItem item) {
+bool ArticleFileHost::storedText(BatchItem item, std::string& text) {
+  // An unreadable file is listed and decodes as an empty article.
   const std::string& path = paths_.at(item);
-  std::optional<std::string> text = readFile(path, static_cast<std::size_t>(-1));
-  if (!text) {
-    unreadable_.push_back(path);
-    return std::string();
-  }
-  return text;
+  if (!readFile(path, static_cast<std::size_t>(-1), text)) unreadable_.push_back(path);
+  return true;
 }
 
 void ArticleFileHost::markMissing(BatchItem item) { missing_.push_back(paths_.at(item)); }

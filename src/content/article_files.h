@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "content/batch.h"
+#include "content/mime.h"
 
 namespace orvel {
 
@@ -45,7 +46,7 @@ class ArticleFileHost : public BatchHost {
 
   BatchArticleInfo articleInfo(BatchItem item) const override;
   bool isOnline() const override { return true; }
-  std::optional<std::string> storedText(BatchItem item) override;
+  bool storedText(BatchItem item, std::string& text) override;
   bool fetchArticle(BatchItem, std::string_view) override { return false; }
   void setQueuePosition(BatchItem, int) override {}
   void articleDone(BatchItem) override {}
@@ -61,6 +62,7 @@ class ArticleFileHost : public BatchHost {
   std::vector<std::string> unreadable_;
   std::vector<std::string> missing_;
   bool ended_ = false;
+  mutable TMime headerParser_{false};  // reused: its patterns compile once
 };
 
 }  // namespace orvel

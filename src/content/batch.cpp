@@ -162,8 +162,8 @@ void TBatch::NextInBatch() {
           oneDone();
           continue;
         }
-        if (std::optional<std::string> text = host_.storedText(item)) {
-          parseText(*text, LineSource::Text);
+        if (host_.storedText(item, storedBuffer_)) {
+          parseText(storedBuffer_, LineSource::Text);
           oneDone();
           continue;
         }
@@ -219,6 +219,8 @@ void TBatch::parseText(std::string_view text, LineSource source) {
   std::size_t pos = 0;
   bool last = false;
   while (!last) {
+    // The data lines of a stored yEnc file go straight to the decoder.
+    if (!raw && source == LineSource::Text) ParseYEncDataLines(text, pos);
     if (ParseLine(text, pos, lineBuffer_, raw, source, ParseDepth::Full, last) ==
         LineClass::Incomplete) {
       break;

@@ -69,9 +69,10 @@ class BatchHost {
   virtual BatchArticleInfo articleInfo(BatchItem item) const = 0;
   // Online group (smart decoding and alternative servers apply).
   virtual bool isOnline() const = 0;
-  // The text from the body store (dot-stuffing undone, CRLF line ends), or
-  // nothing when it is not stored.
-  virtual std::optional<std::string> storedText(BatchItem item) = 0;
+  // Puts the text from the body store (dot-stuffing undone, CRLF line ends)
+  // into text, a buffer the batch reuses from article to article; false
+  // when it is not stored.
+  virtual bool storedText(BatchItem item, std::string& text) = 0;
   // Starts fetching the article ("ARTICLE"). Its text then arrives through
   // TBatch::ArticleData and TBatch::ArticleEnded (or ArticleFailed). The
   // progress text is the request's label. False when nothing can be fetched.
@@ -229,6 +230,7 @@ class TBatch : public TMime {
   std::string pending_;      // an incomplete line of fetched text
   std::string articleText_;  // the article's text, for save, append and store
   std::string lineBuffer_;
+  std::string storedBuffer_;  // a stored article's text, reused
   std::optional<DecoderState> partStart_;  // the decoder before the current part
   std::vector<ClosedOutput> crcFiles_;     // closed by this article after a failed check
   // The open uuencoded or message/partial file: the last part it took (0:

@@ -233,17 +233,15 @@ BatchArticleInfo GroupBatch::articleInfo(BatchItem i) const {
   return info;
 }
 
-std::optional<std::string> GroupBatch::storedText(BatchItem i) {
+bool GroupBatch::storedText(BatchItem i, std::string& text) {
   if (pauseAfterPart_ || (stopAfterFile_ && !batch_.outputOpen())) {
     pauseAfterPart_ = false;
     stopAfterFile_ = false;
     batch_.Kill();
-    return std::nullopt;
+    return false;
   }
-  std::string text;
   TMailbox* store = view_.Mailbox();
-  if (store && store->ReadBody(*article(i), text)) return text;
-  return std::nullopt;
+  return store && store->ReadBody(*article(i), text);
 }
 
 void GroupBatch::setQueuePosition(BatchItem i, int position) {

@@ -92,7 +92,7 @@ class GroupBatch final : public BatchRequestHandler, private BatchHost {
   // BatchHost
   BatchArticleInfo articleInfo(BatchItem item) const override;
   bool isOnline() const override { return true; }
-  std::optional<std::string> storedText(BatchItem item) override;
+  bool storedText(BatchItem item, std::string& text) override;
   bool fetchArticle(BatchItem item, std::string_view progressText) override;
   void setQueuePosition(BatchItem item, int position) override;
   void articleDone(BatchItem item) override;

@@ -4,6 +4,7 @@
 
 #include "core/encoded_words.h"
 #include "content/file_names.h"
+#include "content/line_end.h"
 #include "core/text.h"
 
 namespace orvel {
@@ -41,20 +42,11 @@ Split splitServerLine(std::string_view text, std::size_t& pos, std::string& line
 }
 
 // One line of a stored or local text: up to NUL, CR or LF; then one CR and
-// one LF (or the NUL) are consumed.
-void splitTextLine(std::string_view text, std::size_t& pos, std::string& line) {
+// one LF (or the NUL) are consumed. The line is returned as a view of text.
+std::string_view nextTextLine(std::string_view text, std::size_t& pos) {
   const char* start = text.data() + pos;
   const std::size_t rest = text.size() - pos;
-  // The LF bounds the search for the first CR or NUL before it.
-  const void* lf = std::memchr(start, '\n', rest);
-  std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - start) : rest;
-  if (const void* cr = std::memchr(start, '\r', end)) {
-    end = static_cast<std::size_t>(static_cast<const char*>(cr) - start);
-  }
-  if (const void* nul = std::memchr(start, '\0', end)) {
-    end = static_cast<std::size_t>(static_cast<const char*>(nul) - start);
-  }
-  line.assign(start, end);
+  const std::size_t end = FindLineEnd(start, rest);
   std::size_t i = pos + end;
   const std::size_t n = text.size();
   if (i < n && text[i] == '\0') {
@@ -64,6 +56,7 @@ void splitTextLine(std::string_view text, std::size_t& pos, std::string& line) {
     if (i < n && text[i] == '\n') ++i;
   }
   pos = i;
+  return {start, end};
 }
 
 // The end of a stored text: its end, or a final zero byte.
@@ -203,7 +196,7 @@ LineClass TMime::ParseLine(std::string_view text, std::size_t& pos, std::string&
         return lineClass_;
       }
     } else {
-      splitTextLine(text, pos, line);
+      line.assign(nextTextLine(text, pos));
     }
     if (rawCopy) {
       rawCopy->append(line);
@@ -216,6 +209,16 @@ LineClass TMime::ParseLine(std::string_view text, std::size_t& pos, std::string&
       return lineClass_;
     }
     if (handled) return lineClass_;
+  }
+}
+
+void TMime::ParseYEncDataLines(std::string_view text, std::size_t& pos) {
+  while (state_ == ParseState::YEncData) {
+    std::size_t next = pos;
+    const std::string_view line = nextTextLine(text, next);
+    if (textEnded(text, next) || line.starts_with("=yend ")) return;
+    pos = next;
+    handleYEncLine(line);
   }
 }
 

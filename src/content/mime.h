@@ -34,6 +34,7 @@
 #include "content/article_headers.h"
 #include "content/mime_types.h"
 #include "content/output_file.h"
+#include "content/pending_crc.h"
 #include "content/yenc_assembly.h"
 #include "core/perlre.h"
 
@@ -204,6 +205,11 @@ class TMime {
   // Class 0 (server data only) means no complete line: pos did not move.
   LineClass ParseLine(std::string_view text, std::size_t& pos, std::string& line,
                       std::string* rawCopy, LineSource source, ParseDepth depth, bool& last);
+  // In yEnc data, consumes data lines of a stored text (LineSource::Text,
+  // no raw copy, full depth) from pos without copying them, each as ParseLine
+  // would; stops before an "=yend" line and before the text's last line,
+  // which ParseLine takes, and after a line that ends the data.
+  void ParseYEncDataLines(std::string_view text, std::size_t& pos);
   // ResetArticle, then header lines only until the end of the headers.
   void ParseHeadersOnly(std::string_view text);
   // Closes what ends with the article (base64 content, text parts shown in
@@ -374,7 +380,7 @@ class TMime {
   std::string fileName_;
   std::string requestedName_;
   bool nameFromDisposition_ = false;  // "filename=" wins over a "name=" of the type
-  std::uint32_t crc_ = 0;  // finished form, see Crc32Update
+  PendingCrc crc_;  // of the current yEnc part, over the bytes as decoded
   std::int64_t yencBegin_ = 0;
   std::int64_t yencSize_ = 0;
   std::int64_t total_ = 0;

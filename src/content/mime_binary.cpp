@@ -128,7 +128,7 @@ bool TMime::ParseYBegin(std::string_view line) {
   lineClass_ = LineClass::Begin;
   continuation_ = multiPart;
   state_ = multiPart ? ParseState::YPartExpected : ParseState::YEncData;
-  crc_ = 0;
+  crc_.reset();
   return true;
 }
 
@@ -161,7 +161,7 @@ bool TMime::beginPlacedPart(std::int64_t part, std::optional<std::int64_t> total
   lineClass_ = LineClass::Begin;
   continuation_ = false;  // the next part is found by its name, not by its order
   state_ = ParseState::YPartExpected;
-  crc_ = 0;
+  crc_.reset();
   return true;
 }
 
@@ -208,7 +208,7 @@ void TMime::ParseYEnd(std::string_view line) {
     return;
   }
   const auto expected = ReadYEndCrc(line, partNumber_ >= 1 ? " pcrc32=" : " crc32=");
-  if (expected && *expected > 1 && *expected != crc_) crcError_ = true;
+  if (expected && *expected > 1 && *expected != crc_.value()) crcError_ = true;
   lineClass_ = LineClass::End;
   state_ = ParseState::Body;
   if (partNumber_ != total_) return;
@@ -234,11 +234,11 @@ void TMime::endPlacedPart(std::string_view line) {
   encoding_ = TransferEncoding::None;
   if (p.skipPart) return;
   const auto expected = ReadYEndCrc(line, partNumber_ >= 1 ? " pcrc32=" : " crc32=");
-  const bool sound = !(expected && *expected > 1 && *expected != crc_);
+  const bool sound = !(expected && *expected > 1 && *expected != crc_.value());
   if (!sound) crcError_ = true;
   if (p.partDecoded != p.partLength) return;
   const std::int64_t end = p.partBegin + p.partLength;
-  p.parts.add({partNumber_, partNumber_, p.partBegin, end, crc_, sound});
+  p.parts.add({partNumber_, partNumber_, p.partBegin, end, crc_.value(), sound});
   if (end == p.parts.size()) {
     const auto whole = ReadYEndCrc(line, " crc32=");
     if (whole && *whole > 1) p.parts.setFileCrc(*whole);

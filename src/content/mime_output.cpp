@@ -111,8 +111,15 @@ char* TMime::beginWrite(std::size_t room) {
   if (!outputOpen_ && outputMode_ != OutputMode::None) OpenOutput();
   if (outputOpen_ && outputMode_ == OutputMode::File && room <= OutputFile::kBufferSize) {
     writeTarget_ = WriteTarget::FileBuffer;
-    return file_.reserve(room);
+    char* out = file_.reserve(room);
+    // The file buffer keeps its bytes after a flush until they are
+    // overwritten: the CRC of the bytes before is folded only when these
+    // do not follow them.
+    crc_.foldUnlessNext(out);
+    return out;
   }
+  // Memory and scratch bytes may move or be overwritten from the start.
+  crc_.fold();
   if (outputOpen_ && inViewMode()) {
     writeTarget_ = WriteTarget::Memory;
     const std::size_t used = memory_.size();
@@ -125,7 +132,7 @@ char* TMime::beginWrite(std::size_t room) {
 }
 
 void TMime::endWrite(const char* data, std::size_t used) {
-  if (encoding_ == TransferEncoding::YEnc) crc_ = Crc32Update(crc_, data, used);
+  if (encoding_ == TransferEncoding::YEnc) crc_.add(data, used);
   if (inViewMode() && isTextContent()) decodedText_.append(data, used);
   const std::size_t kept = placed_ ? placedBytes(used) : used;
   switch (writeTarget_) {

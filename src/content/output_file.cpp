@@ -61,9 +61,7 @@ bool OutputFile::create(const std::string& path, CreateMode mode) {
     if (mode == CreateMode::Exclusive && errno == EEXIST) return false;
     fail("Cannot create");
   }
-  buffer_.resize(kBufferSize);
-  used_ = 0;
-  bufferStart_ = 0;
+  startBuffer(0);
   return true;
 }
 
@@ -79,9 +77,13 @@ void OutputFile::openExisting(const std::string& path) {
   path_ = path;
   fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
   if (fd_ < 0) fail("Cannot open");
-  buffer_.resize(kBufferSize);
+  startBuffer(0);
+}
+
+void OutputFile::startBuffer(std::int64_t start) {
+  if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
   used_ = 0;
-  bufferStart_ = 0;
+  bufferStart_ = start;
 }
 
 void OutputFile::reopenAt(const std::string& path, std::int64_t size) {
@@ -104,15 +106,15 @@ void OutputFile::seek(std::int64_t offset) {
 }
 
 char* OutputFile::reserve(std::size_t n) {
-  if (used_ + n > buffer_.size()) flush();
-  return buffer_.data() + used_;
+  if (used_ + n > kBufferSize) flush();
+  return buffer_.get() + used_;
 }
 
 void OutputFile::write(const char* data, std::size_t n) {
   while (n > 0) {
-    if (used_ == buffer_.size()) flush();
-    const std::size_t chunk = std::min(n, buffer_.size() - used_);
-    std::memcpy(buffer_.data() + used_, data, chunk);
+    if (used_ == kBufferSize) flush();
+    const std::size_t chunk = std::min(n, kBufferSize - used_);
+    std::memcpy(buffer_.get() + used_, data, chunk);
     used_ += chunk;
     data += chunk;
     n -= chunk;
@@ -122,7 +124,7 @@ void OutputFile::write(const char* data, std::size_t n) {
 void OutputFile::flush() {
   std::size_t done = 0;
   while (done < used_) {
-    const ssize_t written = ::pwrite(fd_, buffer_.data() + done, used_ - done,
+    const ssize_t written = ::pwrite(fd_, buffer_.get() + done, used_ - done,
                                      static_cast<off_t>(bufferStart_ + static_cast<std::int64_t>(done)));
     if (written < 0) {
       if (errno == EINTR) continue;

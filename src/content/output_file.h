@@ -1,16 +1,16 @@
 #pragma once
 // The file a decoder writes into: created inside its directory without an
 // execute bit and without following a link at the final name, written
-// through a 32768-byte buffer at a write position that seek moves (the
-// parts of a yEnc file go to their offsets). Errors raise EDecodeOutput
+// through a buffer of 1 MiB at a write position that seek moves (the parts
+// of a yEnc file go to their offsets): few, large positioned writes. Errors raise EDecodeOutput
 // with the path and the system's reason.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace orvel {
 
@@ -26,7 +26,7 @@ enum class CreateMode {
 
 class OutputFile {
  public:
-  static constexpr std::size_t kBufferSize = 32768;
+  static constexpr std::size_t kBufferSize = 1 << 20;
 
   OutputFile() = default;
   ~OutputFile();
@@ -65,10 +65,12 @@ class OutputFile {
   // Closes the file and fails with the error that stopped a resumption.
   [[noreturn]] void failResume();
   void openExisting(const std::string& path);
+  // Allocates the buffer on first use, left uninitialised, and empties it.
+  void startBuffer(std::int64_t start);
 
   int fd_ = -1;
   std::string path_;
-  std::vector<char> buffer_;
+  std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
   std::int64_t bufferStart_ = 0;  // the file offset of the buffer's first byte
 };

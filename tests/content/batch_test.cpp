@@ -47,9 +47,10 @@ class FakeGroupView : public BatchHost {
     return info;
   }
   bool isOnline() const override { return online; }
-  std::optional<std::string> storedText(BatchItem item) override {
-    if (!articles.at(item).stored) return std::nullopt;
-    return articles.at(item).text;
+  bool storedText(BatchItem item, std::string& text) override {
+    if (!articles.at(item).stored) return false;
+    text = articles.at(item).text;
+    return true;
   }
   bool fetchArticle(BatchItem item, std::string_view) override {
     fetches.push_back(item);

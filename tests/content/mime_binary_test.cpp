@@ -249,6 +249,150 @@ INSTANTIATE_TEST_SUITE_P(Table, YEncPartOrder,
                                            OrderCase{"LastFirst", {4, 1, 2, 3}, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A file of several MiB: its bytes pass through many output buffers and the
+// CRC is folded in many spans, in every output mode and part order; a
+// right CRC never fails, and a wrong one is still found.
+struct LargeCase {
+  const char* name;
+  OutputMode mode;
+  std::vector<int> parts;  // empty: single part
+  bool rightCrc;
+  friend void PrintTo(const LargeCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class YEncLargeFile : public BinaryDecoding, public ::testing::WithParamInterface<LargeCase> {};
+
+TEST_P(YEncLargeFile, CrcOverManyBuffers) {
+  const LargeCase& c = GetParam();
+  const std::string data = test::RandomBytes(OutputFile::kBufferSize * 5 / 2 + 77, 11);
+  std::string wrong = data;
+  wrong.back() = static_cast<char>(wrong.back() ^ 1);
+  const std::string crc = c.rightCrc ? "" : test::Hex(Crc32Update(0, wrong.data(), wrong.size()));
+  mime_.setOutputMode(c.mode);
+  bool anyError = false;
+  if (c.parts.empty()) {
+    feed(test::YEncArticle("big.bin", data, 0, 0, true, crc));
+    anyError = mime_.crcError();
+  }
+  const auto total = static_cast<int>(c.parts.size());
+  for (int k : c.parts) {
+    // A wrong CRC is given for the last part's bytes only.
+    const bool last = static_cast<std::size_t>(k) == c.parts.size();
+    feed(test::YEncArticle("big.bin", data, k, total, true, last ? crc : "",
+                           last ? crc : ""));
+    anyError = anyError || mime_.crcError();
+  }
+  EXPECT_EQ(anyError, !c.rightCrc);
+  if (c.mode == OutputMode::File && c.rightCrc) {
+    EXPECT_EQ(events_, std::vector<std::string>{"10 big.bin"});
+    EXPECT_EQ(test::ReadFileBytes(dir_.file("big.bin")), data);
+  }
+  if (c.mode == OutputMode::View) {
+    ASSERT_EQ(mime_.producedFiles().size(), 1u);
+    EXPECT_EQ(mime_.producedFiles()[0].memory, data);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, YEncLargeFile,
+    ::testing::Values(LargeCase{"FileSinglePart", OutputMode::File, {}, true},
+                      LargeCase{"FileSinglePartWrong", OutputMode::File, {}, false},
+                      LargeCase{"FilePartsInOrder", OutputMode::File, {1, 2, 3}, true},
+                      LargeCase{"FilePartsShuffled", OutputMode::File, {3, 1, 2}, true},
+                      LargeCase{"FileLastPartWrong", OutputMode::File, {1, 2, 3}, false},
+                      LargeCase{"ViewSinglePart", OutputMode::View, {}, true},
+                      LargeCase{"NoOutputSinglePart", OutputMode::None, {}, true},
+                      LargeCase{"NoOutputSinglePartWrong", OutputMode::None, {}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A part running past the end its "=ypart" line gave is not written past
+// it, but its CRC still covers every byte it decoded.
+TEST_F(BinaryDecoding, PartRunningOverIsCheckedOnAllItsBytes) {
+  const std::string data = test::RandomBytes(4000, 9);
+  for (const bool right : {true, false}) {
+    const std::uint32_t crc = Crc32Update(right ? 0 : 1, data.data(), data.size());
+    feed("X: y\r\n\r\n=ybegin part=1 total=2 line=128 size=8000 name=o.bin\r\n=ypart begin=1 end=500\r\n" +
+         test::YEncLines(data) + "=yend size=4000 part=1 pcrc32=" + test::Hex(crc) + "\r\n");
+    EXPECT_EQ(mime_.crcError(), !right);
+  }
+}
+
+// The data lines taken in one go, as a decode batch takes a stored article,
+// give what ParseLine gives line by line: the same files, bytes, CRC
+// outcome, last line class and position, whatever ends the data.
+struct RunCase {
+  const char* name;
+  std::string article;
+  friend void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
+};
+
+struct RunOutcome {
+  std::vector<std::string> events;
+  std::string bytes;
+  bool crcError;
+  int lastClass;
+};
+
+RunOutcome parseStored(const std::string& article, bool inRuns) {
+  test::ScratchDir dir;
+  TMime mime(false);
+  mime.setOutputMode(OutputMode::File);
+  mime.setOutputDirectory(dir.path());
+  RunOutcome out{};
+  mime.setCompletionEvent([&](TMime& m, int code) {
+    out.events.push_back(std::to_string(code) + " " + m.lastClosedFile());
+    out.bytes = test::ReadFileBytes(m.lastClosedFile());
+  });
+  mime.ResetArticle();
+  std::size_t pos = 0;
+  std::string line;
+  bool last = false;
+  LineClass c = LineClass::Incomplete;
+  while (!last) {
+    if (inRuns) mime.ParseYEncDataLines(article, pos);
+    c = mime.ParseLine(article, pos, line, nullptr, LineSource::Text, ParseDepth::Full, last);
+  }
+  out.crcError = mime.crcError();
+  out.lastClass = static_cast<int>(c);
+  mime.DropOutput();
+  for (std::string& e : out.events) e = e.substr(0, e.find(' '));  // paths differ per dir
+  return out;
+}
+
+class YEncDataRuns : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(YEncDataRuns, SameAsLineByLine) {
+  const RunOutcome lines = parseStored(GetParam().article, false);
+  const RunOutcome runs = parseStored(GetParam().article, true);
+  EXPECT_EQ(runs.events, lines.events);
+  EXPECT_EQ(runs.bytes, lines.bytes);
+  EXPECT_EQ(runs.crcError, lines.crcError);
+  EXPECT_EQ(runs.lastClass, lines.lastClass);
+}
+
+const std::string kRunData = test::RandomBytes(3000, 13);
+const std::string kRunArticle = test::YEncArticle("r.bin", kRunData, 0, 0);
+const std::string kRunBody = test::YEncLines(kRunData);
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, YEncDataRuns,
+    ::testing::Values(
+        RunCase{"SinglePart", kRunArticle},
+        RunCase{"WrongCrc", test::YEncArticle("r.bin", kRunData, 0, 0, true, "12345678")},
+        RunCase{"Part", test::YEncArticle("r.bin", kRunData, 2, 3)},
+        RunCase{"NoEndLine", kRunArticle.substr(0, kRunArticle.rfind("=yend"))},
+        RunCase{"NoFinalLineEnd", kRunArticle.substr(0, kRunArticle.size() - 2)},
+        RunCase{"FinalNul", kRunArticle + std::string(1, '\0')},
+        RunCase{"NulInData", "X: y\r\n\r\n=ybegin line=128 size=3000 name=r.bin\r\n" +
+                                 kRunBody.substr(0, 500) + std::string(1, '\0') +
+                                 kRunBody.substr(500) + "=yend size=3000\r\n"},
+        RunCase{"LoneEscapeEndsData", "X: y\r\n\r\n=ybegin line=128 size=3000 name=r.bin\r\n" +
+                                          kRunBody.substr(0, 260) + "abc=\r\n" +
+                                          kRunBody.substr(260) + "=yend size=3000\r\n"},
+        RunCase{"BareLfAndCr", "X: y\r\n\r\n=ybegin line=128 size=3 name=r.bin\nkkk\rkk\n=yend size=3\n"},
+        RunCase{"TwoFiles", kRunArticle + test::YEncArticle("s.bin", kRunData, 0, 0).substr(14)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // Parts whose numbers come from the network and lie: nothing is written
 // outside the file the first "=ybegin" sized, and such a part does not
 // count.
