@@ -27,6 +27,17 @@ class InnExtensions : public ::testing::Test {
     return p;
   }
 
+  // A login profile on the plain port that asks for STARTTLS, trusting the
+  // test CA or only the system's.
+  std::shared_ptr<TProfile> startTlsProfile(const TestServers& s, bool trustTestCa) {
+    auto p = profile(s, "ORVEL_NNTP_AUTH_PORT");
+    p->startTls = true;
+    if (trustTestCa) p->caFile = s.get("ORVEL_NNTP_CA_FILE");
+    p->userName = s.get("ORVEL_NNTP_USER");
+    p->password = s.get("ORVEL_NNTP_PASSWORD");
+    return p;
+  }
+
   // Connects, logs in, and fetches the overview of a group: its lines, one
   // per row, or "" with the reason in error.
   std::string overview(TNNTP& c, const std::string& group, int last) {
@@ -75,12 +86,7 @@ TEST_F(InnExtensions, CompressedOverviewEqualsPlain) {
 
 TEST_F(InnExtensions, StartTlsBeforeTheLogin) {
   ORVEL_REQUIRE_TEST_SERVERS(s);
-  auto p = profile(s, "ORVEL_NNTP_AUTH_PORT");
-  p->startTls = true;
-  p->caFile = s.get("ORVEL_NNTP_CA_FILE");
-  p->userName = s.get("ORVEL_NNTP_USER");
-  p->password = s.get("ORVEL_NNTP_PASSWORD");
-  TNNTP& c = pool.AcquireConnection(p);
+  TNNTP& c = pool.AcquireConnection(startTlsProfile(s, true));
   const std::string text = overview(c, "test.small", 12);
   ASSERT_TRUE(error.empty()) << error;
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 12);
@@ -94,11 +100,7 @@ TEST_F(InnExtensions, StartTlsBeforeTheLogin) {
 // is sent.
 TEST_F(InnExtensions, StartTlsWithAnUntrustedCertificateFails) {
   ORVEL_REQUIRE_TEST_SERVERS(s);
-  auto p = profile(s, "ORVEL_NNTP_AUTH_PORT");
-  p->startTls = true;
-  p->userName = s.get("ORVEL_NNTP_USER");
-  p->password = s.get("ORVEL_NNTP_PASSWORD");
-  TNNTP& c = pool.AcquireConnection(p);
+  TNNTP& c = pool.AcquireConnection(startTlsProfile(s, false));
   EXPECT_EQ(overview(c, "test.small", 12), "");
   EXPECT_FALSE(error.empty());
   EXPECT_FALSE(c.engine().usedStartTls());
