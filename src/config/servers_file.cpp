@@ -96,6 +96,9 @@ std::shared_ptr<TProfile> readProfile(const IniFile& ini, const ProfileEntry& en
   const auto tls = ini.read(s, "TLS");
   p->tls = tls ? toIntDef(*tls, 0) != 0 : p->port == 563;
   p->caFile = inBaseDir(context.baseDir, ini.readString(s, "CAFile"));
+  p->extensions = toIntDef(ini.readString(s, "Extensions", "1"), 1) != 0;
+  p->startTls = toIntDef(ini.readString(s, "StartTLS", "0"), 0) != 0;
+  p->compress = toIntDef(ini.readString(s, "Compress", "1"), 1) != 0;
   const std::string icon = inBaseDir(context.baseDir, ini.readString(s, "Icon"));
   if (IsUsableIcon(icon)) p->iconPath = icon;
   return p;
@@ -119,6 +122,10 @@ void writeProfileSection(IniFile& ini, const TProfile& p, const ServersFileConte
   }
   writeOrErase(ini, s, "TLS", p.tls != (p.port == 563), p.tls ? "1" : "0");
   writeOrErase(ini, s, "CAFile", !p.caFile.empty(), relativeToBaseDir(base, p.caFile));
+  // Written only where they leave the defaults, so older files stay as they were.
+  writeOrErase(ini, s, "Extensions", !p.extensions, "0");
+  writeOrErase(ini, s, "StartTLS", p.startTls, "1");
+  writeOrErase(ini, s, "Compress", !p.compress, "0");
 }
 
 }  // namespace

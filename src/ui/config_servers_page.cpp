@@ -80,6 +80,15 @@ ServersPage::ServersPage(OptionsDraft& draft, std::string baseDir, Prompter& pro
   port_->setSpecialValueText("d\u00e9faut");
   tls_ = new QCheckBox("Connexion chiffr\u00e9e (TLS)");
   caFile_ = new QLineEdit;
+  extensions_ = new QCheckBox("Extensions NNTP (CAPABILITIES)");
+  extensions_->setObjectName("extensions");
+  startTls_ = new QCheckBox("STARTTLS avant l'identification");
+  startTls_->setObjectName("startTls");
+  compress_ = new QCheckBox("Compression (COMPRESS DEFLATE)");
+  compress_->setObjectName("compress");
+  tls_->setObjectName("tls");
+  connect(tls_, &QCheckBox::toggled, this, &ServersPage::enableSwitches);
+  connect(extensions_, &QCheckBox::toggled, this, &ServersPage::enableSwitches);
   user_ = new QLineEdit;
   user_->setObjectName("userName");
   password_ = secretLine();
@@ -95,6 +104,9 @@ ServersPage::ServersPage(OptionsDraft& draft, std::string baseDir, Prompter& pro
   form->addRow("Port", port_);
   form->addRow(tls_);
   form->addRow("Certificats CA", withBrowse(caFile_, prompter_, "Certificats CA (PEM)"));
+  form->addRow(extensions_);
+  form->addRow(startTls_);
+  form->addRow(compress_);
   form->addRow("Utilisateur", user_);
   form->addRow("Mot de passe", password_);
   form->addRow("Fichier newsrc", newsrc_);
@@ -159,6 +171,10 @@ void ServersPage::show(int index) {
   port_->setValue(p->port);
   tls_->setChecked(p->tls);
   caFile_->setText(qs(p->caFile));
+  extensions_->setChecked(p->extensions);
+  startTls_->setChecked(p->startTls);
+  compress_->setChecked(p->compress);
+  enableSwitches();
   user_->setText(qs(p->userName));
   password_->setText(qs(p->password));
   newsrc_->setText(qs(p->newsrcPath));
@@ -167,6 +183,13 @@ void ServersPage::show(int index) {
   smtpPassword_->setText(qs(p->SMTPPassword));
   identity_->setCurrentText(qs(p->identity.name));
   showIdentity(p->identity);
+}
+
+void ServersPage::enableSwitches() {
+  // STARTTLS is offered among the capabilities, and means nothing on a
+  // connection that is encrypted from the start.
+  startTls_->setEnabled(extensions_->isChecked() && !tls_->isChecked());
+  compress_->setEnabled(extensions_->isChecked());
 }
 
 void ServersPage::showIdentity(const TID& id) {
@@ -190,6 +213,9 @@ void ServersPage::store() {
   p->port = port_->value();
   p->tls = tls_->isChecked();
   p->caFile = utf8(caFile_->text().trimmed());
+  p->extensions = extensions_->isChecked();
+  p->startTls = startTls_->isChecked();
+  p->compress = compress_->isChecked();
   p->userName = utf8(user_->text());
   p->password = utf8(password_->text());
   std::string newsrc = utf8(newsrc_->text().trimmed());

@@ -43,6 +43,8 @@ class ServersPage final : public QWidget {
   void fillList(int selected);
   void show(int index);
   void identityChosen(int index);
+  // Greys the extension switches that the TLS and extensions boxes make moot.
+  void enableSwitches();
   void showIdentity(const TID& id);
   TProfile* selected() const;
 
@@ -61,6 +63,9 @@ class ServersPage final : public QWidget {
   QSpinBox* port_ = nullptr;
   QCheckBox* tls_ = nullptr;
   QLineEdit* caFile_ = nullptr;
+  QCheckBox* extensions_ = nullptr;
+  QCheckBox* startTls_ = nullptr;
+  QCheckBox* compress_ = nullptr;
   QLineEdit* user_ = nullptr;
   QLineEdit* password_ = nullptr;
   QLineEdit* newsrc_ = nullptr;

@@ -15,7 +15,7 @@ class CliConfigTest : public ::testing::Test {
   void SetUp() override {
     write("servers.ini",
           "[Profiles]\ncount=2\n1=news.example.net:563\n2=work,news.example.org\nDefault=2\n"
-          "[work]\nID=Work\nUserName=ann\n");
+          "[work]\nID=Work\nUserName=ann\nStartTLS=1\nCompress=0\n");
     write("IDs.ini", "[Work]\nOrganization=Example Ltd\n");
     write("Orvel.ini",
           "[ID]\nName=Ann\n[Compose]\nWrapColumn=90\nCutSize=9000\n"
@@ -43,10 +43,14 @@ TEST_F(CliConfigTest, ServersListsEveryProfileAndTheDefault) {
   const QString out = run({"servers"});
   EXPECT_TRUE(out.contains("  news.example.net  news.example.net:563 tls  user: none  "
                            "identity: <Default>  newsrc: " +
-                           dir_.path() + "/news.example.net.newsrc\n"))
+                           dir_.path() +
+                           "/news.example.net.newsrc  extensions: on  starttls: off  "
+                           "compress: on\n"))
       << out.toStdString();
   EXPECT_TRUE(out.contains("* work  news.example.org:119  user: ann (password asked)  "
-                           "identity: Work"))
+                           "identity: Work  newsrc: " +
+                           dir_.path() +
+                           "/work.newsrc  extensions: on  starttls: on  compress: off\n"))
       << out.toStdString();
 }
 

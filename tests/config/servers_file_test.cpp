@@ -111,11 +111,14 @@ TEST_F(ServersFileTest, EverythingSurvivesASaveAndALoad) {
   a->identity.Name = "\"Ann\"";
   a->tls = true;
   a->caFile = dir_.path() + "ca.pem";
+  a->extensions = false;
+  a->compress = false;
   auto b = std::make_shared<TProfile>();
   b->alias = "plain";
   b->host = "127.0.0.1";
   b->port = 563;
   b->tls = false;  // a plain connection on port 563 must stay plain
+  b->startTls = true;
   b->newsrcPath = "/var/news/plain.newsrc";
   b->identity = context().identities[0];
   p.profiles = {a, b};
@@ -127,7 +130,8 @@ TEST_F(ServersFileTest, EverythingSurvivesASaveAndALoad) {
   EXPECT_EQ(back.defaultIndex, 1);
   const auto fields = [](const TProfile& x) {
     return std::tie(x.alias, x.host, x.port, x.userName, x.password, x.SMTPHost, x.SMTPUser,
-                    x.SMTPPassword, x.newsrcPath, x.tls, x.caFile);
+                    x.SMTPPassword, x.newsrcPath, x.tls, x.caFile, x.extensions, x.startTls,
+                    x.compress);
   };
   for (std::size_t i = 0; i < 2; ++i) {
     EXPECT_EQ(fields(*back.profiles[i]), fields(*p.profiles[i])) << i;
@@ -139,12 +143,55 @@ TEST_F(ServersFileTest, EverythingSurvivesASaveAndALoad) {
   EXPECT_EQ(ini.readString("home", "ID"), "Work");
   EXPECT_EQ(ini.keys("home"),
             (std::vector<std::string>{"NewsRC", "UserName", "PassWd", "SMTPHost", "SMTPUser",
-                                      "SMTPPassWd", "ID", "Name", "Email", "TLS", "CAFile"}));
+                                      "SMTPPassWd", "ID", "Name", "Email", "TLS", "CAFile",
+                                      "Extensions", "Compress"}));
+  EXPECT_EQ(ini.keys("plain"), (std::vector<std::string>{"NewsRC", "TLS", "StartTLS"}));
   EXPECT_EQ(ini.read("home", "SMTPPassWd")->find("secret"), std::string::npos);
   EXPECT_EQ(ini.readString("plain", "TLS"), "0");
   EXPECT_EQ(ini.read("home", "PassWd")->find("ann"), std::string::npos);
   EXPECT_EQ(ini.readString("home", "UserName"), " 'ann' ");
 }
+
+struct SwitchCase {
+  const char* label;
+  const char* keys;  // the profile section's lines
+  bool extensions;
+  bool startTls;
+  bool compress;
+};
+
+void PrintTo(const SwitchCase& c, std::ostream* os) { *os << c.label; }
+
+class ExtensionSwitchesTest : public ServersFileTest,
+                              public ::testing::WithParamInterface<SwitchCase> {};
+
+// The switches are read from their keys (defaults when absent) and a save
+// writes the file back unchanged.
+TEST_P(ExtensionSwitchesTest, ReadAndWrittenBackUnchanged) {
+  const SwitchCase& c = GetParam();
+  const std::string text = std::string("[Profiles]\r\ncount=1\r\n1=home,news.example.net\r\n"
+                                       "Default=1\r\n[home]\r\nUserName=ann\r\n") +
+                           c.keys;
+  dir_.write("servers.ini", text);
+  const auto loaded = load();
+  ASSERT_EQ(loaded.profiles.size(), 1u);
+  const TProfile& p = *loaded.profiles[0];
+  EXPECT_EQ(std::tie(p.extensions, p.startTls, p.compress),
+            std::tie(c.extensions, c.startTls, c.compress));
+  save(loaded);
+  EXPECT_EQ(dir_.read("servers.ini"), text);
+  EXPECT_EQ(CopyProfile(p).startTls, c.startTls);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, ExtensionSwitchesTest,
+    ::testing::Values(SwitchCase{"Absent", "", true, false, true},
+                      SwitchCase{"ExtensionsOff", "Extensions=0\r\n", false, false, true},
+                      SwitchCase{"StartTlsOn", "StartTLS=1\r\n", true, true, true},
+                      SwitchCase{"CompressOff", "Compress=0\r\n", true, false, false},
+                      SwitchCase{"AllChanged", "Extensions=0\r\nStartTLS=1\r\nCompress=0\r\n",
+                                 false, true, false}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(ServersFileTest, FileIsReadableByItsOwnerOnly) {
   dir_.write("servers.ini", "[Profiles]\ncount=1\n1=a,h\n");

@@ -224,6 +224,57 @@ class ConfigFormTest : public QObject {
     QVERIFY(written.find("=>|\xbb\r\n") != std::string::npos);
   }
 
+  // The extension switches: greyed where the TLS and extensions boxes make
+  // them moot, and kept by OK, by the file and by the window opened again.
+  void extensionSwitchesSurviveOk_data() {
+    QTest::addColumn<bool>("tls");
+    QTest::addColumn<bool>("extensions");
+    QTest::addColumn<bool>("startTls");
+    QTest::addColumn<bool>("compress");
+    QTest::addColumn<bool>("startTlsEnabled");
+    QTest::addColumn<bool>("compressEnabled");
+    QTest::newRow("defaults") << false << true << false << true << true << true;
+    QTest::newRow("STARTTLS, no compression") << false << true << true << false << true << true;
+    QTest::newRow("TLS greys STARTTLS") << true << true << false << false << false << true;
+    QTest::newRow("no extensions greys both") << false << false << true << true << false << false;
+  }
+  void extensionSwitchesSurviveOk() {
+    QFETCH(bool, tls);
+    QFETCH(bool, extensions);
+    QFETCH(bool, startTls);
+    QFETCH(bool, compress);
+    QFETCH(bool, startTlsEnabled);
+    QFETCH(bool, compressEnabled);
+    const auto check = [&](TConfigForm& form, bool set) {
+      const char* names[] = {"tls", "extensions", "startTls", "compress"};
+      const bool values[] = {tls, extensions, startTls, compress};
+      for (std::size_t i = 0; i < std::size(names); ++i) {
+        auto* box = form.findChild<QCheckBox*>(names[i]);
+        QVERIFY2(box, names[i]);
+        if (set) box->setChecked(values[i]);
+        QVERIFY2(box->isChecked() == values[i], names[i]);
+      }
+      QCOMPARE(form.findChild<QCheckBox*>("startTls")->isEnabled(), startTlsEnabled);
+      QCOMPARE(form.findChild<QCheckBox*>("compress")->isEnabled(), compressEnabled);
+    };
+    Options o;
+    auto form = o.open();
+    check(*form, true);
+    Options::pressOk(*form);
+    QCOMPARE(form->result(), int(QDialog::Accepted));
+    const TProfile& live = *o.state.profiles[0];
+    QCOMPARE(std::tie(live.tls, live.extensions, live.startTls, live.compress),
+             std::tie(tls, extensions, startTls, compress));
+
+    AppState app2;
+    MainState again;
+    o.base.start(app2, again);
+    const TProfile& read = *again.profiles[0];
+    QCOMPARE(std::tie(read.tls, read.extensions, read.startTls, read.compress),
+             std::tie(tls, extensions, startTls, compress));
+    check(*o.open(), false);
+  }
+
   // The news-link button asks first; No leaves the applications directory
   // untouched.
   void newsLinkAssociationAsksFirst() {

@@ -34,6 +34,8 @@ bool save(CliContext& context, const Session& session, const std::vector<std::st
   return false;
 }
 
+const char* onOff(bool on) { return on ? "on" : "off"; }
+
 int list(CliContext& context) {
   const auto session = OpenSession(context);
   const MainState& main = session->main;
@@ -47,7 +49,9 @@ int list(CliContext& context) {
                 << "  " << p.host << ':' << p.effectivePort() << (p.tls ? " tls" : "")
                 << "  user: " << (p.userName.empty() ? "none" : p.userName)
                 << (p.userName.empty() ? "" : p.password.empty() ? " (password asked)" : " (password stored)")
-                << "  identity: " << p.identity.name << "  newsrc: " << p.newsrcPath << '\n';
+                << "  identity: " << p.identity.name << "  newsrc: " << p.newsrcPath
+                << "  extensions: " << onOff(p.extensions) << "  starttls: " << onOff(p.startTls)
+                << "  compress: " << onOff(p.compress) << '\n';
   }
   return 0;
 }
