@@ -24,8 +24,11 @@ TNNTP& ConnectionPool::AcquireConnection(std::shared_ptr<TProfile> profile, std:
     }
     return nullptr;
   };
+  // A live connection serves another profile of the same server only when it
+  // is as protected as that profile asks.
   auto sameServer = [&](const TNNTP& c) {
-    return c.IsConnected() && c.profile() && SameServer(*c.profile(), *profile);
+    return c.IsConnected() && c.profile() && SameServer(*c.profile(), *profile) &&
+           c.profile()->tls == profile->tls && (!profile->startTls || c.engine().usedStartTls());
   };
 
   TNNTP* chosen = nullptr;

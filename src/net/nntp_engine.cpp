@@ -99,7 +99,8 @@ NntpEngineEvent NntpEngine::loginReply(const NntpEvent& reply) {
       if (code / 100 != 2) return refuse(code, reply.line);
       greeting_ = reply.line;
       postingAllowed_ = code == 200;
-      if (settings_.extensions) return askCapabilities(CapabilitiesRound::First);
+      // STARTTLS is asked for only once CAPABILITIES offered it, extensions or not.
+      if (settings_.extensions || settings_.startTls) return askCapabilities(CapabilitiesRound::First);
       return modeReaderOrLogin();
     case NntpLoginStep::Capabilities:
       if (reply.multiLine) return {};  // its lines follow

@@ -33,7 +33,8 @@ class Decompressor;
 struct NntpLoginSettings {
   std::string userName;   // empty: no login
   bool extensions = true; // ask CAPABILITIES and use what it offers
-  bool startTls = false;  // STARTTLS before the login; the login fails without it
+  bool startTls = false;  // STARTTLS before the login (asks CAPABILITIES even without
+                          // extensions); the login fails when it is not offered
   bool compress = true;   // COMPRESS DEFLATE when offered
 };
 

@@ -212,7 +212,7 @@ void TNNTP::SocketConnected() {
   login.extensions = profile_->extensions;
   // STARTTLS on a stream that is TLS already would be refused by the server.
   login.startTls = profile_->startTls && !profile_->tls;
-  login.compress = profile_->compress;
+  login.compress = profile_->compress && profile_->extensions;
   engine_.connected(login);
   awaiting_.clear();
   inData_ = dataWanted_ = false;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "nntp_harness.h"
 
 namespace orvel::test {
@@ -61,6 +63,25 @@ TEST(Pool, PrefersSameGroupThenSameServerThenUnconnected) {
   TNNTP& fresh = h.pool.AcquireConnection(h.a);
   EXPECT_NE(&fresh, &otherServer);
   EXPECT_EQ(h.pool.size(), 5u);
+}
+
+// A profile of the same server that asks for more protection never gets a
+// plain connection opened for another one.
+TEST(Pool, LiveConnectionServesOnlyProfilesOfTheSameProtection) {
+  const std::pair<const char*, std::function<void(TProfile&)>> rows[] = {
+      {"starttls", [](TProfile& p) { p.startTls = true; }},
+      {"tls", [](TProfile& p) { p.tls = true; }},
+  };
+  for (const auto& [name, ask] : rows) {
+    SCOPED_TRACE(name);
+    PoolHarness h;
+    TNNTP& plain = h.ready(h.a);
+    h.pool.ReleaseConnection(plain);
+    auto stricter = makeProfile("192.0.2.1");
+    ask(*stricter);
+    EXPECT_NE(&h.pool.AcquireConnection(stricter), &plain);
+    EXPECT_EQ(&h.pool.AcquireConnection(makeProfile("192.0.2.1")), &plain);
+  }
 }
 
 TEST(Pool, SearchesFromTheNewestConnection) {
