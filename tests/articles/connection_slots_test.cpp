@@ -124,7 +124,7 @@ class SlotsTest : public ::testing::Test {
   // again whenever the slots say so; alt1 and alt2 are the alternatives.
   void articleThroughAlternatives(std::set<std::string> lacking) {
     main.settings.altServers = "alt1|alt2";
-    news.hook = [this, lacking](FakeTransport& t, const std::string& line) {
+    news.hook = [lacking](FakeTransport& t, const std::string& line) {
       if (line.rfind("ARTICLE", 0) == 0 && lacking.count(hostOf(t))) {
         return FakeNewsServer::Action::Answer("430 No such article\r\n");
       }
