@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "support/cli_run.h"
@@ -89,6 +90,24 @@ TEST_F(CliInnTest, AGroupTheServerLacksIsReportedAndNotSubscribed) {
   EXPECT_EQ(article.status, 1);
   EXPECT_NE(article.err.find("411 No such group"), std::string::npos) << article.err;
   EXPECT_EQ(dir.read("inn.newsrc"), "test.small:\r\n");
+}
+
+TEST_F(CliInnTest, VerboseHeadersEndWithTheBytesReceived) {
+  ORVEL_REQUIRE_TEST_SERVERS(s);
+  addServer(s);
+  const CliRun run = cli({"headers", "inn", "test.threads", "--verbose"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::size_t at = run.err.rfind("\nwire: ");
+  ASSERT_NE(at, std::string::npos) << run.err;
+  long long wire = 0, plain = 0;
+  ASSERT_EQ(std::sscanf(run.err.c_str() + at, "\nwire: %lld bytes, %lld after decompression\n",
+                        &wire, &plain),
+            2)
+      << run.err;
+  // The server compresses: sixty overview lines inflate to more than came in.
+  EXPECT_GT(wire, 0);
+  EXPECT_GT(plain, wire);
+  EXPECT_TRUE(run.err.ends_with(" after decompression\n")) << run.err;
 }
 
 TEST_F(CliInnTest, APasswordNobodyCanTypeIsTheReasonGiven) {
