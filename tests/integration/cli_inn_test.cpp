@@ -94,20 +94,31 @@ TEST_F(CliInnTest, AGroupTheServerLacksIsReportedAndNotSubscribed) {
 
 TEST_F(CliInnTest, VerboseHeadersEndWithTheBytesReceived) {
   ORVEL_REQUIRE_TEST_SERVERS(s);
-  addServer(s);
-  const CliRun run = cli({"headers", "inn", "test.threads", "--verbose"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  const std::size_t at = run.err.rfind("\nwire: ");
-  ASSERT_NE(at, std::string::npos) << run.err;
-  long long wire = 0, plain = 0;
-  ASSERT_EQ(std::sscanf(run.err.c_str() + at, "\nwire: %lld bytes, %lld after decompression\n",
-                        &wire, &plain),
-            2)
-      << run.err;
-  // The server compresses: sixty overview lines inflate to more than came in.
-  EXPECT_GT(wire, 0);
-  EXPECT_GT(plain, wire);
-  EXPECT_TRUE(run.err.ends_with(" after decompression\n")) << run.err;
+  // Compressed, sixty overview lines inflate to more than came in; without
+  // compression both counts are the same.
+  for (const bool compress : {true, false}) {
+    SCOPED_TRACE(compress ? "compressed" : "plain");
+    dir.write("servers.ini", "[Profiles]\r\ncount=1\r\n1=inn," + s.host() + ":" +
+                                 s.get("ORVEL_NNTP_PORT") + "\r\n[inn]\r\nCompress=" +
+                                 (compress ? "1" : "0") + "\r\n");
+    std::filesystem::remove_all(dir.path() + "data");
+    const CliRun run = cli({"headers", "inn", "test.threads", "--verbose"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::size_t at = run.err.rfind("\nwire: ");
+    ASSERT_NE(at, std::string::npos) << run.err;
+    long long wire = 0, plain = 0;
+    ASSERT_EQ(std::sscanf(run.err.c_str() + at, "\nwire: %lld bytes, %lld after decompression",
+                          &wire, &plain),
+              2)
+        << run.err;
+    EXPECT_GT(wire, 0);
+    if (compress) {
+      EXPECT_GT(plain, wire);
+    } else {
+      EXPECT_EQ(plain, wire);
+    }
+    EXPECT_TRUE(run.err.ends_with(" after decompression\n")) << run.err;
+  }
 }
 
 TEST_F(CliInnTest, APasswordNobodyCanTypeIsTheReasonGiven) {
