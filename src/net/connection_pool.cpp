@@ -86,6 +86,16 @@ int ConnectionPool::countInUse(const TProfile& profile, const TNNTP* except) con
   return n;
 }
 
+ConnectionPool::ReceivedBytes ConnectionPool::receivedBytes(const TProfile& profile) const {
+  ReceivedBytes bytes;
+  for (const auto& c : connections_) {
+    if (!c->profile() || !SameServer(*c->profile(), profile)) continue;
+    bytes.wire += c->engine().wireBytesReceived();
+    bytes.plain += c->engine().bytesReceived();
+  }
+  return bytes;
+}
+
 std::string ConnectionPool::ActiveConnectionsText() const {
   return std::to_string(active_) + " connexion/s active/s";
 }

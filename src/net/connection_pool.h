@@ -4,6 +4,7 @@
 // them back; a ready connection stays open for the next borrower to the same
 // server. The pool owns every connection for the whole run.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -36,6 +37,13 @@ class ConnectionPool {
   // Connections in use with the same server as profile, except `except`.
   int countInUse(const TProfile& profile, const TNNTP* except = nullptr) const;
   int activeCount() const { return active_; }
+  struct ReceivedBytes {
+    std::int64_t wire = 0;   // off the socket
+    std::int64_t plain = 0;  // after inflating
+  };
+  // What the connections to profile's server received since they last
+  // connected.
+  ReceivedBytes receivedBytes(const TProfile& profile) const;
   // The status bar's count: "2 connexion/s active/s".
   std::string ActiveConnectionsText() const;
   // The tray's tooltip: that count, then one line per server with

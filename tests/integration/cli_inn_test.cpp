@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "support/cli_run.h"
@@ -89,6 +90,35 @@ TEST_F(CliInnTest, AGroupTheServerLacksIsReportedAndNotSubscribed) {
   EXPECT_EQ(article.status, 1);
   EXPECT_NE(article.err.find("411 No such group"), std::string::npos) << article.err;
   EXPECT_EQ(dir.read("inn.newsrc"), "test.small:\r\n");
+}
+
+TEST_F(CliInnTest, VerboseHeadersEndWithTheBytesReceived) {
+  ORVEL_REQUIRE_TEST_SERVERS(s);
+  // Compressed, sixty overview lines inflate to more than came in; without
+  // compression both counts are the same.
+  for (const bool compress : {true, false}) {
+    SCOPED_TRACE(compress ? "compressed" : "plain");
+    dir.write("servers.ini", "[Profiles]\r\ncount=1\r\n1=inn," + s.host() + ":" +
+                                 s.get("ORVEL_NNTP_PORT") + "\r\n[inn]\r\nCompress=" +
+                                 (compress ? "1" : "0") + "\r\n");
+    std::filesystem::remove_all(dir.path() + "data");
+    const CliRun run = cli({"headers", "inn", "test.threads", "--verbose"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::size_t at = run.err.rfind("\nwire: ");
+    ASSERT_NE(at, std::string::npos) << run.err;
+    long long wire = 0, plain = 0;
+    ASSERT_EQ(std::sscanf(run.err.c_str() + at, "\nwire: %lld bytes, %lld after decompression",
+                          &wire, &plain),
+              2)
+        << run.err;
+    EXPECT_GT(wire, 0);
+    if (compress) {
+      EXPECT_GT(plain, wire);
+    } else {
+      EXPECT_EQ(plain, wire);
+    }
+    EXPECT_TRUE(run.err.ends_with(" after decompression\n")) << run.err;
+  }
 }
 
 TEST_F(CliInnTest, APasswordNobodyCanTypeIsTheReasonGiven) {

@@ -31,7 +31,8 @@ ProbeRun probe(std::vector<std::string> args, std::string base = {}) {
 
 TEST(Probe, BadArgumentsExitTwoWithUsage) {
   const std::vector<std::vector<std::string>> rows = {
-      {}, {"--port", "119"}, {"--host", "h", "--port", "0"}, {"--host"}, {"--bogus"}, {"alias", "--host", "h"}};
+      {}, {"--port", "119"}, {"--host", "h", "--port", "0"}, {"--host"}, {"--bogus"}, {"alias", "--host", "h"},
+      {"alias", "--no-compress"}, {"--host", "h", "--starttls", "--tls"}};
   for (const auto& args : rows) {
     const ProbeRun r = probe(args);
     EXPECT_EQ(r.code, 2) << ::testing::PrintToString(args);
@@ -55,6 +56,35 @@ TEST(Probe, OpenAndLoginServersPrintGreetingAndGroup) {
     EXPECT_NE(r.out.find("greeting: 200 news.test.invalid"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("posting: allowed\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("group: 211 12 1 12 test.small\n"), std::string::npos) << r.out;
+  }
+}
+
+TEST(Probe, PrintsCapabilitiesAndTheExtensionsInUse) {
+  ORVEL_REQUIRE_TEST_SERVERS(s);
+  struct Row {
+    std::vector<std::string> flags;
+    std::vector<std::string> lines;  // each expected in the output
+  };
+  const Row rows[] = {
+      {{}, {"capabilities:\n", "\n  VERSION 2\n", "\n  STARTTLS\n", "\n  COMPRESS DEFLATE\n",
+            "\ntls: none\ncompress: deflate\nover: XOVER\n"}},
+      {{"--no-compress"}, {"\n  COMPRESS DEFLATE\n", "\ntls: none\ncompress: none\n"}},
+      {{"--starttls", "--ca-file", s.get("ORVEL_NNTP_CA_FILE")},
+       {"\n  VERSION 2\n", "\ntls: starttls\ncompress: deflate\n"}},
+      {{"--no-extensions"}, {"\ncapabilities: none\ntls: none\ncompress: none\n"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.flags));
+    std::vector<std::string> args = {"--host", "localhost", "--port", s.get("ORVEL_NNTP_PORT"),
+                                     "--group", "test.small"};
+    args.insert(args.end(), row.flags.begin(), row.flags.end());
+    const ProbeRun r = probe(args);
+    EXPECT_EQ(r.code, 0) << r.err;
+    for (const std::string& line : row.lines) {
+      EXPECT_NE(r.out.find(line), std::string::npos) << line << " in\n" << r.out;
+    }
+    EXPECT_NE(r.out.find("group: 211 12 1 12 test.small\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("pipelining"), std::string::npos) << r.out;
   }
 }
 

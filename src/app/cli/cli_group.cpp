@@ -88,7 +88,8 @@ bool CliGroup::Prepare(const std::string& alias, const std::string& group,
                  << session_->app.baseDir << "servers.ini\n";
     return false;
   }
-  const auto profile = session_->main.profiles[static_cast<std::size_t>(index)];
+  profile_ = session_->main.profiles[static_cast<std::size_t>(index)];
+  const auto& profile = profile_;
   const Settings& s = session_->main.settings;
   NNTPOptions nntp;
   nntp.maxConnPerServer = s.maxConnPerServer;
@@ -199,6 +200,13 @@ bool CliGroup::ExplainFailure() {
   if (retries > 0) context_.err << " after " << retries << (retries == 1 ? " retry" : " retries");
   context_.err << ": " << failure_->text << " (" << failure_->code << ")\n";
   return true;
+}
+
+std::string CliGroup::ReceivedText() const {
+  const ConnectionPool::ReceivedBytes bytes =
+      profile_ ? pool_->receivedBytes(*profile_) : ConnectionPool::ReceivedBytes{};
+  return "wire: " + std::to_string(bytes.wire) + " bytes, " + std::to_string(bytes.plain) +
+         " after decompression";
 }
 
 TArticle* CliGroup::FindNumber(std::int32_t number) const {

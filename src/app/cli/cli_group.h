@@ -103,6 +103,9 @@ class CliGroup final : private XoverDialogHost, private GroupSessionListener {
   int Downloads() const { return downloads_; }
   // The last of "Pret!" and "Groupe inchangé." shown, or empty.
   const std::string& Outcome() const { return prompter_.outcome; }
+  // "wire: N bytes, M after decompression": what the command's connections
+  // to the group's server received.
+  std::string ReceivedText() const;
 
  private:
   bool ShowXoverForm(TfmXOVER& form) override;
@@ -147,6 +150,7 @@ class CliGroup final : private XoverDialogHost, private GroupSessionListener {
   QtClock clock_;
   TerminalPrompter terminal_;
   Terminal prompter_{*this};
+  std::shared_ptr<TProfile> profile_;  // the group's server
   std::unique_ptr<ConnectionPool> pool_;
   GroupListHost listHost_;
   std::unique_ptr<TGroupList> list_;

@@ -217,6 +217,7 @@ int cmdHeaders(CliContext& context) {
   }
   const bool saved = group.Close(done);
   if (!args.options.verbose && !group.Outcome().empty()) context.err << group.Outcome() << '\n';
+  if (args.options.verbose) context.err << group.ReceivedText() << '\n';
   return done && saved ? 0 : 1;
 }
 

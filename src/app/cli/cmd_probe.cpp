@@ -1,6 +1,8 @@
 // orvel-cli probe: connects to a news server as the program does (pool
-// connection, greeting, MODE READER, login), prints the greeting, whether
-// posting is allowed and, with --group, the reply to GROUP; then quits.
+// connection, greeting, capabilities, STARTTLS, MODE READER, login,
+// compression), prints the greeting, whether posting is allowed, the
+// server's capabilities and the extensions the connection uses and, with
+// --group, the reply to GROUP; then quits.
 
 #include <QEventLoop>
 
@@ -25,9 +27,13 @@ namespace {
 constexpr const char* kUsage =
     "usage: orvel-cli probe ALIAS [--group NAME]\n"
     "       orvel-cli probe --host HOST [--port N] [--user NAME [--password PW]]\n"
-    "                       [--tls | --no-tls] [--ca-file FILE] [--group NAME]\n"
+    "                       [--tls | --no-tls | --starttls] [--ca-file FILE]\n"
+    "                       [--no-compress] [--no-extensions] [--group NAME]\n"
     "  ALIAS is a profile of servers.ini in the base directory.\n"
     "  --port defaults to 119, or 563 with --tls; port 563 means TLS unless --no-tls.\n"
+    "  --starttls       TLS by STARTTLS on the plain port; the login fails without it\n"
+    "  --no-compress    no COMPRESS DEFLATE even when the server offers it\n"
+    "  --no-extensions  no CAPABILITIES, and none of the extensions it offers\n"
     "  Without a password a login asks for it on the terminal.\n";
 
 struct ProbeArguments {
@@ -52,6 +58,12 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args,
       tls = true;
     } else if (a == "--no-tls") {
       tls = false;
+    } else if (a == "--starttls") {
+      out.profile.startTls = true;
+    } else if (a == "--no-compress") {
+      out.profile.compress = false;
+    } else if (a == "--no-extensions") {
+      out.profile.extensions = false;
     } else if (a == "--host" || a == "--port" || a == "--user" || a == "--password" ||
                a == "--ca-file" || a == "--group") {
       v = value();
@@ -75,16 +87,36 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args,
   }
   if (!out.alias.empty()) {
     if (!out.profile.host.empty() || portGiven || tls || !out.profile.userName.empty() ||
-        !out.profile.caFile.empty()) {
+        !out.profile.caFile.empty() || out.profile.startTls || !out.profile.compress ||
+        !out.profile.extensions) {
       return "give either a profile alias or --host and its options";
     }
     return std::nullopt;
   }
   if (trimView(out.profile.host).empty()) return "a profile alias or --host is needed";
+  if (out.profile.startTls && tls) return "--starttls goes without --tls and --no-tls";
   out.profile.tls = tls.value_or(portGiven && out.profile.port == 563);
   if (!portGiven) out.profile.port = out.profile.tls ? 563 : 119;
   if (out.profile.alias.empty()) out.profile.alias = out.profile.host;
   return std::nullopt;
+}
+
+// The capabilities as received, then one line per extension in use.
+void printExtensions(const TNNTP& connection, std::ostream& out) {
+  const NntpEngine& engine = connection.engine();
+  const NntpCapabilities& capabilities = engine.capabilities();
+  if (!engine.capabilitiesKnown()) {
+    out << "capabilities: none\n";
+  } else {
+    out << "capabilities:\n";
+    for (const std::string& line : capabilities.lines()) out << "  " << line << '\n';
+  }
+  const char* tls = engine.usedStartTls()             ? "starttls"
+                    : connection.profile()->tls ? "implicit"
+                                                      : "none";
+  out << "tls: " << tls << '\n'
+      << "compress: " << (engine.compressing() ? "deflate" : "none") << '\n'
+      << "over: XOVER\n";
 }
 
 }  // namespace
@@ -129,6 +161,7 @@ int cmdProbe(CliContext& context) {
   connection.OnBanner = [&](TNNTP& c) {
     context.out << "greeting: " << c.greeting() << '\n'
                 << "posting: " << (c.postingAllowed() ? "allowed" : "not allowed") << '\n';
+    printExtensions(c, context.out);
     if (arguments.group.empty()) {
       c.Quit();
     } else {
