@@ -501,9 +501,14 @@ bool TNNTP::data(const NntpEngineEvent& event) {
   receivedBytes_ += static_cast<std::int64_t>(event.data.size());
   data_ = event.data;
   dataEnded_ = event.last;
-  const bool alive = raise(OnData);
-  data_ = {};
-  return alive;
+  return raiseData();
+}
+
+bool TNNTP::raiseData() {
+  const auto alive = alive_;
+  const bool goOn = raise(OnData);
+  if (*alive) data_ = {};  // the view ends with the event
+  return goOn;
 }
 
 void TNNTP::replyDone() {

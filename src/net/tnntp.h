@@ -189,6 +189,7 @@ class TNNTP final : public TLineSock {
   // The status line of an owner command, in the state that sent it.
   bool dispatch(NNTPState waiting, const NntpEngineEvent& reply);
   bool data(const NntpEngineEvent& event);
+  bool raiseData();
   void groupReply(std::string_view line);
   void passwordWanted();
   void askPassword();
