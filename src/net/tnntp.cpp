@@ -266,10 +266,17 @@ void TNNTP::Group(const std::string& name) {
   command(NNTPState::AwaitingGroup, TimerUse::Start, "GROUP " + name);
 }
 
+const char* TNNTP::overviewVerb() const {
+  return engine_.capabilitiesKnown() && engine_.capabilities().offers(NntpCapability::Over) ? "OVER"
+                                                                                            : "XOVER";
+}
+
 void TNNTP::Xover(std::int64_t first, std::int64_t last, bool timed) {
-  const std::string line = first == last ? format("XOVER %lld", static_cast<long long>(first))
-                                         : format("XOVER %lld-%lld", static_cast<long long>(first),
-                                                  static_cast<long long>(last));
+  const char* verb = overviewVerb();
+  overviewByOver_ = verb[0] == 'O';
+  const std::string line =
+      first == last ? format("%s %lld", verb, static_cast<long long>(first))
+                    : format("%s %lld-%lld", verb, static_cast<long long>(first), static_cast<long long>(last));
   command(NNTPState::AwaitingOverview, timed ? TimerUse::Start : TimerUse::Prepare, line);
 }
 
@@ -452,6 +459,11 @@ bool TNNTP::dispatch(NNTPState waiting, const NntpEngineEvent& reply) {
     return raise(OnDataBegin);
   }
   switch (waiting) {
+    case NNTPState::AwaitingOverview:
+      // OVER of a range without articles is refused with 423 where XOVER
+      // gives an empty list: both are an empty overview to the owner.
+      if (code == 423 && overviewByOver_) return emptyOverview();
+      break;
     case NNTPState::AwaitingGroup:
       if (!positive) break;
       groupReply(line);
@@ -509,6 +521,15 @@ bool TNNTP::raiseData() {
   const bool goOn = raise(OnData);
   if (*alive) data_ = {};  // the view ends with the event
   return goOn;
+}
+
+bool TNNTP::emptyOverview() {
+  state_ = NNTPState::InData;
+  if (!raise(OnDataBegin)) return false;
+  replyDone();
+  data_ = ".\r\n";
+  dataEnded_ = true;
+  return raiseData();
 }
 
 void TNNTP::replyDone() {

@@ -144,6 +144,8 @@ class TNNTP final : public TLineSock {
   void IgnoreReply();
   // The protocol state: what the server offers and what the login chose.
   const NntpEngine& engine() const { return engine_; }
+  // The overview command Xover sends: OVER where the server lists it.
+  const char* overviewVerb() const;
 
   // What the replies said.
   const std::string& greeting() const { return engine_.greeting(); }
@@ -190,6 +192,7 @@ class TNNTP final : public TLineSock {
   bool dispatch(NNTPState waiting, const NntpEngineEvent& reply);
   bool data(const NntpEngineEvent& event);
   bool raiseData();
+  bool emptyOverview();
   void groupReply(std::string_view line);
   void passwordWanted();
   void askPassword();
@@ -220,6 +223,7 @@ class TNNTP final : public TLineSock {
   bool dataWanted_ = false;   // ... and its owner still wants it
   std::string_view data_;
   bool dataEnded_ = false;
+  bool overviewByOver_ = false;  // the pending overview command is OVER
   std::string lastReply_;
   std::string currentGroup_;
   std::string requestedGroup_;

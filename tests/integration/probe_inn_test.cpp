@@ -67,11 +67,11 @@ TEST(Probe, PrintsCapabilitiesAndTheExtensionsInUse) {
   };
   const Row rows[] = {
       {{}, {"capabilities:\n", "\n  VERSION 2\n", "\n  STARTTLS\n", "\n  COMPRESS DEFLATE\n",
-            "\ntls: none\ncompress: deflate\nover: XOVER\n"}},
+            "\ntls: none\ncompress: deflate\nover: OVER\n"}},
       {{"--no-compress"}, {"\n  COMPRESS DEFLATE\n", "\ntls: none\ncompress: none\n"}},
       {{"--starttls", "--ca-file", s.get("ORVEL_NNTP_CA_FILE")},
        {"\n  VERSION 2\n", "\ntls: starttls\ncompress: deflate\n"}},
-      {{"--no-extensions"}, {"\ncapabilities: none\ntls: none\ncompress: none\n"}},
+      {{"--no-extensions"}, {"\ncapabilities: none\ntls: none\ncompress: none\nover: XOVER\n"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.flags));

@@ -230,5 +230,25 @@ TEST(Commands, LinesInReadyStateAreIgnored) {
   EXPECT_EQ(h.conn->lastReply(), "400 server going down");
 }
 
+// Where the server lists OVER the overview goes by OVER, and its 423 for a
+// range without articles reads as XOVER's empty list.
+TEST(Commands, OverWhereOfferedAndItsEmptyRangeIsAnEmptyList) {
+  NNTPHarness h;
+  h.profile->extensions = true;
+  h.conn->Connect();
+  h.transport().accept();
+  h.transport().receive("200 hi\r\n101 caps\r\nVERSION 2\r\nREADER\r\nOVER\r\n.\r\n");
+  EXPECT_EQ(h.transport().takeSentLines(), std::vector<std::string>{"CAPABILITIES"});
+  EXPECT_STREQ(h.conn->overviewVerb(), "OVER");
+  h.conn->Xover(5, 9);
+  EXPECT_EQ(h.transport().takeSentLines(), std::vector<std::string>{"OVER 5-9"});
+  h.transport().receive("423 No articles in 5-9\r\n");
+  EXPECT_EQ(h.takeLog(), (std::vector<std::string>{"connected", "banner", "databegin", "end"}));
+  EXPECT_EQ(h.conn->state(), NNTPState::Ready);
+  h.conn->Group("g");
+  h.transport().receive("423 not for GROUP\r\n");
+  EXPECT_EQ(h.takeLog(), std::vector<std::string>{"error 423 423 not for GROUP"});
+}
+
 }  // namespace
 }  // namespace orvel::test

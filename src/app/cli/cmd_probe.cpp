@@ -116,7 +116,7 @@ void printExtensions(const TNNTP& connection, std::ostream& out) {
                                                       : "none";
   out << "tls: " << tls << '\n'
       << "compress: " << (engine.compressing() ? "deflate" : "none") << '\n'
-      << "over: XOVER\n";
+      << "over: " << connection.overviewVerb() << '\n';
 }
 
 }  // namespace
