@@ -265,6 +265,17 @@ std::vector<std::string> FaultTable::list() const {
   return out;
 }
 
+namespace {
+
+// XOVER and XHDR are the older names of OVER and HDR: a fault names either.
+std::string_view standardName(std::string_view command) {
+  if (command == "XOVER") return "OVER";
+  if (command == "XHDR") return "HDR";
+  return command;
+}
+
+}  // namespace
+
 bool FaultTable::applies(const Installed& f, std::uint64_t connection, std::string_view command,
                          std::string_view group) const {
   if (f.spec.connections &&
@@ -274,7 +285,9 @@ bool FaultTable::applies(const Installed& f, std::uint64_t connection, std::stri
   }
   if (!f.spec.group.empty() && f.spec.group != group) return false;
   if (f.spec.commands.empty()) return true;
-  return std::find(f.spec.commands.begin(), f.spec.commands.end(), command) != f.spec.commands.end();
+  return std::any_of(f.spec.commands.begin(), f.spec.commands.end(), [command](const std::string& c) {
+    return standardName(c) == standardName(command);
+  });
 }
 
 void FaultTable::use(std::size_t index) {

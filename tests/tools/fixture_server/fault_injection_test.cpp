@@ -179,7 +179,8 @@ TEST_F(FaultInjectionTest, OmitLeavesNumbersOutOfListings) {
   fault("cmd=XOVER,XHDR uses=2 omit 3,5-6");
   auto c = connect();
   c->command("GROUP alt.gen");
-  EXPECT_EQ(c->command("XOVER 1-8"), "224 Overview information for 1-8 follows");
+  // cmd=XOVER meets OVER too.
+  EXPECT_EQ(c->command("OVER 1-8").substr(0, 4), "224 ");
   std::vector<std::string> numbers;
   for (const std::string& line : c->readBlock()) numbers.push_back(line.substr(0, line.find('\t')));
   EXPECT_EQ(numbers, (std::vector<std::string>{"1", "2", "4", "7", "8"}));
