@@ -349,16 +349,6 @@ void TNNTP::Quit() {
   command(NNTPState::AwaitingQuit, TimerUse::Stop, "QUIT");
 }
 
-void TNNTP::IgnoreReply() {
-  if (inData_) {
-    dataWanted_ = false;
-  } else if (!awaiting_.empty()) {
-    awaiting_.front() = NNTPState::InData;  // its reply, whatever it is, goes nowhere
-  }
-  state_ = NNTPState::Ready;
-  stopTimer();
-}
-
 void TNNTP::flush() {
   const std::string out = engine_.takeOutput();
   if (!out.empty()) SendBytes(out);
@@ -448,9 +438,9 @@ bool TNNTP::dispatch(NNTPState waiting, const NntpEngineEvent& reply) {
   const bool positive = code / 100 == 2;
   if (reply.multiLine) {
     inData_ = true;
-    // Only the reply the owner waits for reaches it; an ignored one is read
-    // to its end and dropped.
-    dataWanted_ = awaiting_.empty() && waiting != NNTPState::InData && waiting != NNTPState::Ready;
+    // Only the reply the owner waits for reaches it; one nobody asked for is
+    // read to its end and dropped.
+    dataWanted_ = awaiting_.empty() && waiting != NNTPState::Ready;
     if (!dataWanted_) return true;
     if (waiting == NNTPState::AwaitingArticle) {
       articleNumber_ = wordNumber(words(line), 1).value_or(0);
@@ -493,8 +483,7 @@ bool TNNTP::dispatch(NNTPState waiting, const NntpEngineEvent& reply) {
       return false;
     }
     case NNTPState::Ready:
-    case NNTPState::InData:
-      // A reply nobody waits for any more, or one before any command.
+      // A reply before any command.
       return true;
     default:
       break;

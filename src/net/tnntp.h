@@ -139,9 +139,6 @@ class TNNTP final : public TLineSock {
   // ends with the "." line, and dataEnded() is true. Valid during the event.
   std::string_view data() const { return data_; }
   bool dataEnded() const { return dataEnded_; }
-  // Drops the rest of the reply being received: the connection is ready for
-  // the next command at once, whose reply is read after this one's end.
-  void IgnoreReply();
   // The protocol state: what the server offers and what the login chose.
   const NntpEngine& engine() const { return engine_; }
   // The overview command Xover sends: OVER where the server lists it.

@@ -235,20 +235,5 @@ TEST(ReceivedBytes, CountsDataSinceTheCommand) {
   EXPECT_EQ(h.conn->receivedBytes(), 6 + 9);  // data only, not the status line
 }
 
-// An ignored reply is read to its end and dropped; the command sent at once
-// gets its own reply after it.
-TEST(Reading, IgnoredReplyIsSkippedAndTheNextCommandAnswered) {
-  NNTPHarness h;
-  h.connectReady();
-  h.conn->Xover(1, 3);
-  h.transport().receive("224 ok\r\n1\ta\r\n");
-  h.conn->IgnoreReply();
-  EXPECT_EQ(h.conn->state(), NNTPState::Ready);
-  h.conn->Group("g");
-  h.transport().receive("2\tb\r\n.\r\n211 1 1 1 g\r\n");
-  EXPECT_EQ(h.takeLog(), (Log{"databegin", "line 1\ta", "group g 1 1 1"}));
-  EXPECT_EQ(h.conn->state(), NNTPState::Ready);
-}
-
 }  // namespace
 }  // namespace orvel::test
