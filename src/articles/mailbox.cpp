@@ -7,6 +7,7 @@
 
 #include "articles/article_arena.h"
 #include "articles/header_utils.h"
+#include "articles/sequential_reader.h"
 #include "articles/store_io.h"
 #include "articles/xover.h"
 #include "core/clock.h"
@@ -519,11 +520,16 @@ bool TMailbox::openHeaderFile(MappedFile& file, StoreFileHeader& h) const {
 }
 
 bool TCacheBox::LoadHeaders(XoverView& view, bool rescore) {
-  MappedFile file;
+  // Read through a bounded buffer rather than mapped: a store of millions
+  // of headers would otherwise stay resident beside the records made from it.
+  store_io::SequentialReader file;
+  if (!file.open(HeaderPath())) return false;
   StoreHeader h;
-  if (!openHeaderFile(file, h)) return false;
-  store_io::Reader r(file.bytes());
-  r.seek(kStoreHeaderSize);
+  {
+    store_io::Reader r(file.window());
+    if (!readStoreHeader(r, Kind, h) || h.count < 0) return corrupt();
+  }
+  file.refill(kStoreHeaderSize);
   ExpiryDays = h.expiryDays;
   BodiesStored = (h.flags & 1) != 0;
   NeedsCompaction = (h.flags & 2) != 0;
@@ -544,24 +550,32 @@ bool TCacheBox::LoadHeaders(XoverView& view, bool rescore) {
   }
   Modified = false;
   auto& master = view.lists.masterList;
-  master.reserve(master.size() +
-                 std::min<std::size_t>(static_cast<std::size_t>(h.count), r.left() / kSmallestRecord));
+  const std::int64_t recordBytes =
+      std::max<std::int64_t>(store_io::FileSize(HeaderPath()) - kStoreHeaderSize, 0);
+  master.reserve(master.size() + std::min<std::size_t>(static_cast<std::size_t>(h.count),
+                                                       recordBytes / kSmallestRecord));
   StringPool& pool = view.arena.Strings();
   const DateTime now = ExpiryDays > 0 ? Now() : 0;
-  for (std::int32_t k = 0; k < h.count; ++k) {
+  store_io::Reader r(file.window());
+  for (std::int32_t k = 0; k < h.count;) {
+    const std::size_t start = r.pos();
     r.prefetch(kLoadPrefetchDistance);
     const std::int32_t number = r.i32();
-    if (!r.ok()) return corrupt();
-    if (number < numbers.low || number > numbers.high) {
-      if (!skipRecordRest(r)) return corrupt();
-      if (bodiesUsable) NeedsCompaction = true;
+    const bool wanted = number >= numbers.low && number <= numbers.high;
+    TArticle* a = r.ok() && wanted ? view.arena.New() : nullptr;
+    if (a) a->Number = number;
+    if (!r.ok() || !(a ? readRecordRest(r, Kind, *a, pool) : skipRecordRest(r))) {
+      view.arena.Free(a);
+      // A record that runs past the buffer is read again once the rest of
+      // it is in; one that runs past the file's end is damage.
+      if (!r.shortOfBytes() || !file.refill(start)) return corrupt();
+      r = store_io::Reader(file.window());
       continue;
     }
-    TArticle* a = view.arena.New();
-    a->Number = number;
-    if (!readRecordRest(r, Kind, *a, pool)) {
-      view.arena.Free(a);
-      return corrupt();
+    ++k;
+    if (!a) {
+      if (bodiesUsable) NeedsCompaction = true;
+      continue;
     }
     a->QueuePosition = -1;
     a->Set(NodeFlag::Old);

@@ -50,11 +50,14 @@ inline std::uint64_t byteswap64(std::uint64_t v) {
 }
 
 // Reads numbers and counted strings; every read checks the bytes left, and a
-// failed read leaves the reader failed.
+// failed read leaves the reader failed. Running out of bytes is told apart
+// from a damaged length, for a reader over part of a file.
 class Reader {
  public:
   explicit Reader(std::string_view bytes) : bytes_(bytes) {}
   bool ok() const { return ok_; }
+  // Failed by a read past the end of the bytes.
+  bool shortOfBytes() const { return short_; }
   std::size_t pos() const { return pos_; }
   std::size_t left() const { return bytes_.size() - pos_; }
   void seek(std::size_t pos) { pos_ = pos <= bytes_.size() ? pos : bytes_.size(); }
@@ -100,12 +103,14 @@ class Reader {
 
  private:
   bool need(std::size_t n) {
+    if (ok_ && left() < n) short_ = true;
     if (!ok_ || left() < n) ok_ = false;
     return ok_;
   }
   std::string_view bytes_;
   std::size_t pos_ = 0;
   bool ok_ = true;
+  bool short_ = false;
 };
 
 // Buffered writing of a whole new file (to a temporary file renamed over the

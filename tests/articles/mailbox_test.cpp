@@ -156,6 +156,38 @@ TEST_F(MailboxTest, RoundTripKeepsRecordsAndBodies) {
   EXPECT_EQ(store_io::FileSize(path("r.mbx")), 3 * (46 + 100));
 }
 
+// The loader reads the file through a buffer of a megabyte: records that
+// straddle its end, and one larger than the whole buffer, load unchanged.
+TEST_F(MailboxTest, RecordsAcrossTheReadBufferLoadUnchanged) {
+  constexpr std::int32_t kCount = 30000;  // about 3 MB of records
+  constexpr std::int32_t kHuge = 12345;
+  const std::string hugeSubject(3 << 20, 'h');
+  auto subjectOf = [&](std::int32_t n) {
+    return n == kHuge ? hugeSubject : "Subject " + std::to_string(n);
+  };
+  GroupNumbers numbers{1, kCount, true};
+  {
+    Box box(*this, "big.mbx", numbers, kStoreHeaders);
+    ThreadBuilder b;
+    for (std::int32_t n = 1; n <= kCount; ++n) {
+      b.Add(subjectOf(n), "<" + std::to_string(n) + "@x>")->Number = n;
+    }
+    box.Modified = true;
+    ASSERT_TRUE(box.SaveHeaders(b.lists.masterList, false));
+  }
+  Box box(*this, "big.mbx", numbers, kStoreHeaders);
+  auto l = load(box, numbers);
+  ASSERT_EQ(l->lists.masterList.size(), static_cast<std::size_t>(kCount));
+  for (std::int32_t n = 1; n <= kCount; ++n) {
+    const TArticle& a = *l->lists.masterList[static_cast<std::size_t>(n - 1)];
+    ASSERT_EQ(a.Number, n);
+    ASSERT_EQ(a.MessageID.view(), "<" + std::to_string(n) + "@x>");
+    ASSERT_EQ(a.Subject.view(), subjectOf(n)) << n;
+    ASSERT_EQ(a.FromAddress(), "poster@example.com");
+  }
+  EXPECT_NE(prompter_.lastStatus(), box.HeaderPath() + " Corrompu ?      ");
+}
+
 TEST_F(MailboxTest, LowMarkMovedDropsRecordsAndCompactsOnClose) {
   GroupNumbers numbers{100, 199, true};
   {

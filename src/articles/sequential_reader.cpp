@@ -1,0 +1,57 @@
+#include "articles/sequential_reader.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace orvel::store_io {
+
+SequentialReader::SequentialReader(std::size_t bufferSize)
+    : buffer_(std::make_unique_for_overwrite<char[]>(bufferSize)), capacity_(bufferSize) {}
+
+SequentialReader::~SequentialReader() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool SequentialReader::open(const std::string& path) {
+  if (fd_ >= 0) ::close(fd_);
+  begin_ = end_ = 0;
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) return false;
+  ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+  fill();
+  return true;
+}
+
+bool SequentialReader::refill(std::size_t consumed) {
+  begin_ += std::min(consumed, end_ - begin_);
+  const std::size_t kept = end_ - begin_;
+  if (kept == capacity_) {
+    // One piece fills the buffer: room for more of it.
+    auto larger = std::make_unique_for_overwrite<char[]>(2 * capacity_);
+    std::memcpy(larger.get(), buffer_.get() + begin_, kept);
+    buffer_ = std::move(larger);
+    capacity_ *= 2;
+  } else if (begin_ > 0) {
+    std::memmove(buffer_.get(), buffer_.get() + begin_, kept);
+  }
+  begin_ = 0;
+  end_ = kept;
+  return fill();
+}
+
+// Reads until the buffer is full or the file ends; true when any byte came.
+bool SequentialReader::fill() {
+  const std::size_t before = end_;
+  while (fd_ >= 0 && end_ < capacity_) {
+    const ssize_t n = ::read(fd_, buffer_.get() + end_, capacity_ - end_);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    end_ += static_cast<std::size_t>(n);
+  }
+  return end_ > before;
+}
+
+}  // namespace orvel::store_io
