@@ -522,8 +522,10 @@ bool TMailbox::openHeaderFile(MappedFile& file, StoreFileHeader& h) const {
 bool TCacheBox::LoadHeaders(XoverView& view, bool rescore) {
   // Read through a bounded buffer rather than mapped: a store of millions
   // of headers would otherwise stay resident beside the records made from it.
-  store_io::SequentialReader file;
+  store_io::SequentialReader file(LoadBufferBytes);
   if (!file.open(HeaderPath())) return false;
+  while (file.window().size() < kStoreHeaderSize && file.refill(0)) {
+  }
   StoreHeader h;
   {
     store_io::Reader r(file.window());

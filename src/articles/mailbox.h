@@ -207,6 +207,10 @@ class TMailbox {
 class TCacheBox : public TMailbox {
  public:
   TCacheBox(std::string bodyPath, GroupNumbers* numbers);
+
+  // Bytes of the header file read at a time while loading (a record longer
+  // than that is read whole all the same).
+  std::size_t LoadBufferBytes = std::size_t{1} << 20;
   // Deletes both files when headers are not kept, the body file when bodies
   // are not stored.
   ~TCacheBox() override;

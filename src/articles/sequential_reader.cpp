@@ -1,8 +1,10 @@
 #include "articles/sequential_reader.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -20,6 +22,8 @@ bool SequentialReader::open(const std::string& path) {
   begin_ = end_ = 0;
   fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) return false;
+  struct stat st {};
+  unread_ = ::fstat(fd_, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
   ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
   fill();
   return true;
@@ -28,12 +32,14 @@ bool SequentialReader::open(const std::string& path) {
 bool SequentialReader::refill(std::size_t consumed) {
   begin_ += std::min(consumed, end_ - begin_);
   const std::size_t kept = end_ - begin_;
+  if (unread_ == 0) return false;
   if (kept == capacity_) {
     // One piece fills the buffer: room for more of it.
-    auto larger = std::make_unique_for_overwrite<char[]>(2 * capacity_);
-    std::memcpy(larger.get(), buffer_.get() + begin_, kept);
-    buffer_ = std::move(larger);
-    capacity_ *= 2;
+    const std::size_t larger = kept + std::min(capacity_, unread_);
+    auto grown = std::make_unique_for_overwrite<char[]>(larger);
+    std::memcpy(grown.get(), buffer_.get() + begin_, kept);
+    buffer_ = std::move(grown);
+    capacity_ = larger;
   } else if (begin_ > 0) {
     std::memmove(buffer_.get(), buffer_.get() + begin_, kept);
   }
@@ -50,6 +56,7 @@ bool SequentialReader::fill() {
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     end_ += static_cast<std::size_t>(n);
+    unread_ -= std::min(unread_, static_cast<std::size_t>(n));
   }
   return end_ > before;
 }

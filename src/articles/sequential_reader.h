@@ -3,7 +3,8 @@
 // store of gigabytes is never resident whole while it is loaded: window()
 // holds the bytes read and not yet consumed, and refill() keeps those past
 // what was consumed and reads on after them. A piece larger than the buffer
-// (one huge record) grows the buffer; the file's size bounds that growth.
+// (one huge record) grows the buffer, never past what the file still holds:
+// a damaged length field costs at most the file's size.
 
 #include <cstddef>
 #include <memory>
@@ -14,7 +15,7 @@ namespace orvel::store_io {
 
 class SequentialReader {
  public:
-  explicit SequentialReader(std::size_t bufferSize = kDefaultBuffer);
+  explicit SequentialReader(std::size_t bufferSize);
   ~SequentialReader();
   SequentialReader(const SequentialReader&) = delete;
   SequentialReader& operator=(const SequentialReader&) = delete;
@@ -25,9 +26,9 @@ class SequentialReader {
   // Drops the window's first consumed bytes and reads more behind the rest.
   // False when nothing more could be read (the file's end, or an error).
   bool refill(std::size_t consumed);
+  std::size_t capacity() const { return capacity_; }
 
  private:
-  static constexpr std::size_t kDefaultBuffer = 1 << 20;
   bool fill();
 
   int fd_ = -1;
@@ -35,6 +36,7 @@ class SequentialReader {
   std::size_t capacity_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
+  std::size_t unread_ = 0;  // bytes of the file not yet read
 };
 
 }  // namespace orvel::store_io

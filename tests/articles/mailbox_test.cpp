@@ -347,11 +347,18 @@ TEST_P(CorruptStoreTest, KeepsWhatWasReadAndReports) {
   ASSERT_EQ(bytes.size(), 80u + 3 * 90);
   if (c.patchAt) bytes.replace(c.patchAt, 4, store_io::Int32Bytes(c.patchValue));
   if (c.cutAt) bytes.resize(c.cutAt);
-  writeAll(path("k.hdr"), bytes);
-  Box box(*this, "k.mbx", numbers, kStoreHeaders);
-  auto l = load(box, numbers);
-  EXPECT_EQ(l->lists.masterList.size(), c.recordsKept);
-  EXPECT_EQ(prompter_.lastStatus() == box.HeaderPath() + " Corrompu ?      ", c.reported);
+  // The file is read in pieces: any size of them, down to a byte, loads the
+  // same records.
+  for (const std::size_t buffer : {std::size_t{1}, std::size_t{7}, std::size_t{90}, std::size_t{1} << 20}) {
+    SCOPED_TRACE(buffer);
+    writeAll(path("k.hdr"), bytes);
+    prompter_.clear();
+    Box box(*this, "k.mbx", numbers, kStoreHeaders);
+    box.LoadBufferBytes = buffer;
+    auto l = load(box, numbers);
+    EXPECT_EQ(l->lists.masterList.size(), c.recordsKept);
+    EXPECT_EQ(prompter_.lastStatus() == box.HeaderPath() + " Corrompu ?      ", c.reported);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

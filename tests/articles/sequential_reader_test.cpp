@@ -66,8 +66,21 @@ INSTANTIATE_TEST_SUITE_P(
                     PiecesCase{"PieceOfManyBuffers", 100, 4, {3, 90, 7}}),
     [](const testing::TestParamInfo<PiecesCase>& info) { return std::string(info.param.name); });
 
+// A piece that never ends (a damaged length) grows the buffer only to what
+// the file holds.
+TEST_P(SequentialReaderTest, EndlessPieceGrowsOnlyToTheFile) {
+  const PiecesCase& c = GetParam();
+  std::ofstream(path_, std::ios::binary) << std::string(c.fileSize, 'x');
+  SequentialReader reader(c.bufferSize);
+  ASSERT_TRUE(reader.open(path_));
+  while (reader.refill(0)) {
+  }
+  EXPECT_EQ(reader.window().size(), c.fileSize);
+  EXPECT_LE(reader.capacity(), std::max(c.fileSize, c.bufferSize));
+}
+
 TEST(SequentialReader, MissingFileDoesNotOpen) {
-  SequentialReader reader;
+  SequentialReader reader(8);
   EXPECT_FALSE(reader.open("/nonexistent/orvel-seq-reader"));
 }
 
