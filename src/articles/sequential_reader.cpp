@@ -10,8 +10,10 @@
 
 namespace orvel::store_io {
 
+// An empty buffer could never grow: it holds a byte at least.
 SequentialReader::SequentialReader(std::size_t bufferSize)
-    : buffer_(std::make_unique_for_overwrite<char[]>(bufferSize)), capacity_(bufferSize) {}
+    : buffer_(std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(bufferSize, 1))),
+      capacity_(std::max<std::size_t>(bufferSize, 1)) {}
 
 SequentialReader::~SequentialReader() {
   if (fd_ >= 0) ::close(fd_);

@@ -63,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
                     PiecesCase{"StraddlingTheEnd", 20, 8, {3, 3, 3, 3, 3, 5}},
                     PiecesCase{"ExactBuffers", 16, 8, {8, 8}},
                     PiecesCase{"PieceLargerThanBuffer", 40, 8, {1, 30, 9}},
-                    PiecesCase{"PieceOfManyBuffers", 100, 4, {3, 90, 7}}),
+                    PiecesCase{"PieceOfManyBuffers", 100, 4, {3, 90, 7}},
+                    PiecesCase{"NoBufferAsked", 10, 0, {4, 6}}),
     [](const testing::TestParamInfo<PiecesCase>& info) { return std::string(info.param.name); });
 
 // A piece that never ends (a damaged length) grows the buffer only to what
