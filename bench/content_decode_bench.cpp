@@ -62,7 +62,8 @@ std::string base64Text(const std::string& data) {
 
 // The lines decoded one after the other into one output, as into a file
 // buffer; crc 0 without CRC, 1 with a CRC call per line, 2 with the CRC
-// folded over large spans (PendingCrc, as the parser does).
+// folded over large spans (PendingCrc, as the parser does): crc:2 is the
+// decode + CRC figure.
 void BM_YEncLine(benchmark::State& state) {
   const auto lines = splitLines(orvel::test::YEncLines(randomBytes(kDataSize)));
   std::string out(2 * kDataSize, '\0');

@@ -1,7 +1,5 @@
 #include "content/pending_crc.h"
 
-#include "content/crc32.h"
-
 namespace orvel {
 
 void PendingCrc::add(const char* data, std::size_t size) {
@@ -13,7 +11,7 @@ void PendingCrc::add(const char* data, std::size_t size) {
 }
 
 void PendingCrc::fold() {
-  if (size_ != 0) crc_ = Crc32Update(crc_, start_, size_);
+  if (size_ != 0) crc_.add(start_, size_);
   start_ = nullptr;
   size_ = 0;
 }
