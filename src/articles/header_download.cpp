@@ -134,14 +134,6 @@ void HeaderDownload::AdvanceXover() {
   }
 }
 
-void HeaderDownload::ExcludeMissing() {
-  if (rangeStart_ < 0 || rangeEnd_ < rangeStart_) return;
-  for (std::int64_t n = rangeStart_; n <= rangeEnd_; ++n) {
-    const auto bit = static_cast<std::int32_t>(n - view_.lowMark);
-    if (!view_.presentSet.test(bit)) view_.excludedSet.set(bit);
-  }
-}
-
 void HeaderDownload::SetSearchList(std::vector<std::int32_t> numbers) {
   std::sort(numbers.begin(), numbers.end());
   numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
@@ -265,9 +257,11 @@ void HeaderDownload::XOverBegin(TNNTP& connection) {
   TakeGroupNumbers(connection.first(), connection.last(), connection.count());
   source_.groupName = connection.currentGroup();
   source_.serverName = connection.profile() ? connection.profile()->alias : std::string();
+  depth_ = static_cast<std::size_t>(connection.pipelineDepth());
   active_ = true;
   interrupted_ = false;
   lastRangeEnd_ = -1;
+  sent_.clear();
   if (!firstDone_) {
     firstDone_ = true;
     host_.FirstDownload();
@@ -282,19 +276,21 @@ void HeaderDownload::XOverBegin(TNNTP& connection) {
   view_.lists.masterList.reserve(want);
   view_.lists.rootList.reserve(want);
   view_.lists.rowList.reserve(want);
-  startRange(connection);
+  startRange(connection, 0, -1);
 }
 
 void HeaderDownload::ResumeBegin(TNNTP& connection) {
   TakeGroupNumbers(connection.first(), connection.last(), connection.count());
+  depth_ = static_cast<std::size_t>(connection.pipelineDepth());
   active_ = true;
+  rewind();
   if (rangeStart_ < 0 || rangeEnd_ < 0) {
     XOverBegin(connection);
     return;
   }
   if (inXhdr_) {
     // The XHDR of the current name starts again where its reply broke off.
-    sendXhdr(connection);
+    startRange(connection, static_cast<std::int32_t>(view_.extraIndex), view_.xhdrHighest);
     return;
   }
   if (mode_ == DownloadMode::SearchList) {
@@ -310,7 +306,7 @@ void HeaderDownload::ResumeBegin(TNNTP& connection) {
       return;
     }
   }
-  startRange(connection);
+  startRange(connection, 0, -1);
 }
 
 void HeaderDownload::SkipStep(TNNTP& connection) {
@@ -318,84 +314,132 @@ void HeaderDownload::SkipStep(TNNTP& connection) {
     finish(connection, DownloadEnd::Finished);
     return;
   }
-  rangeDone(connection);
+  if (sent_.empty()) {
+    // Refused before the step's command went out again: the step is skipped.
+    const auto extras = static_cast<std::int32_t>(view_.extraNames.size());
+    const std::int32_t extra = inXhdr_ ? static_cast<std::int32_t>(view_.extraIndex) : -1;
+    const SentCommand skipped{rangeStart_, rangeEnd_, rangeStart_, rangeEnd_, extra,
+                              searchRangeFirst_};
+    nextExtra_ = inXhdr_ ? extra + 1 : extras + 1;
+    inXhdr_ = false;
+    rangesLeft_ = true;
+    commandDone(connection, skipped);
+    return;
+  }
+  const SentCommand refused = sent_.front();
+  sent_.pop_front();
+  commandDone(connection, refused);
 }
 
 // ---------------------------------------------------------------- commands
 
-void HeaderDownload::startRange(TNNTP& connection) {
+void HeaderDownload::startRange(TNNTP& connection, std::int32_t extra, std::int32_t xhdrFirst) {
   interrupted_ = true;
-  if (!view_.extraNames.empty()) {
-    view_.extraIndex = 0;
-    view_.xhdrHighest = -1;
-    sendXhdr(connection);
-  } else {
-    sendXover(connection);
-  }
-}
-
-void HeaderDownload::sendXhdr(TNNTP& connection) {
-  inXhdr_ = true;
-  const std::int32_t start = std::min(std::max(rangeStart_, view_.xhdrHighest), rangeEnd_);
-  view_.acceptLow = start;
-  view_.acceptHigh = rangeEnd_;
-  view_.expectedArticles = view_.linesExpected;
-  const std::string& name = view_.extraNames[view_.extraIndex];
-  connection.Xhdr(name, start, rangeEnd_);
-  host_.CommandSent(connection, rangeText(("XHDR " + name).c_str(), start, rangeEnd_));
-}
-
-void HeaderDownload::sendXover(TNNTP& connection) {
   inXhdr_ = false;
-  view_.acceptLow = rangeStart_;
-  view_.acceptHigh = rangeEnd_;
-  connection.Xover(rangeStart_, rangeEnd_);
-  host_.CommandSent(connection, rangeText("XOVER", rangeStart_, rangeEnd_));
+  nextExtra_ = extra;
+  rangesLeft_ = true;
+  if (xhdrFirst < 0) view_.xhdrHighest = -1;
+  sendNext(connection, xhdrFirst);
+  fill(connection);
+}
+
+bool HeaderDownload::cutNextRange() {
+  const bool limitReached = limit_ > 0 && view_.added >= limit_;
+  const bool endReached = (endLimit_ >= 0 && rangeEnd_ >= endLimit_) || rangeEnd_ >= high_;
+  if (limitReached || endReached) return false;
+  if (mode_ == DownloadMode::SearchList) return nextSearchRange();
+  rangeStart_ = rangeEnd_ + 1;
+  AdvanceXover();
+  return rangeEnd_ >= 0;
+}
+
+void HeaderDownload::fill(TNNTP& connection) {
+  const auto extras = static_cast<std::int32_t>(view_.extraNames.size());
+  while (sent_.size() < depth_) {
+    if (nextExtra_ > extras) {
+      // The limit counts the headers that arrived: no range is cut ahead.
+      if (!rangesLeft_ || (limit_ > 0 && !sent_.empty())) break;
+      rangesLeft_ = cutNextRange();
+      if (!rangesLeft_) break;
+      nextExtra_ = 0;
+    }
+    sendNext(connection, -1);
+  }
+  if (sent_.empty()) finish(connection, DownloadEnd::Finished);
+}
+
+void HeaderDownload::sendNext(TNNTP& connection, std::int32_t xhdrFirst) {
+  const bool xhdr = nextExtra_ < static_cast<std::int32_t>(view_.extraNames.size());
+  SentCommand command{rangeStart_, rangeEnd_, rangeStart_, rangeEnd_, xhdr ? nextExtra_ : -1,
+                      searchRangeFirst_};
+  ++nextExtra_;
+  if (xhdr) {
+    command.first = std::min(std::max(rangeStart_, xhdrFirst), rangeEnd_);
+    view_.expectedArticles = view_.linesExpected;
+    connection.Xhdr(view_.extraNames[static_cast<std::size_t>(command.extra)], command.first,
+                    command.last);
+  } else {
+    connection.Xover(command.first, command.last);
+  }
+  sent_.push_back(command);
+  if (sent_.size() == 1) announce(connection, command);
+}
+
+void HeaderDownload::announce(TNNTP& connection, const SentCommand& command) {
+  const std::string verb =
+      command.extra >= 0 ? "XHDR " + view_.extraNames[static_cast<std::size_t>(command.extra)]
+                         : std::string("XOVER");
+  host_.CommandSent(connection, rangeText(verb.c_str(), command.first, command.last));
 }
 
 void HeaderDownload::Data(TNNTP& connection) {
+  if (sent_.empty()) return;
+  const SentCommand& command = sent_.front();
+  view_.acceptLow = command.first;
+  view_.acceptHigh = command.last;
   bool done = false;
-  if (inXhdr_) {
+  if (command.extra >= 0) {
+    view_.extraIndex = static_cast<std::size_t>(command.extra);
     ParseXHDR(view_, &source_, connection.data(), done);
   } else {
     ParseXOVER(view_, &source_, connection.data(), done);
   }
   host_.LinesParsed(connection);
-  if (connection.dataEnded()) rangeDone(connection);
+  if (!connection.dataEnded()) return;
+  const SentCommand ended = command;
+  sent_.pop_front();
+  commandDone(connection, ended);
 }
 
-void HeaderDownload::rangeDone(TNNTP& connection) {
-  if (inXhdr_) {
-    if (++view_.extraIndex < view_.extraNames.size()) {
-      view_.xhdrHighest = -1;
-      sendXhdr(connection);
-    } else {
-      sendXover(connection);
-    }
-    return;
+void HeaderDownload::commandDone(TNNTP& connection, const SentCommand& command) {
+  view_.xhdrHighest = -1;
+  if (command.extra < 0) {
+    excludeMissing(command.rangeStart, command.rangeEnd);
+    lastRangeEnd_ = command.rangeEnd;
   }
-  ExcludeMissing();
-  lastRangeEnd_ = rangeEnd_;
-  const bool limitReached = limit_ > 0 && view_.added >= limit_;
-  const bool endReached = (endLimit_ >= 0 && rangeEnd_ >= endLimit_) || rangeEnd_ >= high_;
-  if (limitReached || endReached) {
-    finish(connection, DownloadEnd::Finished);
-    return;
+  if (!sent_.empty()) announce(connection, sent_.front());
+  fill(connection);
+}
+
+void HeaderDownload::ExcludeMissing() { excludeMissing(rangeStart_, rangeEnd_); }
+
+void HeaderDownload::excludeMissing(std::int32_t from, std::int32_t to) {
+  if (from < 0 || to < from) return;
+  for (std::int64_t n = from; n <= to; ++n) {
+    const auto bit = static_cast<std::int32_t>(n - view_.lowMark);
+    if (!view_.presentSet.test(bit)) view_.excludedSet.set(bit);
   }
-  if (mode_ == DownloadMode::SearchList) {
-    if (!nextSearchRange()) {
-      finish(connection, DownloadEnd::Finished);
-      return;
-    }
-  } else {
-    rangeStart_ = rangeEnd_ + 1;
-    AdvanceXover();
-    if (rangeEnd_ < 0) {
-      finish(connection, DownloadEnd::Finished);
-      return;
-    }
-  }
-  startRange(connection);
+}
+
+void HeaderDownload::rewind() {
+  if (sent_.empty()) return;
+  const SentCommand& oldest = sent_.front();
+  rangeStart_ = oldest.rangeStart;
+  rangeEnd_ = oldest.rangeEnd;
+  searchRangeFirst_ = oldest.searchFirst;
+  inXhdr_ = oldest.extra >= 0;
+  if (inXhdr_) view_.extraIndex = static_cast<std::size_t>(oldest.extra);
+  sent_.clear();
 }
 
 void HeaderDownload::finish(TNNTP& connection, DownloadEnd end) {
@@ -406,11 +450,14 @@ void HeaderDownload::finish(TNNTP& connection, DownloadEnd end) {
   active_ = false;
   interrupted_ = false;
   rangeEnd_ = -1;
+  rangesLeft_ = false;
+  sent_.clear();
   host_.DownloadEnded(connection, end);
 }
 
 void HeaderDownload::Released() {
   active_ = false;
+  rewind();
   view_.acceptLow = INT32_MIN;
   view_.acceptHigh = INT32_MAX;
 }

@@ -13,6 +13,13 @@
 // was excluded becomes excluded (the server does not have it), and the next
 // range is cut, until the limit, the end limit or the high mark is reached.
 //
+// Commands go out pipelined up to the connection's depth: the XHDRs and the
+// XOVER of a range, and the next ranges cut ahead while earlier replies
+// stream in (not under a per-download limit, which counts what arrived).
+// Replies come in order; each is parsed against its own command's numbers.
+// When the connection leaves mid-download, the state goes back to the
+// oldest command whose reply did not end, so a resumption starts there.
+//
 // AdvanceXover bridges small gaps: a run of at most DefragGapSize numbers to
 // skip, drawn from a budget of ten times that per range, stays inside the
 // range (those numbers are excluded, so their replies are discarded).
@@ -22,6 +29,7 @@
 // host below for what lies outside (store, dialog, threading, release).
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -171,14 +179,33 @@ class HeaderDownload {
   static constexpr std::int64_t kLargestRange = std::int64_t{1} << 28;
 
  private:
+  // A command whose reply has not ended: an XHDR of one extra header
+  // (extra is its index in extraNames) or the XOVER of a range (extra -1).
+  struct SentCommand {
+    std::int32_t first = 0;  // the numbers asked for
+    std::int32_t last = 0;
+    std::int32_t rangeStart = 0;  // the range it belongs to
+    std::int32_t rangeEnd = 0;
+    std::int32_t extra = -1;
+    std::size_t searchFirst = 0;  // where its range began in the search list
+  };
+
   // Steps 3 to 9 of XOverBegin: false when the download ends before a range.
   bool plan(DownloadEnd& end);
   bool nextSearchRange();
   void markFromStart();
-  void startRange(TNNTP& connection);
-  void sendXhdr(TNNTP& connection);
-  void sendXover(TNNTP& connection);
-  void rangeDone(TNNTP& connection);
+  // Sends the commands of the current range from extra on.
+  void startRange(TNNTP& connection, std::int32_t extra, std::int32_t xhdrFirst);
+  // Sends commands up to the depth, cutting ranges as they are used up;
+  // ends the download when nothing is left to send or to receive.
+  void fill(TNNTP& connection);
+  bool cutNextRange();
+  void sendNext(TNNTP& connection, std::int32_t xhdrFirst);
+  void announce(TNNTP& connection, const SentCommand& command);
+  void commandDone(TNNTP& connection, const SentCommand& command);
+  void excludeMissing(std::int32_t from, std::int32_t to);
+  // Back to the oldest command whose reply did not end.
+  void rewind();
   void finish(TNNTP& connection, DownloadEnd end);
   void clearFrom(BitSet& set, std::int32_t fromBit);
 
@@ -207,7 +234,13 @@ class HeaderDownload {
   std::int32_t rangeStart_ = -1;
   std::int32_t rangeEnd_ = -1;
   std::int32_t lastRangeEnd_ = -1;
-  bool inXhdr_ = false;
+  std::deque<SentCommand> sent_;
+  std::size_t depth_ = 1;
+  // The next command of the current range: an XHDR index, or the XOVER at
+  // extraNames.size(); past it the range is all sent.
+  std::int32_t nextExtra_ = 0;
+  bool rangesLeft_ = false;  // a range may follow the current one
+  bool inXhdr_ = false;      // the command to resume is an XHDR
   bool active_ = false;
   bool interrupted_ = false;
 };

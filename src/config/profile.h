@@ -28,6 +28,8 @@ struct TProfile {
   bool extensions = true;        // ask CAPABILITIES and use the extensions offered
   bool startTls = false;         // STARTTLS on the plain port before the login
   bool compress = true;          // COMPRESS DEFLATE when offered
+  int pipelining = 4;            // commands sent ahead of their replies; 1: none
+  static constexpr int kMaxPipelining = 16;
   TID identity;
 
   // The port to connect to: 0 means 119, or 563 over TLS.

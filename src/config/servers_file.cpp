@@ -99,6 +99,8 @@ std::shared_ptr<TProfile> readProfile(const IniFile& ini, const ProfileEntry& en
   p->extensions = toIntDef(ini.readString(s, "Extensions", "1"), 1) != 0;
   p->startTls = toIntDef(ini.readString(s, "StartTLS", "0"), 0) != 0;
   p->compress = toIntDef(ini.readString(s, "Compress", "1"), 1) != 0;
+  p->pipelining = std::clamp(toIntDef(ini.readString(s, "Pipelining", "4"), 4), 1,
+                             TProfile::kMaxPipelining);
   const std::string icon = inBaseDir(context.baseDir, ini.readString(s, "Icon"));
   if (IsUsableIcon(icon)) p->iconPath = icon;
   return p;
@@ -126,6 +128,8 @@ void writeProfileSection(IniFile& ini, const TProfile& p, const ServersFileConte
   writeOrErase(ini, s, "Extensions", !p.extensions, "0");
   writeOrErase(ini, s, "StartTLS", p.startTls, "1");
   writeOrErase(ini, s, "Compress", !p.compress, "0");
+  writeOrErase(ini, s, "Pipelining", p.pipelining != TProfile{}.pipelining,
+               std::to_string(p.pipelining));
 }
 
 }  // namespace

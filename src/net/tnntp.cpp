@@ -266,6 +266,13 @@ void TNNTP::Group(const std::string& name) {
   command(NNTPState::AwaitingGroup, TimerUse::Start, "GROUP " + name);
 }
 
+int TNNTP::pipelineDepth() const {
+  // Servers of RFC 3977 (those answering CAPABILITIES) must take pipelined
+  // commands; older ones get one command at a time.
+  if (!engine_.capabilitiesKnown() || !profile_) return 1;
+  return std::clamp(profile_->pipelining, 1, TProfile::kMaxPipelining);
+}
+
 const char* TNNTP::overviewVerb() const {
   return engine_.capabilitiesKnown() && engine_.capabilities().offers(NntpCapability::Over) ? "OVER"
                                                                                             : "XOVER";
@@ -438,9 +445,9 @@ bool TNNTP::dispatch(NNTPState waiting, const NntpEngineEvent& reply) {
   const bool positive = code / 100 == 2;
   if (reply.multiLine) {
     inData_ = true;
-    // Only the reply the owner waits for reaches it; one nobody asked for is
-    // read to its end and dropped.
-    dataWanted_ = awaiting_.empty() && waiting != NNTPState::Ready;
+    // Each reply to a command reaches the owner in order; one nobody asked
+    // for is read to its end and dropped.
+    dataWanted_ = waiting != NNTPState::Ready;
     if (!dataWanted_) return true;
     if (waiting == NNTPState::AwaitingArticle) {
       articleNumber_ = wordNumber(words(line), 1).value_or(0);
@@ -489,7 +496,9 @@ bool TNNTP::dispatch(NNTPState waiting, const NntpEngineEvent& reply) {
       break;
   }
   fail(code, line);
-  return false;
+  // Replies to commands sent behind the refused one may have arrived with
+  // it: they are read now, unless the owner dropped the connection.
+  return IsConnected();
 }
 
 bool TNNTP::data(const NntpEngineEvent& event) {

@@ -141,6 +141,9 @@ class TNNTP final : public TLineSock {
   bool dataEnded() const { return dataEnded_; }
   // The protocol state: what the server offers and what the login chose.
   const NntpEngine& engine() const { return engine_; }
+  // How many commands an owner may have sent whose replies have not ended:
+  // the profile's depth on a server that answered CAPABILITIES, else 1.
+  int pipelineDepth() const;
   // The overview command Xover sends: OVER where the server lists it.
   const char* overviewVerb() const;
 

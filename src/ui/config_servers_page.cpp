@@ -86,6 +86,10 @@ ServersPage::ServersPage(OptionsDraft& draft, std::string baseDir, Prompter& pro
   startTls_->setObjectName("startTls");
   compress_ = new QCheckBox("Compression (COMPRESS DEFLATE)");
   compress_->setObjectName("compress");
+  pipelining_ = new QSpinBox;
+  pipelining_->setObjectName("pipelining");
+  pipelining_->setRange(1, TProfile::kMaxPipelining);
+  pipelining_->setSpecialValueText("aucune");
   tls_->setObjectName("tls");
   connect(tls_, &QCheckBox::toggled, this, &ServersPage::enableSwitches);
   connect(extensions_, &QCheckBox::toggled, this, &ServersPage::enableSwitches);
@@ -107,6 +111,7 @@ ServersPage::ServersPage(OptionsDraft& draft, std::string baseDir, Prompter& pro
   form->addRow(extensions_);
   form->addRow(startTls_);
   form->addRow(compress_);
+  form->addRow("Commandes en file", pipelining_);
   form->addRow("Utilisateur", user_);
   form->addRow("Mot de passe", password_);
   form->addRow("Fichier newsrc", newsrc_);
@@ -174,6 +179,7 @@ void ServersPage::show(int index) {
   extensions_->setChecked(p->extensions);
   startTls_->setChecked(p->startTls);
   compress_->setChecked(p->compress);
+  pipelining_->setValue(p->pipelining);
   enableSwitches();
   user_->setText(qs(p->userName));
   password_->setText(qs(p->password));
@@ -190,6 +196,8 @@ void ServersPage::enableSwitches() {
   // connection that is encrypted from the start.
   startTls_->setEnabled(extensions_->isChecked() && !tls_->isChecked());
   compress_->setEnabled(extensions_->isChecked());
+  // Only servers answering CAPABILITIES are sent commands ahead.
+  pipelining_->setEnabled(extensions_->isChecked());
 }
 
 void ServersPage::showIdentity(const TID& id) {
@@ -216,6 +224,7 @@ void ServersPage::store() {
   p->extensions = extensions_->isChecked();
   p->startTls = startTls_->isChecked();
   p->compress = compress_->isChecked();
+  p->pipelining = pipelining_->value();
   p->userName = utf8(user_->text());
   p->password = utf8(password_->text());
   std::string newsrc = utf8(newsrc_->text().trimmed());

@@ -66,6 +66,7 @@ class ServersPage final : public QWidget {
   QCheckBox* extensions_ = nullptr;
   QCheckBox* startTls_ = nullptr;
   QCheckBox* compress_ = nullptr;
+  QSpinBox* pipelining_ = nullptr;
   QLineEdit* user_ = nullptr;
   QLineEdit* password_ = nullptr;
   QLineEdit* newsrc_ = nullptr;

@@ -45,7 +45,7 @@ TEST_F(CliConfigTest, ServersListsEveryProfileAndTheDefault) {
                            "identity: <Default>  newsrc: " +
                            dir_.path() +
                            "/news.example.net.newsrc  extensions: on  starttls: off  "
-                           "compress: on\n"))
+                           "compress: on  pipelining: 4\n"))
       << out.toStdString();
   EXPECT_TRUE(out.contains("* work  news.example.org:119  user: ann (password asked)  "
                            "identity: Work  newsrc: " +

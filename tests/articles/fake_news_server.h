@@ -71,6 +71,10 @@ class FakeNewsServer {
   std::string greeting = "200 fake.invalid ready";
   Hook hook;
   std::vector<std::string> commands;  // every command line received, in order
+  // The CAPABILITIES list; empty: the command is unknown (an older server).
+  std::vector<std::string> capabilities;
+  // The most command lines that arrived together (pipelined).
+  std::size_t largestBatch = 0;
 
   // Commands received that start with a prefix.
   std::vector<std::string> commandsStarting(const std::string& prefix) const {
@@ -101,6 +105,7 @@ class FakeNewsServer {
         }
         if (!t->isConnected()) continue;
         const std::vector<std::string> lines = t->takeSentLines();
+        largestBatch = std::max(largestBatch, lines.size());
         for (const auto& line : lines) {
           ++answered;
           progress = true;
@@ -163,6 +168,11 @@ class FakeNewsServer {
     const std::vector<std::string> w = splitChar(line, ' ');
     const std::string verb = upperAscii(w[0]);
     if (verb == "MODE") return "200 reader\r\n";
+    if (verb == "CAPABILITIES" && !capabilities.empty()) {
+      std::string out = "101 Capability list:\r\n";
+      for (const auto& c : capabilities) out += c + "\r\n";
+      return out + ".\r\n";
+    }
     if (verb == "QUIT") return "205 bye\r\n";
     if (verb == "GROUP" && w.size() > 1) {
       const auto it = groups.find(w[1]);

@@ -61,13 +61,19 @@ class GroupViewTest : public ::testing::Test {
     profile->host = "192.0.2.7";
     profile->extensions = false;  // the scripted server plays the plain login
     profile->newsrcPath = base.file("fake.newsrc");
-    base.write("fake.newsrc", "alt.test:\r\n");
+    readMarks("");
+    options.connections.autoResumeDelaySec = 20;
+  }
+
+  // Starts the group list again from a newsrc giving alt.test these read
+  // marks ("1-20,41-60").
+  void readMarks(const std::string& ranges) {
+    base.write("fake.newsrc", "alt.test:" + (ranges.empty() ? "" : " " + ranges) + "\r\n");
     GroupListOptions listOptions;
     listOptions.updateCountInterval = 0;
     listOptions.serversIniPath = base.file("servers.ini");
     list = std::make_unique<TGroupList>(profile, pool, clock, prompter, listHost, listOptions);
     EXPECT_TRUE(list->OpenServer());
-    options.connections.autoResumeDelaySec = 20;
   }
 
   // The group list's record of alt.test.

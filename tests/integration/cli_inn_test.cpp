@@ -121,6 +121,35 @@ TEST_F(CliInnTest, VerboseHeadersEndWithTheBytesReceived) {
   }
 }
 
+TEST_F(CliInnTest, PipeliningAndCompressionLeaveRowsAndStoreAsTheyWere) {
+  ORVEL_REQUIRE_TEST_SERVERS(s);
+  // Read marks every hundred numbers cut test.big into fifty ranges.
+  std::string marks;
+  for (int n = 51; n <= 10000; n += 200) {
+    marks += (marks.empty() ? "" : ",") + std::to_string(n) + "-" + std::to_string(n + 99);
+  }
+  std::string rows, store;
+  for (const char* settings : {"Compress=0\r\nPipelining=1", "Compress=1\r\nPipelining=4",
+                               "Compress=0\r\nPipelining=16", "Compress=1\r\nPipelining=1"}) {
+    SCOPED_TRACE(settings);
+    dir.write("servers.ini", "[Profiles]\r\ncount=1\r\n1=inn," + s.host() + ":" +
+                                 s.get("ORVEL_NNTP_PORT") + "\r\n[inn]\r\n" + settings + "\r\n");
+    dir.write("inn.newsrc", "test.big: " + marks + "\r\n");
+    std::filesystem::remove_all(dir.path() + "data");
+    const CliRun run = cli({"headers", "inn", "test.big"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("5000 articles"), std::string::npos) << run.err;
+    const std::string stored = dir.read("data/[inn] test.big.hdr");
+    if (rows.empty()) {
+      rows = run.out;
+      store = stored;
+    } else {
+      EXPECT_EQ(run.out, rows);
+      EXPECT_TRUE(stored == store) << "the stored headers differ";
+    }
+  }
+}
+
 TEST_F(CliInnTest, APasswordNobodyCanTypeIsTheReasonGiven) {
   ORVEL_REQUIRE_TEST_SERVERS(s);
   dir.write("servers.ini", "[Profiles]\r\ncount=1\r\n1=auth," + s.host() + ":" +

@@ -18,6 +18,8 @@ FakeTransport::~FakeTransport() {
 void FakeTransport::connectTo(const std::string& address, int port, const TlsOptions& tls) {
   if (connecting_ || connected_) throw std::logic_error("connectTo on a busy transport");
   connects_.push_back({address, port, tls});
+  // Bytes the peer never took died with the last stream.
+  sent_.clear();
   connecting_ = true;
   encrypted_ = tls.enabled;
 }

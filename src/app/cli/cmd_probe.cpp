@@ -28,12 +28,14 @@ constexpr const char* kUsage =
     "usage: orvel-cli probe ALIAS [--group NAME]\n"
     "       orvel-cli probe --host HOST [--port N] [--user NAME [--password PW]]\n"
     "                       [--tls | --no-tls | --starttls] [--ca-file FILE]\n"
-    "                       [--no-compress] [--no-extensions] [--group NAME]\n"
+    "                       [--no-compress] [--no-extensions] [--pipelining N]\n"
+    "                       [--group NAME]\n"
     "  ALIAS is a profile of servers.ini in the base directory.\n"
     "  --port defaults to 119, or 563 with --tls; port 563 means TLS unless --no-tls.\n"
     "  --starttls       TLS by STARTTLS on the plain port; the login fails without it\n"
     "  --no-compress    no COMPRESS DEFLATE even when the server offers it\n"
     "  --no-extensions  no CAPABILITIES, and none of the extensions it offers\n"
+    "  --pipelining N   commands sent ahead of their replies, 1 to 16 (default 4; 1: none)\n"
     "  Without a password a login asks for it on the terminal.\n";
 
 struct ProbeArguments {
@@ -65,7 +67,7 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args,
     } else if (a == "--no-extensions") {
       out.profile.extensions = false;
     } else if (a == "--host" || a == "--port" || a == "--user" || a == "--password" ||
-               a == "--ca-file" || a == "--group") {
+               a == "--ca-file" || a == "--group" || a == "--pipelining") {
       v = value();
       if (!v) return a + " needs a value";
       if (a == "--host") out.profile.host = *v;
@@ -73,6 +75,11 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args,
       if (a == "--password") out.profile.password = *v;
       if (a == "--ca-file") out.profile.caFile = *v;
       if (a == "--group") out.group = *v;
+      if (a == "--pipelining") {
+        const auto depth = parseDecimal(*v);
+        if (!depth || *depth < 1 || *depth > TProfile::kMaxPipelining) return "bad depth: " + *v;
+        out.profile.pipelining = static_cast<int>(*depth);
+      }
       if (a == "--port") {
         const auto port = parseDecimal(*v);
         if (!port || *port < 1 || *port > 65535) return "bad port: " + *v;
@@ -88,7 +95,7 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args,
   if (!out.alias.empty()) {
     if (!out.profile.host.empty() || portGiven || tls || !out.profile.userName.empty() ||
         !out.profile.caFile.empty() || out.profile.startTls || !out.profile.compress ||
-        !out.profile.extensions) {
+        !out.profile.extensions || out.profile.pipelining != TProfile{}.pipelining) {
       return "give either a profile alias or --host and its options";
     }
     return std::nullopt;
@@ -117,6 +124,8 @@ void printExtensions(const TNNTP& connection, std::ostream& out) {
   out << "tls: " << tls << '\n'
       << "compress: " << (engine.compressing() ? "deflate" : "none") << '\n'
       << "over: " << connection.overviewVerb() << '\n';
+  const int depth = connection.pipelineDepth();
+  out << "pipelining: " << (depth > 1 ? std::to_string(depth) : std::string("none")) << '\n';
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ int list(CliContext& context) {
                 << (p.userName.empty() ? "" : p.password.empty() ? " (password asked)" : " (password stored)")
                 << "  identity: " << p.identity.name << "  newsrc: " << p.newsrcPath
                 << "  extensions: " << onOff(p.extensions) << "  starttls: " << onOff(p.startTls)
-                << "  compress: " << onOff(p.compress) << '\n';
+                << "  compress: " << onOff(p.compress) << "  pipelining: " << p.pipelining << '\n';
   }
   return 0;
 }
