@@ -369,6 +369,33 @@ TEST_F(XoverTest, XhdrFillsValuesPerNumber) {
   EXPECT_EQ(scorer.seenValues, view.extraValues.get());
 }
 
+// HDR answers an article without the header with an empty value where
+// XHDR says "(none)": both give the same values and line count.
+TEST_F(XoverTest, HdrEmptyValueReadsAsXhdrNone) {
+  struct Reply {
+    const char* verb;
+    const char* text;
+  };
+  for (const Reply& reply : {Reply{"XHDR", "100 (none)\r\n101 ACME\r\n102 (none)\r\n.\r\n"},
+                             Reply{"HDR", "100 \r\n101 ACME\r\n102\r\n.\r\n"}}) {
+    SCOPED_TRACE(reply.verb);
+    ArticleArena ownArena;
+    ViewLists ownLists;
+    XoverView v(ownArena, ownLists);
+    v.SizeSets(100, 199);
+    v.extraNames = {"Organization"};
+    bool done = false;
+    ParseXHDR(v, nullptr, reply.text, done);
+    EXPECT_TRUE(done);
+    EXPECT_EQ(v.xhdrLines, 3);
+    EXPECT_EQ(v.xhdrHighest, 102);
+    ASSERT_TRUE(v.extraValues);
+    EXPECT_EQ(v.extraValues->Find("100"), nullptr);
+    EXPECT_THAT(*v.extraValues->Find("101"), testing::ElementsAre("ACME"));
+    EXPECT_EQ(v.extraValues->Find("102"), nullptr);
+  }
+}
+
 TEST_F(XoverTest, XhdrSkipsNumbersAlreadyPresent) {
   parse(line(100, "s", "<1@x>"));
   view.extraNames = {"X-Foo"};
