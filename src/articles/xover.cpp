@@ -474,11 +474,11 @@ void parseXhdrLine(XoverView& view, std::string_view line) {
     ++valueStart;
   }
   const std::string_view value = line.substr(valueStart);
-  if (number < 1) return;
+  // HDR gives an empty value for a header the article lacks.
+  if (number < 1 || value.empty()) return;
   if (view.newsgroup && view.presentSet.test(number - view.lowMark)) return;
   const std::string key = std::to_string(number);
-  // HDR gives an empty value for a header the article lacks, XHDR "(none)".
-  const bool none = value.empty() || equalsNoCase(value, "(none)");
+  const bool none = equalsNoCase(value, "(none)");
   std::vector<std::string>* entry = view.extraValues ? view.extraValues->Find(key) : nullptr;
   if (!entry) {
     if (none) {

@@ -115,7 +115,7 @@ TEST_F(InnExtensions, CompressedOverviewEqualsPlain) {
 }
 
 // INN answers HDR of a header an article lacks with an empty value and
-// XHDR with "(none)": the values kept are the same either way.
+// XHDR with no line: the values kept are the same either way.
 TEST_F(InnExtensions, HdrValuesEqualXhdrValues) {
   ORVEL_REQUIRE_TEST_SERVERS(s);
   const std::vector<std::string> names{"Subject", "X-No-Such-Header", "Message-ID"};
@@ -136,7 +136,7 @@ TEST_F(InnExtensions, HdrValuesEqualXhdrValues) {
   EXPECT_STREQ(extended.headerVerb(), "HDR");
 
   EXPECT_EQ(byHdr.xhdrLines, byXhdr.xhdrLines);
-  EXPECT_EQ(byXhdr.xhdrLines, 12 * static_cast<std::int64_t>(names.size()));
+  EXPECT_EQ(byXhdr.xhdrLines, 12 * 2) << "Subject and Message-ID of each article";
   ASSERT_TRUE(byXhdr.extraValues && byHdr.extraValues);
   for (int number = 1; number <= 12; ++number) {
     const std::string key = std::to_string(number);
