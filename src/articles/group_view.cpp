@@ -451,6 +451,8 @@ void TGroupView::RequestDataBegin(TNNTP& connection, const SlotRequest& request)
 
 void TGroupView::RequestData(TNNTP& connection, const SlotRequest& request) {
   if (IsHeaderPurpose(request.purpose)) {
+    // The block is read in the field order of the connection it came from.
+    view_.overviewFormat = connection.overviewFormat();
     download_.Data(connection);
     return;
   }

@@ -4,6 +4,7 @@
 #include <bit>
 #include <charconv>
 #include <cstring>
+#include <optional>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -78,18 +79,45 @@ const char* nextTabOrCr(const char* p, const char* end) {
   return p;
 }
 
-void splitFields(std::string_view line, std::string_view (&fields)[kFieldCount]) {
+template <std::size_t N>
+void splitFields(std::string_view line, std::string_view (&fields)[N], std::size_t count = N) {
   std::size_t n = 0;
   const char* p = line.data();
   const char* end = p + line.size();
-  while (n < kFieldCount) {
+  while (n < count) {
     const char* stop = nextTabOrCr(p, end);
     fields[n++] = std::string_view(p, static_cast<std::size_t>(stop - p));
     if (stop == end || *stop == '\r') break;
     p = stop + 1;
   }
-  for (; n < kFieldCount; ++n) fields[n] = {};
+  for (; n < count; ++n) fields[n] = {};
 }
+
+// The overview fields of a line in a server's own order, placed where
+// splitFields puts them in the default order; a field the server does not
+// send is empty.
+class FieldMap {
+ public:
+  explicit FieldMap(const OverviewFormat& format)
+      : columns_(static_cast<std::size_t>(format.lastColumn()) + 1) {
+    for (std::size_t i = 0; i + 1 < kFieldCount; ++i) {
+      source_[i] = format.column(static_cast<OverviewField>(i));
+    }
+  }
+
+  void split(std::string_view line, std::string_view (&fields)[kFieldCount]) const {
+    std::string_view columns[OverviewFormat::kMaxColumns + 1];
+    splitFields(line, columns, columns_);
+    fields[0] = columns[0];
+    for (std::size_t i = 0; i + 1 < kFieldCount; ++i) {
+      fields[i + 1] = source_[i] > 0 ? columns[source_[i]] : std::string_view{};
+    }
+  }
+
+ private:
+  std::size_t columns_;
+  int source_[kFieldCount - 1] = {};
+};
 
 bool hasEncodedWord(std::string_view text) {
   return text.size() >= 2 && text.find("=?") != std::string_view::npos;
@@ -120,11 +148,16 @@ class OverviewLineParser {
  public:
   OverviewLineParser(XoverView& view, XoverSource* source) : view_(view), source_(source) {
     tzShift_ = ZoneOffsetDays(view.options.TZ);
+    if (!view.overviewFormat.isDefault()) map_.emplace(view.overviewFormat);
   }
 
   void parse(std::string_view line) {
     std::string_view fields[kFieldCount];
-    splitFields(line, fields);
+    if (map_) {
+      map_->split(line, fields);
+    } else {
+      splitFields(line, fields);
+    }
     const std::int32_t number = fieldInt(fields[0], -1);
     if (number < 0) return;
     std::int32_t bit = 0;
@@ -279,6 +312,7 @@ class OverviewLineParser {
 
   XoverView& view_;
   XoverSource* source_;
+  std::optional<FieldMap> map_;  // only for a server's own field order
   DateTime tzShift_ = 0;
   std::string subjectScratch_, fromScratch_, nameScratch_, xrefScratch_;
 };
@@ -440,6 +474,7 @@ void parseXhdrLine(XoverView& view, std::string_view line) {
     ++valueStart;
   }
   const std::string_view value = line.substr(valueStart);
+  // HDR gives an empty value for a header the article lacks.
   if (number < 1 || value.empty()) return;
   if (view.newsgroup && view.presentSet.test(number - view.lowMark)) return;
   const std::string key = std::to_string(number);

@@ -1,7 +1,8 @@
 #pragma once
 // Overview and XHDR parsing: turns the server's XOVER reply text into article
-// records of a group view, and XHDR replies into extra header values for the
-// score file.
+// records of a group view, and XHDR (or HDR) replies into extra header values
+// for the score file. Overview fields are read in RFC 3977's order unless the
+// view's overviewFormat gives the server's own.
 //
 // Both parsers take one received block at a time. They consume whole lines
 // and return the offset where an incomplete last line begins (the caller keeps
@@ -25,6 +26,7 @@
 #include "articles/view_lists.h"
 #include "core/hash.h"
 #include "core/ranges.h"
+#include "net/overview_format.h"
 
 namespace orvel {
 
@@ -103,6 +105,8 @@ struct XoverView {
   // asked must not add articles or move the highest number seen).
   std::int32_t acceptLow = INT32_MIN;
   std::int32_t acceptHigh = INT32_MAX;
+  // The field order of the connection's overview lines (TNNTP::overviewFormat).
+  OverviewFormat overviewFormat;
 
   // Identities' Message-ID tokens, the current one first.
   std::vector<std::string> idTokens;

@@ -24,6 +24,7 @@ void NntpEngine::connected(const NntpLoginSettings& settings) {
   round_ = CapabilitiesRound::First;
   capabilities_ = {};
   capabilitiesKnown_ = false;
+  overviewFormat_ = {};
   tlsDone_ = false;
   postingAllowed_ = false;
   greeting_.clear();
@@ -83,6 +84,10 @@ NntpEngineEvent NntpEngine::next() {
           out = capabilitiesData(event);
           break;
         }
+        if (step_ == NntpLoginStep::OverviewFormat) {
+          out = overviewFormatData(event);
+          break;
+        }
         out.kind = NntpEngineEvent::Kind::Data;
         out.data = event.text;
         out.last = event.last;
@@ -126,6 +131,12 @@ NntpEngineEvent NntpEngine::loginReply(const NntpEvent& reply) {
     case NntpLoginStep::Password:
       if (code != 281) return refuse(code, reply.line);
       return afterLogin(true);
+    case NntpLoginStep::OverviewFormat:
+      if (reply.multiLine) {
+        listedFormat_.clear();
+        return {};  // its lines follow
+      }
+      return compressOrDone();  // refused: the default order stays
     case NntpLoginStep::Compress:
       if (code == 206) startCompression();
       return compressOrDone();
@@ -170,7 +181,7 @@ NntpEngineEvent NntpEngine::afterCapabilities() {
       }
       return modeReaderOrLogin();
     case CapabilitiesRound::AfterModeReader: return startLogin();
-    case CapabilitiesRound::AfterLogin: return compressOrDone();
+    case CapabilitiesRound::AfterLogin: return overviewFormatOrCompress();
   }
   return {};
 }
@@ -206,6 +217,26 @@ void NntpEngine::tlsStarted() {
 NntpEngineEvent NntpEngine::afterLogin(bool loggedInNow) {
   // The capabilities change with a login (RFC 4643).
   if (loggedInNow && capabilitiesKnown_) return askCapabilities(CapabilitiesRound::AfterLogin);
+  return overviewFormatOrCompress();
+}
+
+NntpEngineEvent NntpEngine::overviewFormatOrCompress() {
+  if (capabilitiesKnown_ && (capabilities_.offers(NntpCapability::Over) ||
+                             capabilities_.offersList("OVERVIEW.FMT"))) {
+    send("LIST OVERVIEW.FMT", NntpLoginStep::OverviewFormat);
+    return {};
+  }
+  return compressOrDone();
+}
+
+NntpEngineEvent NntpEngine::overviewFormatData(const NntpEvent& data) {
+  ForEachNntpLine(data.text, [this](std::string_view line) {
+    listedFormat_.add(line);
+    return true;
+  });
+  if (!data.last) return {};
+  // A list naming none of the fields tells nothing: the default order stays.
+  if (listedFormat_.lastColumn() > 0) overviewFormat_ = listedFormat_;
   return compressOrDone();
 }
 

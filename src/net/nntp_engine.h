@@ -8,9 +8,11 @@
 // The login is a table of steps (see NntpLoginStep): greeting, then, with
 // extensions on, CAPABILITIES (again after STARTTLS, MODE READER when the
 // server asks for it, and a login), STARTTLS when the profile asks, MODE
-// READER unless the server is a reader already, AUTHINFO USER/PASS, and
-// COMPRESS DEFLATE when offered and allowed. After its 206 every byte either
-// way is one raw deflate stream, inflated and deflated here.
+// READER unless the server is a reader already, AUTHINFO USER/PASS, LIST
+// OVERVIEW.FMT where the last CAPABILITIES lists OVER or that LIST variant
+// (a refusal keeps the default field order), and COMPRESS DEFLATE when
+// offered and allowed. After its 206 every byte either way is one raw
+// deflate stream, inflated and deflated here.
 //
 // After LoggedIn the owner sends commands (command), several at once if it
 // likes: replies are framed in order (net/nntp_reply_framer.h) and come back
@@ -24,6 +26,7 @@
 
 #include "net/nntp_capabilities.h"
 #include "net/nntp_reply_framer.h"
+#include "net/overview_format.h"
 
 namespace orvel {
 
@@ -47,6 +50,7 @@ enum class NntpLoginStep : std::uint8_t {
   User,
   PasswordWanted,  // the owner is asked for the password
   Password,
+  OverviewFormat,  // LIST OVERVIEW.FMT sent
   Compress,
   Done,            // logged in: commands may be sent
   Refused,         // the login failed; only QUIT is of use
@@ -101,6 +105,9 @@ class NntpEngine {
   // the server does not have it.
   const NntpCapabilities& capabilities() const { return capabilities_; }
   bool capabilitiesKnown() const { return capabilitiesKnown_; }
+  // The field order of the server's overview lines: RFC 3977's unless LIST
+  // OVERVIEW.FMT said otherwise during the login.
+  const OverviewFormat& overviewFormat() const { return overviewFormat_; }
   bool usedStartTls() const { return tlsDone_; }
   bool compressing() const { return decompressor_ != nullptr; }
   // Bytes received from the wire, and the same after inflating.
@@ -118,6 +125,8 @@ class NntpEngine {
   NntpEngineEvent modeReaderOrLogin();
   NntpEngineEvent startLogin();
   NntpEngineEvent afterLogin(bool loggedInNow);
+  NntpEngineEvent overviewFormatOrCompress();
+  NntpEngineEvent overviewFormatData(const NntpEvent& data);
   NntpEngineEvent compressOrDone();
   NntpEngineEvent askCapabilities(CapabilitiesRound round);
   NntpEngineEvent refuse(int code, std::string_view line);
@@ -130,6 +139,8 @@ class NntpEngine {
   CapabilitiesRound round_ = CapabilitiesRound::First;
   NntpCapabilities capabilities_;
   bool capabilitiesKnown_ = false;
+  OverviewFormat overviewFormat_;
+  OverviewFormat listedFormat_;  // the list being read
   bool tlsDone_ = false;
   bool postingAllowed_ = false;
   std::string greeting_;

@@ -154,9 +154,11 @@ NntpEvent NntpReplyFramer::statusEvent(std::string_view line) {
     command = expected_.front();
     expected_.pop_front();
   }
-  // Some servers answer XHDR of a header they lack with "(none)" lines alone.
+  // Some servers answer XHDR (or HDR, where it is XHDR under another name)
+  // of a header they lack with "(none)" lines alone.
+  const bool headerCommand = command == NntpCommand::XHdr || command == NntpCommand::Hdr;
   event.multiLine = IsNntpMultiLine(command, event.code) ||
-                    (command == NntpCommand::XHdr && startsWithNoCase(line, "(none)"));
+                    (headerCommand && startsWithNoCase(line, "(none)"));
   if (event.multiLine) state_ = State::Data;
   return event;
 }

@@ -19,6 +19,7 @@ bool isLoginState(NNTPState s) {
     case NNTPState::AwaitingUser:
     case NNTPState::AwaitingPassword:
     case NNTPState::AwaitingCompress:
+    case NNTPState::AwaitingOverviewFormat:
       return true;
     default:
       return false;
@@ -41,6 +42,7 @@ NNTPState loginState(NntpLoginStep step) {
     case NntpLoginStep::User: return NNTPState::AwaitingUser;
     case NntpLoginStep::PasswordWanted:
     case NntpLoginStep::Password: return NNTPState::AwaitingPassword;
+    case NntpLoginStep::OverviewFormat: return NNTPState::AwaitingOverviewFormat;
     case NntpLoginStep::Compress: return NNTPState::AwaitingCompress;
     case NntpLoginStep::Done: return NNTPState::Ready;
     case NntpLoginStep::Refused: return NNTPState::LoginFailed;
@@ -64,6 +66,16 @@ std::vector<std::string_view> words(std::string_view line) {
 std::optional<std::int64_t> wordNumber(const std::vector<std::string_view>& w, std::size_t i) {
   if (i >= w.size()) return std::nullopt;
   return parseDecimal(w[i]);
+}
+
+bool offered(const NntpEngine& engine, NntpCapability capability) {
+  return engine.capabilitiesKnown() && engine.capabilities().offers(capability);
+}
+
+// "first" or "first-last".
+std::string rangeText(std::int64_t first, std::int64_t last) {
+  return first == last ? format("%lld", static_cast<long long>(first))
+                       : format("%lld-%lld", static_cast<long long>(first), static_cast<long long>(last));
 }
 
 }  // namespace
@@ -93,6 +105,7 @@ const char* StateName(NNTPState state) {
     case NNTPState::AwaitingCapabilities: return "awaiting capabilities";
     case NNTPState::AwaitingStartTls: return "awaiting starttls";
     case NNTPState::AwaitingCompress: return "awaiting compress";
+    case NNTPState::AwaitingOverviewFormat: return "awaiting overview format";
   }
   return "?";
 }
@@ -273,26 +286,18 @@ int TNNTP::pipelineDepth() const {
   return std::clamp(profile_->pipelining, 1, TProfile::kMaxPipelining);
 }
 
-const char* TNNTP::overviewVerb() const {
-  return engine_.capabilitiesKnown() && engine_.capabilities().offers(NntpCapability::Over) ? "OVER"
-                                                                                            : "XOVER";
-}
+const char* TNNTP::overviewVerb() const { return offered(engine_, NntpCapability::Over) ? "OVER" : "XOVER"; }
+
+const char* TNNTP::headerVerb() const { return offered(engine_, NntpCapability::Hdr) ? "HDR" : "XHDR"; }
 
 void TNNTP::Xover(std::int64_t first, std::int64_t last, bool timed) {
-  const char* verb = overviewVerb();
-  overviewByOver_ = verb[0] == 'O';
-  const std::string line =
-      first == last ? format("%s %lld", verb, static_cast<long long>(first))
-                    : format("%s %lld-%lld", verb, static_cast<long long>(first), static_cast<long long>(last));
-  command(NNTPState::AwaitingOverview, timed ? TimerUse::Start : TimerUse::Prepare, line);
+  command(NNTPState::AwaitingOverview, timed ? TimerUse::Start : TimerUse::Prepare,
+          std::string(overviewVerb()) + " " + rangeText(first, last));
 }
 
 void TNNTP::Xhdr(const std::string& header, std::int64_t first, std::int64_t last, bool timed) {
-  const std::string line =
-      first == last ? format("XHDR %s %lld", header.c_str(), static_cast<long long>(first))
-                    : format("XHDR %s %lld-%lld", header.c_str(), static_cast<long long>(first),
-                             static_cast<long long>(last));
-  command(NNTPState::AwaitingHeaders, timed ? TimerUse::Start : TimerUse::Prepare, line);
+  command(NNTPState::AwaitingHeaders, timed ? TimerUse::Start : TimerUse::Prepare,
+          std::string(headerVerb()) + " " + header + " " + rangeText(first, last));
 }
 
 void TNNTP::Xpat(const std::string& arguments) {
@@ -457,9 +462,15 @@ bool TNNTP::dispatch(NNTPState waiting, const NntpEngineEvent& reply) {
   }
   switch (waiting) {
     case NNTPState::AwaitingOverview:
-      // OVER of a range without articles is refused with 423 where XOVER
-      // gives an empty list: both are an empty overview to the owner.
-      if (code == 423 && overviewByOver_) return emptyOverview();
+    case NNTPState::AwaitingHeaders:
+      // OVER and HDR of a range without articles are refused with 423 where
+      // XOVER and XHDR give an empty list: both are an empty list to the owner.
+      // The verb sent is the one the capabilities chose.
+      if (code == 423 && offered(engine_, waiting == NNTPState::AwaitingOverview
+                                              ? NntpCapability::Over
+                                              : NntpCapability::Hdr)) {
+        return emptyReply();
+      }
       break;
     case NNTPState::AwaitingGroup:
       if (!positive) break;
@@ -521,7 +532,7 @@ bool TNNTP::raiseData() {
   return goOn;
 }
 
-bool TNNTP::emptyOverview() {
+bool TNNTP::emptyReply() {
   state_ = NNTPState::InData;
   if (!raise(OnDataBegin)) return false;
   replyDone();

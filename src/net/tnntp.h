@@ -7,8 +7,8 @@
 // owner calls one operation per command and never touches the socket.
 //
 // Connect runs: lookup, TCP (and TLS) connect, then the engine's login
-// (greeting, CAPABILITIES, STARTTLS, MODE READER, AUTHINFO, COMPRESS, as the
-// profile and the server allow), and raises OnBanner in the ready state. A
+// (greeting, CAPABILITIES, STARTTLS, MODE READER, AUTHINFO, LIST
+// OVERVIEW.FMT, COMPRESS, as the profile and the server allow), and raises OnBanner in the ready state. A
 // password the profile lacks is asked after the read handler returned, so
 // a dialog never runs inside it. Each command sets a waiting state; its
 // status line either completes it (GROUP, POST, QUIT) or opens the data of a
@@ -65,6 +65,7 @@ enum class NNTPState : std::uint8_t {
   AwaitingCapabilities = 21,
   AwaitingStartTls = 22,
   AwaitingCompress = 23,
+  AwaitingOverviewFormat = 24,
 };
 
 const char* StateName(NNTPState state);
@@ -146,6 +147,10 @@ class TNNTP final : public TLineSock {
   int pipelineDepth() const;
   // The overview command Xover sends: OVER where the server lists it.
   const char* overviewVerb() const;
+  // The header command Xhdr sends: HDR where the server lists it.
+  const char* headerVerb() const;
+  // The field order of the server's overview lines (from LIST OVERVIEW.FMT).
+  const OverviewFormat& overviewFormat() const { return engine_.overviewFormat(); }
 
   // What the replies said.
   const std::string& greeting() const { return engine_.greeting(); }
@@ -192,7 +197,7 @@ class TNNTP final : public TLineSock {
   bool dispatch(NNTPState waiting, const NntpEngineEvent& reply);
   bool data(const NntpEngineEvent& event);
   bool raiseData();
-  bool emptyOverview();
+  bool emptyReply();
   void groupReply(std::string_view line);
   void passwordWanted();
   void askPassword();
@@ -223,7 +228,6 @@ class TNNTP final : public TLineSock {
   bool dataWanted_ = false;   // ... and its owner still wants it
   std::string_view data_;
   bool dataEnded_ = false;
-  bool overviewByOver_ = false;  // the pending overview command is OVER
   std::string lastReply_;
   std::string currentGroup_;
   std::string requestedGroup_;

@@ -369,6 +369,32 @@ TEST_F(XoverTest, XhdrFillsValuesPerNumber) {
   EXPECT_EQ(scorer.seenValues, view.extraValues.get());
 }
 
+// An article without the header: HDR answers with an empty value, XHDR
+// with "(none)" or no line at all. Every form keeps the same values.
+TEST_F(XoverTest, HdrEmptyValueKeepsWhatXhdrKeeps) {
+  struct Reply {
+    const char* name;
+    const char* text;
+  };
+  for (const Reply& reply : {Reply{"XhdrWithoutLines", "101 ACME\r\n.\r\n"},
+                             Reply{"XhdrNone", "100 (none)\r\n101 ACME\r\n102 (none)\r\n.\r\n"},
+                             Reply{"HdrEmpty", "100 \r\n101 ACME\r\n102\r\n.\r\n"}}) {
+    SCOPED_TRACE(reply.name);
+    ArticleArena ownArena;
+    ViewLists ownLists;
+    XoverView v(ownArena, ownLists);
+    v.SizeSets(100, 199);
+    v.extraNames = {"Organization"};
+    bool done = false;
+    ParseXHDR(v, nullptr, reply.text, done);
+    EXPECT_TRUE(done);
+    ASSERT_TRUE(v.extraValues);
+    EXPECT_EQ(v.extraValues->Find("100"), nullptr);
+    EXPECT_THAT(*v.extraValues->Find("101"), testing::ElementsAre("ACME"));
+    EXPECT_EQ(v.extraValues->Find("102"), nullptr);
+  }
+}
+
 TEST_F(XoverTest, XhdrSkipsNumbersAlreadyPresent) {
   parse(line(100, "s", "<1@x>"));
   view.extraNames = {"X-Foo"};

@@ -1,8 +1,11 @@
 // The negotiated extensions against the real INN 2 of scripts/test-servers:
 // COMPRESS DEFLATE gives the same overview as a plain connection in far
-// fewer wire bytes, and STARTTLS on the plain port precedes the login.
+// fewer wire bytes, HDR the same header values as XHDR, LIST OVERVIEW.FMT
+// is read at the login, and STARTTLS on the plain port precedes the login.
 
 #include <gtest/gtest.h>
+
+#include "articles/xover.h"
 
 #include "net/connection_pool.h"
 #include "net/nntp_data.h"
@@ -57,6 +60,33 @@ class InnExtensions : public ::testing::Test {
     return error.empty() ? text : std::string();
   }
 
+  // Connects, logs in, and reads the values of each header name for the
+  // articles 1 to last of a group into view, as the header download does.
+  void headerValues(TNNTP& c, const std::string& group, int last, XoverView& view) {
+    bool done = false;
+    c.OnBanner = [&](TNNTP& n) { n.Group(group); };
+    c.OnGroup = [&](TNNTP& n) {
+      view.SizeSets(1, last);
+      n.Xhdr(view.extraNames[view.extraIndex], 1, last);
+    };
+    c.OnData = [&](TNNTP& n) {
+      bool ended = false;
+      ParseXHDR(view, nullptr, n.data(), ended);
+      if (!n.dataEnded()) return;
+      if (++view.extraIndex < view.extraNames.size()) {
+        n.Xhdr(view.extraNames[view.extraIndex], 1, last);
+      } else {
+        done = true;
+      }
+    };
+    c.OnError = [&](TNNTP&, int code, const std::string& why) {
+      error = std::to_string(code) + " " + why;
+      done = true;
+    };
+    c.Connect();
+    runUntil([&] { return done; }, 20000);
+  }
+
   QtNetPlatform platform;
   QtClock clock;
   ScriptedPrompter prompter;
@@ -82,6 +112,58 @@ TEST_F(InnExtensions, CompressedOverviewEqualsPlain) {
   EXPECT_TRUE(engine.compressing());
   // The overview text repeats a lot: it came well compressed.
   EXPECT_LT(engine.wireBytesReceived() * 4, engine.bytesReceived());
+}
+
+// INN answers HDR of a header an article lacks with an empty value and
+// XHDR with no line: the values kept are the same either way.
+TEST_F(InnExtensions, HdrValuesEqualXhdrValues) {
+  ORVEL_REQUIRE_TEST_SERVERS(s);
+  const std::vector<std::string> names{"Subject", "X-No-Such-Header", "Message-ID"};
+  auto plainProfile = profile(s, "ORVEL_NNTP_PORT");
+  plainProfile->extensions = false;
+  TNNTP& plain = pool.AcquireConnection(plainProfile);
+  ArticleArena arenaX, arenaH;
+  ViewLists listsX, listsH;
+  XoverView byXhdr(arenaX, listsX), byHdr(arenaH, listsH);
+  byXhdr.extraNames = byHdr.extraNames = names;
+  headerValues(plain, "test.small", 12, byXhdr);
+  ASSERT_TRUE(error.empty()) << error;
+  EXPECT_STREQ(plain.headerVerb(), "XHDR");
+
+  TNNTP& extended = pool.AcquireConnection(profile(s, "ORVEL_NNTP_PORT"));
+  headerValues(extended, "test.small", 12, byHdr);
+  ASSERT_TRUE(error.empty()) << error;
+  EXPECT_STREQ(extended.headerVerb(), "HDR");
+
+  EXPECT_EQ(byHdr.xhdrLines, byXhdr.xhdrLines);
+  EXPECT_EQ(byXhdr.xhdrLines, 12 * 2) << "Subject and Message-ID of each article";
+  ASSERT_TRUE(byXhdr.extraValues && byHdr.extraValues);
+  for (int number = 1; number <= 12; ++number) {
+    const std::string key = std::to_string(number);
+    const auto* x = byXhdr.extraValues->Find(key);
+    const auto* h = byHdr.extraValues->Find(key);
+    ASSERT_TRUE(x && h) << key;
+    EXPECT_EQ(*h, *x) << key;
+    EXPECT_EQ(x->at(1), "") << key;
+  }
+}
+
+// INN lists its overview fields in the default order: the field order read
+// at the login leaves the parser on its fast path, and the overview of a
+// connection that read it equals one that did not.
+TEST_F(InnExtensions, InnListsTheDefaultOverviewOrder) {
+  ORVEL_REQUIRE_TEST_SERVERS(s);
+  auto plainProfile = profile(s, "ORVEL_NNTP_PORT");
+  plainProfile->extensions = false;
+  TNNTP& plain = pool.AcquireConnection(plainProfile);
+  const std::string expected = overview(plain, "test.small", 12);
+  ASSERT_TRUE(error.empty()) << error;
+
+  TNNTP& extended = pool.AcquireConnection(profile(s, "ORVEL_NNTP_PORT"));
+  EXPECT_EQ(overview(extended, "test.small", 12), expected) << error;
+  const OverviewFormat& format = extended.overviewFormat();
+  EXPECT_TRUE(format.isDefault());
+  EXPECT_EQ(format.column(OverviewField::Xref), 8);
 }
 
 TEST_F(InnExtensions, StartTlsBeforeTheLogin) {

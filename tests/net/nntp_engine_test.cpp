@@ -61,6 +61,9 @@ constexpr const char* kCapsLogin =
 constexpr const char* kCapsModeReader = "101 caps\r\nVERSION 2\r\nMODE-READER\r\n.\r\n";
 constexpr const char* kCapsCompress =
     "101 caps\r\nVERSION 2\r\nREADER\r\nCOMPRESS DEFLATE\r\n.\r\n";
+constexpr const char* kOverviewFmt =
+    "215 fmt\r\nSubject:\r\nFrom:\r\nDate:\r\nMessage-ID:\r\nReferences:\r\n:bytes\r\n"
+    ":lines\r\nXref:full\r\n.\r\n";
 
 struct LoginCase {
   const char* name;
@@ -111,14 +114,14 @@ INSTANTIATE_TEST_SUITE_P(
                   NntpLoginStep::Done},
         LoginCase{"ReaderServerSkipsModeReader",
                   settings("", true, false, true),
-                  {"200 hi\r\n", kCapsReader},
-                  {"CAPABILITIES"},
+                  {"200 hi\r\n", kCapsReader, kOverviewFmt},
+                  {"CAPABILITIES", "LIST OVERVIEW.FMT"},
                   {"loggedin"},
                   NntpLoginStep::Done},
         LoginCase{"ModeReaderAskedThenCapabilitiesAgain",
                   settings("", true, false, true),
-                  {"200 hi\r\n", kCapsModeReader, "200 reader\r\n", kCapsReader},
-                  {"CAPABILITIES", "MODE READER", "CAPABILITIES"},
+                  {"200 hi\r\n", kCapsModeReader, "200 reader\r\n", kCapsReader, kOverviewFmt},
+                  {"CAPABILITIES", "MODE READER", "CAPABILITIES", "LIST OVERVIEW.FMT"},
                   {"loggedin"},
                   NntpLoginStep::Done},
         LoginCase{"StartTlsThenLoginThenCapabilitiesAgain",
@@ -159,6 +162,88 @@ INSTANTIATE_TEST_SUITE_P(
                   {},
                   {"refused 502 502 go away"},
                   NntpLoginStep::Refused}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// LIST OVERVIEW.FMT follows the last CAPABILITIES where it lists OVER or
+// that LIST variant; what it says becomes the engine's field order, and a
+// refusal or an empty list keeps the default one.
+struct FormatCase {
+  const char* name;
+  NntpLoginSettings settings;
+  Lines replies;
+  Lines sent;
+  int subjectColumn;
+  bool isDefault;
+};
+
+void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.name; }
+
+class EngineOverviewFormat : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(EngineOverviewFormat, ReadOnceAfterTheLastCapabilities) {
+  const FormatCase& c = GetParam();
+  NntpEngine engine;
+  engine.connected(c.settings);
+  Lines sent, events;
+  for (const std::string& reply : c.replies) {
+    engine.receive(reply);
+    drain(engine, events);
+    for (auto& line : sentLines(engine)) sent.push_back(line);
+  }
+  EXPECT_EQ(sent, c.sent);
+  EXPECT_EQ(events, Lines{"loggedin"});
+  EXPECT_EQ(engine.overviewFormat().column(OverviewField::Subject), c.subjectColumn);
+  EXPECT_EQ(engine.overviewFormat().isDefault(), c.isDefault);
+}
+
+constexpr const char* kSwappedFmt =
+    "215 fmt\r\nFrom:\r\nSubject:\r\nDate:\r\nMessage-ID:\r\nReferences:\r\n:bytes\r\n"
+    ":lines\r\nXref:full\r\n.\r\n";
+constexpr const char* kCapsModeReaderOver = "101 caps\r\nVERSION 2\r\nMODE-READER\r\nOVER\r\n.\r\n";
+constexpr const char* kCapsListFmt =
+    "101 caps\r\nVERSION 2\r\nREADER\r\nLIST ACTIVE OVERVIEW.FMT\r\nCOMPRESS DEFLATE\r\n.\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    NntpEngine, EngineOverviewFormat,
+    ::testing::Values(
+        FormatCase{"SwappedOrderListed",
+                   settings("", true, false, true),
+                   {"200 hi\r\n", kCapsReader, kSwappedFmt},
+                   {"CAPABILITIES", "LIST OVERVIEW.FMT"},
+                   2,
+                   false},
+        FormatCase{"ListVariantWithoutOverBeforeCompress",
+                   settings("", true, false, true),
+                   {"200 hi\r\n", kCapsListFmt, kSwappedFmt, "206 on\r\n"},
+                   {"CAPABILITIES", "LIST OVERVIEW.FMT", "COMPRESS DEFLATE"},
+                   2,
+                   false},
+        FormatCase{"AfterTheLoginsCapabilities",
+                   settings("u", true, false, false),
+                   {"200 hi\r\n", kCapsModeReaderOver, "200 reader\r\n", kCapsModeReaderOver,
+                    "281 ok\r\n", kCapsReader, kSwappedFmt},
+                   {"CAPABILITIES", "MODE READER", "CAPABILITIES", "AUTHINFO USER u", "CAPABILITIES",
+                    "LIST OVERVIEW.FMT"},
+                   2,
+                   false},
+        FormatCase{"RefusedKeepsTheDefault",
+                   settings("", true, false, true),
+                   {"200 hi\r\n", kCapsReader, "503 not here\r\n"},
+                   {"CAPABILITIES", "LIST OVERVIEW.FMT"},
+                   1,
+                   true},
+        FormatCase{"EmptyListKeepsTheDefault",
+                   settings("", true, false, true),
+                   {"200 hi\r\n", kCapsReader, "215 fmt\r\n.\r\n"},
+                   {"CAPABILITIES", "LIST OVERVIEW.FMT"},
+                   1,
+                   true},
+        FormatCase{"NotAskedWithoutCapabilities",
+                   settings("", false, false, true),
+                   {"200 hi\r\n", "200 reader\r\n"},
+                   {"MODE READER"},
+                   1,
+                   true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // After 206 both directions are one deflate stream: the server's compressed

@@ -125,12 +125,25 @@ INSTANTIATE_TEST_SUITE_P(
                       ShapeCase{"XpatOk", "xpat Subject 1-5 *a*", 221, true},
                       ShapeCase{"HdrOk", "HDR Subject 1-3", 225, true},
                       ShapeCase{"HdrOldCodeIsMulti", "HDR Subject 1-3", 221, true},
+                      ShapeCase{"HdrEmptyRange", "HDR Subject 9999-10000", 423, false},
+                      ShapeCase{"XhdrOk", "XHDR Subject 1-3", 221, true},
                       ShapeCase{"CapabilitiesRefused", "CAPABILITIES", 500, false},
                       ShapeCase{"OverError", "OVER 9999-10000", 423, false},
                       ShapeCase{"ArticleNotFound", "ARTICLE <x@y>", 430, false},
                       ShapeCase{"NewGroups", "NEWGROUPS 20000101 000000 GMT", 231, true},
                       ShapeCase{"HelpLeadingSpace", "  help", 100, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A server that answers a header command with "(none)" lines and no status
+// line: the data still ends at its "." line, for HDR as for XHDR.
+TEST(NntpReplyFramer, NoneLinesWithoutStatusAreTheHeaderCommandsData) {
+  for (const char* command : {"XHDR X-Foo 1-2", "HDR X-Foo 1-2"}) {
+    SCOPED_TRACE(command);
+    EXPECT_EQ(feedInChunks({command, "GROUP g"}, "(none)\r\n.\r\n211 1 1 1 g\r\n", 1),
+              (Events{"S 0 * ", "E", "S 211 1 1 1 g"}));
+  }
+  EXPECT_EQ(feedInChunks({"GROUP g"}, "(none)\r\n", 1), Events{"S 0 "});
+}
 
 struct LimitCase {
   const char* name;

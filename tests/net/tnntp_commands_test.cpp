@@ -230,24 +230,79 @@ TEST(Commands, LinesInReadyStateAreIgnored) {
   EXPECT_EQ(h.conn->lastReply(), "400 server going down");
 }
 
-// Where the server lists OVER the overview goes by OVER, and its 423 for a
-// range without articles reads as XOVER's empty list.
-TEST(Commands, OverWhereOfferedAndItsEmptyRangeIsAnEmptyList) {
+// Where the server lists OVER and HDR the overview and header commands go by
+// them, and their 423 for a range without articles reads as the empty list
+// XOVER and XHDR give; without the capability the old verbs go, and their
+// 423 stays an error.
+struct VerbCase {
+  const char* name;
+  const char* capabilities;  // data lines of the CAPABILITIES reply
+  std::function<void(TNNTP&)> call;
+  std::vector<std::string> sent;
+  std::vector<std::string> log;
+};
+
+void PrintTo(const VerbCase& c, std::ostream* os) { *os << c.name; }
+
+class ExtensionVerb : public ::testing::TestWithParam<VerbCase> {};
+
+TEST_P(ExtensionVerb, SentWhereOfferedAndEmptyRangeIsAnEmptyList) {
+  const VerbCase& c = GetParam();
+  NNTPHarness h;
+  h.profile->extensions = true;
+  h.conn->Connect();
+  h.transport().accept();
+  h.transport().receive(std::string("200 hi\r\n101 caps\r\nVERSION 2\r\nREADER\r\n") +
+                        c.capabilities + ".\r\n");
+  std::vector<std::string> login{"CAPABILITIES"};
+  if (h.conn->state() == NNTPState::AwaitingOverviewFormat) {
+    login.push_back("LIST OVERVIEW.FMT");
+    h.transport().receive("503 no list\r\n");
+  }
+  EXPECT_EQ(h.transport().takeSentLines(), login);
+  ASSERT_EQ(h.conn->state(), NNTPState::Ready) << StateName(h.conn->state());
+  c.call(*h.conn);
+  EXPECT_EQ(h.transport().takeSentLines(), c.sent);
+  h.transport().receive("423 No articles in 5-9\r\n");
+  EXPECT_EQ(h.takeLog(), c.log);
+  EXPECT_EQ(h.conn->state(), NNTPState::Ready);
+}
+
+const std::vector<std::string> kEmptyList{"connected", "banner", "databegin", "end"};
+const std::vector<std::string> kRefused{"connected", "banner", "error 423 423 No articles in 5-9"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, ExtensionVerb,
+    ::testing::Values(
+        VerbCase{"Over", "OVER\r\n", [](TNNTP& c) { c.Xover(5, 9); }, {"OVER 5-9"}, kEmptyList},
+        VerbCase{"Hdr", "HDR\r\n", [](TNNTP& c) { c.Xhdr("X-Foo", 5, 9); }, {"HDR X-Foo 5-9"},
+                 kEmptyList},
+        VerbCase{"HdrOfOneArticle", "HDR\r\n", [](TNNTP& c) { c.Xhdr("X-Foo", 7, 7); },
+                 {"HDR X-Foo 7"}, kEmptyList},
+        VerbCase{"XoverWithoutOver", "HDR\r\n", [](TNNTP& c) { c.Xover(5, 9); }, {"XOVER 5-9"},
+                 kRefused},
+        VerbCase{"XhdrWithoutHdr", "OVER\r\n", [](TNNTP& c) { c.Xhdr("X-Foo", 5, 9); },
+                 {"XHDR X-Foo 5-9"}, kRefused}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The field order LIST OVERVIEW.FMT gave during the login is the
+// connection's, for the overview parser.
+TEST(Commands, OverviewFormatReadDuringTheLogin) {
   NNTPHarness h;
   h.profile->extensions = true;
   h.conn->Connect();
   h.transport().accept();
   h.transport().receive("200 hi\r\n101 caps\r\nVERSION 2\r\nREADER\r\nOVER\r\n.\r\n");
-  EXPECT_EQ(h.transport().takeSentLines(), std::vector<std::string>{"CAPABILITIES"});
-  EXPECT_STREQ(h.conn->overviewVerb(), "OVER");
-  h.conn->Xover(5, 9);
-  EXPECT_EQ(h.transport().takeSentLines(), std::vector<std::string>{"OVER 5-9"});
-  h.transport().receive("423 No articles in 5-9\r\n");
-  EXPECT_EQ(h.takeLog(), (std::vector<std::string>{"connected", "banner", "databegin", "end"}));
-  EXPECT_EQ(h.conn->state(), NNTPState::Ready);
-  h.conn->Group("g");
-  h.transport().receive("423 not for GROUP\r\n");
-  EXPECT_EQ(h.takeLog(), std::vector<std::string>{"error 423 423 not for GROUP"});
+  EXPECT_EQ(h.conn->state(), NNTPState::AwaitingOverviewFormat);
+  h.transport().receive(
+      "215 fmt\r\nFrom:\r\nSubject:\r\nDate:\r\nMessage-ID:\r\nReferences:\r\n"
+      ":lines\r\n.\r\n");
+  EXPECT_EQ(h.transport().takeSentLines(),
+            (std::vector<std::string>{"CAPABILITIES", "LIST OVERVIEW.FMT"}));
+  EXPECT_EQ(h.takeLog(), (std::vector<std::string>{"connected", "banner"}));
+  EXPECT_EQ(h.conn->overviewFormat().column(OverviewField::From), 1);
+  EXPECT_EQ(h.conn->overviewFormat().column(OverviewField::Bytes), 0);
+  EXPECT_EQ(h.conn->overviewFormat().column(OverviewField::Lines), 6);
 }
 
 }  // namespace
