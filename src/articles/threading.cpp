@@ -1,8 +1,8 @@
 #include "articles/threading.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
-#include <memory>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -105,52 +105,9 @@ class Threader {
     bySubject_.SetHashFunction(&passHash);
     byKey_.SetSize(std::max(count / 8, 1));
     bySubject_.SetSize(std::max(count / 8, 1));
-    // Each key is hashed once: its prefetches and its look-up share the hash.
-    // The hashes are taken a little ahead of the insert, which then finds
-    // the Message-ID still cached and its slot loaded.
     const std::size_t n = list_.size();
-    hashes_.reset(static_cast<KeyHashes*>(AllocateLargeBlock(n * sizeof(KeyHashes))));
-    constexpr std::size_t kAhead = 16;
-    for (std::size_t k = 0; k < std::min(n, kAhead); ++k) hashKeys(k);
-    for (std::size_t k = 0; k < n; ++k) {
-      if (k + 2 * kAhead < n) {
-        list_[k + 2 * kAhead]->MessageID.Prefetch();
-        list_[k + 2 * kAhead]->PrefetchParentID();
-      }
-      if (k + kAhead < n) {
-        hashKeys(k + kAhead);
-        byId_.Prefetch(hashes_[k + kAhead].id);
-      }
-      resetPlacement(*list_[k]);
-      byId_.Add(list_[k], hashes_[k].id);
-      list_[k]->SourceIndex = static_cast<std::int32_t>(k);
-    }
-    // The pass waits on cache misses, so what article i reads is loaded in
-    // three steps ahead of it: well ahead, its parent's slot, its parent ID
-    // text and, for a part's removal, its own slot; then the parent entry's
-    // record; last that record's Message-ID. A prefetch for an article
-    // without a parent or without parts is harmless, and skipping it would
-    // cost more tests.
-    constexpr std::size_t kFar = 40;
-    constexpr std::size_t kNear = 12;
-    constexpr std::size_t kNearest = 4;
-    for (std::size_t i = 0; i < n;) {
-      if (i + kFar < n) {
-        byId_.Prefetch(hashes_[i + kFar].parent);
-        byId_.Prefetch(hashes_[i + kFar].id);
-        list_[i + kFar]->PrefetchParentID();
-        // An article without a parent mostly starts a thread, which looks
-        // up its subject.
-        if (!list_[i + kFar]->HasParent()) bySubject_.Prefetch(StripRe(list_[i + kFar]->Subject));
-      }
-      if (i + kNear < n) byId_.PrefetchEntry(hashes_[i + kNear].parent);
-      if (i + kNearest < n) byId_.PrefetchKey(hashes_[i + kNearest].parent);
-      if (place(i)) {
-        count_(*list_[i]);
-        ++i;
-      }
-    }
-    hashes_.reset();
+    indexAll(n);
+    placeAll(n);
     for (TAThread& t : lists_.threadNodes) {
       for (std::size_t k = 0; k < t.Articles.size(); ++k) {
         t.Articles[k]->Position = static_cast<std::int32_t>(k);
@@ -160,6 +117,64 @@ class Threader {
   }
 
  private:
+  // Indexes every article by Message-ID and resets it. Each key is hashed a
+  // little ahead of its insert, which then finds the text still cached and
+  // its slot loaded; the hashes wait in a small ring, not in an array of the
+  // whole list, whose fresh pages cost more than hashing again.
+  void indexAll(std::size_t n) {
+    constexpr std::size_t kAhead = 16;
+    std::array<std::uint64_t, 2 * kAhead> ids;
+    const auto idAt = [&](std::size_t k) -> std::uint64_t& { return ids[k % ids.size()]; };
+    for (std::size_t k = 0; k < std::min(n, kAhead); ++k) idAt(k) = MessageIdTable::HashOf(list_[k]->MessageID);
+    for (std::size_t k = 0; k < n; ++k) {
+      if (k + 2 * kAhead < n) list_[k + 2 * kAhead]->MessageID.Prefetch();
+      if (k + kAhead < n) {
+        idAt(k + kAhead) = MessageIdTable::HashOf(list_[k + kAhead]->MessageID);
+        byId_.Prefetch(idAt(k + kAhead));
+      }
+      resetPlacement(*list_[k]);
+      byId_.Add(list_[k], idAt(k));
+      list_[k]->SourceIndex = static_cast<std::int32_t>(k);
+    }
+  }
+
+  // Places every article. The pass waits on cache misses, so what article i
+  // reads is loaded in steps ahead of it: farthest, its Message-ID and parent
+  // ID texts, which are then hashed; well ahead, its parent's slot and, for
+  // a part's removal, its own slot; then the parent entry's record; last
+  // that record's Message-ID. A prefetch for an article without a parent or
+  // without parts is harmless, and skipping it would cost more tests.
+  void placeAll(std::size_t n) {
+    constexpr std::size_t kText = 56;
+    constexpr std::size_t kFar = 40;
+    constexpr std::size_t kNear = 12;
+    constexpr std::size_t kNearest = 4;
+    static_assert(kFar < kWindow);
+    hashedTo_ = 0;
+    for (std::size_t i = 0; i < n;) {
+      if (i + kText < n) {
+        list_[i + kText]->MessageID.Prefetch();
+        list_[i + kText]->PrefetchParentID();
+      }
+      for (const std::size_t end = std::min(n, i + kFar + 1); hashedTo_ < end; ++hashedTo_) {
+        hashesAt(hashedTo_) = hashesOf(*list_[hashedTo_]);
+      }
+      if (i + kFar < n) {
+        byId_.Prefetch(hashesAt(i + kFar).parent);
+        byId_.Prefetch(hashesAt(i + kFar).id);
+        // An article without a parent mostly starts a thread, which looks
+        // up its subject.
+        if (!list_[i + kFar]->HasParent()) bySubject_.Prefetch(StripRe(list_[i + kFar]->Subject));
+      }
+      if (i + kNear < n) byId_.PrefetchEntry(hashesAt(i + kNear).parent);
+      if (i + kNearest < n) byId_.PrefetchKey(hashesAt(i + kNearest).parent);
+      if (place(i)) {
+        count_(*list_[i]);
+        ++i;
+      }
+    }
+  }
+
   // Places list_[i]; false when a later parent was swapped into slot i.
   bool place(std::size_t i) {
     TArticle* a = list_[i];
@@ -170,7 +185,7 @@ class Threader {
     const std::string_view parentId = a->ParentID();
     if (parentId.empty()) {
       if (wasRe) placeBySubject(a, s);
-    } else if (TArticle* p = byId_.Find(parentId, hashes_[i].parent); !p) {
+    } else if (TArticle* p = byId_.Find(parentId, hashesAt(i).parent); !p) {
       placeBySubject(a, s);
     } else if (p->Position >= 0) {
       const bool ownThread = options_.newSubjectNewThread && !options_.reconstructionRunning &&
@@ -179,7 +194,12 @@ class Threader {
     } else if (!leadsTo(p, a)) {
       const auto j = static_cast<std::size_t>(p->SourceIndex);
       std::swap(list_[i], list_[j]);
-      std::swap(hashes_[i], hashes_[j]);
+      // Slot j has its hashes when the ring reached it already.
+      if (j < hashedTo_) {
+        std::swap(hashesAt(i), hashesAt(j));
+      } else {
+        hashesAt(i) = hashesOf(*list_[i]);
+      }
       list_[i]->SourceIndex = static_cast<std::int32_t>(i);
       list_[j]->SourceIndex = static_cast<std::int32_t>(j);
       return false;
@@ -197,8 +217,7 @@ class Threader {
   // to an article it passed is a loop a is not on (Brent's method: the
   // article saved at each power of two steps is met again once the walk has
   // gone round the loop), so a walk costs the length of the chain and its
-  // loop, not of the list. Every article met is in the list, so its
-  // parent's hash is known already.
+  // loop, not of the list.
   bool leadsTo(const TArticle* p, const TArticle* a) {
     const TArticle* saved = nullptr;
     std::size_t power = 1, steps = 0;
@@ -212,7 +231,7 @@ class Threader {
       }
       const std::string_view parent = p->ParentID();
       if (parent.empty()) return false;
-      p = byId_.Find(parent, hashes_[static_cast<std::size_t>(p->SourceIndex)].parent);
+      p = byId_.Find(parent, MessageIdTable::HashOf(parent));
     }
     return false;
   }
@@ -272,10 +291,16 @@ class Threader {
     insertAt(t, t.Articles.size(), a);
   }
 
-  void hashKeys(std::size_t k) {
-    hashes_[k] = {MessageIdTable::HashOf(list_[k]->MessageID),
-                  MessageIdTable::HashOf(list_[k]->ParentID())};
+  struct KeyHashes {
+    std::uint64_t id;
+    std::uint64_t parent;
+  };
+  static KeyHashes hashesOf(const TArticle& a) {
+    return {MessageIdTable::HashOf(a.MessageID), MessageIdTable::HashOf(a.ParentID())};
   }
+  // The hashes of list slot k, while k is between the slot being placed and
+  // the farthest one hashed.
+  KeyHashes& hashesAt(std::size_t k) { return window_[k % kWindow]; }
 
   void placeMultiPart(TArticle* a, std::size_t i) {
     if (a->Position >= 0) return;
@@ -284,7 +309,7 @@ class Threader {
     if (parts.total >= 5000 && a->Lines <= 1000) return;
     a->PartNumber = parts.part;
     if (parts.total == 1) return;
-    byId_.Remove(a->MessageID, hashes_[i].id);
+    byId_.Remove(a->MessageID, hashesAt(i).id);
     std::string& key = key_;  // reused: no allocation per part
     parts.AppendKey(key.erase());
     const std::size_t keyLength = key.size();
@@ -362,15 +387,11 @@ class Threader {
   THash<TNode> byKey_;
   THashView<TArticle> bySubject_;
   std::string key_;  // the multi-part key being looked up
-  // The hashes of each list slot's Message-ID and parent ID.
-  struct KeyHashes {
-    std::uint64_t id;
-    std::uint64_t parent;
-  };
-  struct FreeBlock {
-    void operator()(KeyHashes* block) const { FreeLargeBlock(block); }
-  };
-  std::unique_ptr<KeyHashes[], FreeBlock> hashes_;
+  // The Message-ID and parent ID hashes of the list slots from the one
+  // being placed up to hashedTo_.
+  static constexpr std::size_t kWindow = 64;
+  std::array<KeyHashes, kWindow> window_{};
+  std::size_t hashedTo_ = 0;
 };
 
 }  // namespace

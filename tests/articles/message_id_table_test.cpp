@@ -17,9 +17,11 @@ struct TableCase {
   std::vector<std::string> ids;  // the Message-ID of each article
   std::vector<std::string> steps;
   std::size_t capacity;  // entries the table is sized for
-  // Every key with one hash: one probe sequence holds them all, so the
-  // order of duplicates and the removal markers meet on every step.
-  bool collide = false;
+  // kOneHash: every key with one hash, so one probe sequence holds them all
+  // and the order of duplicates and the removal markers meet on every step.
+  // kOneHome: the same probe sequence, but the hash bits kept in the slot
+  // differ between keys, so look-ups step over the others' entries.
+  enum Hashing { kOwnHash, kOneHash, kOneHome } hashing = kOwnHash;
 };
 void PrintTo(const TableCase& c, std::ostream* os) { *os << c.name; }
 
@@ -34,7 +36,12 @@ TEST_P(MessageIdTableTest, AnswersInInsertionOrder) {
     if (!id.empty()) articles.back()->MessageID = arena.Strings().Store(id);
   }
   const auto hashOf = [&](std::string_view id) {
-    return c.collide ? std::uint64_t{42} : MessageIdTable::HashOf(id);
+    switch (c.hashing) {
+      case TableCase::kOneHash: return std::uint64_t{42};
+      case TableCase::kOneHome: return std::uint64_t{42} << 48 | (MessageIdTable::HashOf(id) & 0xffff);
+      case TableCase::kOwnHash: break;
+    }
+    return MessageIdTable::HashOf(id);
   };
   MessageIdTable table(c.capacity);
   for (const std::string& step : c.steps) {
@@ -65,11 +72,15 @@ INSTANTIATE_TEST_SUITE_P(
         TableCase{"CollidingKeysCompareTheText",
                   {"<a@x>", "<b@x>", "<a@x>", "<c@x>"},
                   {"+0", "+1", "+2", "+3", "?<b@x>=1", "-<a@x>", "?<a@x>=2", "?<b@x>=1", "?<c@x>=3", "-<b@x>", "?<c@x>=3", "?<d@x>="},
-                  4, true},
+                  4, TableCase::kOneHash},
+        TableCase{"SharedHomeComparesTheHashBitsFirst",
+                  {"<a@x>", "<b@x>", "<a@x>", "<c@x>"},
+                  {"+0", "+1", "+2", "+3", "?<b@x>=1", "-<a@x>", "?<a@x>=2", "?<b@x>=1", "?<c@x>=3", "-<b@x>", "?<c@x>=3", "?<d@x>="},
+                  4, TableCase::kOneHome},
         TableCase{"CollidingInsertAfterRemoveKeepsOrder",
                   {"<a@x>", "<a@x>", "<a@x>"},
                   {"+0", "+1", "-<a@x>", "+2", "?<a@x>=1", "-<a@x>", "?<a@x>=2"},
-                  3, true},
+                  3, TableCase::kOneHash},
         TableCase{"EmptyIdsAreNotIndexed", {"", "<a@x>"}, {"+0", "+1", "?=", "?<a@x>=1"}, 2},
         TableCase{"FullToTheSizeGiven",
                   {"<0@x>", "<1@x>", "<2@x>", "<3@x>", "<4@x>", "<5@x>", "<6@x>", "<7@x>", "<8@x>", "<9@x>",
