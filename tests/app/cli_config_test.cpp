@@ -50,7 +50,7 @@ TEST_F(CliConfigTest, ServersListsEveryProfileAndTheDefault) {
   EXPECT_TRUE(out.contains("* work  news.example.org:119  user: ann (password asked)  "
                            "identity: Work  newsrc: " +
                            dir_.path() +
-                           "/work.newsrc  extensions: on  starttls: on  compress: off\n"))
+                           "/work.newsrc  extensions: on  starttls: on  compress: off  pipelining: 4\n"))
       << out.toStdString();
 }
 

@@ -55,6 +55,20 @@ void drain(NntpEngine& engine, Lines& events) {
   }
 }
 
+// Feeds a login its replies one exchange at a time: the lines the engine
+// sent, and its events in events.
+Lines login(NntpEngine& engine, const NntpLoginSettings& settings, const Lines& replies,
+            Lines& events) {
+  engine.connected(settings);
+  Lines sent;
+  for (const std::string& reply : replies) {
+    engine.receive(reply);
+    drain(engine, events);
+    for (auto& line : sentLines(engine)) sent.push_back(line);
+  }
+  return sent;
+}
+
 constexpr const char* kCapsReader = "101 caps\r\nVERSION 2\r\nREADER\r\nOVER\r\n.\r\n";
 constexpr const char* kCapsLogin =
     "101 caps\r\nVERSION 2\r\nREADER\r\nSTARTTLS\r\nAUTHINFO USER\r\n.\r\n";
@@ -81,14 +95,8 @@ class EngineLogin : public ::testing::TestWithParam<LoginCase> {};
 TEST_P(EngineLogin, StepsFollowProfileAndCapabilities) {
   const LoginCase& c = GetParam();
   NntpEngine engine;
-  engine.connected(c.settings);
-  Lines sent, events;
-  for (const std::string& reply : c.replies) {
-    engine.receive(reply);
-    drain(engine, events);
-    for (auto& line : sentLines(engine)) sent.push_back(line);
-  }
-  EXPECT_EQ(sent, c.sent);
+  Lines events;
+  EXPECT_EQ(login(engine, c.settings, c.replies, events), c.sent);
   EXPECT_EQ(events, c.events);
   EXPECT_EQ(engine.step(), c.step);
 }
@@ -183,14 +191,8 @@ class EngineOverviewFormat : public ::testing::TestWithParam<FormatCase> {};
 TEST_P(EngineOverviewFormat, ReadOnceAfterTheLastCapabilities) {
   const FormatCase& c = GetParam();
   NntpEngine engine;
-  engine.connected(c.settings);
-  Lines sent, events;
-  for (const std::string& reply : c.replies) {
-    engine.receive(reply);
-    drain(engine, events);
-    for (auto& line : sentLines(engine)) sent.push_back(line);
-  }
-  EXPECT_EQ(sent, c.sent);
+  Lines events;
+  EXPECT_EQ(login(engine, c.settings, c.replies, events), c.sent);
   EXPECT_EQ(events, Lines{"loggedin"});
   EXPECT_EQ(engine.overviewFormat().column(OverviewField::Subject), c.subjectColumn);
   EXPECT_EQ(engine.overviewFormat().isDefault(), c.isDefault);
