@@ -506,10 +506,11 @@ bool TNNTP::dispatch(NNTPState waiting, const NntpEngineEvent& reply) {
     default:
       break;
   }
+  const auto alive = alive_;
   fail(code, line);
   // Replies to commands sent behind the refused one may have arrived with
   // it: they are read now, unless the owner dropped the connection.
-  return IsConnected();
+  return *alive && IsConnected();
 }
 
 bool TNNTP::data(const NntpEngineEvent& event) {
