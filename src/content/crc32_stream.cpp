@@ -1,6 +1,7 @@
 #include "content/crc32_stream.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "content/crc32.h"
@@ -72,12 +73,14 @@ __attribute__((target("avx512f,vpclmulqdq"))) void foldBlocksWide(unsigned char*
   _mm512_store_si512(state, x);
 }
 
+std::atomic<bool> foldNarrow{false};
+
 // The widest folding the processor runs, chosen on first use.
 void foldFastest(unsigned char* state, const unsigned char* in, std::size_t count) {
   static const auto fold = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("vpclmulqdq")
                                ? foldBlocksWide
                                : foldBlocks;
-  fold(state, in, count);
+  (foldNarrow.load(std::memory_order_relaxed) ? foldBlocks : fold)(state, in, count);
 }
 
 // The remainders of the first block: its bytes with the start value of the
@@ -117,6 +120,14 @@ std::uint32_t reduce(const unsigned char*) { return 0; }
 #endif
 
 }  // namespace
+
+void detail::Crc32StreamFoldNarrow(bool narrow) {
+#if defined(__x86_64__)
+  foldNarrow.store(narrow, std::memory_order_relaxed);
+#else
+  (void)narrow;
+#endif
+}
 
 void Crc32Stream::reset() {
   tailSize_ = 0;

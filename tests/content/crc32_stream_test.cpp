@@ -15,15 +15,21 @@
 namespace orvel {
 namespace {
 
+// Both foldings, the widest the processor runs and the 128-bit one.
 TEST(Crc32Stream, EveryLengthFromUnalignedStartsInOneSpan) {
   const std::string memory = test::RandomBytes(4096 + 16, 11);
-  for (std::size_t start : {0, 1, 7, 15}) {
-    for (std::size_t size = 0; size <= 4096; ++size) {
-      Crc32Stream crc;
-      crc.add(memory.data() + start, size);
-      ASSERT_EQ(crc.value(), Crc32Update(0, memory.data() + start, size)) << start << "+" << size;
+  for (const bool narrow : {false, true}) {
+    detail::Crc32StreamFoldNarrow(narrow);
+    for (std::size_t start : {0, 1, 7, 15}) {
+      for (std::size_t size = 0; size <= 4096; ++size) {
+        Crc32Stream crc;
+        crc.add(memory.data() + start, size);
+        ASSERT_EQ(crc.value(), Crc32Update(0, memory.data() + start, size))
+            << start << "+" << size << (narrow ? " narrow" : "");
+      }
     }
   }
+  detail::Crc32StreamFoldNarrow(false);
 }
 
 struct SpanCase {
