@@ -20,15 +20,7 @@ rounds=${ROUNDS:-3}
 cli=$build/src/app/orvel-cli
 server=$build/tools/fixture_server/orvel-fixture-server
 group=alt.bench.headers
-work=$(mktemp -d)
-server_pid=
-
-cleanup() {
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
-  [ -n "$server_pid" ] && wait "$server_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$here/fixture_server.sh"
 
 for f in "$cli" "$server" /usr/bin/time; do
   [ -x "$f" ] || { echo "missing: $f" >&2; exit 1; }
@@ -41,14 +33,8 @@ if command -v taskset >/dev/null && [ "$(nproc)" -ge 2 ]; then
   reader_cpu=(taskset -c 1)
 fi
 
-"${server_cpu[@]}" "$server" --port 0 --generate "$group:$count" --generate alt.bench.empty:0 \
-  >"$work/port" &
-server_pid=$!
-for _ in $(seq 100); do
-  grep -q '^PORT' "$work/port" 2>/dev/null && break
-  sleep 0.05
-done
-port=$(awk '/^PORT/ {print $2}' "$work/port")
+start_fixture_server "${server_cpu[@]}" "$server" --generate "$group:$count" \
+  --generate alt.bench.empty:0
 
 # The plain read: GROUP, then XOVER of the whole group, counting bytes until
 # the terminating line.

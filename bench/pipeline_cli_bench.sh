@@ -19,27 +19,13 @@ rounds=${ROUNDS:-3}
 cli=$build/src/app/orvel-cli
 server=$build/tools/fixture_server/orvel-fixture-server
 group=alt.bench.ranges
-work=$(mktemp -d)
-server_pid=
-
-cleanup() {
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
-  [ -n "$server_pid" ] && wait "$server_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$here/fixture_server.sh"
 
 for f in "$cli" "$server" /usr/bin/time; do
   [ -x "$f" ] || { echo "missing: $f" >&2; exit 1; }
 done
 
-"$server" --port 0 --generate "$group:$count" >"$work/port" &
-server_pid=$!
-for _ in $(seq 100); do
-  grep -q '^PORT' "$work/port" 2>/dev/null && break
-  sleep 0.05
-done
-port=$(awk '/^PORT/ {print $2}' "$work/port")
+start_fixture_server "$server" --generate "$group:$count"
 
 marks=$(awk -v n="$count" -v s="$stride" 'BEGIN {
   sep = ""
