@@ -37,7 +37,7 @@ bool TNode::IsQueued() const {
 void TArticle::SetReferences(StringPool& pool, std::string_view references) {
   parentStart_ = kNoParent;
   const std::string_view parent = LastReference(references);
-  References = pool.Share(references);
+  References = pool.StoreReferences(references, parent, MessageID);
   if (!parent.empty()) {
     parentStart_ = static_cast<std::uint32_t>(references.size() - parent.size());
   }

@@ -96,7 +96,7 @@ class TArticle : public TNode {
   std::int32_t PartNumber = -1;
   PooledString Xref;
   PooledString MessageID;
-  PooledString References;
+  PooledReferences References;
   TAThread* Thread = nullptr;
   std::int32_t QueuePosition = -1;
   std::int32_t Number = 0;
@@ -124,17 +124,29 @@ class TArticle : public TNode {
 
   // The last Message-ID of References, empty when none (or cleared).
   std::string_view ParentID() const {
-    return parentStart_ == kNoParent ? std::string_view{}
-                                     : References.view().substr(parentStart_);
+    if (parentStart_ == kNoParent) return {};
+    return References.IsLink() ? References.LinkedParentID()
+                               : References.PlainText().substr(parentStart_);
   }
   bool HasParent() const { return parentStart_ != kNoParent; }
-  // Loads References' length and the parent's ID ahead of a look-up.
+  // Loads the start of References (a text or a link) ahead of
+  // PrefetchParentID.
+  void PrefetchReferences() const {
+    if (HasParent()) References.Prefetch();
+  }
+  // Loads the parent's ID ahead of a look-up; a link's node must have been
+  // loaded by PrefetchReferences.
   void PrefetchParentID() const {
     if (!HasParent()) return;
-    References.Prefetch();
-    References.PrefetchAt(parentStart_);
+    if (References.IsLink()) {
+      References.PrefetchLinkedParentID();
+    } else {
+      References.PrefetchAt(parentStart_);
+    }
   }
   // References trimmed after its last ">" and ParentID from it (LastReference).
+  // Set after MessageID: the article is then remembered as a parent whose
+  // replies' References can link to it.
   void SetReferences(StringPool& pool, std::string_view references);
   void ClearParentID() { parentStart_ = kNoParent; }
 

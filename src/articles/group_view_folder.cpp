@@ -128,7 +128,7 @@ void TGroupView::folderArticleAdded(const TArticle& article, std::string_view or
   a->Subject = pool.Share(article.Subject.view());
   a->SetFrom(pool, article.FromName(), article.FromAddress());
   a->MessageID = pool.Store(article.MessageID.view());
-  a->SetReferences(pool, article.References.view());
+  a->SetReferences(pool, article.References.str());
   a->Xref = pool.Store(origin);
   a->Date = article.Date;
   a->Bytes = article.Bytes;

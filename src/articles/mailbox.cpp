@@ -82,7 +82,9 @@ void writeRecord(store_io::Writer& w, std::uint8_t kind, const TArticle& a, std:
   w.str(a.Subject);
   w.str(a.FromName());
   w.str(a.FromAddress());
-  w.str(a.References);
+  // A save spells its linked References into one buffer.
+  thread_local std::string scratch;
+  w.str(a.References.Text(scratch));
   w.str(xref);
 }
 
@@ -109,7 +111,10 @@ bool readRecordRest(store_io::Reader& r, std::uint8_t kind, TArticle& a, StringP
   const std::string_view references = r.str();
   const std::string_view xref = r.str();
   if (!r.ok()) return false;
+  // References right after the Message-ID, which makes the article a parent
+  // its replies can link to.
   a.MessageID = pool.Store(id);
+  a.SetReferences(pool, references);
   a.Subject = pool.Share(subject);
   // Records of one author often follow each other (a binary series).
   const TAuthor* last = pool.LastAuthor();
@@ -118,7 +123,6 @@ bool readRecordRest(store_io::Reader& r, std::uint8_t kind, TArticle& a, StringP
   } else {
     a.SetFrom(pool, name, address);
   }
-  a.SetReferences(pool, references);
   a.Xref = pool.Store(xref);
   return true;
 }

@@ -62,7 +62,8 @@ std::vector<std::string> MissingPartsCommands(const std::vector<TNode*>& rows, b
 }
 
 std::string ThreadRootId(const TArticle& article) {
-  const std::string_view refs = article.References;
+  std::string scratch;
+  const std::string_view refs = article.References.Text(scratch);
   std::size_t i = 0;
   while (i < refs.size() && isSpace(refs[i])) ++i;
   if (i < refs.size() && refs[i] == '<') {

@@ -111,7 +111,7 @@ PooledString StringPool::storeIn(Arena& arena, std::string_view text) {
   return PooledString::encode(arena.allocate(PooledString::encodedSize(text.size()), 1), text);
 }
 
-PooledString StringPool::Store(std::string_view text) { return storeIn(texts_, text); }
+PooledString StringPool::Store(std::string_view text) { return lastStored_ = storeIn(texts_, text); }
 
 const TAuthor* StringPool::InternAuthor(std::string_view name, std::string_view address) {
   if (name.empty() && address.empty()) return nullptr;
@@ -214,7 +214,7 @@ std::size_t StringPool::MemoryUsed() const {
   return texts_.bytes() + authors_.bytes() + slots_.capacity() * sizeof(const TAuthor*) +
          hashes_.capacity() * sizeof(std::uint32_t) + recent_.capacity() * sizeof(PooledString) +
          recentHashes_.capacity() * sizeof(std::uint32_t) + rawFroms_.capacity() * sizeof(RawFrom) +
-         rawFromText_.capacity();
+         rawFromText_.capacity() + recentParents_.capacity() * sizeof(RecentParent);
 }
 
 void StringPool::Clear() {
@@ -226,6 +226,9 @@ void StringPool::Clear() {
   lastAuthor_ = nullptr;
   recent_.clear();
   recentHashes_.clear();
+  recentParents_.clear();
+  parentsRemembered_ = 0;
+  lastStored_ = {};
   rawFroms_.clear();
   rawFromText_.clear();
   rawFromCount_ = 0;

@@ -59,6 +59,8 @@ class PooledString {
   static PooledString encode(char* at, std::string_view text);
 
  private:
+  friend class PooledReferences;
+  friend class StringPool;
   static constexpr unsigned kLongMark = 255;
   explicit PooledString(const char* p) : p_(p) {}
   const char* p_ = nullptr;
@@ -78,6 +80,59 @@ class OwnedString {
   PooledString value_;
 };
 
+// The References of an article record. A follow-up's References are nearly
+// always its parent's plus the parent's Message-ID; such a value is a link
+// to a node in the pool holding the parent's value and the parent's own
+// pooled Message-ID (one node for all the replies to a parent), not a copy
+// of a text that in a large group is the longest of the record. Other values
+// are pooled texts. A node starts with a zero byte, which no stored text
+// does (texts are never empty), so one pointer says which it is.
+class PooledReferences {
+ public:
+  PooledReferences() = default;
+  explicit PooledReferences(PooledString text) : p_(text.p_) {}
+
+  bool empty() const { return !p_; }
+  bool IsLink() const { return p_ && *p_ == 0; }
+  // The text; a link is spelt out into scratch.
+  std::string_view Text(std::string& scratch) const;
+  std::string str() const;
+  // The last Message-ID of a link (its parent's Message-ID), empty for a text.
+  std::string_view LinkedParentID() const { return IsLink() ? node().parentId.view() : std::string_view{}; }
+  // The whole value when it is a text, empty for a link.
+  std::string_view PlainText() const { return IsLink() ? std::string_view{} : PooledString(p_).view(); }
+  // Whether the value spells exactly this text.
+  bool Spells(std::string_view text) const;
+  void Prefetch() const {
+    if (p_) PrefetchRead(p_);
+  }
+  void PrefetchAt(std::size_t offset) const {
+    if (p_) PrefetchRead(p_ + 1 + offset);
+  }
+  // For a link, loads its parent ID's text (its node must be in the cache).
+  void PrefetchLinkedParentID() const { node().parentId.Prefetch(); }
+
+  friend bool operator==(const PooledReferences& a, std::string_view b) { return a.Spells(b); }
+
+ private:
+  friend class StringPool;
+  struct Node {
+    char mark = 0;
+    const char* parentRefs = nullptr;
+    PooledString parentId;
+  };
+  explicit PooledReferences(const Node* node) : p_(reinterpret_cast<const char*>(node)) {}
+  const Node& node() const { return *reinterpret_cast<const Node*>(p_); }
+  static PooledReferences at(const char* p) {
+    PooledReferences v;
+    v.p_ = p;
+    return v;
+  }
+  std::size_t length() const;
+
+  const char* p_ = nullptr;
+};
+
 // An author as the From header gave it, shared by all of the author's articles.
 struct TAuthor {
   PooledString Name;
@@ -92,6 +147,12 @@ class StringPool {
 
   PooledString Store(std::string_view text);
   PooledString Share(std::string_view text);
+  // References with their last Message-ID (parentId, empty when none): a link
+  // when they are a recent article's References plus its Message-ID, else
+  // the text shared. An article whose Message-ID was the last text stored
+  // (ownId) is remembered as a parent for the articles after it.
+  PooledReferences StoreReferences(std::string_view references, std::string_view parentId,
+                                  PooledString ownId);
   // Nothing for an empty name and address.
   const TAuthor* InternAuthor(std::string_view name, std::string_view address);
   // The author InternAuthor returned last.
@@ -151,6 +212,20 @@ class StringPool {
   static constexpr std::size_t kRecentSlots = 8192;
   std::vector<PooledString> recent_;
   std::vector<std::uint32_t> recentHashes_;
+  // Recent articles by Message-ID hash, direct-mapped, for StoreReferences:
+  // their References, and the link node made for their replies.
+  struct RecentParent {
+    PooledString id;
+    PooledReferences references;
+    PooledReferences replies;
+    std::uint32_t hash = 0;
+  };
+  static constexpr std::size_t kRecentParents = 1 << 16;
+  void rememberParent(PooledString id, PooledReferences references);
+  RecentParent* recentParent(std::string_view id, std::uint32_t hash);
+  std::vector<RecentParent> recentParents_;
+  std::size_t parentsRemembered_ = 0;
+  PooledString lastStored_;
 };
 
 // A fast 64-bit hash of a text (multiply and fold, eight bytes at a time).

@@ -173,7 +173,7 @@ class OverviewLineParser {
     a->Date = date != 0 ? date + tzShift_ : 0;
     a->MessageID = pool.Store(fields[4]);
     a->SetReferences(pool, fields[5]);
-    if (view_.newsgroup) testOwnArticle(*a);
+    if (view_.newsgroup) testOwnArticle(*a, fields[5]);
     a->Bytes = fieldInt(fields[6], 1000);
     a->Lines = fieldInt(fields[7], 100);
     setXref(*a, fields[8]);
@@ -230,12 +230,12 @@ class OverviewLineParser {
     }
   }
 
-  void testOwnArticle(TArticle& a) {
+  void testOwnArticle(TArticle& a, std::string_view references) {
     if (a.EffectiveScore(view_.options.score.KeptScore) != 0 || view_.options.ReplyNotify == 0 ||
         a.Has(NodeFlag::Read)) {
       return;
     }
-    if (IsReplyToMe(a.References, a.MessageID, view_.idTokens, view_.options.ReplyNotify)) {
+    if (IsReplyToMe(references, a.MessageID, view_.idTokens, view_.options.ReplyNotify)) {
       a.Set(NodeFlag::ReplyToMe);
       view_.replyNotice = true;
     }

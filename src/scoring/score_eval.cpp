@@ -35,6 +35,14 @@ class ArticleFields {
     return valid_[slot] == 1;
   }
   const ScorePlan& plan() const { return plan_; }
+  // References spelt out once per article (most are links).
+  std::string_view references() {
+    if (!referencesSpelt_) {
+      references_ = article_.References.Text(referencesScratch_);
+      referencesSpelt_ = true;
+    }
+    return references_;
+  }
 
   // The value of an extra header, or nothing when the article has none.
   const std::string* header(const std::string& name) {
@@ -59,6 +67,9 @@ class ArticleFields {
   const ExtraHeaderValues* values_;
   const std::vector<std::string>* list_ = nullptr;
   bool looked_ = false;
+  bool referencesSpelt_ = false;
+  std::string_view references_;
+  std::string referencesScratch_;
   std::int8_t valid_[18] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 };
 
@@ -81,12 +92,13 @@ bool matches(TScoreField& field, std::string_view text, bool validUtf8, Prompter
 }
 
 // The text a field tests (part 1: the author's address).
-std::string_view textOf(const TArticle& a, ScoreKey key, int part) {
+std::string_view textOf(ArticleFields& fields, ScoreKey key, int part) {
+  const TArticle& a = fields.article();
   switch (key) {
     case ScoreKey::Subject: return a.Subject;
     case ScoreKey::From: return part == 0 ? a.FromName() : a.FromAddress();
     case ScoreKey::MessageID: return a.MessageID;
-    case ScoreKey::References: return a.References;
+    case ScoreKey::References: return fields.references();
     case ScoreKey::XRef: return a.Xref;
     case ScoreKey::Lines:
     case ScoreKey::Bytes:
@@ -106,7 +118,7 @@ std::string_view textOf(const TArticle& a, ScoreKey key, int part) {
     return value && MayContain(*value, source.literal, source.caseless) &&
            matches(source, *value, IsValidUtf8(*value), prompter);
   }
-  const std::string_view text = textOf(fields.article(), field.key, part);
+  const std::string_view text = textOf(fields, field.key, part);
   return matches(source, text, fields.validUtf8(field.key, part, text), prompter);
 }
 

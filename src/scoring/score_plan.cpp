@@ -15,13 +15,13 @@ bool gates(const TScoreField& field) {
   return !field.invert && field.literalId >= 0 && field.keyType != ScoreKey::Header;
 }
 
-std::string_view textOf(const TArticle& article, ScorePlanText text) {
+std::string_view textOf(const TArticle& article, ScorePlanText text, std::string& scratch) {
   switch (text) {
     case ScorePlanText::kSubject: return article.Subject;
     case ScorePlanText::kFromName: return article.FromName();
     case ScorePlanText::kFromAddress: return article.FromAddress();
     case ScorePlanText::kMessageID: return article.MessageID;
-    case ScorePlanText::kReferences: return article.References;
+    case ScorePlanText::kReferences: return article.References.Text(scratch);
     case ScorePlanText::kXref: return article.Xref;
   }
   return {};
@@ -123,7 +123,7 @@ void ScorePlan::Prepare(const TArticle& article) {
   std::fill(found_.begin(), found_.end(), 0);
   std::fill(sure_.begin(), sure_.end(), 0);
   for (const std::size_t set : searched_) {
-    sets_[set].Find(textOf(article, static_cast<ScorePlanText>(set / 2)), found_, sure_);
+    sets_[set].Find(textOf(article, static_cast<ScorePlanText>(set / 2), scratch_), found_, sure_);
   }
   if (!authorSets_.empty()) findInAuthor(article);
   std::copy(ungated_.begin(), ungated_.end(), candidates_.begin());

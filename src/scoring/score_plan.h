@@ -119,6 +119,7 @@ class ScorePlan {
   BitWords ungated_;     // rules tested on every article
   BitWords gates_;       // by literal bit, ruleWords_ words: the rules it lets through
   BitWords found_;       // literal bits of the prepared article
+  std::string scratch_;  // its References spelt out
   BitWords sure_;        // those found as they stand (not left to the regex)
   BitWords candidates_;  // rules of the prepared article
 };

@@ -58,10 +58,11 @@ bool ViewFilter::buildThreadRebuild(std::vector<TArticle*>& target) const {
   // The thread's root: the first Message-ID of References, else the article.
   std::string root(current->MessageID.view());
   TPerlre first;
-  if (first.CompileAndMatch("^\\s*(<[^>]+>)", current->References.view())) root = first.SubExp(1);
+  if (first.CompileAndMatch("^\\s*(<[^>]+>)", current->References.str())) root = first.SubExp(1);
   const std::string own(current->MessageID.view());
+  std::string scratch;
   const auto inThread = [&](const TArticle& a) {
-    const std::string_view refs = a.References.view();
+    const std::string_view refs = a.References.Text(scratch);
     return refs.find(root) != std::string_view::npos ||
            refs.find(own) != std::string_view::npos || a.MessageID.view() == root;
   };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "articles/article_arena.h"
+#include "articles/header_utils.h"
 #include "articles/row_state.h"
 #include "thread_builder.h"
 
@@ -202,6 +203,64 @@ TEST(StringPoolTest, StoresShortAndLongTextsAndShares) {
   pool.RememberRawFrom("Ann <ann@x>", x);
   EXPECT_EQ(pool.AuthorOfRawFrom("Ann <ann@x>"), x);
   EXPECT_EQ(pool.AuthorOfRawFrom("Ann <ann@y>"), nullptr);
+}
+
+// Articles parsed in order, each after its Message-ID as the parsers do:
+// whether References became a link, and that every value spells its text.
+TEST(StringPoolTest, ReferencesLinkToARecentParentOnlyWhenTheyExtendIt) {
+  struct Row {
+    const char* id;
+    const char* references;
+    bool link;
+  };
+  const Row rows[] = {
+      {"<r@x>", "", false},
+      {"<a@x>", "<r@x>", true},             // the root's own reply: the ID alone
+      {"<b@x>", "<r@x> <a@x>", true},       // a grandchild, a link to a link
+      {"<c@x>", "<r@x> <a@x>", true},       // its sibling
+      {"<d@x>", "<r@x> <a@x> <b@x>", true},
+      {"<e@x>", "<q@x> <a@x>", false},      // not the parent's References
+      {"<f@x>", "<r@x>  <a@x>", false},     // two blanks
+      {"<g@x>", "<r@x>\t<a@x>", false},    // a tab
+      {"<h@x>", "<a@x> <b@x>", false},      // trimmed from the front
+      {"<i@x>", "<zz@x>", false},           // a parent never seen
+      {"<j@x>", "<r@x> <a@x> <e@x>", false},
+      {"<k@x>", "<q@x> <a@x> <e@x>", true}, // a text parent
+  };
+  StringPool pool;
+  ArticleArena arena;
+  std::vector<TArticle*> articles;
+  for (const Row& row : rows) {
+    TArticle* a = arena.New();
+    a->MessageID = pool.Store(row.id);
+    a->SetReferences(pool, row.references);
+    articles.push_back(a);
+  }
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    const TArticle& a = *articles[i];
+    SCOPED_TRACE(rows[i].id);
+    EXPECT_EQ(a.References.IsLink(), rows[i].link);
+    EXPECT_EQ(a.References.str(), rows[i].references);
+    EXPECT_TRUE(a.References.Spells(rows[i].references));
+    EXPECT_FALSE(a.References.Spells(std::string(rows[i].references) + " "));
+    std::string_view refs = rows[i].references;
+    EXPECT_EQ(a.ParentID(), LastReference(refs));
+  }
+  EXPECT_EQ(articles[2]->References.LinkedParentID().data(), articles[1]->MessageID.view().data())
+      << "a link names its parent's own Message-ID";
+  EXPECT_EQ(articles[3]->References.str(), articles[2]->References.str());
+  EXPECT_FALSE(articles[3]->References.Spells("<r@x> <b@x>"));
+
+  // An article whose Message-ID was not the last text stored is no parent.
+  TArticle* late = arena.New();
+  late->MessageID = pool.Store("<l@x>");
+  pool.Store("something between");
+  late->SetReferences(pool, "");
+  TArticle* reply = arena.New();
+  reply->MessageID = pool.Store("<m@x>");
+  reply->SetReferences(pool, "<l@x>");
+  EXPECT_FALSE(reply->References.IsLink());
+  EXPECT_EQ(reply->ParentID(), "<l@x>");
 }
 
 TEST(ArticleArenaTest, FreedRecordsAreReusedFresh) {

@@ -44,7 +44,7 @@ int dump(CliContext& context, const std::string& file) {
         << " date=" << dateText(a->Date) << '\n'
         << "  id=" << a->MessageID.view() << "\n  subject=" << a->Subject.view()
         << "\n  from=" << a->FromName() << " <" << a->FromAddress() << ">"
-        << "\n  references=" << a->References.view() << "\n  xref=" << a->Xref.view() << '\n';
+        << "\n  references=" << a->References.str() << "\n  xref=" << a->Xref.view() << '\n';
   }
   if (!dumpData.complete) {
     context.err << "orvel-cli store: " << file << " ends after " << dumpData.records.size()
