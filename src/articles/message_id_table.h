@@ -1,8 +1,8 @@
 #pragma once
 // The threading pass's index of articles by Message-ID.
 //
-// Open addressing with linear probing over a power-of-two array sized once
-// for the pass (at most five entries in eight slots), so a pass makes no
+// Open addressing with linear probing over an array sized once for the pass
+// (at most five entries in eight slots, any count of slots), so a pass makes no
 // allocation per entry and a collision usually stays in the cache line of
 // its home slot. A slot is one word: the article's address in its low 48
 // bits (all a user-space address has on the 64-bit systems built for) and
@@ -82,9 +82,12 @@ class MessageIdTable {
 
   // The marker of a removed entry: an address no record has.
   static TArticle* removed() { return reinterpret_cast<TArticle*>(alignof(TArticle)); }
-  // The high bits pick the home slot: the hash's low bits are its weakest.
-  std::size_t home(std::uint64_t hash) const { return static_cast<std::size_t>(hash >> shift_); }
-  std::size_t next(std::size_t i) const { return (i + 1) & mask_; }
+  // The high 32 bits scaled to the slot count pick the home slot: the
+  // hash's low bits are its weakest, and the tag has them.
+  std::size_t home(std::uint64_t hash) const {
+    return static_cast<std::size_t>(((hash >> 32) * count_) >> 32);
+  }
+  std::size_t next(std::size_t i) const { return i + 1 == count_ ? 0 : i + 1; }
   // The slot of the entry Find would answer, or nullptr.
   Slot* locate(std::string_view id, std::uint64_t hash) const {
     if (id.empty()) return nullptr;
@@ -98,8 +101,7 @@ class MessageIdTable {
   }
 
   Slot* slots_ = nullptr;
-  std::size_t mask_ = 0;
-  unsigned shift_ = 64;
+  std::size_t count_ = 0;  // at most 2^32 (article counts are 32-bit)
 };
 
 }  // namespace orvel

@@ -103,7 +103,9 @@ class Threader {
     const auto count = static_cast<std::int32_t>(list_.size());
     byKey_.SetHashFunction(&passHash);
     bySubject_.SetHashFunction(&passHash);
-    byKey_.SetSize(std::max(count / 8, 1));
+    // Multi-part keys are one per series, often none: that table grows as
+    // they come instead of taking a bucket per eight articles up front.
+    byKey_.SetGrows(true);
     bySubject_.SetSize(std::max(count / 8, 1));
     const std::size_t n = list_.size();
     indexAll(n);
@@ -139,12 +141,14 @@ class Threader {
   }
 
   // Places every article. The pass waits on cache misses, so what article i
-  // reads is loaded in steps ahead of it: farthest, its Message-ID and parent
-  // ID texts, which are then hashed; well ahead, its parent's slot and, for
+  // reads is loaded in steps ahead of it: farthest, the start of its
+  // References (a link's node names the parent ID); then its Message-ID and
+  // parent ID texts, which are then hashed; well ahead, its parent's slot and, for
   // a part's removal, its own slot; then the parent entry's record; last
   // that record's Message-ID. A prefetch for an article without a parent or
   // without parts is harmless, and skipping it would cost more tests.
   void placeAll(std::size_t n) {
+    constexpr std::size_t kLink = 72;
     constexpr std::size_t kText = 56;
     constexpr std::size_t kFar = 40;
     constexpr std::size_t kNear = 12;
@@ -152,6 +156,7 @@ class Threader {
     static_assert(kFar < kWindow);
     hashedTo_ = 0;
     for (std::size_t i = 0; i < n;) {
+      if (i + kLink < n) list_[i + kLink]->PrefetchReferences();
       if (i + kText < n) {
         list_[i + kText]->MessageID.Prefetch();
         list_[i + kText]->PrefetchParentID();
@@ -461,9 +466,9 @@ void ThreadArticles(ViewLists& lists, const ThreadOptions& options, ThreadStats&
   lists.rootList.clear();
   lists.threadNodes.clear();
   std::vector<TArticle*>& viewList = lists.ViewList();
-  lists.rootList.reserve(viewList.size());
   stats = ThreadStats{};
   if (!options.threaded) {
+    lists.rootList.reserve(viewList.size());
     for (std::size_t i = 0; i < viewList.size(); ++i) {
       lists.rootList.push_back(viewList[i]);
       ++stats.articles;
@@ -471,6 +476,11 @@ void ThreadArticles(ViewLists& lists, const ThreadOptions& options, ThreadStats&
     }
   } else {
     if (prompter) prompter->status("Classement..");
+    // Both lists are rebuilt: what a download left in them goes back before
+    // the pass makes its tables, which lowers the peak of a large group.
+    std::vector<TNode*>().swap(lists.rootList);
+    std::vector<TNode*>().swap(lists.rowList);
+    lists.rootList.reserve(viewList.size());
     Threader(lists, options, stats).run();
     // The root list was sized for the worst case; threads hold most articles.
     if (lists.rootList.capacity() > 2 * lists.rootList.size() + 1024) lists.rootList.shrink_to_fit();
