@@ -57,12 +57,18 @@ int PlatformLookupError(QHostInfo::HostInfoError error) {
 
 namespace {
 
+constexpr qint64 kReadBufferBytes = 1 << 20;
+
 // How a QSslSocket stream meets the transport contract: events stop after
 // the first error or close, and the owner may destroy the transport inside
 // any event (the socket itself is deleted later by the event loop).
 class QtTransport final : public Transport {
  public:
   QtTransport() : context_(std::make_unique<QObject>()), socket_(new QSslSocket) {
+    // Bytes wait in the system's socket buffer, not in ours, while the
+    // reader is behind: a server faster than the parsing would otherwise
+    // grow the read buffer to megabytes (TCP's flow control slows it down).
+    socket_->setReadBufferSize(kReadBufferBytes);
     QObject* ctx = context_.get();
     QObject::connect(socket_, &QAbstractSocket::connected, ctx, [this] {
       socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
