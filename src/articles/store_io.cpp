@@ -110,6 +110,7 @@ bool Writer::openReplacing(const std::string& path) {
   target_ = path;
   temp_ = path + ".tmpXXXXXX";
   fd_ = ::mkstemp(temp_.data());
+  writeBackFrom_ = 0;
   ok_ = fd_ >= 0;
   if (!ok_) temp_.clear();
   return ok_;
@@ -135,6 +136,19 @@ void Writer::writeOut(std::string_view s) {
   }
   ok_ = writeFully(fd_, s);
   written_ += static_cast<std::int64_t>(s.size());
+  startWriteBack();
+}
+
+// A replacement's written bytes start going to the disk every few megabytes,
+// while the rest is encoded, so that the sync at the commit finds little
+// left to wait for (a large header store took 0.2 s there).
+void Writer::startWriteBack() {
+#if defined(__linux__)
+  constexpr std::int64_t kStep = 8 << 20;
+  if (temp_.empty() || !ok_ || written_ - writeBackFrom_ < kStep) return;
+  ::sync_file_range(fd_, writeBackFrom_, written_ - writeBackFrom_, SYNC_FILE_RANGE_WRITE);
+  writeBackFrom_ = written_;
+#endif
 }
 
 void Writer::flush() {

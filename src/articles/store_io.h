@@ -170,6 +170,7 @@ class Writer {
   }
   void flush();
   void writeOut(std::string_view s);
+  void startWriteBack();
 
   int fd_ = -1;
   std::string target_;
@@ -177,6 +178,7 @@ class Writer {
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
   std::int64_t written_ = 0;
+  std::int64_t writeBackFrom_ = 0;  // where the next write-back starts
   bool ok_ = true;
 };
 
