@@ -6,7 +6,7 @@
 namespace orvel {
 
 void ArticleArena::SlabDeleter::operator()(TArticle* records) const {
-  FreeArenaBlock(reinterpret_cast<char*>(records));
+  FreeArenaBlock(reinterpret_cast<char*>(records), bytes);
 }
 
 TArticle* ArticleArena::New() {
@@ -19,8 +19,8 @@ TArticle* ArticleArena::New() {
   if (usedInSlab_ == slabRecords_) {
     slabRecords_ = slabRecords_ == 0 ? kFirstSlabRecords
                                      : std::min(2 * slabRecords_, kLargestSlabRecords);
-    slabs_.emplace_back(
-        reinterpret_cast<TArticle*>(AllocateArenaBlock(sizeof(TArticle) * slabRecords_)));
+    const std::size_t bytes = sizeof(TArticle) * slabRecords_;
+    slabs_.emplace_back(reinterpret_cast<TArticle*>(AllocateArenaBlock(bytes)), SlabDeleter{bytes});
     slabBytes_ += sizeof(TArticle) * slabRecords_;
     usedInSlab_ = 0;
   }

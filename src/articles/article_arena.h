@@ -32,6 +32,7 @@ class ArticleArena {
   static constexpr std::size_t kFirstSlabRecords = 256;
   static constexpr std::size_t kLargestSlabRecords = (4 << 20) / sizeof(TArticle);
   struct SlabDeleter {
+    std::size_t bytes = 0;
     void operator()(TArticle* records) const;
   };
 

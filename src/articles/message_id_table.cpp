@@ -15,6 +15,6 @@ MessageIdTable::MessageIdTable(std::size_t entries) {
   std::memset(slots_, 0, count_ * sizeof(Slot));
 }
 
-MessageIdTable::~MessageIdTable() { FreeLargeBlock(slots_); }
+MessageIdTable::~MessageIdTable() { FreeLargeBlock(slots_, count_ * sizeof(Slot)); }
 
 }  // namespace orvel

@@ -60,9 +60,9 @@ std::uint64_t TextHash(std::string_view text) {
 
 char* AllocateArenaBlock(std::size_t bytes) { return static_cast<char*>(AllocateLargeBlock(bytes)); }
 
-void FreeArenaBlock(char* block) { FreeLargeBlock(block); }
+void FreeArenaBlock(char* block, std::size_t bytes) { FreeLargeBlock(block, bytes); }
 
-void StringPool::Arena::ChunkDeleter::operator()(char* chunk) const { FreeArenaBlock(chunk); }
+void StringPool::Arena::ChunkDeleter::operator()(char* chunk) const { FreeArenaBlock(chunk, bytes); }
 
 PooledString PooledString::encode(char* at, std::string_view text) {
   if (text.size() < kLongMark) {
@@ -92,7 +92,7 @@ char* StringPool::Arena::allocate(std::size_t n, std::size_t align) {
   if (n + pad > left_) {
     nextChunk_ = nextChunk_ == 0 ? kFirstChunkSize : std::min(2 * nextChunk_, kLargestChunkSize);
     const std::size_t size = std::max(n, nextChunk_);
-    chunks_.emplace_back(AllocateArenaBlock(size));
+    chunks_.emplace_back(AllocateArenaBlock(size), ChunkDeleter{size});
     chunkBytes_ += size;
     cursor_ = chunks_.back().get();
     left_ = size;

@@ -176,6 +176,7 @@ class StringPool {
 
    private:
     struct ChunkDeleter {
+      std::size_t bytes = 0;
       void operator()(char* chunk) const;
     };
     std::vector<std::unique_ptr<char, ChunkDeleter>> chunks_;
@@ -235,6 +236,6 @@ std::uint64_t TextHash(std::string_view text);
 // the system offers them (a million headers touch hundreds of megabytes:
 // small pages cost a fault every 4 KB).
 char* AllocateArenaBlock(std::size_t bytes);
-void FreeArenaBlock(char* block);
+void FreeArenaBlock(char* block, std::size_t bytes);
 
 }  // namespace orvel

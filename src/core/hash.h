@@ -30,9 +30,10 @@ using HashFunction = std::int32_t (*)(std::string_view key);
 
 // Memory for large tables and arenas: blocks of 2 MB and more are backed by
 // huge pages where the system offers them, so that random look-ups in a
-// table of a million entries do not miss the TLB on every probe.
+// table of a million entries do not miss the TLB on every probe. A block is
+// freed with the size it was allocated with.
 void* AllocateLargeBlock(std::size_t bytes);
-void FreeLargeBlock(void* block);
+void FreeLargeBlock(void* block, std::size_t bytes);
 
 template <class T>
 struct LargeBlockAllocator {
@@ -41,7 +42,7 @@ struct LargeBlockAllocator {
   template <class U>
   LargeBlockAllocator(const LargeBlockAllocator<U>&) {}
   T* allocate(std::size_t n) { return static_cast<T*>(AllocateLargeBlock(n * sizeof(T))); }
-  void deallocate(T* p, std::size_t) { FreeLargeBlock(p); }
+  void deallocate(T* p, std::size_t n) { FreeLargeBlock(p, n * sizeof(T)); }
   friend bool operator==(const LargeBlockAllocator&, const LargeBlockAllocator&) { return true; }
 };
 

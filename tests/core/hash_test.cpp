@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +31,22 @@ std::vector<std::string> keysInOrder(THash<Value>& h) {
   std::vector<std::string> keys;
   for (auto p = h.First(); p.value; p = h.Next()) keys.emplace_back(p.key);
   return keys;
+}
+
+// Every byte of a block is usable, a large one starts on a huge page, and
+// freeing it with its size returns it (ASan and the mapping's bounds would
+// catch a block cut short).
+TEST(HashTest, LargeBlocksAreWholeAndAligned) {
+  for (const std::size_t bytes : {std::size_t{1}, std::size_t{100000}, std::size_t{2} << 20,
+                                  (std::size_t{5} << 20) + 3}) {
+    auto* block = static_cast<unsigned char*>(AllocateLargeBlock(bytes));
+    std::fill(block, block + bytes, 0xA5);
+    EXPECT_EQ(block[bytes - 1], 0xA5);
+    if (bytes >= (std::size_t{2} << 20)) {
+      EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block) % (std::uintptr_t{2} << 20), 0u) << bytes;
+    }
+    FreeLargeBlock(block, bytes);
+  }
 }
 
 TEST(HashTest, BuiltinHashRotatesAndXors) {
