@@ -68,7 +68,7 @@ std::uint64_t RowChecksum(const std::vector<TNode*>& rows) {
     } else {
       mix(static_cast<std::uint32_t>(row->AsArticle()->Number));
     }
-    mix(static_cast<std::uint32_t>(row->Depth));
+    mix(static_cast<std::uint32_t>(row->Depth()));
   }
   return h;
 }

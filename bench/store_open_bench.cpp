@@ -108,6 +108,7 @@ void BM_OpenStore10M(benchmark::State& state) {
     if (!box.LoadHeaders(v->view, false)) state.SkipWithError("load failed");
     const auto loaded = std::chrono::steady_clock::now();
     const CpuTimes cpuLoaded = cpuTimes();
+    state.counters["load_peak_MB"] = static_cast<double>(statusKilobytes("VmHWM:") - before) / 1024.0;
     ThreadOptions options;
     ThreadStats stats;
     ThreadArticles(v->lists, options, stats);

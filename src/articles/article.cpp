@@ -7,7 +7,7 @@
 namespace orvel {
 
 #if defined(__x86_64__) || defined(__aarch64__)
-static_assert(sizeof(TArticle) == 104, "a field was added or the packing changed");
+static_assert(sizeof(TArticle) == 96, "a field was added or the packing changed");
 #endif
 
 std::int32_t TNode::EffectiveScore(std::int32_t keptScore) const {
@@ -35,12 +35,9 @@ bool TNode::IsQueued() const {
 }
 
 void TArticle::SetReferences(StringPool& pool, std::string_view references) {
-  parentStart_ = kNoParent;
   const std::string_view parent = LastReference(references);
   References = pool.StoreReferences(references, parent, MessageID);
-  if (!parent.empty()) {
-    parentStart_ = static_cast<std::uint32_t>(references.size() - parent.size());
-  }
+  setNoParent(parent.empty());
 }
 
 void TArticle::SetRead(bool read) {

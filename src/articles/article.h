@@ -8,6 +8,7 @@
 // References, and the two node kinds are told apart by a tag instead of a
 // virtual table. SetScore and IsQueued dispatch on that tag.
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -51,15 +52,29 @@ class TNode {
   std::uint16_t Flags = 0;
 
  private:
-  bool isThread_;
+  // The depth in its thread, the node's kind and, for an article, whether
+  // its parent was cleared, in one word beside Flags.
+  static constexpr std::uint16_t kThreadBit = 0x8000;
+  static constexpr std::uint16_t kNoParentBit = 0x4000;
+  static constexpr std::uint16_t kDepthMask = 0x3FFF;
+  std::uint16_t shape_;
 
  public:
+  // Depths past this one (a reply chain of sixteen thousand) are all shown
+  // at it.
+  static constexpr std::int32_t kMaxDepth = kDepthMask;
+
   PooledString Subject;
   std::int32_t Position = -1;
   std::int32_t SourceIndex = -1;
-  std::int32_t Depth = 0;
 
-  bool IsThread() const { return isThread_; }
+  std::int32_t Depth() const { return shape_ & kDepthMask; }
+  void SetDepth(std::int32_t depth) {
+    const auto d = static_cast<std::uint16_t>(std::clamp(depth, 0, kMaxDepth));
+    shape_ = static_cast<std::uint16_t>((shape_ & ~kDepthMask) | d);
+  }
+
+  bool IsThread() const { return (shape_ & kThreadBit) != 0; }
   TArticle* AsArticle();
   const TArticle* AsArticle() const;
   TAThread* AsThread();
@@ -83,7 +98,11 @@ class TNode {
   ~TNode() = default;
 
  protected:
-  explicit TNode(bool isThread) : isThread_(isThread) {}
+  explicit TNode(bool isThread) : shape_(isThread ? kThreadBit : kNoParentBit) {}
+  bool noParent() const { return (shape_ & kNoParentBit) != 0; }
+  void setNoParent(bool on) {
+    shape_ = static_cast<std::uint16_t>(on ? shape_ | kNoParentBit : shape_ & ~kNoParentBit);
+  }
   TNode(const TNode&) = default;
   TNode& operator=(const TNode&) = default;
 };
@@ -92,23 +111,18 @@ class TArticle : public TNode {
  public:
   TArticle() : TNode(false) {}
 
-  // The order of the fields packs the record into 104 bytes.
+  // The order of the fields packs the record into 96 bytes.
   std::int32_t PartNumber = -1;
-  PooledString Xref;
-  PooledString MessageID;
-  PooledReferences References;
-  TAThread* Thread = nullptr;
   std::int32_t QueuePosition = -1;
   std::int32_t Number = 0;
   std::int32_t BodyOffset = -1;
   std::int32_t Lines = 0;
   std::int32_t Bytes = 0;
+  PooledString Xref;
+  PooledString MessageID;
+  PooledReferences References;
+  TAThread* Thread = nullptr;
 
- private:
-  static constexpr std::uint32_t kNoParent = 0xFFFFFFFFu;
-  std::uint32_t parentStart_ = kNoParent;  // where ParentID starts in References
-
- public:
   double Date = 0;
 
   // The author's name and address (one shared record per author).
@@ -124,11 +138,14 @@ class TArticle : public TNode {
 
   // The last Message-ID of References, empty when none (or cleared).
   std::string_view ParentID() const {
-    if (parentStart_ == kNoParent) return {};
-    return References.IsLink() ? References.LinkedParentID()
-                               : References.PlainText().substr(parentStart_);
+    if (noParent()) return {};
+    if (References.IsLink()) return References.LinkedParentID();
+    // The text ends with the parent's ID (SetReferences trimmed it there).
+    const std::string_view text = References.PlainText();
+    const std::size_t open = text.rfind('<');
+    return open == std::string_view::npos ? text : text.substr(open);
   }
-  bool HasParent() const { return parentStart_ != kNoParent; }
+  bool HasParent() const { return !noParent(); }
   // Loads the start of References (a text or a link) ahead of
   // PrefetchParentID.
   void PrefetchReferences() const {
@@ -138,17 +155,13 @@ class TArticle : public TNode {
   // loaded by PrefetchReferences.
   void PrefetchParentID() const {
     if (!HasParent()) return;
-    if (References.IsLink()) {
-      References.PrefetchLinkedParentID();
-    } else {
-      References.PrefetchAt(parentStart_);
-    }
+    References.PrefetchParentID();
   }
   // References trimmed after its last ">" and ParentID from it (LastReference).
   // Set after MessageID: the article is then remembered as a parent whose
   // replies' References can link to it.
   void SetReferences(StringPool& pool, std::string_view references);
-  void ClearParentID() { parentStart_ = kNoParent; }
+  void ClearParentID() { setNoParent(true); }
 
   // Read sets flags 0 and 14 together and updates the thread's read state.
   void SetRead(bool read);
@@ -179,13 +192,13 @@ class TAThread : public TNode {
   OwnedString ownSubject_;
 };
 
-inline TArticle* TNode::AsArticle() { return isThread_ ? nullptr : static_cast<TArticle*>(this); }
+inline TArticle* TNode::AsArticle() { return IsThread() ? nullptr : static_cast<TArticle*>(this); }
 inline const TArticle* TNode::AsArticle() const {
-  return isThread_ ? nullptr : static_cast<const TArticle*>(this);
+  return IsThread() ? nullptr : static_cast<const TArticle*>(this);
 }
-inline TAThread* TNode::AsThread() { return isThread_ ? static_cast<TAThread*>(this) : nullptr; }
+inline TAThread* TNode::AsThread() { return IsThread() ? static_cast<TAThread*>(this) : nullptr; }
 inline const TAThread* TNode::AsThread() const {
-  return isThread_ ? static_cast<const TAThread*>(this) : nullptr;
+  return IsThread() ? static_cast<const TAThread*>(this) : nullptr;
 }
 
 // Recomputes a thread's Read, SomeRead, Kept and Deleted flags, and applies the

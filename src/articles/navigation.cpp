@@ -128,7 +128,7 @@ NavResult FindTarget(const NavQuery& query, NavAction action) {
   const std::int32_t kept = query.keptScore;
   // Skip-down limits: the current article's depth, unlimited on a thread row.
   const std::int32_t limit =
-      p.article ? p.article->Depth : std::numeric_limits<std::int32_t>::max();
+      p.article ? p.article->Depth() : std::numeric_limits<std::int32_t>::max();
   switch (action) {
     case NavAction::NextUnread:
     case NavAction::PrevUnread:
@@ -141,11 +141,11 @@ NavResult FindTarget(const NavQuery& query, NavAction action) {
       return {nextThread(roots, p, d)};
     case NavAction::SkipDown:
       return {stepWhile(roots, p, d, [limit](const TArticle& a) {
-        return (a.Depth > 1 && a.Depth > limit) || isRead(a);
+        return (a.Depth() > 1 && a.Depth() > limit) || isRead(a);
       })};
     case NavAction::SkipDownOut:
       return {stepWhile(roots, p, d, [limit](const TArticle& a) {
-        return (a.Depth != 0 && a.Depth >= limit) || isRead(a);
+        return (a.Depth() != 0 && a.Depth() >= limit) || isRead(a);
       })};
     case NavAction::NextNew:
       return {stepWhile(roots, p, d,

@@ -12,6 +12,7 @@
 // look-ups would miss the cache every time. Nothing is freed before the pool itself, so
 // a pool lives as long as the records that point into it.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -106,11 +107,17 @@ class PooledReferences {
   void Prefetch() const {
     if (p_) PrefetchRead(p_);
   }
-  void PrefetchAt(std::size_t offset) const {
-    if (p_) PrefetchRead(p_ + 1 + offset);
+  // Loads the last Message-ID: a link's parent ID, or a text's last bytes
+  // (the value's start must be in the cache).
+  void PrefetchParentID() const {
+    if (!p_) return;
+    if (IsLink()) {
+      node().parentId.Prefetch();
+      return;
+    }
+    const std::string_view text = PlainText();
+    PrefetchRead(text.data() + text.size() - std::min<std::size_t>(text.size(), 40));
   }
-  // For a link, loads its parent ID's text (its node must be in the cache).
-  void PrefetchLinkedParentID() const { node().parentId.Prefetch(); }
 
   friend bool operator==(const PooledReferences& a, std::string_view b) { return a.Spells(b); }
 

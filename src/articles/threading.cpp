@@ -24,7 +24,7 @@ void resetPlacement(TArticle& a) {
   a.Position = -1;
   a.Thread = nullptr;
   a.SourceIndex = -1;
-  a.Depth = 0;
+  a.SetDepth(0);
   a.PartNumber = -1;
 }
 
@@ -257,7 +257,7 @@ class Threader {
     lists_.rootList[static_cast<std::size_t>(p->Position)] = &t;
     t.Articles.push_back(p);
     p->Position = 0;
-    p->Depth = 1;
+    p->SetDepth(1);
     p->Thread = &t;
     return t;
   }
@@ -281,9 +281,9 @@ class Threader {
 
   void attachReply(TArticle* p, TArticle* a) {
     TAThread& t = threadOn(p);
-    a->Depth = p->Depth + 1;
+    a->SetDepth(p->Depth() + 1);
     std::size_t at = indexIn(t, p) + 1;
-    while (at < t.Articles.size() && t.Articles[at]->Depth > p->Depth) ++at;
+    while (at < t.Articles.size() && t.Articles[at]->Depth() > p->Depth()) ++at;
     insertAt(t, at, a);
   }
 
@@ -292,7 +292,7 @@ class Threader {
     TArticle* q = bySubject_.Find(s);
     if (!q) return;
     TAThread& t = threadOn(q);
-    a->Depth = 1;
+    a->SetDepth(1);
     insertAt(t, t.Articles.size(), a);
   }
 
@@ -335,7 +335,7 @@ class Threader {
       byKey_.Add(key, &fresh);
       fresh.Articles.push_back(a);
       a->Position = 0;
-      a->Depth = 1;
+      a->SetDepth(1);
       a->Thread = &fresh;
       return;
     }
@@ -346,7 +346,7 @@ class Threader {
       lists_.rootList[static_cast<std::size_t>(f->Position)] = t;
       t->Articles.push_back(f);
       f->Position = 0;
-      f->Depth = 1;
+      f->SetDepth(1);
       f->Thread = t;
       byKey_.Put(key, t);
     } else {
@@ -371,7 +371,7 @@ class Threader {
                          : std::find_if(t.Articles.begin(), t.Articles.end(),
                                         [&](const TArticle* x) { return x->PartNumber >= a->PartNumber; });
     const bool newPart = it == t.Articles.end() || (*it)->PartNumber != a->PartNumber;
-    a->Depth = 1;
+    a->SetDepth(1);
     insertAt(t, static_cast<std::size_t>(it - t.Articles.begin()), a);
     if (newPart) {
       ++t.PartsPresent;

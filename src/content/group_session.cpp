@@ -438,7 +438,7 @@ bool GroupSession::GotoArticle(bool open, NavAction action, const CommandContext
   }
   if (focus == Pane::List && context.scrollLock) {
     ScrollToArt(a);
-    if (a->Depth == 0) checkAutoCollapse(a);
+    if (a->Depth() == 0) checkAutoCollapse(a);
     return true;
   }
   ScrollToArt(a);

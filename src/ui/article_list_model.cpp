@@ -136,7 +136,7 @@ QVariant ArticleListModel::data(const QModelIndex& index, int role) const {
       return static_cast<int>((isNumberColumn(column, view_.IsFolder()) ? Qt::AlignRight : Qt::AlignLeft) |
                               Qt::AlignVCenter);
     case DepthRole:
-      return std::clamp(node->Depth, 0, std::max(look_.maxThreadDepth, 0));
+      return std::clamp(node->Depth(), 0, std::max(look_.maxThreadDepth, 0));
     case ThreadRole:
       return node->IsThread();
     case ExpandedRole: {

@@ -249,6 +249,15 @@ TEST(StringPoolTest, ReferencesLinkToARecentParentOnlyWhenTheyExtendIt) {
   EXPECT_EQ(articles[2]->References.LinkedParentID().data(), articles[1]->MessageID.view().data())
       << "a link names its parent's own Message-ID";
   EXPECT_EQ(articles[3]->References.str(), articles[2]->References.str());
+  // The depth shares a word with the kind and the parent's presence.
+  articles[2]->SetDepth(1 << 20);
+  EXPECT_EQ(articles[2]->Depth(), TNode::kMaxDepth);
+  EXPECT_TRUE(articles[2]->HasParent());
+  EXPECT_FALSE(articles[2]->IsThread());
+  articles[2]->ClearParentID();
+  articles[2]->SetDepth(3);
+  EXPECT_EQ(articles[2]->ParentID(), "");
+  EXPECT_EQ(articles[2]->Depth(), 3);
   EXPECT_FALSE(articles[3]->References.Spells("<r@x> <b@x>"));
 
   // An article whose Message-ID was not the last text stored is no parent.

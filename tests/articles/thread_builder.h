@@ -65,7 +65,7 @@ inline std::vector<std::string> ThreadBuilder::Rows() const {
   std::vector<std::string> rows;
   for (const TNode* n : lists.rowList) {
     const std::string subject(n->Subject.view());
-    rows.push_back(n->IsThread() ? "[" + subject + "]" : subject + "@" + std::to_string(n->Depth));
+    rows.push_back(n->IsThread() ? "[" + subject + "]" : subject + "@" + std::to_string(n->Depth()));
   }
   return rows;
 }

@@ -78,7 +78,7 @@ std::string rowsText(const ThreadBuilder& b) {
     if (const TAThread* t = n->AsThread()) {
       out << "[" << t->Subject.view() << "] " << t->Articles.size() << "\n";
     } else {
-      out << n->AsArticle()->Number << " " << n->Subject.view() << "@" << n->Depth << "\n";
+      out << n->AsArticle()->Number << " " << n->Subject.view() << "@" << n->Depth() << "\n";
     }
   }
   return out.str();

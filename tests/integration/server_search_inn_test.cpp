@@ -67,7 +67,7 @@ TEST_F(ServerSearchInnTest, ReconstructionBringsBackTheMiddleOfAThread) {
   ASSERT_NE(anchor->Thread, nullptr);
   EXPECT_EQ(anchor->Thread->Articles.size(), 10u);
   EXPECT_EQ(middle->Thread, anchor->Thread);
-  EXPECT_EQ(anchor->Depth, middle->Depth + 1);
+  EXPECT_EQ(anchor->Depth(), middle->Depth() + 1);
   EXPECT_TRUE(prompter.messages().empty());
 }
 

@@ -63,7 +63,7 @@ void AppendRowText(std::string& out, const TNode& node, std::int32_t keptScore) 
     return;
   }
   const TArticle& a = *node.AsArticle();
-  out.append(2 * static_cast<std::size_t>(std::min(a.Depth, kMaxThreadDepth)), ' ');
+  out.append(2 * static_cast<std::size_t>(std::min(a.Depth(), kMaxThreadDepth)), ' ');
   out += a.Subject.view();
   out += '\t';
   out += a.FromName().empty() ? a.FromAddress() : a.FromName();
