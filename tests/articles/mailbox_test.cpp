@@ -158,6 +158,8 @@ TEST_F(MailboxTest, RoundTripKeepsRecordsAndBodies) {
 
 // The loader reads the file through a buffer of a megabyte: records that
 // straddle its end, and one larger than the whole buffer, load unchanged.
+// Even articles reply to the odd one before them, so their References are
+// links both when saved and when loaded.
 TEST_F(MailboxTest, RecordsAcrossTheReadBufferLoadUnchanged) {
   constexpr std::int32_t kCount = 30000;  // about 3 MB of records
   constexpr std::int32_t kHuge = 12345;
@@ -165,12 +167,15 @@ TEST_F(MailboxTest, RecordsAcrossTheReadBufferLoadUnchanged) {
   auto subjectOf = [&](std::int32_t n) {
     return n == kHuge ? hugeSubject : "Subject " + std::to_string(n);
   };
+  auto referencesOf = [](std::int32_t n) {
+    return n % 2 ? std::string("<r@x>") : "<r@x> <" + std::to_string(n - 1) + "@x>";
+  };
   GroupNumbers numbers{1, kCount, true};
   {
     Box box(*this, "big.mbx", numbers, kStoreHeaders);
     ThreadBuilder b;
     for (std::int32_t n = 1; n <= kCount; ++n) {
-      b.Add(subjectOf(n), "<" + std::to_string(n) + "@x>")->Number = n;
+      b.Add(subjectOf(n), "<" + std::to_string(n) + "@x>", referencesOf(n))->Number = n;
     }
     box.Modified = true;
     ASSERT_TRUE(box.SaveHeaders(b.lists.masterList, false));
@@ -184,6 +189,8 @@ TEST_F(MailboxTest, RecordsAcrossTheReadBufferLoadUnchanged) {
     ASSERT_EQ(a.MessageID.view(), "<" + std::to_string(n) + "@x>");
     ASSERT_EQ(a.Subject.view(), subjectOf(n)) << n;
     ASSERT_EQ(a.FromAddress(), "poster@example.com");
+    ASSERT_EQ(a.References.str(), referencesOf(n)) << n;
+    ASSERT_EQ(a.References.IsLink(), n % 2 == 0) << n;
   }
   EXPECT_NE(prompter_.lastStatus(), box.HeaderPath() + " Corrompu ?      ");
 }
