@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 
 #include "core/text.h"
@@ -85,9 +86,10 @@ void NntpReplyFramer::receive(std::string_view bytes) {
 }
 
 std::size_t NntpReplyFramer::dropNuls(std::size_t end) {
+  // memchr: this scans every byte received, and is vectorised where find is not.
+  if (end <= pos_ || !std::memchr(buffer_.data() + pos_, '\0', end - pos_)) return end;
   const auto first = buffer_.begin() + static_cast<std::ptrdiff_t>(pos_);
   const auto last = buffer_.begin() + static_cast<std::ptrdiff_t>(end);
-  if (std::find(first, last, '\0') == last) return end;
   const auto kept = std::remove(first, last, '\0');
   buffer_.erase(kept, last);
   return static_cast<std::size_t>(kept - buffer_.begin());
