@@ -58,7 +58,9 @@ bool ViewFilter::buildThreadRebuild(std::vector<TArticle*>& target) const {
   // The thread's root: the first Message-ID of References, else the article.
   std::string root(current->MessageID.view());
   TPerlre first;
-  if (first.CompileAndMatch("^\\s*(<[^>]+>)", current->References.str())) root = first.SubExp(1);
+  // The match keeps a view of the text it was given.
+  const std::string references = current->References.str();
+  if (first.CompileAndMatch("^\\s*(<[^>]+>)", references)) root = first.SubExp(1);
   const std::string own(current->MessageID.view());
   std::string scratch;
   const auto inThread = [&](const TArticle& a) {
