@@ -4,9 +4,9 @@
 //
 // Records are the hot data of the program (a large group holds millions), so
 // they are compact: strings are PooledString pointers into the view's string
-// pool, ParentID is kept as the start of the last Message-ID inside
-// References, and the two node kinds are told apart by a tag instead of a
-// virtual table. SetScore and IsQueued dispatch on that tag.
+// pool, a reply's References link to its parent's (PooledReferences), the
+// depth shares a word with the node's kind, and the two kinds are told apart
+// by that tag instead of a virtual table. SetScore and IsQueued dispatch on it.
 
 #include <algorithm>
 #include <cstdint>

@@ -21,7 +21,7 @@ TArticle* ArticleArena::New() {
                                      : std::min(2 * slabRecords_, kLargestSlabRecords);
     const std::size_t bytes = sizeof(TArticle) * slabRecords_;
     slabs_.emplace_back(reinterpret_cast<TArticle*>(AllocateArenaBlock(bytes)), SlabDeleter{bytes});
-    slabBytes_ += sizeof(TArticle) * slabRecords_;
+    slabBytes_ += bytes;
     usedInSlab_ = 0;
   }
   return new (slabs_.back().get() + usedInSlab_++) TArticle();

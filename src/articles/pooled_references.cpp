@@ -41,8 +41,12 @@ std::string_view PooledReferences::Text(std::string& scratch) const {
 
 std::string PooledReferences::str() const {
   std::string text;
-  if (IsLink()) return std::string(Text(text));
-  return std::string(PlainText());
+  if (IsLink()) {
+    Text(text);
+  } else {
+    text = PlainText();
+  }
+  return text;
 }
 
 bool PooledReferences::Spells(std::string_view text) const {

@@ -13,9 +13,7 @@ namespace orvel {
 
 namespace {
 constexpr std::size_t kHugePage = 2 << 20;
-}  // namespace
 
-namespace {
 std::size_t roundedToHugePages(std::size_t bytes) {
   return (bytes + kHugePage - 1) / kHugePage * kHugePage;
 }
