@@ -21,3 +21,10 @@ start_fixture_server() {
   done
   port=$(awk '/^PORT/ {print $2}' "$work/port")
 }
+
+# Stops the script when one of the programs it runs is not there.
+require_executables() {
+  for f in "$@"; do
+    [ -x "$f" ] || { echo "missing: $f" >&2; exit 1; }
+  done
+}

@@ -22,9 +22,7 @@ server=$build/tools/fixture_server/orvel-fixture-server
 group=alt.bench.headers
 . "$here/fixture_server.sh"
 
-for f in "$cli" "$server" /usr/bin/time; do
-  [ -x "$f" ] || { echo "missing: $f" >&2; exit 1; }
-done
+require_executables "$cli" "$server" /usr/bin/time
 
 server_cpu=()
 reader_cpu=()
