@@ -9,7 +9,7 @@
 #endif
 
 #include "articles/header_utils.h"
-#include "articles/message_id_table.h"
+#include "articles/article_key_table.h"
 #include "articles/string_pool.h"
 #include "core/hash.h"
 #include "core/prompter.h"
@@ -100,13 +100,10 @@ class Threader {
       : lists_(lists), options_(options), stats_(stats), list_(lists.ViewList()) {}
 
   void run() {
-    const auto count = static_cast<std::int32_t>(list_.size());
     byKey_.SetHashFunction(&passHash);
-    bySubject_.SetHashFunction(&passHash);
     // Multi-part keys are one per series, often none: that table grows as
     // they come instead of taking a bucket per eight articles up front.
     byKey_.SetGrows(true);
-    bySubject_.SetSize(std::max(count / 8, 1));
     const std::size_t n = list_.size();
     indexAll(n);
     placeAll(n);
@@ -169,7 +166,7 @@ class Threader {
         byId_.Prefetch(hashesAt(i + kFar).id);
         // An article without a parent mostly starts a thread, which looks
         // up its subject.
-        if (!list_[i + kFar]->HasParent()) bySubject_.Prefetch(StripRe(list_[i + kFar]->Subject));
+        if (!list_[i + kFar]->HasParent()) bySubject_.Prefetch(SubjectTable::HashOf(StripRe(list_[i + kFar]->Subject)));
       }
       if (i + kNear < n) byId_.PrefetchEntry(hashesAt(i + kNear).parent);
       if (i + kNearest < n) byId_.PrefetchKey(hashesAt(i + kNearest).parent);
@@ -213,7 +210,10 @@ class Threader {
     }
     if (a->Position < 0) {
       appendRoot(a);
-      if (!s.empty() && !bySubject_.Find(s)) bySubject_.Add(s, a);
+      if (!s.empty()) {
+        const std::uint64_t hash = SubjectTable::HashOf(s);
+        if (!bySubject_.Find(s, hash)) bySubject_.Add(a, hash);
+      }
     }
     return true;
   }
@@ -268,7 +268,11 @@ class Threader {
   // recorded place is a lower bound of the real one; the pass numbers them
   // all once at its end.
   static void insertAt(TAThread& t, std::size_t at, TArticle* a) {
-    t.Articles.insert(t.Articles.begin() + static_cast<std::ptrdiff_t>(at), a);
+    // Threads grow by half, not by doubling: the slack of ten million
+    // articles' threads is tens of megabytes at the pass's peak.
+    std::vector<TArticle*>& v = t.Articles;
+    if (v.size() == v.capacity()) v.reserve(v.size() + v.size() / 2 + 1);
+    v.insert(v.begin() + static_cast<std::ptrdiff_t>(at), a);
     a->Position = static_cast<std::int32_t>(at);
     a->Thread = &t;
   }
@@ -289,7 +293,7 @@ class Threader {
 
   void placeBySubject(TArticle* a, std::string_view s) {
     if (s.empty()) return;
-    TArticle* q = bySubject_.Find(s);
+    TArticle* q = bySubject_.Find(s, SubjectTable::HashOf(s));
     if (!q) return;
     TAThread& t = threadOn(q);
     a->SetDepth(1);
@@ -390,7 +394,8 @@ class Threader {
   std::vector<TArticle*>& list_;
   MessageIdTable byId_{list_.size()};
   THash<TNode> byKey_;
-  THashView<TArticle> bySubject_;
+  // Sized for the share of roots a group usually has; it grows past it.
+  SubjectTable bySubject_{list_.size() / 10};
   std::string key_;  // the multi-part key being looked up
   // The Message-ID and parent ID hashes of the list slots from the one
   // being placed up to hashedTo_.

@@ -1,4 +1,4 @@
-#include "articles/message_id_table.h"
+#include "articles/article_key_table.h"
 
 #include <gtest/gtest.h>
 
@@ -99,6 +99,53 @@ TEST(MessageIdTableTest, RemovingAMissingIdFails) {
   EXPECT_FALSE(table.Remove("<b@x>", MessageIdTable::HashOf("<b@x>")));
   EXPECT_FALSE(table.Remove("", MessageIdTable::HashOf("")));
   EXPECT_EQ(table.Find("<a@x>", MessageIdTable::HashOf("<a@x>")), a);
+}
+
+// Past the size given the table doubles; duplicates and the removal before
+// the growth must read the same after it.
+TEST(MessageIdTableTest, GrowingKeepsEntriesAndTheirOrder) {
+  ArticleArena arena;
+  std::vector<TArticle*> articles;
+  const auto add = [&](const std::string& id) {
+    articles.push_back(arena.New());
+    articles.back()->MessageID = arena.Strings().Store(id);
+    return articles.back();
+  };
+  const auto hash = [](std::string_view id) { return MessageIdTable::HashOf(id); };
+  MessageIdTable table(1);
+  const std::size_t slots = table.SlotCount();
+  TArticle* first = add("<dup@x>");
+  TArticle* second = add("<dup@x>");
+  TArticle* third = add("<dup@x>");
+  for (TArticle* a : {first, second, third}) table.Add(a, hash("<dup@x>"));
+  ASSERT_TRUE(table.Remove("<dup@x>", hash("<dup@x>")));
+  for (int i = 0; i < 100; ++i) table.Add(add("<" + std::to_string(i) + "@x>"), hash("<" + std::to_string(i) + "@x>"));
+  EXPECT_GE(table.SlotCount(), 4 * slots);
+  for (std::size_t i = 3; i < articles.size(); ++i) {
+    EXPECT_EQ(table.Find(articles[i]->MessageID, hash(articles[i]->MessageID)), articles[i]) << i;
+  }
+  EXPECT_EQ(table.Find("<dup@x>", hash("<dup@x>")), second);
+  ASSERT_TRUE(table.Remove("<dup@x>", hash("<dup@x>")));
+  EXPECT_EQ(table.Find("<dup@x>", hash("<dup@x>")), third);
+}
+
+TEST(SubjectTableTest, KeysOnTheSubjectWithoutRe) {
+  ArticleArena arena;
+  const auto article = [&](std::string_view subject) {
+    TArticle* a = arena.New();
+    a->Subject = arena.Strings().Store(subject);
+    return a;
+  };
+  TArticle* reply = article("Re: Party");
+  TArticle* root = article("Party");
+  TArticle* untitled = article("");
+  SubjectTable table(0);
+  table.Add(reply, SubjectTable::HashOf("Party"));
+  table.Add(root, SubjectTable::HashOf("Party"));
+  table.Add(untitled, SubjectTable::HashOf(""));
+  EXPECT_EQ(table.Find("Party", SubjectTable::HashOf("Party")), reply);
+  EXPECT_EQ(table.Find("Re: Party", SubjectTable::HashOf("Re: Party")), nullptr);
+  EXPECT_EQ(table.Find("", SubjectTable::HashOf("")), nullptr);
 }
 
 }  // namespace
