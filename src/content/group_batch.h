@@ -56,6 +56,8 @@ class GroupBatch final : public BatchRequestHandler, private BatchHost {
   // current article goes back to the front of the queue.
   void Kill();
   bool Running() const override { return batch_.running(); }
+  // Where the records of files set aside for resuming are kept.
+  ResumeStore& Resume() const { return *resume_; }
   // Articles the last batch handled (files decoded whole, for a decode).
   int DoneCount() const { return batch_.doneCount(); }
   bool Retrieving() const override;

@@ -36,6 +36,19 @@ class CliDecode : public ::testing::Test {
     ASSERT_TRUE(fs::exists(root / "g.003") && !fs::exists(root / "g.004"));
   }
 
+  // g.bin's PAR2 set (30 blocks, 15 recovery blocks: a third of the file
+  // can be rebuilt), each file posted as one yEnc body in enc/: the index
+  // as enc/g.001, the volume as enc/g.vol00+15.001.
+  void par2Bodies() {
+    if (!have("/usr/bin/par2")) GTEST_SKIP() << "par2 is not installed";
+    const std::string command = "cd '" + root.string() +
+                                "' && par2 create -q -q -s2000 -r50 -n1 g.par2 g.bin >/dev/null 2>&1 && "
+                                "mkdir enc && cd enc && uuenview -y -od . ../g.par2 ../g.vol00+15.par2 "
+                                ">/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_TRUE(fs::exists(root / "enc" / "g.001") && fs::exists(root / "enc" / "g.vol00+15.001"));
+  }
+
   CliRun decode(const std::vector<std::string>& files) {
     std::vector<std::string> args{"decode", "--out", (root / "out").string()};
     for (const std::string& f : files) args.push_back((root / f).string());
@@ -117,5 +130,45 @@ TEST_F(CliDecode, CrcErrorIsNotDecoded) {
                          out("g.bin") + "\n0 files decoded.\n");
   EXPECT_EQ(run.err, "orvel-cli decode: 1 file with a CRC error\n");
 }
+
+struct Par2Case {
+  const char* name;
+  std::vector<std::string> parts;  // g.bin's yEnc bodies given
+  int status;
+  std::string par2Line;  // what decode says of the set, after "par2 "
+  bool whole;            // g.bin is there, equal to the original
+};
+void PrintTo(const Par2Case& c, std::ostream* os) { *os << c.name; }
+
+class CliDecodePar2 : public CliDecode, public ::testing::WithParamInterface<Par2Case> {};
+
+// The post's PAR2 set is checked after the batch; a missing part is rebuilt
+// from the recovery volume, and the partial file and its resume record go.
+TEST_P(CliDecodePar2, SetIsCheckedAndRepairedAfterTheBatch) {
+  const Par2Case& c = GetParam();
+  yencBodies();
+  par2Bodies();
+  std::vector<std::string> files = c.parts;
+  files.insert(files.end(), {"enc/g.001", "enc/g.vol00+15.001"});
+  const CliRun run = decode(files);
+  EXPECT_EQ(run.status, c.status) << run.err;
+  std::string line = "\npar2 " + c.par2Line + "\n";
+  line.replace(line.find("OUT"), 3, (root / "out").string());
+  EXPECT_NE(run.out.find(line), std::string::npos) << run.out;
+  EXPECT_EQ(fs::exists(out("g.bin")) && ReadFileBytes(out("g.bin")) == original, c.whole);
+  EXPECT_EQ(fs::exists(out("g.bin__error_part_2")), !c.whole && c.parts.size() > 1);
+  if (c.whole) {
+    EXPECT_FALSE(fs::exists(out(".orvel-resume.ini")));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sets, CliDecodePar2,
+    ::testing::Values(
+        Par2Case{"AllPartsComplete", {"g.001", "g.002", "g.003"}, 0, "complete: OUT/g.par2", true},
+        Par2Case{"MissingPartRepaired", {"g.001", "g.003"}, 0, "repaired: OUT/g.par2", true},
+        Par2Case{"TooFewBlocksIncomplete", {"g.003"}, 1,
+                 "incomplete: OUT/g.par2 (You need 11 more recovery blocks to be able to repair.)", false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <ostream>
 
 #include "app/cli/commands.h"
@@ -67,25 +68,34 @@ std::string BatchReportLine(const BatchFileReport& report) {
 
 void DecodeShortfall::add(const BatchFileReport& report) {
   using Kind = BatchFileReport::Kind;
-  if (report.kind == Kind::Incomplete || report.kind == Kind::BrokenOff) ++incomplete;
-  if (report.kind == Kind::CrcError) ++crcErrors;
+  if (report.kind == Kind::Finished) decoded.push_back(report.path);
+  if (report.kind == Kind::Incomplete || report.kind == Kind::BrokenOff || report.kind == Kind::CrcError) {
+    shortfall.push_back(report);
+  }
 }
 
 std::string DecodeShortfall::text() const {
-  auto files = [](int n) { return std::to_string(n) + (n == 1 ? " file" : " files"); };
+  using Kind = BatchFileReport::Kind;
+  const auto crc = std::count_if(shortfall.begin(), shortfall.end(),
+                                 [](const BatchFileReport& r) { return r.kind == Kind::CrcError; });
+  const auto incomplete = static_cast<std::ptrdiff_t>(shortfall.size()) - crc;
+  auto files = [](std::ptrdiff_t n) { return std::to_string(n) + (n == 1 ? " file" : " files"); };
   std::string out;
   if (incomplete > 0) out = files(incomplete) + " incomplete";
-  if (crcErrors > 0) out += (out.empty() ? "" : ", ") + files(crcErrors) + " with a CRC error";
+  if (crc > 0) out += (out.empty() ? "" : ", ") + files(crc) + " with a CRC error";
   return out;
 }
 
 int cmdDecode(CliContext& context) {
   std::string outDir = ".";
+  bool par2 = true;
   std::vector<std::string> files;
   for (std::size_t i = 0; i < context.args.size(); ++i) {
     const std::string& arg = context.args[i];
     if (arg == "--out" && i + 1 < context.args.size()) {
       outDir = context.args[++i];
+    } else if (arg == "--no-par2") {
+      par2 = false;
     } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
       context.err << "orvel-cli decode: unknown option " << arg << "\n";
       return 2;
@@ -94,7 +104,7 @@ int cmdDecode(CliContext& context) {
     }
   }
   if (files.empty()) {
-    context.err << "usage: orvel-cli decode [--out DIR] FILE...\n";
+    context.err << "usage: orvel-cli decode [--out DIR] [--no-par2] FILE...\n";
     return 2;
   }
   if (!isDirectory(outDir)) {
@@ -122,9 +132,10 @@ int cmdDecode(CliContext& context) {
     context.err << "orvel-cli decode: cannot read " << path << "\n";
   }
   if (!prompter.lastStatus.empty()) context.out << prompter.lastStatus << "\n";
+  const bool setsWhole = !par2 || RepairWithPar2(shortfall, resume, context, "decode");
   if (shortfall.any()) context.err << "orvel-cli decode: " << shortfall.text() << "\n";
   const bool failed = prompter.failed || !host.unreadable().empty();
-  return failed || shortfall.any() ? 1 : 0;
+  return failed || shortfall.any() || !setsWhole ? 1 : 0;
 }
 
 }  // namespace orvel::cli

@@ -24,7 +24,7 @@ namespace orvel::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: orvel-cli decode-group ALIAS GROUP FIRST-LAST [--out DIR] [--retries N] [--verbose]\n";
+    "usage: orvel-cli decode-group ALIAS GROUP FIRST-LAST [--out DIR] [--no-par2] [--retries N] [--verbose]\n";
 
 // The records of first..last, each thread's articles together (threads in
 // the order of their first number), parts in part order.
@@ -67,6 +67,7 @@ bool parseRange(std::string_view text, std::int32_t& first, std::int32_t& last) 
 int cmdDecodeGroup(CliContext& context) {
   std::vector<std::string> words;
   std::string outDir = ".";
+  bool par2 = true;
   CliGroupOptions options;
   for (std::size_t i = 0; i < context.args.size(); ++i) {
     const std::string& a = context.args[i];
@@ -78,6 +79,8 @@ int cmdDecodeGroup(CliContext& context) {
     }
     if (a == "--out" && i + 1 < context.args.size()) {
       outDir = context.args[++i];
+    } else if (a == "--no-par2") {
+      par2 = false;
     } else if (a.size() > 1 && a[0] == '-') {
       context.err << "orvel-cli decode-group: unknown option " << a << '\n' << kUsage;
       return 2;
@@ -129,8 +132,9 @@ int cmdDecodeGroup(CliContext& context) {
   batch.SetFileListener(nullptr);
   const bool left = !batch.Queue().empty();
   if (left) context.err << "orvel-cli decode-group: " << batch.Queue().size() << " articles left\n";
+  const bool setsWhole = !par2 || RepairWithPar2(shortfall, batch.Resume(), context, "decode-group");
   if (shortfall.any()) context.err << "orvel-cli decode-group: " << shortfall.text() << '\n';
-  const bool failed = shortfall.any() || left || group.Failed();
+  const bool failed = shortfall.any() || left || !setsWhole || group.Failed();
   if (failed) group.ExplainFailure();
   const bool saved = group.Close(!failed);
   return failed || !saved ? 1 : 0;
