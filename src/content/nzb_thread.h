@@ -11,7 +11,7 @@ class TAThread;
 
 // The file of a multi-part thread: poster, date and subject of its first
 // part, the view's group, and one segment per part present (of a part
-// present twice, the first article in the thread).
+// posted twice, the article the server numbered first).
 NzbFile NzbFileOfThread(const TAThread& thread, std::string_view group);
 
 }  // namespace orvel

@@ -292,14 +292,16 @@ TEST_F(NzbThread, PartsInOrderWithTheFirstPartsHeaders) {
   EXPECT_EQ(f.segments, expected);
 }
 
-TEST_F(NzbThread, PartPostedTwiceGivesOneSegment) {
-  part("twice.bin (1/2)", "<first1@x>", 45001);
+TEST_F(NzbThread, PartPostedTwiceGivesOneSegmentThatTheServerNumberedFirst) {
   part("twice.bin (2/2)", "<p2@x>", 45002);
+  part("twice.bin (1/2)", "<first1@x>", 45001);
   part("twice.bin (1/2)", "<again1@x>", 45003);
+  part("twice.bin (2/2)", "<again2@x>", 45004);
   const NzbFile f = NzbFileOfThread(onlyThread(), "g");
-  ASSERT_EQ(f.segments.size(), 2u);
-  EXPECT_EQ(f.segments[0].number, 1);
-  EXPECT_EQ(f.segments[1].messageId, "<p2@x>");
+  const std::vector<NzbSegment> expected = {seg(1, 3000 * 60, "<first1@x>"),
+                                            seg(2, 3000 * 60, "<p2@x>")};
+  EXPECT_EQ(f.segments, expected);
+  EXPECT_EQ(f.date, 1678924800);  // the first posting of part 1: 2023-03-16 00:00 UTC
   EXPECT_EQ(f.duplicateSegments, 0);
   // What the thread gives reads back from the written document.
   const NzbDocument d{{}, {f}};

@@ -57,6 +57,7 @@ struct DecodeShortfall {
 };
 int cmdArticle(CliContext& context);
 int cmdDecodeGroup(CliContext& context);
+int cmdNzb(CliContext& context);
 int cmdMark(CliContext& context);
 int cmdNext(CliContext& context);
 int cmdPlonk(CliContext& context);
