@@ -71,14 +71,12 @@ int exportGroup(CliContext& context, const std::vector<std::string>& words,
 int cmdNzb(CliContext& context) {
   std::vector<std::string> words;
   CliGroupOptions options;
-  for (std::size_t i = 0; i < context.args.size(); ++i) {
-    std::optional<std::string> problem;
-    if (TakeGroupOption(context.args, i, options, problem)) {
-      if (!problem) continue;
-      context.err << "orvel-cli nzb: " << *problem << '\n' << kUsage;
-      return 2;
+  for (const std::string& a : context.args) {
+    if (a == "--verbose") {
+      options.verbose = true;
+    } else {
+      words.push_back(a);
     }
-    words.push_back(context.args[i]);
   }
   if (words.size() != 4 || words[0] != "export") {
     context.err << kUsage;
