@@ -47,6 +47,10 @@ const std::vector<Command>& commands() {
       {"decode-group", "ALIAS GROUP FIRST-LAST [--out DIR] [--retries N] [--verbose]",
        "decode the posts of a range of a group's articles, parts fetched from the server",
        cmdDecodeGroup},
+      {"nzb", "export ALIAS GROUP SUBJECT-PATTERN [--verbose]",
+       "write the multi-part threads of a group's stored headers whose subject matches a "
+       "caseless regex as one NZB document on standard output",
+       cmdNzb},
       {"mark",
        "ALIAS GROUP (--read|--unread|--keep|--unkeep|--delete|--undelete) (NUMBERS|--all) "
        "[--retries N] [--verbose]",

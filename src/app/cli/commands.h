@@ -69,6 +69,7 @@ bool RepairWithPar2(DecodeShortfall& files, ResumeStore& resume, CliContext& con
                     std::string_view command);
 int cmdArticle(CliContext& context);
 int cmdDecodeGroup(CliContext& context);
+int cmdNzb(CliContext& context);
 int cmdMark(CliContext& context);
 int cmdNext(CliContext& context);
 int cmdPlonk(CliContext& context);

@@ -1,0 +1,35 @@
+#include "content/nzb_thread.h"
+
+#include <vector>
+
+#include "articles/article.h"
+#include "articles/article_date.h"
+#include "articles/header_utils.h"
+
+namespace orvel {
+
+NzbFile NzbFileOfThread(const TAThread& thread, std::string_view group) {
+  // One article a part; the threading pass keeps a thread's parts in part
+  // order, and a part posted again stands beside the first posting.
+  std::vector<const TArticle*> parts;
+  for (const TArticle* a : thread.Articles) {
+    if (parts.empty() || parts.back()->PartNumber != a->PartNumber) {
+      parts.push_back(a);
+    } else if (a->Number < parts.back()->Number) {
+      parts.back() = a;
+    }
+  }
+  NzbFile file;
+  if (!group.empty()) file.groups.emplace_back(group);
+  if (parts.empty()) return file;
+  const TArticle& first = *parts.front();
+  file.poster = FormatAddress(first.FromName(), first.FromAddress());
+  file.date = first.Date == 0 ? 0 : UnixFromDateTime(first.Date);  // 0: no date
+  file.subject = std::string(first.Subject.view());
+  for (const TArticle* a : parts) {
+    file.segments.push_back({a->PartNumber, a->Bytes, std::string(a->MessageID.view())});
+  }
+  return file;
+}
+
+}  // namespace orvel
