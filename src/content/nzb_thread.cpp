@@ -1,5 +1,6 @@
 #include "content/nzb_thread.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "articles/article.h"
@@ -7,6 +8,26 @@
 #include "articles/header_utils.h"
 
 namespace orvel {
+
+namespace {
+
+// The file of a post's parts, in part order: poster, date and subject of
+// the first.
+NzbFile fileOfParts(const std::vector<const TArticle*>& parts, std::string_view group) {
+  NzbFile file;
+  if (!group.empty()) file.groups.emplace_back(group);
+  if (parts.empty()) return file;
+  const TArticle& first = *parts.front();
+  file.poster = FormatAddress(first.FromName(), first.FromAddress());
+  file.date = first.Date == 0 ? 0 : UnixFromDateTime(first.Date);  // 0: no date
+  file.subject = std::string(first.Subject.view());
+  for (const TArticle* a : parts) {
+    file.segments.push_back({std::max(a->PartNumber, 1), a->Bytes, std::string(a->MessageID.view())});
+  }
+  return file;
+}
+
+}  // namespace
 
 NzbFile NzbFileOfThread(const TAThread& thread, std::string_view group) {
   // One article a part; the threading pass keeps a thread's parts in part
@@ -19,17 +40,11 @@ NzbFile NzbFileOfThread(const TAThread& thread, std::string_view group) {
       parts.back() = a;
     }
   }
-  NzbFile file;
-  if (!group.empty()) file.groups.emplace_back(group);
-  if (parts.empty()) return file;
-  const TArticle& first = *parts.front();
-  file.poster = FormatAddress(first.FromName(), first.FromAddress());
-  file.date = first.Date == 0 ? 0 : UnixFromDateTime(first.Date);  // 0: no date
-  file.subject = std::string(first.Subject.view());
-  for (const TArticle* a : parts) {
-    file.segments.push_back({a->PartNumber, a->Bytes, std::string(a->MessageID.view())});
-  }
-  return file;
+  return fileOfParts(parts, group);
+}
+
+NzbFile NzbFileOfArticle(const TArticle& article, std::string_view group) {
+  return fileOfParts({&article}, group);
 }
 
 }  // namespace orvel

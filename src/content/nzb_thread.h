@@ -1,5 +1,6 @@
 #pragma once
-// A multi-part thread of a group view as the NZB file of its post.
+// A binary post of a group view as the NZB file of its post: a multi-part
+// thread, or a post in one part ("(1/1)", often a PAR2 file).
 
 #include <string_view>
 
@@ -8,10 +9,14 @@
 namespace orvel {
 
 class TAThread;
+class TArticle;
 
 // The file of a multi-part thread: poster, date and subject of its first
 // part, the view's group, and one segment per part present (of a part
 // posted twice, the article the server numbered first).
 NzbFile NzbFileOfThread(const TAThread& thread, std::string_view group);
+// The file of a post in one article: one segment, numbered by its part
+// number (1 without one).
+NzbFile NzbFileOfArticle(const TArticle& article, std::string_view group);
 
 }  // namespace orvel

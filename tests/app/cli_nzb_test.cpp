@@ -103,6 +103,10 @@ TEST_P(CliNzbFailure, SaysWhyInOneLine) {
   EXPECT_EQ(run.out, "");
 }
 
+const std::string kUsage =
+    "usage: orvel-cli nzb export ALIAS GROUP SUBJECT-PATTERN [--verbose]\n"
+    "       orvel-cli nzb get ALIAS FILE [--out DIR] [--no-par2] [--retries N] [--verbose]\n";
+
 INSTANTIATE_TEST_SUITE_P(
     Refusals, CliNzbFailure,
     ::testing::Values(
@@ -116,9 +120,9 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"BadPattern", {"nzb", "export", "inn", "alt.bin", "(big"}, 2,
                     "orvel-cli nzb export: Perlre: missing closing parenthesis\n"},
         FailureCase{"MissingPattern", {"nzb", "export", "inn", "alt.bin"}, 2,
-                    "usage: orvel-cli nzb export ALIAS GROUP SUBJECT-PATTERN [--verbose]\n"},
+                    kUsage},
         FailureCase{"UnknownAction", {"nzb", "import", "inn", "alt.bin", "x"}, 2,
-                    "usage: orvel-cli nzb export ALIAS GROUP SUBJECT-PATTERN [--verbose]\n"}),
+                    kUsage}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -68,7 +68,11 @@ std::string BatchReportLine(const BatchFileReport& report) {
 
 void DecodeShortfall::add(const BatchFileReport& report) {
   using Kind = BatchFileReport::Kind;
-  if (report.kind == Kind::Finished) decoded.push_back(report.path);
+  if (report.kind == Kind::Finished) {
+    decoded.push_back(report.path);
+    // A file set aside (a batch stopped for a restart) and finished later.
+    std::erase_if(shortfall, [&](const BatchFileReport& r) { return IntendedPath(r.path) == report.path; });
+  }
   if (report.kind == Kind::Incomplete || report.kind == Kind::BrokenOff || report.kind == Kind::CrcError) {
     shortfall.push_back(report);
   }

@@ -1,7 +1,7 @@
-// orvel-cli nzb export ALIAS GROUP SUBJECT-PATTERN: the multi-part threads
-// of a group's stored headers whose first part's subject matches a caseless
-// regex (as the quick filter takes it), written as one NZB document on
-// standard output.
+// orvel-cli nzb export ALIAS GROUP SUBJECT-PATTERN: the binary posts of a
+// group's stored headers (multi-part threads, and posts in one part such as
+// PAR2 files) whose first part's subject matches a caseless regex (as the
+// quick filter takes it), written as one NZB document on standard output.
 
 #include <ostream>
 
@@ -15,15 +15,22 @@ namespace orvel::cli {
 
 namespace {
 
-constexpr const char* kUsage = "usage: orvel-cli nzb export ALIAS GROUP SUBJECT-PATTERN [--verbose]\n";
+constexpr const char* kUsage =
+    "usage: orvel-cli nzb export ALIAS GROUP SUBJECT-PATTERN [--verbose]\n"
+    "       orvel-cli nzb get ALIAS FILE [--out DIR] [--no-par2] [--retries N] [--verbose]\n";
 
-// The matching threads' files, in the order of the view's rows.
+// The matching binary posts' files, in the order of the view's rows.
 NzbDocument matchingFiles(const TGroupView& view, const std::string& group, TPerlre& pattern) {
   NzbDocument document;
   for (const TNode* root : view.Roots()) {
-    const TAThread* thread = root->AsThread();
-    if (!thread || !thread->IsMultiPart()) continue;
-    NzbFile file = NzbFileOfThread(*thread, group);
+    NzbFile file;
+    if (const TAThread* thread = root->AsThread(); thread && thread->IsMultiPart()) {
+      file = NzbFileOfThread(*thread, group);
+    } else if (const TArticle* article = root->AsArticle(); article && article->PartNumber >= 1) {
+      file = NzbFileOfArticle(*article, group);  // a post in one part, as PAR2 files are
+    } else {
+      continue;
+    }
     if (pattern.Match(file.subject)) document.files.push_back(std::move(file));
   }
   return document;
@@ -69,6 +76,7 @@ int exportGroup(CliContext& context, const std::vector<std::string>& words,
 }  // namespace
 
 int cmdNzb(CliContext& context) {
+  if (!context.args.empty() && context.args[0] == "get") return cmdNzbGet(context);
   std::vector<std::string> words;
   CliGroupOptions options;
   for (const std::string& a : context.args) {

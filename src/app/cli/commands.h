@@ -46,8 +46,11 @@ const char* BatchReportWord(BatchFileReport::Kind kind);
 // What decode and decode-group print of a file: "WORD: PATH", and for a
 // file that lacks parts " (missing parts 2, 5)".
 std::string BatchReportLine(const BatchFileReport& report);
+// The name a file set aside incomplete was meant to have ("x__error_part_3"
+// was meant to be "x"); other paths unchanged.
+std::string IntendedPath(const std::string& path);
 // The files a decode wrote whole, and those it left incomplete or with a
-// CRC error.
+// CRC error (a file set aside and finished later is not).
 struct DecodeShortfall {
   std::vector<std::string> decoded;
   std::vector<BatchFileReport> shortfall;
@@ -69,6 +72,8 @@ bool RepairWithPar2(DecodeShortfall& files, ResumeStore& resume, CliContext& con
                     std::string_view command);
 int cmdArticle(CliContext& context);
 int cmdDecodeGroup(CliContext& context);
+// nzb get: args[0] is "get".
+int cmdNzbGet(CliContext& context);
 int cmdNzb(CliContext& context);
 int cmdMark(CliContext& context);
 int cmdNext(CliContext& context);

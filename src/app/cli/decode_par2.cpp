@@ -23,18 +23,6 @@ namespace fs = std::filesystem;
 // is stuck.
 constexpr std::chrono::minutes kSilenceLimit{5};
 
-// The name a file set aside incomplete was meant to have ("x__error_part_3"
-// was meant to be "x").
-std::string intendedPath(const std::string& path) {
-  const std::size_t mark = path.rfind("__error");
-  if (mark == std::string::npos) return path;
-  const std::string_view rest = std::string_view(path).substr(mark + 7);
-  const bool broken = rest.empty() || (rest.rfind("_part_", 0) == 0 && rest.size() > 6 &&
-                                       std::all_of(rest.begin() + 6, rest.end(),
-                                                   [](char c) { return c >= '0' && c <= '9'; }));
-  return broken ? path.substr(0, mark) : path;
-}
-
 std::string directoryOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? "." : path.substr(0, slash);
@@ -71,10 +59,20 @@ Par2Result runSet(const std::string& setFile, const std::vector<std::string>& ex
 
 }  // namespace
 
+std::string IntendedPath(const std::string& path) {
+  const std::size_t mark = path.rfind("__error");
+  if (mark == std::string::npos) return path;
+  const std::string_view rest = std::string_view(path).substr(mark + 7);
+  const bool broken = rest.empty() || (rest.rfind("_part_", 0) == 0 && rest.size() > 6 &&
+                                       std::all_of(rest.begin() + 6, rest.end(),
+                                                   [](char c) { return c >= '0' && c <= '9'; }));
+  return broken ? path.substr(0, mark) : path;
+}
+
 std::vector<BatchFileReport> DecodeShortfall::repaired(const std::string& directory,
                                                       const std::vector<std::string>& targets) {
   const auto whole = [&](const BatchFileReport& r) {
-    const std::string intended = intendedPath(r.path);
+    const std::string intended = IntendedPath(r.path);
     return std::any_of(targets.begin(), targets.end(),
                        [&](const std::string& t) { return intended == directory + "/" + t; });
   };
@@ -92,7 +90,7 @@ void dropPartials(const std::vector<BatchFileReport>& partials, ResumeStore& res
   std::vector<DecoderState> records = resume.load();
   bool changed = false;
   for (const BatchFileReport& r : partials) {
-    if (intendedPath(r.path) == r.path) continue;  // a CRC error: par2 repaired it in place
+    if (IntendedPath(r.path) == r.path) continue;  // a CRC error: par2 repaired it in place
     std::remove(r.path.c_str());
     const auto resumes = [&](const DecoderState& d) {
       const fs::path partial = fs::path(d.directory) / BrokenPartName(d.fileName, d.partNumber);
