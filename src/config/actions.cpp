@@ -110,6 +110,7 @@ const TActionDef kGroupViewActions[] = {
     {"acaCompact", "Compacter le dossier", "", "acaCompactExecute"},
     {"acaSaveHdr", "Sauver le fichier .hdr", "", "acaSaveHdrExecute"},
     {"acaCopyHeaders", "Copier les en-têtes", "", "acaCopyHeadersExecute"},
+    {"acaExportNzb", "Exporter les binaires en NZB...", "", "acaExportNzbExecute"},
     {"acaSelectAll", "Sélectionner tout", "Ctrl+A", "acaSelectAllExecute"},
     {"acaInvertSelection", "Inverser la sélection", "", "acaInvertSelectionExecute"},
     {"acaMarkRead", "Marquer comme \"LU\"", "[", "acaMarkExecute"},

@@ -47,4 +47,19 @@ NzbFile NzbFileOfArticle(const TArticle& article, std::string_view group) {
   return fileOfParts({&article}, group);
 }
 
+NzbDocument NzbOfArticles(const std::vector<const TArticle*>& articles, std::string_view group) {
+  NzbDocument document;
+  std::vector<const TAThread*> done;
+  for (const TArticle* a : articles) {
+    if (const TAThread* t = a->Thread; t && t->IsMultiPart()) {
+      if (std::find(done.begin(), done.end(), t) != done.end()) continue;
+      done.push_back(t);
+      document.files.push_back(NzbFileOfThread(*t, group));
+    } else if (a->PartNumber >= 1) {
+      document.files.push_back(NzbFileOfArticle(*a, group));
+    }
+  }
+  return document;
+}
+
 }  // namespace orvel

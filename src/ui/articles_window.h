@@ -210,6 +210,7 @@ class TArticlesWindow final : public QWidget,
   void printArticle();
   void saveShownArticle();
   void copyHeaders();
+  void exportNzb();
   void editArticle();
   // The server and group a new message from this view goes to.
   void composeTarget(std::shared_ptr<TProfile>& profile, std::string& group);

@@ -324,5 +324,22 @@ TEST_F(NzbThread, PosterWithoutNameIsTheAddressAloneAndNoDateIsZero) {
   EXPECT_EQ(f.date, 0);
 }
 
+// A selection: both parts of one post (one file), a post in one part, and a
+// discussion article that is no binary post.
+TEST_F(NzbThread, SelectionGivesEachBinaryPostOnce) {
+  part("two.bin (1/2)", "<t1@x>", 45001);
+  part("two.bin (2/2)", "<t2@x>", 45002);
+  part("two.par2 (1/1)", "<idx@x>", 45003);
+  part("Re: where is two.bin?", "<talk@x>", 45004);
+  builder.Thread();
+  std::vector<const TArticle*> selected(builder.lists.masterList.begin(), builder.lists.masterList.end());
+  const NzbDocument d = NzbOfArticles(selected, "g");
+  ASSERT_EQ(d.files.size(), 2u);
+  EXPECT_EQ(d.files[0].subject, "two.bin (1/2)");
+  EXPECT_EQ(d.files[0].segments.size(), 2u);
+  EXPECT_EQ(d.files[1].subject, "two.par2 (1/1)");
+  EXPECT_EQ(d.files[1].segments, std::vector<NzbSegment>{seg(1, 3000 * 60, "<idx@x>")});
+}
+
 }  // namespace
 }  // namespace orvel

@@ -6,6 +6,8 @@
 
 #include <QBuffer>
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QGroupBox>
 #include <QMdiSubWindow>
 #include <QRadioButton>
@@ -19,6 +21,7 @@
 
 #include "articles_window_fixture.h"
 #include "content/yenc_test_encoder.h"
+#include "content/nzb.h"
 #include "ui/article_list_model.h"
 #include "ui/cache_form.h"
 #include "ui/picture_window.h"
@@ -251,6 +254,45 @@ class ArticlesWindowTest : public QObject {
     QStringList shown;
     for (auto* p : fx->frame->findChildren<ui::PictureWindow*>()) shown << p->windowTitle();
     QCOMPARE(shown, QStringList{"sound.jpg"});
+  }
+
+  // The demo pictures selected and exported: the four-part yEnc picture
+  // makes an NZB that reads back, its segments in part order.
+  void selectedBinariesExportAsNzb() {
+    if (!test::FixtureProcess::available()) QSKIP("orvel-fixture-server is not built");
+    QTemporaryDir demo;
+    QTemporaryDir out;
+    QVERIFY(test::writeDemoCorpus(demo.path()));
+    const std::string group = "alt.binaries.pictures.demo";
+    ArticlesWindowFixture fx({"--corpus", demo.path()}, group + ":\r\n");
+    QVERIFY(fx.ready());
+    ui::TArticlesWindow* window = fx.open(group);
+    QVERIFY(window && ArticlesWindowFixture::downloaded(window));
+    window->action("acaSelectAll")->trigger();
+    const QString target = out.path() + "/demo.nzb";
+    test::ModalScript script;
+    script.then([&](QWidget* w) {
+      auto* dialog = qobject_cast<QFileDialog*>(w);
+      QVERIFY2(dialog, "a file dialog was expected");
+      dialog->findChild<QLineEdit*>("fileNameEdit")->setText(target);
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    window->action("acaExportNzb")->trigger();
+    QVERIFY(script.done());
+    QVERIFY2(script.unexpected().isEmpty(), qPrintable(script.unexpected().join(", ")));
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const NzbParse parse = ParseNzb(file.readAll().toStdString());
+    QVERIFY2(parse.ok(), parse.error.c_str());
+    QStringList files;
+    for (const NzbFile& f : parse.document.files) {
+      QStringList numbers;
+      for (const NzbSegment& s : f.segments) numbers << QString::number(s.number);
+      files << QString::fromStdString(f.subject) + " [" + numbers.join(',') + "]";
+      QCOMPARE(f.groups, std::vector<std::string>{group});
+    }
+    // The other pictures are posts without part numbers: no binary posts.
+    QCOMPARE(files, QStringList{"Lighthouse at dusk - \"phare.jpg\" yEnc (1/4) [1,2,3,4]"});
   }
 
   void layoutSwitchesAndTheGroupListClosesItsViews() {

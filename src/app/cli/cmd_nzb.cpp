@@ -21,18 +21,14 @@ constexpr const char* kUsage =
 
 // The matching binary posts' files, in the order of the view's rows.
 NzbDocument matchingFiles(const TGroupView& view, const std::string& group, TPerlre& pattern) {
-  NzbDocument document;
+  std::vector<const TArticle*> firsts;
   for (const TNode* root : view.Roots()) {
-    NzbFile file;
-    if (const TAThread* thread = root->AsThread(); thread && thread->IsMultiPart()) {
-      file = NzbFileOfThread(*thread, group);
-    } else if (const TArticle* article = root->AsArticle(); article && article->PartNumber >= 1) {
-      file = NzbFileOfArticle(*article, group);  // a post in one part, as PAR2 files are
-    } else {
-      continue;
-    }
-    if (pattern.Match(file.subject)) document.files.push_back(std::move(file));
+    const TAThread* thread = root->AsThread();
+    const TArticle* first = thread ? (thread->Articles.empty() ? nullptr : thread->Articles.front()) : root->AsArticle();
+    if (first) firsts.push_back(first);
   }
+  NzbDocument document = NzbOfArticles(firsts, group);
+  std::erase_if(document.files, [&](const NzbFile& f) { return !pattern.Match(f.subject); });
   return document;
 }
 
