@@ -4,7 +4,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <ostream>
 
 #include "app/cli/commands.h"
@@ -66,30 +65,6 @@ std::string BatchReportLine(const BatchFileReport& report) {
   return line + ")";
 }
 
-void DecodeShortfall::add(const BatchFileReport& report) {
-  using Kind = BatchFileReport::Kind;
-  if (report.kind == Kind::Finished) {
-    decoded.push_back(report.path);
-    // A file set aside (a batch stopped for a restart) and finished later.
-    std::erase_if(shortfall, [&](const BatchFileReport& r) { return IntendedPath(r.path) == report.path; });
-  }
-  if (report.kind == Kind::Incomplete || report.kind == Kind::BrokenOff || report.kind == Kind::CrcError) {
-    shortfall.push_back(report);
-  }
-}
-
-std::string DecodeShortfall::text() const {
-  using Kind = BatchFileReport::Kind;
-  const auto crc = std::count_if(shortfall.begin(), shortfall.end(),
-                                 [](const BatchFileReport& r) { return r.kind == Kind::CrcError; });
-  const auto incomplete = static_cast<std::ptrdiff_t>(shortfall.size()) - crc;
-  auto files = [](std::ptrdiff_t n) { return std::to_string(n) + (n == 1 ? " file" : " files"); };
-  std::string out;
-  if (incomplete > 0) out = files(incomplete) + " incomplete";
-  if (crc > 0) out += (out.empty() ? "" : ", ") + files(crc) + " with a CRC error";
-  return out;
-}
-
 int cmdDecode(CliContext& context) {
   std::string outDir = ".";
   bool par2 = true;
@@ -124,7 +99,7 @@ int cmdDecode(CliContext& context) {
   settings.decodeDir = outDir;
   TBatch batch(host, prompter, settings, MimeEnvironment{mimeTypes.get(), nullptr}, nullptr,
                &resume);
-  DecodeShortfall shortfall;
+  DecodedFiles shortfall;
   batch.setReportListener([&](const BatchFileReport& report) {
     context.out << BatchReportLine(report) << "\n";
     shortfall.add(report);

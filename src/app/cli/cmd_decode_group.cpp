@@ -121,7 +121,7 @@ int cmdDecodeGroup(CliContext& context) {
   ArticleView viewer(content.viewer, ViewerServices{group.prompter(), launcher, {}});
   group.AttachContent(viewer, outDir);
   GroupBatch& batch = *group.Reading().Batch();
-  DecodeShortfall shortfall;
+  DecodedFiles shortfall;
   batch.SetFileListener([&](const BatchFileReport& report) {
     context.out << BatchReportLine(report) << '\n';
     shortfall.add(report);

@@ -133,7 +133,7 @@ int cmdNzbGet(CliContext& context) {
   ArticleView viewer(content.viewer, ViewerServices{group.prompter(), launcher, {}});
   group.AttachContent(viewer, args.outDir);
   GroupBatch& batch = *group.Reading().Batch();
-  DecodeShortfall files;
+  DecodedFiles files;
   batch.SetFileListener([&](const BatchFileReport& report) {
     context.out << BatchReportLine(report) << '\n';
     files.add(report);

@@ -12,6 +12,7 @@
 #include <iosfwd>
 
 #include "content/batch.h"
+#include "content/decoded_files.h"
 
 namespace orvel {
 class TFolderList;
@@ -46,29 +47,13 @@ const char* BatchReportWord(BatchFileReport::Kind kind);
 // What decode and decode-group print of a file: "WORD: PATH", and for a
 // file that lacks parts " (missing parts 2, 5)".
 std::string BatchReportLine(const BatchFileReport& report);
-// The name a file set aside incomplete was meant to have ("x__error_part_3"
-// was meant to be "x"); other paths unchanged.
-std::string IntendedPath(const std::string& path);
-// The files a decode wrote whole, and those it left incomplete or with a
-// CRC error (a file set aside and finished later is not).
-struct DecodeShortfall {
-  std::vector<std::string> decoded;
-  std::vector<BatchFileReport> shortfall;
-  void add(const BatchFileReport& report);
-  bool any() const { return !shortfall.empty(); }
-  // "1 file incomplete, 2 files with a CRC error".
-  std::string text() const;
-  // A PAR2 set in directory made these targets whole: their shortfall goes,
-  // and is returned.
-  std::vector<BatchFileReport> repaired(const std::string& directory, const std::vector<std::string>& targets);
-};
 // Checks each PAR2 set among the decoded files with par2 and repairs it when
 // needed, scanning the incomplete files too. Prints "par2 VERDICT: FILE" for
 // each set, its phases on the error stream. The partial files of a repaired
 // file are removed, with their resume records. False when a set stays
 // incomplete or could not be checked. Without par2 installed it says so and
 // checks nothing.
-bool RepairWithPar2(DecodeShortfall& files, ResumeStore& resume, CliContext& context,
+bool RepairWithPar2(DecodedFiles& files, ResumeStore& resume, CliContext& context,
                     std::string_view command);
 int cmdArticle(CliContext& context);
 int cmdDecodeGroup(CliContext& context);
