@@ -111,6 +111,7 @@ const TActionDef kGroupViewActions[] = {
     {"acaSaveHdr", "Sauver le fichier .hdr", "", "acaSaveHdrExecute"},
     {"acaCopyHeaders", "Copier les en-têtes", "", "acaCopyHeadersExecute"},
     {"acaExportNzb", "Exporter les binaires en NZB...", "", "acaExportNzbExecute"},
+    {"acaImportNzb", "Importer un NZB...", "", "acaImportNzbExecute"},
     {"acaSelectAll", "Sélectionner tout", "Ctrl+A", "acaSelectAllExecute"},
     {"acaInvertSelection", "Inverser la sélection", "", "acaInvertSelectionExecute"},
     {"acaMarkRead", "Marquer comme \"LU\"", "[", "acaMarkExecute"},

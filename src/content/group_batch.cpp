@@ -290,6 +290,7 @@ void GroupBatch::batchEnded() {
   // A batch stopped for a restart goes on into the same folder.
   if (!restartWanted_) transfer_.reset();
   view_.Observer().menusChanged();
+  if (!restartWanted_ && endListener_) endListener_();
 }
 
 }  // namespace orvel

@@ -76,6 +76,10 @@ class GroupBatch final : public BatchRequestHandler, private BatchHost {
   void SetFileListener(std::function<void(const BatchFileReport&)> listener) {
     fileListener_ = std::move(listener);
   }
+  // Told when a batch ends for good (done, or stopped; not when it stops to
+  // be restarted by the resumption). It is called from inside the batch:
+  // whatever it starts must wait for the event loop.
+  void SetEndListener(std::function<void()> listener) { endListener_ = std::move(listener); }
 
   // BatchRequestHandler
   void Data(TNNTP& connection, const SlotRequest& request) override;
@@ -119,6 +123,7 @@ class GroupBatch final : public BatchRequestHandler, private BatchHost {
   std::unique_ptr<FolderTransfer> transfer_;  // the folder of operations 5 and 6
   std::vector<BatchFileReport> files_;
   std::function<void(const BatchFileReport&)> fileListener_;
+  std::function<void()> endListener_;
   std::string appendPath_;
   std::string fetchLabel_;
   std::int64_t startTick_ = 0;

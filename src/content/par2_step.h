@@ -26,7 +26,8 @@ class Par2Step {
     std::function<void(const std::string& set, std::string_view phase)> phase;
     std::function<void(const std::string& set, const Par2Result& result)> setDone;
     // whole: no set stayed incomplete or failed; checked: par2 could be run
-    // (or there was no set). The owner may destroy the step from here only.
+    // (or there was no set). The last event; the owner destroys the step
+    // later, not from one of its events.
     std::function<void(bool whole, bool checked)> finished;
   };
 

@@ -26,6 +26,7 @@
 #include "content/group_content_options.h"
 #include "content/group_reader.h"
 #include "content/mime_types.h"
+#include "content/nzb_import.h"
 #include "core/text.h"
 #include "posting/outbox_sender.h"
 #include "ui/article_list_model.h"
@@ -259,6 +260,8 @@ TArticlesWindow::TArticlesWindow(TOrvelFrame& frame, TGroupsWindow* list,
 }
 
 TArticlesWindow::~TArticlesWindow() {
+  // An import listens to the session's batch: it goes first.
+  nzbImport_.reset();
   // Closing releases the slots, which the reader and the batch hear about.
   session_->Close();
   // The viewer widget looks at the article view, the session's reader at
@@ -436,6 +439,7 @@ void TArticlesWindow::wireActions() {
   wireFilterCommands();
   wirePostingCommands();
   wireExportCommands();
+  wireNzbCommands();
   wireListCommands();
   wireSessionCommands();
   // Tagging: the focused row goes in or out of the batch queue.

@@ -39,6 +39,7 @@ class GroupBatch;
 class GroupReader;
 class OutboxSender;
 class HeaderValueParser;
+class NzbImport;
 struct GroupContentOptions;
 }  // namespace orvel
 
@@ -210,7 +211,10 @@ class TArticlesWindow final : public QWidget,
   void printArticle();
   void saveShownArticle();
   void copyHeaders();
+  // NZB files (articles_window_nzb.cpp).
+  void wireNzbCommands();
   void exportNzb();
+  void importNzb();
   void editArticle();
   // The server and group a new message from this view goes to.
   void composeTarget(std::shared_ptr<TProfile>& profile, std::string& group);
@@ -248,6 +252,7 @@ class TArticlesWindow final : public QWidget,
   std::unique_ptr<QtAttachmentSaveDialog> saveDialog_;
   std::unique_ptr<ArticleView> articleView_;
   std::unique_ptr<CancelRequest> canceller_;
+  std::unique_ptr<NzbImport> nzbImport_;  // the last import, kept until the next one
   std::unique_ptr<OutboxSender> outboxSender_;
   ArticleViewer* viewer_ = nullptr;
   struct StoredMatch {

@@ -1,7 +1,6 @@
 // The group view's commands on what is shown: printing the article in the
 // viewer (acaPrint), saving it from the viewer ("Sauver sous..."), copying
-// the headers of the selected articles (acaCopyHeaders), writing the
-// selected binary posts as an NZB file (acaExportNzb) and editing an
+// the headers of the selected articles (acaCopyHeaders) and editing an
 // article or a queued message in a compose window (acaEdit).
 
 #include <QAction>
@@ -13,8 +12,6 @@
 #include "articles/header_template.h"
 #include "config/main_state.h"
 #include "content/article_view.h"
-#include "content/nzb.h"
-#include "content/nzb_thread.h"
 #include "core/atomic_file.h"
 #include "posting/answered_article.h"
 #include "posting/queued_text.h"
@@ -33,15 +30,12 @@ namespace {
 constexpr std::string_view kSaveShownCaption = "Sauve..";
 constexpr std::string_view kTextFilters = "Tous|*.*|Texte|*.txt";
 constexpr std::string_view kRichFilters = "|Rich Text (ODF)|*.odt|HTML (strip headers)|*.html";
-constexpr std::string_view kNzbCaption = "Exporter en NZB..";
-constexpr std::string_view kNzbFilters = "NZB|*.nzb|Tous|*.*";
 
 }  // namespace
 
 void TArticlesWindow::wireExportCommands() {
   actions_->wire("acaPrint", [this] { printArticle(); });
   actions_->wire("acaCopyHeaders", [this] { copyHeaders(); });
-  actions_->wire("acaExportNzb", [this] { exportNzb(); });
   actions_->wire("acaEdit", [this] { editArticle(); })->setEnabled(currentArticle() != nullptr);
 }
 
@@ -97,25 +91,6 @@ void TArticlesWindow::copyHeaders() {
                                  HeaderTemplateFieldsOf(*article, group, frame_.app().dateFormats));
   }
   QGuiApplication::clipboard()->setText(qs(text));
-}
-
-void TArticlesWindow::exportNzb() {
-  std::vector<TArticle*> selected = session_->SelectedArticles(commandContext());
-  if (selected.empty() && currentArticle()) selected.push_back(currentArticle());
-  const TGroupView& view = groupView();
-  const NzbDocument document = NzbOfArticles({selected.begin(), selected.end()},
-                                             view.IsFolder() ? std::string() : view.View().groupName);
-  if (document.files.empty()) {
-    prompter_.message("Aucun binaire dans la sélection", MessageKind::Information, kNzbCaption);
-    return;
-  }
-  const std::optional<std::string> path =
-      prompter_.chooseSaveFile(kNzbCaption, frame_.state().settings.saveDir, kNzbFilters);
-  if (!path) return;
-  std::string error;
-  if (!SaveFileAtomically(*path, WriteNzb(document), &error)) {
-    prompter_.message(error, MessageKind::Error, kNzbCaption);
-  }
 }
 
 void TArticlesWindow::editArticle() {

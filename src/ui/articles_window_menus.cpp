@@ -22,7 +22,7 @@ constexpr SubmenuSpec kSubmenus[] = {
      "acaMarkAllRead,acaMarkAllUnread,acaMarkAllDelete,acaMarkAllUndelete,-,acaCatchUp,"
      "acaCatchUpNoKeep,acaCatchUpKillXPost,acaCatchUpPurge"},
     {"&Lots et fichiers",
-     "acaDecode,acaFetch,acaSaveAs,acaPrint,acaCopyHeaders,acaExportNzb,acvAttachments,-,acaArchive,"
+     "acaDecode,acaFetch,acaSaveAs,acaPrint,acaCopyHeaders,acaExportNzb,acaImportNzb,acvAttachments,-,acaArchive,"
      "acaQArchive,-,acaFindMissingParts,acaFindMissingPartsEx,acaQueueNonExistingFiles"},
     {"&Poster",
      "acaPost,acaFollowUp,acaFollowUpMail,acaMail,acaForw,-,acaEdit,acaSupersede,acaCancel,-,"

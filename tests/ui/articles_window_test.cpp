@@ -21,6 +21,7 @@
 
 #include "articles_window_fixture.h"
 #include "content/yenc_test_encoder.h"
+#include "content/content_test_support.h"
 #include "content/nzb.h"
 #include "ui/article_list_model.h"
 #include "ui/cache_form.h"
@@ -293,6 +294,91 @@ class ArticlesWindowTest : public QObject {
     }
     // The other pictures are posts without part numbers: no binary posts.
     QCOMPARE(files, QStringList{"Lighthouse at dusk - \"phare.jpg\" yEnc (1/4) [1,2,3,4]"});
+  }
+
+  // An NZB of a four-part yEnc post and its PAR2 files imported into the
+  // group view: the part the server lacks is rebuilt by par2, and the
+  // summary says so.
+  void importedNzbDecodesAndRepairs() {
+    if (!test::FixtureProcess::available()) QSKIP("orvel-fixture-server is not built");
+    if (!QFile::exists("/usr/bin/uuenview") || !QFile::exists("/usr/bin/par2")) QSKIP("uudeview or par2 missing");
+    QTemporaryDir work;
+    QTemporaryDir out;
+    const std::string dir = work.path().toStdString();
+    const std::string original = test::RandomBytes(200000, 5);
+    QFile data(work.path() + "/n.bin");
+    QVERIFY(data.open(QIODevice::WriteOnly));
+    data.write(original.data(), static_cast<qint64>(original.size()));
+    data.close();
+    const std::string make = "cd '" + dir +
+                             "' && uuenview -y -400 -od . n.bin >/dev/null 2>&1 && "
+                             "par2 create -q -q -s10000 -r30 -n1 n.par2 n.bin >/dev/null 2>&1 && "
+                             "mkdir enc && cd enc && uuenview -y -od . ../n.par2 ../n.vol0*.par2 >/dev/null 2>&1";
+    QVERIFY(std::system(make.c_str()) == 0);
+    QStringList bodies = QDir(work.path()).entryList({"n.0*"}, QDir::Files, QDir::Name);
+    QCOMPARE(bodies.size(), 4);
+    const QStringList par2Bodies = QDir(work.path() + "/enc").entryList(QDir::Files, QDir::Name);
+    QCOMPARE(par2Bodies.size(), 2);
+    const std::string group = "alt.binaries.nzbimport";
+    QVERIFY(QDir().mkpath(work.path() + "/corpus/" + QString::fromStdString(group)));
+    NzbDocument document;
+    int number = 0;
+    const auto post = [&](const QString& body, const std::string& subject, int part) {
+      ++number;
+      const std::string id = "<n" + std::to_string(number) + "@nzb.invalid>";
+      NzbFile* file = part == 1 ? &document.files.emplace_back() : &document.files.back();
+      if (part == 1) {
+        file->subject = subject;
+        file->groups = {group};
+      }
+      file->segments.push_back({part, 1000, id});
+      if (number == 3) return;  // the server never had part 3
+      QFile in(body);
+      QVERIFY(in.open(QIODevice::ReadOnly));
+      QFile article(work.path() + "/corpus/" + QString::fromStdString(group) + "/" + QString::number(number));
+      QVERIFY(article.open(QIODevice::WriteOnly));
+      article.write(QByteArray::fromStdString("From: P <p@example.invalid>\nNewsgroups: " + group + "\nSubject: " +
+                                              subject + "\nDate: Mon, 05 Jan 2026 10:00:00 +0000\nMessage-ID: " +
+                                              id + "\n\n") +
+                    in.readAll());
+    };
+    for (int k = 0; k < 4; ++k) {
+      post(work.path() + "/" + bodies[k], "\"n.bin\" yEnc (" + std::to_string(k + 1) + "/4)", k + 1);
+    }
+    for (const QString& body : par2Bodies) post(work.path() + "/enc/" + body, body.toStdString(), 1);
+    const QString nzb = work.path() + "/n.nzb";
+    QFile nzbFile(nzb);
+    QVERIFY(nzbFile.open(QIODevice::WriteOnly));
+    nzbFile.write(QByteArray::fromStdString(WriteNzb(document)));
+    nzbFile.close();
+
+    ArticlesWindowFixture fx({"--corpus", work.path() + "/corpus"}, group + ":\r\n",
+                             [&](MainState& st) { st.settings.decodeDir = out.path().toStdString() + "/"; });
+    QVERIFY(fx.ready());
+    ui::TArticlesWindow* window = fx.open(group);
+    QVERIFY(window && ArticlesWindowFixture::downloaded(window));
+    QString summary;
+    test::ModalScript script;
+    script.then([&](QWidget* w) {
+      auto* dialog = qobject_cast<QFileDialog*>(w);
+      QVERIFY2(dialog, "a file dialog was expected");
+      dialog->findChild<QLineEdit*>("fileNameEdit")->setText(nzb);
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    script.then([&](QWidget* w) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      QVERIFY2(box, "the summary was expected");
+      summary = box->text();
+      box->button(QMessageBox::Ok)->click();
+    });
+    window->action("acaImportNzb")->trigger();
+    QVERIFY(test::waitFor([&] { return script.done(); }, 30000));
+    QVERIFY2(script.unexpected().isEmpty(), qPrintable(script.unexpected().join(", ")));
+    QVERIFY2(summary.contains("PAR2 réparé: " + out.path() + "/n.par2"), qPrintable(summary));
+    QFile decoded(out.path() + "/n.bin");
+    QVERIFY(decoded.open(QIODevice::ReadOnly));
+    QVERIFY(decoded.readAll() == QByteArray::fromStdString(original));
+    QVERIFY(!QFile::exists(out.path() + "/n.bin__error_part_3"));
   }
 
   void layoutSwitchesAndTheGroupListClosesItsViews() {

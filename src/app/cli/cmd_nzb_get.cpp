@@ -16,6 +16,7 @@
 #include "content/group_batch.h"
 #include "content/group_content_options.h"
 #include "content/nzb.h"
+#include "content/nzb_import.h"
 
 namespace orvel::cli {
 
@@ -30,22 +31,6 @@ std::string firstGroup(const NzbDocument& document) {
     if (!f.groups.empty()) return f.groups.front();
   }
   return {};
-}
-
-// One record per segment, in segment order: fetched by Message-ID (no
-// number), its part number the segment's.
-std::vector<TArticle*> segmentRecords(const NzbFile& file, ArticleArena& arena) {
-  std::vector<TArticle*> records;
-  const PooledString subject = arena.Strings().Store(file.subject);
-  for (const NzbSegment& s : file.segments) {
-    TArticle* a = arena.New();
-    a->Subject = subject;
-    a->MessageID = arena.Strings().Store(s.messageId);
-    a->PartNumber = s.number;
-    a->Bytes = static_cast<std::int32_t>(std::min<std::int64_t>(s.bytes, INT32_MAX));
-    records.push_back(a);
-  }
-  return records;
 }
 
 struct GetArgs {
@@ -146,7 +131,7 @@ int cmdNzbGet(CliContext& context) {
     const NzbFile& file = document->files[k];
     context.err << "orvel-cli nzb get: file " << k + 1 << " of " << count << ": " << file.subject
                 << " (" << file.segments.size() << " segments)\n";
-    const std::vector<TArticle*> records = segmentRecords(file, arena);
+    const std::vector<TArticle*> records = NzbSegmentRecords(file, arena);
     if (records.empty() || !batch.Start(BatchOperation::Decode, records)) {
       context.out << "failed: " << file.subject << " (no segment listed)\n";
       failed = true;
