@@ -14,7 +14,7 @@ namespace {
 TEST(Actions, EveryWindowHasItsActions) {
   EXPECT_EQ(BuiltInActions(ActionWindow::Main).size(), 19u);
   EXPECT_EQ(BuiltInActions(ActionWindow::GroupList).size(), 25u);
-  EXPECT_EQ(BuiltInActions(ActionWindow::GroupView).size(), 118u);
+  EXPECT_EQ(BuiltInActions(ActionWindow::GroupView).size(), 120u);
   EXPECT_EQ(BuiltInActions(ActionWindow::Compose).size(), 16u);
   EXPECT_EQ(BuiltInActions(ActionWindow::Folders).size(), 5u);
   for (auto window : {ActionWindow::Main, ActionWindow::GroupList, ActionWindow::GroupView,
@@ -112,7 +112,7 @@ class KeyDialogTest : public ::testing::Test {
 };
 
 TEST_F(KeyDialogTest, RowsComeByContextThenMain) {
-  ASSERT_EQ(dialog_.rows().size(), 118u + 19u);
+  ASSERT_EQ(dialog_.rows().size(), 120u + 19u);
   EXPECT_EQ(dialog_.rows().front().context, "Articles");
   EXPECT_EQ(dialog_.rows().back().context, "Main");
   EXPECT_EQ(dialog_.upperLabel(), "");
