@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# orvel-cli headers of a group of COUNT generated articles on the INN 2 of
-# scripts/test-servers (which must be running), against a plain socket read
-# of the same GROUP and XOVER, with COMPRESS DEFLATE on and off: the ratio of
-# the times, the peak memory, and the bytes on the wire.
+# orvel-cli headers of a group of COUNT generated articles on INN 2, against
+# a plain socket read of the same GROUP and XOVER, with COMPRESS DEFLATE on
+# and off: the ratio of the times, the peak memory, and the bytes on the wire.
 #
 #   bench/headers_inn_bench.sh [BUILD_DIR] [COUNT]      (defaults: build 1000000)
 #
-# The group (test.huge.COUNT) is made and fed on the first run, through
-# innd's transit port; later runs find it there. Each side runs ROUNDS times
-# (default 3), alternating; the best time of each is compared.
+# The INN is an instance of scripts/test-servers of its own (state in
+# /tmp/orvel-bench-inn-UID), not the tests': a million articles wrap its
+# article buffer, which would overwrite the tests' corpus. It is stopped at
+# the end and the tests' build/test-servers.env put back. The group
+# (test.huge.COUNT) is made and fed on the first run, through innd's transit
+# port; later runs find it there. Each side runs ROUNDS times (default 3),
+# alternating; the best time of each is compared.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -19,10 +22,19 @@ cli=$build/src/app/orvel-cli
 corpus=$build/tools/corpus/orvel-corpus
 group=test.huge.$count
 env_file=$build/test-servers.env
-[ -r "$env_file" ] || { echo "test servers not running (scripts/test-servers start)" >&2; exit 1; }
-. "$env_file"
 . "$here/fixture_server.sh"
 require_executables "$cli" "$corpus" /usr/bin/time
+
+export ORVEL_TEST_SERVERS_STATE=/tmp/orvel-bench-inn-$(id -u)
+[ -f "$env_file" ] && cp "$env_file" "$work/tests.env"
+stop_bench_inn() {
+  "$here/../scripts/test-servers" stop >/dev/null 2>&1 || true
+  if [ -f "$work/tests.env" ]; then cp "$work/tests.env" "$env_file"; else rm -f "$env_file"; fi
+  cleanup
+}
+trap stop_bench_inn EXIT
+"$here/../scripts/test-servers" start >&2
+. "$env_file"
 
 plain_read() {
   /usr/bin/python3 - "$ORVEL_NNTP_PORT" "$group" <<'PY'
