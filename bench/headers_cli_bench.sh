@@ -36,33 +36,7 @@ start_fixture_server "${server_cpu[@]}" "$server" --generate "$group:$count" \
 
 # The plain read: GROUP, then XOVER of the whole group, counting bytes until
 # the terminating line.
-plain_read() {
-  "${reader_cpu[@]}" /usr/bin/python3 - "$port" "$group" "$count" <<'EOF'
-import socket, sys, time
-port, group, count = int(sys.argv[1]), sys.argv[2], int(sys.argv[3])
-s = socket.create_connection(("127.0.0.1", port))
-def line():
-    data = b""
-    while not data.endswith(b"\r\n"):
-        data += s.recv(1)
-    return data
-line()
-start = time.monotonic()
-s.sendall(b"GROUP %s\r\n" % group.encode())
-line()
-s.sendall(b"XOVER 1-%d\r\n" % count)
-total, tail = 0, b""
-while True:
-    chunk = s.recv(1 << 20)
-    if not chunk:
-        break
-    total += len(chunk)
-    tail = (tail + chunk)[-5:]
-    if tail == b"\r\n.\r\n":
-        break
-print("%.3f %d" % (time.monotonic() - start, total))
-EOF
-}
+plain_read() { "${reader_cpu[@]}" /usr/bin/python3 "$here/plain_read.py" "$port" "$group"; }
 
 # One orvel-cli run on a fresh base directory: wall seconds and peak KB.
 cli_run() {
@@ -85,7 +59,7 @@ best_plain=
 best_cli=
 peak=
 for r in $(seq "$rounds"); do
-  read -r t bytes < <(plain_read)
+  read -r t bytes _ < <(plain_read)
   read -r c p < <(cli_run "$r" "$group")
   echo "round $r: plain read ${t}s ($bytes bytes), orvel-cli headers ${c}s, peak ${p} KB," \
     "$(awk -F': ' '/User time/ {u = $2} /System time/ {s = $2} END {print u "+" s}' \

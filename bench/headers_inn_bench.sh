@@ -36,38 +36,7 @@ trap stop_bench_inn EXIT
 "$here/../scripts/test-servers" start >&2
 . "$env_file"
 
-plain_read() {
-  /usr/bin/python3 - "$ORVEL_NNTP_PORT" "$group" <<'PY'
-import socket, sys, time
-s = socket.create_connection(("127.0.0.1", int(sys.argv[1])), timeout=60)
-def line():
-    data = b""
-    while not data.endswith(b"\r\n"):
-        byte = s.recv(1)
-        if not byte:
-            sys.exit("connection closed")
-        data += byte
-    return data
-line()
-start = time.monotonic()
-s.sendall(b"GROUP %s\r\n" % sys.argv[2].encode())
-reply = line().split()
-if reply[0] != b"211":
-    print("0 0 0")
-    sys.exit(0)
-s.sendall(b"XOVER %s-%s\r\n" % (reply[2], reply[3]))
-total, tail = 0, b""
-while True:
-    chunk = s.recv(1 << 20)
-    if not chunk:
-        sys.exit("connection closed")
-    total += len(chunk)
-    tail = (tail + chunk)[-5:]
-    if tail == b"\r\n.\r\n":
-        break
-print("%.3f %d %s" % (time.monotonic() - start, total, reply[1].decode()))
-PY
-}
+plain_read() { /usr/bin/python3 "$here/plain_read.py" "$ORVEL_NNTP_PORT" "$group"; }
 
 read -r _ _ have < <(plain_read)
 if [ "$have" -lt "$count" ]; then
