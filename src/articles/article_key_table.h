@@ -21,6 +21,7 @@
 // The caller hashes each key once with HashOf and passes that hash to every
 // call: a table that grows hashes its keys again with HashOf.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>

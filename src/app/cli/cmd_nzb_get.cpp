@@ -124,23 +124,30 @@ int cmdNzbGet(CliContext& context) {
     files.add(report);
   });
 
+  // A file no server has does not stop the others; a batch that stops does.
   ArticleArena arena;
   bool failed = false;
+  bool stopped = false;
   const std::size_t count = document->files.size();
-  for (std::size_t k = 0; k < count && !failed; ++k) {
+  for (std::size_t k = 0; k < count && !stopped; ++k) {
     const NzbFile& file = document->files[k];
     context.err << "orvel-cli nzb get: file " << k + 1 << " of " << count << ": " << file.subject
                 << " (" << file.segments.size() << " segments)\n";
     const std::vector<TArticle*> records = NzbSegmentRecords(file, arena);
-    if (records.empty() || !batch.Start(BatchOperation::Decode, records)) {
+    if (records.empty()) {
       context.out << "failed: " << file.subject << " (no segment listed)\n";
       failed = true;
       continue;
     }
+    if (!batch.Start(BatchOperation::Decode, records)) {
+      context.err << "orvel-cli nzb get: the decode batch did not start\n";
+      stopped = true;
+      break;
+    }
     group.Wait([&] { return !batch.Running(); });
     if (const std::size_t left = batch.Queue().size(); left > 0) {
       context.err << "orvel-cli nzb get: " << left << " segments left\n";
-      failed = true;
+      stopped = true;
     }
     const auto missing = std::count_if(records.begin(), records.end(),
                                        [](const TArticle* a) { return a->Has(NodeFlag::Missing); });
@@ -149,6 +156,7 @@ int cmdNzbGet(CliContext& context) {
       failed = true;
     }
   }
+  failed = failed || stopped;
   batch.SetFileListener(nullptr);
   const bool setsWhole = !args.par2 || RepairWithPar2(files, batch.Resume(), context, "nzb get");
   if (files.any()) context.err << "orvel-cli nzb get: " << files.text() << '\n';
