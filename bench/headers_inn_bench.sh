@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # orvel-cli headers of a group of COUNT generated articles on INN 2, against
 # a plain socket read of the same GROUP and XOVER, with COMPRESS DEFLATE on
-# and off: the ratio of the times, the peak memory, and the bytes on the wire.
+# and off (the plain read compressed too, so both receive the same bytes):
+# the ratio of the times, the peak memory, and the bytes on the wire.
 #
 #   bench/headers_inn_bench.sh [BUILD_DIR] [COUNT]      (defaults: build 1000000)
 #
@@ -36,7 +37,7 @@ trap stop_bench_inn EXIT
 "$here/../scripts/test-servers" start >&2
 . "$env_file"
 
-plain_read() { /usr/bin/python3 "$here/plain_read.py" "$ORVEL_NNTP_PORT" "$group"; }
+plain_read() { /usr/bin/python3 "$here/plain_read.py" "$ORVEL_NNTP_PORT" "$group" "$@"; }
 
 read -r _ _ have < <(plain_read)
 if [ "$have" -lt "$count" ]; then
@@ -63,11 +64,10 @@ cli_run() {
 }
 
 best() { awk -v a="${1:-$2}" -v b="$2" 'BEGIN { print (b < a ? b : a) }'; }
-best_plain=
 for compress in 0 1; do
-  best_cli=
+  best_plain= best_cli=
   for r in $(seq "$rounds"); do
-    read -r t bytes _ < <(plain_read)
+    read -r t bytes _ < <(plain_read $([ "$compress" = 1 ] && echo --compress))
     read -r c peak wire < <(cli_run "$r" "$compress")
     echo "compress $compress round $r: plain read ${t}s ($bytes bytes), orvel-cli headers ${c}s," \
       "peak ${peak} KB, wire $wire bytes"

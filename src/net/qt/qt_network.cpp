@@ -11,6 +11,12 @@
 
 #include <algorithm>
 
+#if defined(__linux__)
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#endif
+
 #include "net/socket_errors.h"
 
 namespace orvel {
@@ -174,10 +180,25 @@ class QtTransport final : public Transport {
 
   void readAll() {
     if (ended_) return;
+    acknowledgeNow();
     const QByteArray data = socket_->readAll();
     if (!data.isEmpty() && handler_) {
       handler_->onTransportData(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
     }
+  }
+
+  // A server answers a command in several writes (INN: the status line,
+  // then the list), and with Nagle's algorithm it holds each one back until
+  // the last is acknowledged. Once the connection has gone back and forth,
+  // Linux delays that acknowledgement by 40 ms, so every multi-line reply
+  // would wait 40 ms; quick-ack mode sends it at once. The mode lapses when
+  // the client writes, so it is asked for again on each read.
+  void acknowledgeNow() {
+#if defined(__linux__) && defined(TCP_QUICKACK)
+    const int one = 1;
+    ::setsockopt(static_cast<int>(socket_->socketDescriptor()), IPPROTO_TCP, TCP_QUICKACK, &one,
+                 sizeof one);
+#endif
   }
 
   void failed(QAbstractSocket::SocketError error) {
