@@ -29,6 +29,7 @@ void SmtpClient::Connect(const std::string& host, const SmtpOptions& options,
   TlsOptions tls;
   tls.peerName = server->host;
   tls.caFile = caFile;
+  tls.mayStartTls = true;  // the relay's STARTTLS is taken whenever offered
   timer_->start(SmtpEngine::kReplyTimeout, TimerMode::SingleShot);
   StartConnect(server->host, server->port, tls);
 }

@@ -204,6 +204,7 @@ void TNNTP::Connect() {
   tls.enabled = profile_->tls;
   tls.peerName = trim(profile_->host);
   tls.caFile = profile_->caFile;
+  tls.mayStartTls = profile_->startTls && !profile_->tls;
   StartConnect(profile_->host, profile_->effectivePort(), tls);
 }
 

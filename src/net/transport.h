@@ -32,6 +32,9 @@ struct TlsOptions {
   std::string peerName;
   // PEM file of extra trusted CA certificates; empty: the system store only.
   std::string caFile;
+  // A plain connection that may be upgraded by STARTTLS later. Without it,
+  // and without `enabled`, the transport need not load a TLS library.
+  bool mayStartTls = false;
 };
 
 class TransportHandler {

@@ -163,18 +163,6 @@ bool runXpat(CliContext& context, CliGroup& group, const XpatForm& form) {
   return true;
 }
 
-void printRows(const TGroupView& view, std::ostream& out) {
-  std::string text;
-  for (const TNode* row : view.Rows()) {
-    AppendRowText(text, *row);
-    if (text.size() >= (1 << 20)) {
-      out.write(text.data(), static_cast<std::streamsize>(text.size()));
-      text.clear();
-    }
-  }
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-}
-
 }  // namespace
 
 int cmdHeaders(CliContext& context) {
@@ -205,7 +193,7 @@ int cmdHeaders(CliContext& context) {
     const bool saved = group.Close(searched);
     return searched && saved ? 0 : 1;
   }
-  printRows(view, context.out);
+  WriteRows(context.out, view.Rows());
   context.out.flush();
   const ThreadStats& stats = view.Stats();
   context.err << view.MasterList().size() << " articles (" << view.View().added << " new), "

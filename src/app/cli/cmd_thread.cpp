@@ -70,6 +70,20 @@ void AppendRowText(std::string& out, const TNode& node, std::int32_t keptScore) 
   out += '\t' + std::to_string(a.Number) + '\t' + flagText(a) + score + '\n';
 }
 
+void WriteRows(std::ostream& out, const std::vector<TNode*>& rows, std::int32_t keptScore) {
+  constexpr std::size_t kPiece = 64 << 10;
+  std::string text;
+  text.reserve(kPiece + 1024);
+  for (const TNode* row : rows) {
+    AppendRowText(text, *row, keptScore);
+    if (text.size() >= kPiece) {
+      out.write(text.data(), static_cast<std::streamsize>(text.size()));
+      text.clear();
+    }
+  }
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
 bool ReadInput(const std::string& name, std::string& text) {
   if (name == "-") {
     text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
@@ -138,15 +152,7 @@ int cmdThread(CliContext& context) {
   ParseOverviewText(view, text);
   ThreadStats stats;
   ThreadArticles(lists, options, stats);
-  std::string out;
-  for (const TNode* row : lists.rowList) {
-    AppendRowText(out, *row, view.options.score.KeptScore);
-    if (out.size() >= (1 << 20)) {
-      context.out.write(out.data(), static_cast<std::streamsize>(out.size()));
-      out.clear();
-    }
-  }
-  context.out.write(out.data(), static_cast<std::streamsize>(out.size()));
+  WriteRows(context.out, lists.rowList, view.options.score.KeptScore);
   context.err << stats.articles << " articles, " << lists.rootList.size() << " rows at the top, "
               << stats.multiPart << " multi-part series (" << stats.completeMultiPart
               << " complete)\n";

@@ -7,6 +7,7 @@
 #include <QSslError>
 #include <QSslSocket>
 #include <QStringList>
+#include <QTcpSocket>
 #include <QTimer>
 
 #include <algorithm>
@@ -65,44 +66,20 @@ namespace {
 
 constexpr qint64 kReadBufferBytes = 1 << 20;
 
-// How a QSslSocket stream meets the transport contract: events stop after
+// How a Qt socket stream meets the transport contract: events stop after
 // the first error or close, and the owner may destroy the transport inside
 // any event (the socket itself is deleted later by the event loop).
 class QtTransport final : public Transport {
  public:
-  QtTransport() : context_(std::make_unique<QObject>()), socket_(new QSslSocket) {
-    // Bytes wait in the system's socket buffer, not in ours, while the
-    // reader is behind: a server faster than the parsing would otherwise
-    // grow the read buffer to megabytes (TCP's flow control slows it down).
-    socket_->setReadBufferSize(kReadBufferBytes);
-    QObject* ctx = context_.get();
-    QObject::connect(socket_, &QAbstractSocket::connected, ctx, [this] {
-      socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-      if (!tls_) opened();
-    });
-    QObject::connect(socket_, &QSslSocket::encrypted, ctx, [this] {
-      if (upgrading_) {
-        tlsReady();
-      } else {
-        opened();
-      }
-    });
-    QObject::connect(socket_, &QIODevice::readyRead, ctx, [this] { readAll(); });
-    QObject::connect(socket_, &QSslSocket::sslErrors, ctx, [this](const QList<QSslError>& errors) {
-      QStringList reasons;
-      for (const QSslError& e : errors) reasons << e.errorString();
-      sslReasons_ = reasons.join("; ");
-    });
-    QObject::connect(socket_, &QAbstractSocket::errorOccurred, ctx,
-                     [this](QAbstractSocket::SocketError error) { failed(error); });
-    QObject::connect(socket_, &QAbstractSocket::disconnected, ctx, [this] { closedByPeer(); });
-  }
+  QtTransport() : context_(std::make_unique<QObject>()) {}
 
   ~QtTransport() override {
     *alive_ = false;
     context_.reset();  // no more signals reach this
-    socket_->abort();
-    socket_->deleteLater();
+    if (socket_) {
+      socket_->abort();
+      socket_->deleteLater();
+    }
   }
 
   void setHandler(TransportHandler* handler) override { handler_ = handler; }
@@ -113,6 +90,7 @@ class QtTransport final : public Transport {
     tls_ = tls.enabled;
     upgrading_ = false;
     sslReasons_.clear();
+    useSocket(tls.enabled || tls.mayStartTls);
     const QString qaddress = QString::fromStdString(address);
     const auto qport = static_cast<quint16>(port);
     if (!tls_) {
@@ -120,7 +98,7 @@ class QtTransport final : public Transport {
       return;
     }
     if (!configureTls(tls)) return;
-    socket_->connectToHostEncrypted(qaddress, qport, QString::fromStdString(tls.peerName));
+    sslSocket()->connectToHostEncrypted(qaddress, qport, QString::fromStdString(tls.peerName));
   }
 
   void startTls(const TlsOptions& tls) override {
@@ -128,9 +106,13 @@ class QtTransport final : public Transport {
     tls_ = true;
     upgrading_ = true;
     sslReasons_.clear();
+    if (!sslSocket()) {
+      failLater("STARTTLS sur une connexion ouverte sans TLS possible");
+      return;
+    }
     if (!configureTls(tls)) return;
-    socket_->setPeerVerifyName(QString::fromStdString(tls.peerName));
-    socket_->startClientEncryption();
+    sslSocket()->setPeerVerifyName(QString::fromStdString(tls.peerName));
+    sslSocket()->startClientEncryption();
   }
 
   void send(std::string_view bytes) override {
@@ -142,12 +124,53 @@ class QtTransport final : public Transport {
     ended_ = true;
     connected_ = false;
     ++generation_;
-    socket_->abort();
+    if (socket_) socket_->abort();
   }
 
   bool isConnected() const override { return connected_; }
 
  private:
+  // A QSslSocket only when the connection may need TLS: creating one loads
+  // the TLS library, which costs a plain connection 7 MB and 11 ms.
+  void useSocket(bool secure) {
+    if (socket_ && (sslSocket() != nullptr) == secure) return;
+    if (socket_) {
+      QObject::disconnect(socket_, nullptr, context_.get(), nullptr);
+      socket_->abort();
+      socket_->deleteLater();
+    }
+    socket_ = secure ? new QSslSocket : new QTcpSocket;
+    // Bytes wait in the system's socket buffer, not in ours, while the
+    // reader is behind: a server faster than the parsing would otherwise
+    // grow the read buffer to megabytes (TCP's flow control slows it down).
+    socket_->setReadBufferSize(kReadBufferBytes);
+    QObject* ctx = context_.get();
+    QObject::connect(socket_, &QAbstractSocket::connected, ctx, [this] {
+      socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+      if (!tls_) opened();
+    });
+    QObject::connect(socket_, &QIODevice::readyRead, ctx, [this] { readAll(); });
+    QObject::connect(socket_, &QAbstractSocket::errorOccurred, ctx,
+                     [this](QAbstractSocket::SocketError error) { failed(error); });
+    QObject::connect(socket_, &QAbstractSocket::disconnected, ctx, [this] { closedByPeer(); });
+    if (QSslSocket* ssl = sslSocket()) {
+      QObject::connect(ssl, &QSslSocket::encrypted, ctx, [this] {
+        if (upgrading_) {
+          tlsReady();
+        } else {
+          opened();
+        }
+      });
+      QObject::connect(ssl, &QSslSocket::sslErrors, ctx, [this](const QList<QSslError>& errors) {
+        QStringList reasons;
+        for (const QSslError& e : errors) reasons << e.errorString();
+        sslReasons_ = reasons.join("; ");
+      });
+    }
+  }
+
+  QSslSocket* sslSocket() const { return qobject_cast<QSslSocket*>(socket_); }
+
   void opened() {
     if (ended_) return;
     connected_ = true;
@@ -168,7 +191,7 @@ class QtTransport final : public Transport {
       }
       config.addCaCertificates(certificates);
     }
-    socket_->setSslConfiguration(config);
+    sslSocket()->setSslConfiguration(config);
     return true;
   }
 
@@ -247,12 +270,12 @@ class QtTransport final : public Transport {
     ended_ = true;
     connected_ = false;
     ++generation_;
-    socket_->abort();
+    if (socket_) socket_->abort();
   }
 
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   std::unique_ptr<QObject> context_;
-  QSslSocket* socket_;
+  QTcpSocket* socket_ = nullptr;
   TransportHandler* handler_ = nullptr;
   QString sslReasons_;
   std::uint64_t generation_ = 0;

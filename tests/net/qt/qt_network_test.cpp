@@ -117,7 +117,9 @@ TEST(QtTransport, StartTlsFailuresAreTlsErrors) {
     auto transport = platform.createTransport();
     Recorder r;
     transport->setHandler(&r);
-    transport->connectTo("127.0.0.1", server.port(), {});
+    TlsOptions upgradable;
+    upgradable.mayStartTls = true;
+    transport->connectTo("127.0.0.1", server.port(), upgradable);
     ASSERT_TRUE(runUntil([&] { return transport->isConnected() && server.peer; }));
     transport->startTls({true, "localhost", caFile});
     if (caFile.empty()) {
@@ -134,6 +136,36 @@ TEST(QtTransport, StartTlsFailuresAreTlsErrors) {
     }
     EXPECT_FALSE(transport->isConnected());
   }
+}
+
+// A plain connection not opened for STARTTLS has no TLS socket to upgrade
+// (it never loads the TLS library): the upgrade is a TLS failure. Opened
+// again on the same transport for STARTTLS, it sends a ClientHello.
+TEST(QtTransport, StartTlsNeedsAConnectionOpenedForIt) {
+  QtNetPlatform platform;
+  auto transport = platform.createTransport();
+  Recorder r;
+  transport->setHandler(&r);
+  {
+    LoopbackServer server;
+    transport->connectTo("127.0.0.1", server.port(), {});
+    ASSERT_TRUE(runUntil([&] { return transport->isConnected() && server.peer; }));
+    transport->startTls({true, "localhost", ""});
+    ASSERT_TRUE(runUntil([&] { return r.events.size() >= 2; }));
+    EXPECT_EQ(r.events, (std::vector<std::string>{
+                            "connected", "error 12000 STARTTLS sur une connexion ouverte sans TLS possible"}));
+    EXPECT_FALSE(transport->isConnected());
+  }
+  r.events.clear();
+  LoopbackServer server;
+  TlsOptions upgradable;
+  upgradable.mayStartTls = true;
+  transport->connectTo("127.0.0.1", server.port(), upgradable);
+  ASSERT_TRUE(runUntil([&] { return transport->isConnected() && server.peer; }));
+  transport->startTls({true, "localhost", ""});
+  ASSERT_TRUE(runUntil([&] { return server.peer->bytesAvailable() > 0; }));
+  EXPECT_EQ(server.peer->read(1).toStdString(), "\x16");  // a TLS handshake record
+  EXPECT_EQ(r.events, std::vector<std::string>{"connected"});
 }
 
 TEST(QtTransport, DestroyedInsideItsOwnEvent) {
