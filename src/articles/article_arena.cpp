@@ -17,8 +17,8 @@ TArticle* ArticleArena::New() {
     return new (a) TArticle();
   }
   if (usedInSlab_ == slabRecords_) {
-    slabRecords_ = slabRecords_ == 0 ? kFirstSlabRecords
-                                     : std::min(2 * slabRecords_, kLargestSlabRecords);
+    slabRecords_ = nextSlabBytes_ / sizeof(TArticle);
+    nextSlabBytes_ = std::min(2 * nextSlabBytes_, kLargestSlabBytes);
     const std::size_t bytes = sizeof(TArticle) * slabRecords_;
     slabs_.emplace_back(reinterpret_cast<TArticle*>(AllocateArenaBlock(bytes)), SlabDeleter{bytes});
     slabBytes_ += bytes;

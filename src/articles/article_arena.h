@@ -28,9 +28,11 @@ class ArticleArena {
   std::size_t MemoryUsed() const;
 
  private:
-  // Slabs start small (a folder of ten messages) and double up to 4 MB.
-  static constexpr std::size_t kFirstSlabRecords = 256;
-  static constexpr std::size_t kLargestSlabRecords = (4 << 20) / sizeof(TArticle);
+  // Slabs start small (a folder of ten messages) and double up to 4 MB, in
+  // powers of two of bytes: a large slab is then whole huge pages, where a
+  // slab of 3 MB would hold a 4 MB mapping resident.
+  static constexpr std::size_t kFirstSlabBytes = 32 << 10;
+  static constexpr std::size_t kLargestSlabBytes = 4 << 20;
   struct SlabDeleter {
     std::size_t bytes = 0;
     void operator()(TArticle* records) const;
@@ -38,6 +40,7 @@ class ArticleArena {
 
   std::vector<std::unique_ptr<TArticle, SlabDeleter>> slabs_;
   std::size_t slabRecords_ = 0;  // records in the newest slab
+  std::size_t nextSlabBytes_ = kFirstSlabBytes;
   std::size_t usedInSlab_ = 0;
   std::size_t slabBytes_ = 0;
   std::vector<TArticle*> freeList_;

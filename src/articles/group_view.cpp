@@ -302,6 +302,7 @@ void TGroupView::thread(bool unthreaded) {
   // The pass rebuilds the rows at its end: their old list need not live
   // through the pass's tables.
   std::vector<TNode*>().swap(lists_.rowList);
+  arena_.Strings().ReleaseCaches();
   ThreadOptions options = threadOptions();
   options.threaded = options.threaded && !unthreaded;
   ThreadArticles(lists_, options, stats_, &services_.prompter);

@@ -217,6 +217,13 @@ std::size_t StringPool::MemoryUsed() const {
          rawFromText_.capacity() + recentParents_.capacity() * sizeof(RecentParent);
 }
 
+void StringPool::ReleaseCaches() {
+  std::vector<PooledString>().swap(recent_);
+  std::vector<std::uint32_t>().swap(recentHashes_);
+  std::vector<RecentParent>().swap(recentParents_);
+  parentsRemembered_ = 0;
+}
+
 void StringPool::Clear() {
   texts_ = Arena();
   authors_ = Arena();

@@ -272,6 +272,32 @@ TEST(StringPoolTest, ReferencesLinkToARecentParentOnlyWhenTheyExtendIt) {
   EXPECT_EQ(reply->ParentID(), "<l@x>");
 }
 
+// Released caches forget the recent parents, not what was stored: links
+// made before still spell their References, a reply to an earlier parent is
+// stored as text, and parents stored afterwards are linked to again.
+TEST(StringPoolTest, ReleasedCachesKeepTheStoredReferences) {
+  StringPool pool;
+  ArticleArena arena;
+  const auto article = [&](const char* id, const char* references) {
+    TArticle* a = arena.New();
+    a->MessageID = pool.Store(id);
+    a->SetReferences(pool, references);
+    return a;
+  };
+  article("<r@x>", "");
+  const TArticle* before = article("<a@x>", "<r@x>");
+  ASSERT_TRUE(before->References.IsLink());
+  pool.ReleaseCaches();
+  EXPECT_TRUE(before->References.Spells("<r@x>"));
+  EXPECT_EQ(before->ParentID(), "<r@x>");
+  const TArticle* late = article("<b@x>", "<r@x> <a@x>");
+  EXPECT_FALSE(late->References.IsLink());
+  EXPECT_TRUE(late->References.Spells("<r@x> <a@x>"));
+  const TArticle* again = article("<c@x>", "<r@x> <a@x> <b@x>");
+  EXPECT_TRUE(again->References.IsLink());
+  EXPECT_TRUE(again->References.Spells("<r@x> <a@x> <b@x>"));
+}
+
 TEST(ArticleArenaTest, FreedRecordsAreReusedFresh) {
   ArticleArena arena;
   TArticle* a = arena.New();

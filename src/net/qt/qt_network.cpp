@@ -64,7 +64,7 @@ int PlatformLookupError(QHostInfo::HostInfoError error) {
 
 namespace {
 
-constexpr qint64 kReadBufferBytes = 1 << 20;
+constexpr qint64 kReadBufferBytes = 256 << 10;
 
 // How a Qt socket stream meets the transport contract: events stop after
 // the first error or close, and the owner may destroy the transport inside
