@@ -39,7 +39,8 @@ bool ReadInput(const std::string& name, std::string& text);
 // One visible row as orvel-cli thread prints it, with its line end: subject,
 // author, number, flags, effective score (a thread: its article count first).
 void AppendRowText(std::string& out, const TNode& row, std::int32_t keptScore = 8888);
-// Every row so, written in pieces of 64 KB (a million rows are 100 MB of text).
+// The rows as AppendRowText gives them, written in pieces of 64 KB (a million
+// rows are 100 MB of text).
 void WriteRows(std::ostream& out, const std::vector<TNode*>& rows, std::int32_t keptScore = 8888);
 int cmdShow(CliContext& context);
 // The viewer's lines as show prints them: "style<TAB>text", then the X-Face.

@@ -75,11 +75,8 @@ class QtTransport final : public Transport {
 
   ~QtTransport() override {
     *alive_ = false;
+    dropSocket();
     context_.reset();  // no more signals reach this
-    if (socket_) {
-      socket_->abort();
-      socket_->deleteLater();
-    }
   }
 
   void setHandler(TransportHandler* handler) override { handler_ = handler; }
@@ -134,11 +131,7 @@ class QtTransport final : public Transport {
   // the TLS library, which costs a plain connection 7 MB and 11 ms.
   void useSocket(bool secure) {
     if (socket_ && (sslSocket() != nullptr) == secure) return;
-    if (socket_) {
-      QObject::disconnect(socket_, nullptr, context_.get(), nullptr);
-      socket_->abort();
-      socket_->deleteLater();
-    }
+    dropSocket();
     socket_ = secure ? new QSslSocket : new QTcpSocket;
     // Bytes wait in the system's socket buffer, not in ours, while the
     // reader is behind: a server faster than the parsing would otherwise
@@ -167,6 +160,16 @@ class QtTransport final : public Transport {
         sslReasons_ = reasons.join("; ");
       });
     }
+  }
+
+  // The socket may be the one whose signal is being handled: it is deleted
+  // by the event loop, and sends this nothing more.
+  void dropSocket() {
+    if (!socket_) return;
+    QObject::disconnect(socket_, nullptr, context_.get(), nullptr);
+    socket_->abort();
+    socket_->deleteLater();
+    socket_ = nullptr;
   }
 
   QSslSocket* sslSocket() const { return qobject_cast<QSslSocket*>(socket_); }
