@@ -247,7 +247,7 @@ void TGroupView::Close() {
   }
   if (store_) {
     if (!store_->NoHeaderFile()) services_.prompter.status("Sauvegarde.......");
-    store_->SaveHeaders(lists_.masterList, true);
+    if (store_->SaveHeaders(lists_.masterList, true)) keepThreadLayout();
   }
   HandBackReadState();
   if (services_.groupList) services_.groupList->UnregisterView(*this);
@@ -298,16 +298,35 @@ const TGrpInfo& TGroupView::recordMarks() const {
 
 void TGroupView::ThreadViewList(bool unthreaded) { thread(unthreaded); }
 
-void TGroupView::thread(bool unthreaded) {
-  // The pass rebuilds the rows at its end: their old list need not live
-  // through the pass's tables.
-  std::vector<TNode*>().swap(lists_.rowList);
-  arena_.Strings().ReleaseCaches();
+void TGroupView::thread(bool unthreaded, bool fromStore) {
   ThreadOptions options = threadOptions();
   options.threaded = options.threaded && !unthreaded;
-  ThreadArticles(lists_, options, stats_, &services_.prompter);
+  const bool whole = options.threaded && !lists_.viewList;
+  wholePass_.reset();
+  if (!fromStore || !ThreadFromLayout(threadLayoutFiles(), lists_, options, stats_, &services_.prompter)) {
+    // The pass rebuilds the rows at its end: their old list need not live
+    // through the pass's tables.
+    std::vector<TNode*>().swap(lists_.rowList);
+    arena_.Strings().ReleaseCaches();
+    ThreadArticles(lists_, options, stats_, &services_.prompter);
+  }
+  if (whole) wholePass_ = options;
   threaded_ = true;
   observer_->rowsChanged();
+}
+
+ThreadLayoutFiles TGroupView::threadLayoutFiles() const {
+  return {store_->ThreadLayoutPath(), store_->HeaderPath()};
+}
+
+void TGroupView::keepThreadLayout() {
+  const ThreadLayoutFiles files = threadLayoutFiles();
+  const bool wanted = !store_->NoHeaderFile() && lists_.masterList.size() >= options_.threadLayoutMinimum;
+  if (wanted && ThreadLayoutCurrent(files)) return;
+  // A layout that does not match the store would only be read to be refused.
+  if (!wanted || !wholePass_ || !SaveThreadLayout(files, lists_, *wholePass_)) {
+    store_io::RemoveFile(files.layout);
+  }
 }
 
 void TGroupView::recountArticles() {
@@ -375,7 +394,7 @@ void TGroupView::loadStore() {
     a->Set(NodeFlag::Kept, view_.keptSet.test(bit));
   }
   recountArticles();
-  if (!lists_.masterList.empty()) thread();
+  if (!lists_.masterList.empty()) thread(false, true);
 }
 
 void TGroupView::Rethread() {

@@ -38,6 +38,7 @@
 #include "articles/group_view_observer.h"
 #include "articles/header_download.h"
 #include "articles/mailbox.h"
+#include "articles/thread_layout.h"
 #include "articles/threading.h"
 #include "articles/view_lists.h"
 #include "articles/xover.h"
@@ -101,6 +102,9 @@ struct GroupViewOptions {
   std::int32_t compactPercent = 30;  // CompactPercent
   bool ignoreReWhenSorting = true;   // IgnoreReWhenSorting
   bool newSubjectNewThread = false;  // NewSubjectNewThread
+  // Views of at least this many articles keep their threads beside the
+  // store when closed: threading is then skipped at the next opening.
+  std::size_t threadLayoutMinimum = 100000;
 
   static GroupViewOptions FromSettings(const Settings& settings);
 };
@@ -312,7 +316,12 @@ class TGroupView final : public OpenGroupView,
   // The group list's record as it stands now (marks made elsewhere while
   // the view is open included), else the view's copy.
   const TGrpInfo& recordMarks() const;
-  void thread(bool unthreaded = false);
+  // fromStore: the list was just loaded, and the threads kept beside the
+  // store are tried before threading.
+  void thread(bool unthreaded = false, bool fromStore = false);
+  ThreadLayoutFiles threadLayoutFiles() const;
+  // Keeps the threads beside the store just saved, for the next opening.
+  void keepThreadLayout();
   void recountArticles();
   void refreshCounts();
   // Refresh(ServerSearch): the search list's headers in the search mode.
@@ -367,6 +376,9 @@ class TGroupView final : public OpenGroupView,
   bool fetching_ = false;
   bool searchFetch_ = false;  // Refresh(ServerSearch) runs: the view is in its search mode
   bool threaded_ = false;
+  // The options of the last pass over the whole master list; none after a
+  // pass over a filtered or unthreaded list.
+  std::optional<ThreadOptions> wholePass_;
   bool threadedSwitch_ = true;
   bool opened_ = false;
   bool closed_ = false;

@@ -199,13 +199,17 @@ std::string SeparatorLine(std::int32_t bytes, DateTime date, int tz, DateTime no
 
 TMailbox::TMailbox(std::uint8_t kind, std::string bodyPath) : Kind(kind), path(std::move(bodyPath)) {}
 
-std::string TMailbox::HeaderPath() const {
-  std::string header = path;
-  const std::size_t dot = header.rfind('.');
-  const std::size_t slash = header.rfind('/');
-  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) header.resize(dot);
-  return header + (Kind == kStoreQueue ? ".qdr" : ".hdr");
+std::string TMailbox::basePath() const {
+  std::string base = path;
+  const std::size_t dot = base.rfind('.');
+  const std::size_t slash = base.rfind('/');
+  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) base.resize(dot);
+  return base;
 }
+
+std::string TMailbox::HeaderPath() const { return basePath() + (Kind == kStoreQueue ? ".qdr" : ".hdr"); }
+
+std::string TMailbox::ThreadLayoutPath() const { return basePath() + ".thl"; }
 
 DateTime TMailbox::Now() const {
   const auto wall = clock ? clock->now() : std::chrono::system_clock::now();
@@ -482,6 +486,7 @@ bool TMailbox::Compact(const std::vector<TArticle*>& list) {
 void TMailbox::Purge() {
   store_io::RemoveFile(path);
   store_io::RemoveFile(HeaderPath());
+  store_io::RemoveFile(ThreadLayoutPath());
 }
 
 TCacheBox::TCacheBox(std::string bodyPath, GroupNumbers* numbers)

@@ -169,6 +169,8 @@ class TMailbox {
   // Setting it deletes the header file.
   void SetNoHeaderFile(bool value);
   std::string HeaderPath() const;
+  // The threads kept beside the header file (see thread_layout.h).
+  std::string ThreadLayoutPath() const;
   // Now as the store's dates count (GMT shifted by TZ).
   DateTime Now() const;
 
@@ -200,6 +202,8 @@ class TMailbox {
   // Maps the header file and reads its header into h; false when the file
   // cannot be opened, or (reported) when its header is damaged.
   bool openHeaderFile(MappedFile& file, StoreFileHeader& h) const;
+  // The body file's path without its extension.
+  std::string basePath() const;
 
   bool noHeaderFile_ = false;
 };

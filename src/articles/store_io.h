@@ -92,6 +92,23 @@ class Reader {
     pos_ += static_cast<std::size_t>(n);
     return s;
   }
+  std::int64_t i64() {
+    const auto low = static_cast<std::uint32_t>(i32());
+    const auto high = static_cast<std::uint32_t>(i32());
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(high) << 32) | low);
+  }
+  // Seven bits a byte, low bits first, the top bit set on all but the last.
+  std::uint64_t varint() {
+    std::uint64_t v = 0;
+    for (unsigned shift = 0; shift < 64; shift += 7) {
+      if (!need(1)) return 0;
+      const auto byte = static_cast<std::uint8_t>(bytes_[pos_++]);
+      v |= static_cast<std::uint64_t>(byte & 0x7F) << shift;
+      if (byte < 0x80) return v;
+    }
+    ok_ = false;
+    return 0;
+  }
   // A hint that the bytes n ahead are read soon. A mapped file's pages are
   // small, and the processor's own prefetch stops at each page's end.
   void prefetch(std::size_t n) const {
@@ -131,6 +148,18 @@ class Writer {
     auto u = static_cast<std::uint32_t>(v);
     if constexpr (std::endian::native == std::endian::big) u = byteswap32(u);
     put(&u, 4);
+  }
+  void i64(std::int64_t v) {
+    const auto u = static_cast<std::uint64_t>(v);
+    i32(static_cast<std::int32_t>(static_cast<std::uint32_t>(u)));
+    i32(static_cast<std::int32_t>(static_cast<std::uint32_t>(u >> 32)));
+  }
+  void varint(std::uint64_t v) {
+    char b[10];
+    std::size_t n = 0;
+    for (; v >= 0x80; v >>= 7) b[n++] = static_cast<char>((v & 0x7F) | 0x80);
+    b[n++] = static_cast<char>(v);
+    put(b, n);
   }
   void f64(double d) {
     std::uint64_t u;

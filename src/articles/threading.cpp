@@ -493,9 +493,14 @@ void ThreadArticles(ViewLists& lists, const ThreadOptions& options, ThreadStats&
       if (t.Articles.capacity() > t.Articles.size() + t.Articles.size() / 4 + 2) t.Articles.shrink_to_fit();
     }
   }
+  FinishThreading(lists, options, stats, prompter);
+  releaseScratchMemory(viewList.size());
+}
+
+void FinishThreading(ViewLists& lists, const ThreadOptions& options, const ThreadStats& stats,
+                     Prompter* prompter) {
   SortRoots(lists.rootList, options.sort);
   BuildRows(lists.rootList, lists.rowList, options.expandAll, options.sort.score.KeptScore);
-  releaseScratchMemory(viewList.size());
   if (prompter && options.multiPartThreading && stats.multiPart > 0) {
     prompter->status(format(" %lld/%lld=%.0f%% complete",
                             static_cast<long long>(stats.completeMultiPart),

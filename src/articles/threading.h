@@ -63,6 +63,11 @@ struct ThreadStats {
 void ThreadArticles(ViewLists& lists, const ThreadOptions& options, ThreadStats& stats,
                     Prompter* prompter = nullptr);
 
+// The end of a pass, once every article is placed: sorts the roots, builds
+// the rows and tells how many multi-part series are complete.
+void FinishThreading(ViewLists& lists, const ThreadOptions& options, const ThreadStats& stats,
+                     Prompter* prompter);
+
 // Rebuilds the row list from the root list; expandAll expands every thread,
 // else every thread is collapsed. Thread states are recomputed.
 void BuildRows(std::vector<TNode*>& rootList, std::vector<TNode*>& rowList, bool expandAll,

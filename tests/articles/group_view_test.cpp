@@ -2,6 +2,7 @@
 // limits, reopening, the dialog, the store and the read state, and servers
 // that answer more, less or other than they were asked.
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
@@ -494,6 +495,38 @@ TEST_F(GroupViewTest, DiscardedHeadersLeaveTheStoreButStayPresent) {
   // Reopened, the group asks again only above the highest stored number.
   open();
   EXPECT_EQ(numberSet(), span(4, 10));
+}
+
+// A large view keeps its threads beside the store when closed, and the next
+// opening places its articles from them instead of threading. A view under
+// the size leaves none.
+TEST_F(GroupViewTest, ALargeViewOpensAgainFromTheThreadsItKept) {
+  server.groups["alt.test"] = MakeGroup(1, 40);
+  options.threadLayoutMinimum = 40;
+  const std::string layout = base.path() + "data/[fake] alt.test.thl";
+  auto subjects = [&] {
+    std::vector<std::string> out;
+    for (const TNode* row : view->Rows()) out.emplace_back(row->Subject.view());
+    return out;
+  };
+  auto threadings = [&] {
+    const auto texts = prompter.statuses();
+    return std::count(texts.begin(), texts.end(), "Classement..");
+  };
+  open();
+  const auto rows = subjects();
+  close();
+  EXPECT_TRUE(std::filesystem::exists(layout));
+  const auto before = threadings();
+  open(OpenMode::StoredOnly);
+  EXPECT_EQ(subjects(), rows);
+  EXPECT_EQ(threadings(), before);
+  close();
+
+  options.threadLayoutMinimum = 41;
+  open(OpenMode::StoredOnly);
+  close();
+  EXPECT_FALSE(std::filesystem::exists(layout));
 }
 
 }  // namespace
