@@ -311,6 +311,7 @@ void TGroupView::thread(bool unthreaded, bool fromStore) {
     ThreadArticles(lists_, options, stats_, &services_.prompter);
   }
   if (whole) wholePass_ = options;
+  wholePassArticles_ = lists_.masterList.size();
   threaded_ = true;
   observer_->rowsChanged();
 }
@@ -324,7 +325,8 @@ void TGroupView::keepThreadLayout() {
   const bool wanted = !store_->NoHeaderFile() && lists_.masterList.size() >= options_.threadLayoutMinimum;
   if (wanted && ThreadLayoutCurrent(files)) return;
   // A layout that does not match the store would only be read to be refused.
-  if (!wanted || !wholePass_ || !SaveThreadLayout(files, lists_, *wholePass_)) {
+  const bool threadedWhole = wholePass_ && wholePassArticles_ == lists_.masterList.size();
+  if (!wanted || !threadedWhole || !SaveThreadLayout(files, lists_, *wholePass_)) {
     store_io::RemoveFile(files.layout);
   }
 }

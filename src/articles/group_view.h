@@ -377,8 +377,10 @@ class TGroupView final : public OpenGroupView,
   bool searchFetch_ = false;  // Refresh(ServerSearch) runs: the view is in its search mode
   bool threaded_ = false;
   // The options of the last pass over the whole master list; none after a
-  // pass over a filtered or unthreaded list.
+  // pass over a filtered or unthreaded list. Articles downloaded since are
+  // not in its threads: the list's size then differs.
   std::optional<ThreadOptions> wholePass_;
+  std::size_t wholePassArticles_ = 0;
   bool threadedSwitch_ = true;
   bool opened_ = false;
   bool closed_ = false;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 #include "articles/sequential_reader.h"
 #include "articles/store_io.h"
@@ -162,8 +163,13 @@ class LayoutReader {
     }
     // Each article fills one slot no other took, and there are as many slots
     // as articles: when all are read, none is left empty.
-    for (TArticle* a : lists_.masterList) {
-      if (!entry([&] { return readArticle(*a); })) return false;
+    const std::size_t n = lists_.masterList.size();
+    for (std::size_t k = 0; k < n; k += batch_.size()) {
+      batch_.clear();
+      while (batch_.size() < kBatch && k + batch_.size() < n) {
+        if (!entry([&] { return readPlacement(); })) return false;
+      }
+      if (!placeBatch(&lists_.masterList[k])) return false;
     }
     for (TAThread& t : lists_.threadNodes) {
       if (!t.IsMultiPart()) t.Subject = t.Articles.front()->Subject;
@@ -172,6 +178,15 @@ class LayoutReader {
   }
 
  private:
+  struct Placement {
+    std::int64_t number = 0;
+    std::uint64_t root = 0;
+    std::uint64_t slot = 0;  // 0: the article is a root itself
+    std::int32_t depth = 0;
+    std::int32_t part = 0;
+  };
+  static constexpr std::size_t kBatch = 1024;
+
   // Runs one entry's read, again once the rest of it is in the buffer.
   template <typename Read>
   bool entry(Read&& read) {
@@ -206,33 +221,62 @@ class LayoutReader {
     return true;
   }
 
-  bool readArticle(TArticle& a) {
-    const std::int64_t number = previous_ + unzigzag(r_.varint());
-    const std::uint64_t root = r_.varint();
-    const std::uint64_t slot = r_.varint();
+  // One article's placement, checked against the lists but not yet applied.
+  bool readPlacement() {
+    Placement p;
+    p.number = previous_ + unzigzag(r_.varint());
+    p.root = r_.varint();
+    p.slot = r_.varint();
     const std::uint64_t depth = r_.varint();
     const std::uint64_t part = r_.varint();
     if (!r_.ok()) return false;
-    if (number != a.Number || root >= lists_.rootList.size() || depth > TNode::kMaxDepth ||
-        part > INT32_MAX) {
-      return false;
+    if (p.root >= lists_.rootList.size() || depth > TNode::kMaxDepth || part > INT32_MAX) return false;
+    p.depth = static_cast<std::int32_t>(depth);
+    p.part = static_cast<std::int32_t>(static_cast<std::int64_t>(part) - 1);
+    previous_ = p.number;
+    batch_.push_back(p);
+    return true;
+  }
+
+  // Places the batch's articles. Roots and threads are met in no order: what
+  // article j touches is loaded a few articles ahead, the root list's slot
+  // first, then the node it holds, then the thread's slot.
+  bool placeBatch(TArticle* const* articles) {
+    const std::size_t m = batch_.size();
+    auto node = [&](std::size_t j) { return lists_.rootList[batch_[j].root]; };
+    for (std::size_t j = 0; j < m; ++j) {
+      if (j + 12 < m) __builtin_prefetch(&lists_.rootList[batch_[j + 12].root]);
+      if (j + 6 < m) {
+        if (const TNode* ahead = node(j + 6)) __builtin_prefetch(ahead);
+      }
+      if (j + 3 < m && batch_[j + 3].slot > 0) {
+        if (TNode* ahead = node(j + 3); ahead && ahead->IsThread()) {
+          const auto& v = ahead->AsThread()->Articles;
+          if (batch_[j + 3].slot <= v.size()) __builtin_prefetch(&v[batch_[j + 3].slot - 1]);
+        }
+      }
+      if (!place(batch_[j], *articles[j])) return false;
     }
-    previous_ = number;
-    TNode*& node = lists_.rootList[root];
-    if (slot == 0) {
+    return true;
+  }
+
+  bool place(const Placement& p, TArticle& a) {
+    if (p.number != a.Number) return false;
+    TNode*& node = lists_.rootList[p.root];
+    if (p.slot == 0) {
       if (node) return false;
       node = &a;
       a.Thread = nullptr;
-      a.Position = static_cast<std::int32_t>(root);
+      a.Position = static_cast<std::int32_t>(p.root);
     } else {
       TAThread* t = node ? node->AsThread() : nullptr;
-      if (!t || slot > t->Articles.size() || t->Articles[slot - 1]) return false;
-      t->Articles[slot - 1] = &a;
+      if (!t || p.slot > t->Articles.size() || t->Articles[p.slot - 1]) return false;
+      t->Articles[p.slot - 1] = &a;
       a.Thread = t;
-      a.Position = static_cast<std::int32_t>(slot - 1);
+      a.Position = static_cast<std::int32_t>(p.slot - 1);
     }
-    a.SetDepth(static_cast<std::int32_t>(depth));
-    a.PartNumber = static_cast<std::int32_t>(static_cast<std::int64_t>(part) - 1);
+    a.SetDepth(p.depth);
+    a.PartNumber = p.part;
     return true;
   }
 
@@ -240,6 +284,7 @@ class LayoutReader {
   store_io::SequentialReader& file_;
   store_io::Reader r_{std::string_view()};
   std::int64_t previous_ = 0;
+  std::vector<Placement> batch_;
 };
 
 void countStats(const ViewLists& lists, ThreadStats& stats) {
