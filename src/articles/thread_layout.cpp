@@ -149,6 +149,9 @@ class LayoutReader {
  public:
   LayoutReader(ViewLists& lists, store_io::SequentialReader& file) : lists_(lists), file_(file) {}
 
+  // Unread articles among those placed.
+  std::int64_t unread() const { return unread_; }
+
   bool read(const Header& h) {
     file_.refill(kHeaderSize);
     r_ = store_io::Reader(file_.window());
@@ -239,13 +242,16 @@ class LayoutReader {
   }
 
   // Places the batch's articles. Roots and threads are met in no order: what
-  // article j touches is loaded a few articles ahead, the root list's slot
-  // first, then the node it holds, then the thread's slot.
+  // article j touches is loaded a few articles ahead, its record and the
+  // root list's slot first, then the node it holds, then the thread's slot.
   bool placeBatch(TArticle* const* articles) {
     const std::size_t m = batch_.size();
     auto node = [&](std::size_t j) { return lists_.rootList[batch_[j].root]; };
     for (std::size_t j = 0; j < m; ++j) {
-      if (j + 12 < m) __builtin_prefetch(&lists_.rootList[batch_[j + 12].root]);
+      if (j + 12 < m) {
+        __builtin_prefetch(&lists_.rootList[batch_[j + 12].root]);
+        __builtin_prefetch(articles[j + 12]);
+      }
       if (j + 6 < m) {
         if (const TNode* ahead = node(j + 6)) __builtin_prefetch(ahead);
       }
@@ -277,6 +283,7 @@ class LayoutReader {
     }
     a.SetDepth(p.depth);
     a.PartNumber = p.part;
+    unread_ += a.Has(NodeFlag::Read) ? 0 : 1;
     return true;
   }
 
@@ -285,12 +292,13 @@ class LayoutReader {
   store_io::Reader r_{std::string_view()};
   std::int64_t previous_ = 0;
   std::vector<Placement> batch_;
+  std::int64_t unread_ = 0;
 };
 
-void countStats(const ViewLists& lists, ThreadStats& stats) {
+void countStats(const ViewLists& lists, std::int64_t unread, ThreadStats& stats) {
   stats = ThreadStats{};
   stats.articles = static_cast<std::int64_t>(lists.masterList.size());
-  for (const TArticle* a : lists.masterList) stats.unread += a->Has(NodeFlag::Read) ? 0 : 1;
+  stats.unread = unread;
   for (const TAThread& t : lists.threadNodes) {
     if (!t.IsMultiPart()) continue;
     ++stats.multiPart;
@@ -337,7 +345,8 @@ bool ThreadFromLayout(const ThreadLayoutFiles& files, ViewLists& lists, const Th
   std::vector<TNode*>().swap(lists.rowList);
   lists.rootList.clear();
   lists.threadNodes.clear();
-  if (!LayoutReader(lists, file).read(*h)) {
+  LayoutReader reader(lists, file);
+  if (!reader.read(*h)) {
     lists.rootList.clear();
     lists.threadNodes.clear();
     return false;
@@ -345,7 +354,7 @@ bool ThreadFromLayout(const ThreadLayoutFiles& files, ViewLists& lists, const Th
   if (options.sort.newsgroup) {
     for (TAThread& t : lists.threadNodes) t.RecomputeScore(options.sort.score);
   }
-  countStats(lists, stats);
+  countStats(lists, reader.unread(), stats);
   FinishThreading(lists, options, stats, prompter);
   return true;
 }
