@@ -3,7 +3,6 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
-#include <vector>
 
 #include "articles/sequential_reader.h"
 #include "articles/store_io.h"
@@ -166,13 +165,8 @@ class LayoutReader {
     }
     // Each article fills one slot no other took, and there are as many slots
     // as articles: when all are read, none is left empty.
-    const std::size_t n = lists_.masterList.size();
-    for (std::size_t k = 0; k < n; k += batch_.size()) {
-      batch_.clear();
-      while (batch_.size() < kBatch && k + batch_.size() < n) {
-        if (!entry([&] { return readPlacement(); })) return false;
-      }
-      if (!placeBatch(&lists_.masterList[k])) return false;
+    for (TArticle* a : lists_.masterList) {
+      if (!entry([&] { return readArticle(*a); })) return false;
     }
     for (TAThread& t : lists_.threadNodes) {
       if (!t.IsMultiPart()) t.Subject = t.Articles.front()->Subject;
@@ -188,7 +182,6 @@ class LayoutReader {
     std::int32_t depth = 0;
     std::int32_t part = 0;
   };
-  static constexpr std::size_t kBatch = 1024;
 
   // Runs one entry's read, again once the rest of it is in the buffer.
   template <typename Read>
@@ -224,8 +217,7 @@ class LayoutReader {
     return true;
   }
 
-  // One article's placement, checked against the lists but not yet applied.
-  bool readPlacement() {
+  bool readArticle(TArticle& a) {
     Placement p;
     p.number = previous_ + unzigzag(r_.varint());
     p.root = r_.varint();
@@ -237,33 +229,7 @@ class LayoutReader {
     p.depth = static_cast<std::int32_t>(depth);
     p.part = static_cast<std::int32_t>(static_cast<std::int64_t>(part) - 1);
     previous_ = p.number;
-    batch_.push_back(p);
-    return true;
-  }
-
-  // Places the batch's articles. Roots and threads are met in no order: what
-  // article j touches is loaded a few articles ahead, its record and the
-  // root list's slot first, then the node it holds, then the thread's slot.
-  bool placeBatch(TArticle* const* articles) {
-    const std::size_t m = batch_.size();
-    auto node = [&](std::size_t j) { return lists_.rootList[batch_[j].root]; };
-    for (std::size_t j = 0; j < m; ++j) {
-      if (j + 12 < m) {
-        __builtin_prefetch(&lists_.rootList[batch_[j + 12].root]);
-        __builtin_prefetch(articles[j + 12]);
-      }
-      if (j + 6 < m) {
-        if (const TNode* ahead = node(j + 6)) __builtin_prefetch(ahead);
-      }
-      if (j + 3 < m && batch_[j + 3].slot > 0) {
-        if (TNode* ahead = node(j + 3); ahead && ahead->IsThread()) {
-          const auto& v = ahead->AsThread()->Articles;
-          if (batch_[j + 3].slot <= v.size()) __builtin_prefetch(&v[batch_[j + 3].slot - 1]);
-        }
-      }
-      if (!place(batch_[j], *articles[j])) return false;
-    }
-    return true;
+    return place(p, a);
   }
 
   bool place(const Placement& p, TArticle& a) {
@@ -291,7 +257,6 @@ class LayoutReader {
   store_io::SequentialReader& file_;
   store_io::Reader r_{std::string_view()};
   std::int64_t previous_ = 0;
-  std::vector<Placement> batch_;
   std::int64_t unread_ = 0;
 };
 
