@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "core/null_prompter.h"
 #include "fuzz_network.h"
 #include "net/nntp_data.h"
 #include "net/tnntp.h"
@@ -23,15 +23,6 @@ using namespace orvel;
 using fuzz::FuzzClock;
 using fuzz::FuzzNetwork;
 using fuzz::FuzzTransport;
-
-class FuzzPrompter final : public NullPrompter {
- public:
-  Button ask(std::string_view, Buttons, MessageKind, std::string_view) override { return Button::Ok; }
-  std::optional<std::string> inputText(std::string_view, std::string_view, std::string_view,
-                                       InputMode) override {
-    return "pw";
-  }
-};
 
 // The next command the owner sends, chosen by a rotating index.
 void issue(TNNTP& c, unsigned which) {
@@ -55,8 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 2) return 0;
   FuzzNetwork net;
   FuzzClock clock;
-  FuzzPrompter prompter;
-  auto conn = std::make_unique<TNNTP>(net, clock, prompter, nullptr, NNTPOptions{4, data[0] & 1});
+  auto conn = std::make_unique<TNNTP>(net, clock, nullptr, NNTPOptions{4, data[0] & 1});
   auto profile = std::make_shared<TProfile>();
   profile->host = "192.0.2.1";
   if (data[0] & 2) profile->userName = "tester";
@@ -68,6 +58,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   unsigned next = data[1];
   auto again = [&](TNNTP& c) { issue(c, next++); };
+  // Answered at once, inside the event, or before the next read.
+  bool passwordWanted = false;
+  conn->OnPasswordWanted = [&](TNNTP& c) {
+    if (next++ % 2 == 0) {
+      c.AnswerPassword("pw");
+    } else {
+      passwordWanted = true;
+    }
+  };
   conn->OnBanner = again;
   conn->OnGroup = again;
   conn->OnEndPost = again;
@@ -87,6 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::size_t pos = 2;
   while (pos < size && conn) {
+    if (std::exchange(passwordWanted, false)) conn->AnswerPassword("pw");
     const std::uint8_t op = data[pos++];
     if (op == 0xF0) {
       clock.fire(0);

@@ -8,7 +8,11 @@ namespace orvel {
 
 ConnectionPool::ConnectionPool(NetPlatform& platform, Clock& clock, Prompter& prompter,
                                NNTPOptions options)
-    : platform_(platform), clock_(clock), prompter_(prompter), options_(options) {}
+    : platform_(platform),
+      clock_(clock),
+      prompter_(prompter),
+      options_(options),
+      promptTimer_(clock.createTimer([this] { askPasswords(); })) {}
 
 ConnectionPool::~ConnectionPool() {
   // Connections closing now must not count against a pool being destroyed.
@@ -40,9 +44,12 @@ TNNTP& ConnectionPool::AcquireConnection(std::shared_ptr<TProfile> profile, std:
   if (!chosen) chosen = search(sameServer);
   if (!chosen) chosen = search([](const TNNTP& c) { return !c.IsConnected(); });
   if (!chosen) {
-    connections_.push_back(
-        std::make_unique<TNNTP>(platform_, clock_, prompter_, this, options_));
+    connections_.push_back(std::make_unique<TNNTP>(platform_, clock_, this, options_));
     chosen = connections_.back().get();
+    chosen->OnPasswordWanted = [this](TNNTP& c) {
+      wantingPassword_.push_back(&c);
+      promptTimer_->start(std::chrono::milliseconds(0), TimerMode::SingleShot);
+    };
   }
   chosen->setProfile(std::move(profile));
   setInUse(*chosen, true);
@@ -65,6 +72,35 @@ void ConnectionPool::ReleaseConnection(TNNTP& connection) {
     // next borrower.
     connection.Close();
   }
+}
+
+void ConnectionPool::askPasswords() {
+  // The dialog runs events; a request arriving meanwhile waits for this loop.
+  if (asking_) return;
+  asking_ = true;
+  while (!wantingPassword_.empty()) {
+    TNNTP& c = *wantingPassword_.front();
+    wantingPassword_.pop_front();
+    if (c.state() != NNTPState::AwaitingPassword) continue;  // closed meanwhile
+    const std::shared_ptr<TProfile> profile = c.profile();
+    if (profile->promptedPassword.empty()) {
+      std::optional<std::string> answer;
+      do {
+        answer = prompter_.inputText("Le Mot de passe ?", "Mot de passe pour: " + profile->host, {},
+                                     InputMode::Masked);
+      } while (answer && trimView(*answer).empty());
+      // Cancelled, the login goes on with an empty password, which fails.
+      if (!answer) {
+        if (c.profile() == profile) c.AnswerPassword({});
+        continue;
+      }
+      profile->promptedPassword = *answer;
+    }
+    // The dialog ran events: the connection may now serve another profile,
+    // whose own request is in the queue.
+    if (c.profile() == profile) c.AnswerPassword(profile->promptedPassword);
+  }
+  asking_ = false;
 }
 
 void ConnectionPool::CloseIdleConnections(const TProfile& profile) {

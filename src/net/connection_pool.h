@@ -2,15 +2,18 @@
 // The program-wide pool of NNTP connections. Group-list windows, group views
 // and the sending of queued articles borrow connections from it and give
 // them back; a ready connection stays open for the next borrower to the same
-// server. The pool owns every connection for the whole run.
+// server. The pool owns every connection for the whole run, and asks the
+// person for the passwords their logins want.
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/prompter.h"
 #include "net/tnntp.h"
 
 namespace orvel {
@@ -58,12 +61,18 @@ class ConnectionPool {
 
  private:
   void setInUse(TNNTP& connection, bool inUse);
+  // Asks for the connections' passwords from the event loop, one prompt at a
+  // time; a password typed once serves every login to that profile.
+  void askPasswords();
 
   NetPlatform& platform_;
   Clock& clock_;
   Prompter& prompter_;
   NNTPOptions options_;
   std::vector<std::unique_ptr<TNNTP>> connections_;
+  std::deque<TNNTP*> wantingPassword_;
+  std::unique_ptr<Timer> promptTimer_;
+  bool asking_ = false;
   int active_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "net/tnntp.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/text.h"
 #include "net/connection_pool.h"
@@ -110,19 +111,14 @@ const char* StateName(NNTPState state) {
   return "?";
 }
 
-TNNTP::TNNTP(NetPlatform& platform, Clock& clock, Prompter& prompter, ConnectionPool* pool,
-             NNTPOptions options)
+TNNTP::TNNTP(NetPlatform& platform, Clock& clock, ConnectionPool* pool, NNTPOptions options)
     : TLineSock(platform),
       clock_(clock),
-      prompter_(prompter),
       pool_(pool),
       options_(options),
-      timer_(clock.createTimer([this] { transferTimeout(); })),
-      promptTimer_(clock.createTimer([this] { askPassword(); })),
-      alive_(std::make_shared<bool>(true)) {}
+      timer_(clock.createTimer([this] { transferTimeout(); })) {}
 
 TNNTP::~TNNTP() {
-  *alive_ = false;
   RemoveEvents();
   Close();
 }
@@ -135,11 +131,10 @@ void TNNTP::RemoveEvents() {
 
 bool TNNTP::raise(const Event& event) {
   if (!event) return true;
-  const auto alive = alive_;
   const auto session = session_;
   const Event handler = event;  // the owner may replace its handlers meanwhile
   handler(*this);
-  return *alive && session_ == session;
+  return session_ == session;
 }
 
 bool TNNTP::RaiseError(int code, const std::string& text) {
@@ -186,7 +181,7 @@ void TNNTP::Connect() {
   currentGroup_.clear();
   SetLastErrorCode(0);
   stopTimer();
-  promptTimer_->stop();
+  passwordAsked_ = false;
   ++session_;
 
   const int maximum = options_.maxConnPerServer;
@@ -210,7 +205,7 @@ void TNNTP::Connect() {
 
 void TNNTP::Close() {
   stopTimer();
-  promptTimer_->stop();
+  passwordAsked_ = false;
   lastReply_.clear();
   currentGroup_.clear();
   state_ = NNTPState::Idle;
@@ -243,13 +238,11 @@ void TNNTP::SocketTlsReady() {
 void TNNTP::SocketDisconnected() {
   // The stream is gone: a pending time-out would only report it twice.
   stopTimer();
-  promptTimer_->stop();
   TLineSock::SocketDisconnected();
 }
 
 void TNNTP::SocketError(int code, const std::string& text) {
   stopTimer();
-  promptTimer_->stop();
   TLineSock::SocketError(code, text);
 }
 
@@ -382,14 +375,13 @@ void TNNTP::SocketRead(std::string_view bytes) {
 }
 
 bool TNNTP::pump() {
-  const auto alive = alive_;
   const auto session = session_;
   while (true) {
     const NntpEngineEvent event = engine_.next();
     flush();  // the login's own commands
     if (event.kind == NntpEngineEvent::Kind::None) break;
     const bool goOn = handle(event);
-    if (!*alive || session_ != session) return false;
+    if (session_ != session) return false;
     flush();
     if (!goOn) return false;
   }
@@ -406,8 +398,7 @@ bool TNNTP::handle(const NntpEngineEvent& event) {
       return raise(OnBanner);
     case NntpEngineEvent::Kind::PasswordWanted:
       followLogin();
-      passwordWanted();
-      return true;
+      return passwordWanted();
     case NntpEngineEvent::Kind::StartTls:
       followLogin();
       StartTls();
@@ -507,11 +498,10 @@ bool TNNTP::dispatch(NNTPState waiting, const NntpEngineEvent& reply) {
     default:
       break;
   }
-  const auto alive = alive_;
   fail(code, line);
   // Replies to commands sent behind the refused one may have arrived with
   // it: they are read now, unless the owner dropped the connection.
-  return *alive && IsConnected();
+  return IsConnected();
 }
 
 bool TNNTP::data(const NntpEngineEvent& event) {
@@ -528,9 +518,8 @@ bool TNNTP::data(const NntpEngineEvent& event) {
 }
 
 bool TNNTP::raiseData() {
-  const auto alive = alive_;
   const bool goOn = raise(OnData);
-  if (*alive) data_ = {};  // the view ends with the event
+  data_ = {};  // the view ends with the event
   return goOn;
 }
 
@@ -548,35 +537,24 @@ void TNNTP::replyDone() {
   if (state_ == NNTPState::Ready) stopTimer();
 }
 
-void TNNTP::passwordWanted() {
-  if (!profile_->password.empty()) {
-    engine_.password(profile_->password);
-    return;
+bool TNNTP::passwordWanted() {
+  const std::string& known =
+      !profile_->password.empty() ? profile_->password : profile_->promptedPassword;
+  if (!known.empty() || !OnPasswordWanted) {
+    engine_.password(known);
+    return true;
   }
-  if (!profile_->promptedPassword.empty()) {
-    engine_.password(profile_->promptedPassword);
-    return;
-  }
-  // The person may take longer than the time-out to answer; and the dialog
-  // runs events, so it waits until the read handler has returned.
+  // The person may take longer than the time-out to answer.
   stopTimer();
-  promptTimer_->start(std::chrono::milliseconds(0), TimerMode::SingleShot);
+  passwordAsked_ = true;
+  return raise(OnPasswordWanted);
 }
 
-void TNNTP::askPassword() {
+void TNNTP::AnswerPassword(std::string_view password) {
+  if (!std::exchange(passwordAsked_, false)) return;
   if (state_ != NNTPState::AwaitingPassword || !IsConnected()) return;
-  const auto alive = alive_;
-  const auto session = session_;
-  const auto profile = profile_;
-  const std::string prompt = "Mot de passe pour: " + profile->host;
-  std::optional<std::string> answer;
-  do {
-    answer = prompter_.inputText("Le Mot de passe ?", prompt, {}, InputMode::Masked);
-  } while (answer && trimView(*answer).empty());
-  if (answer) profile->promptedPassword = *answer;
-  if (!*alive || session_ != session || state_ != NNTPState::AwaitingPassword) return;
   prepareTimer(true, kConnectTimeoutMs);
-  engine_.password(answer.value_or(std::string()));
+  engine_.password(password);
   flush();
   pump();
 }

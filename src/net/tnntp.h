@@ -8,9 +8,10 @@
 //
 // Connect runs: lookup, TCP (and TLS) connect, then the engine's login
 // (greeting, CAPABILITIES, STARTTLS, MODE READER, AUTHINFO, LIST
-// OVERVIEW.FMT, COMPRESS, as the profile and the server allow), and raises OnBanner in the ready state. A
-// password the profile lacks is asked after the read handler returned, so
-// a dialog never runs inside it. Each command sets a waiting state; its
+// OVERVIEW.FMT, COMPRESS, as the profile and the server allow), and raises
+// OnBanner in the ready state. A password the profile lacks is an event,
+// OnPasswordWanted, answered later with AnswerPassword: the connection never
+// asks the person itself. Each command sets a waiting state; its
 // status line either completes it (GROUP, POST, QUIT) or opens the data of a
 // multi-line reply: OnDataBegin, then OnData for each arrival of whole lines
 // (data(), with dataEnded() on the one holding the "." line, after which the
@@ -19,8 +20,10 @@
 //
 // A transfer timer guards every wait: 45 s from Connect to the end of the
 // login, then XferTimeOut seconds per command (0: none), restarted whenever
-// bytes arrive. Owners may release, close or destroy the connection from
-// inside any event: the handlers check for it after each call out.
+// bytes arrive. Owners may release, close or reconnect the connection from
+// inside any event: the handlers check for it after each call out. The
+// connection itself outlives its events: the pool destroys its connections
+// only with itself.
 
 #include <cstdint>
 #include <deque>
@@ -33,7 +36,6 @@
 
 #include "config/profile.h"
 #include "core/clock.h"
-#include "core/prompter.h"
 #include "net/nntp_engine.h"
 #include "net/tline_sock.h"
 
@@ -91,8 +93,7 @@ class TNNTP final : public TLineSock {
 
   // pool: the pool the connection belongs to (the connection limit counts
   // its connections), or null for a connection of its own.
-  TNNTP(NetPlatform& platform, Clock& clock, Prompter& prompter, ConnectionPool* pool = nullptr,
-        NNTPOptions options = {});
+  TNNTP(NetPlatform& platform, Clock& clock, ConnectionPool* pool = nullptr, NNTPOptions options = {});
   ~TNNTP() override;
 
   using Event = std::function<void(TNNTP&)>;
@@ -100,7 +101,17 @@ class TNNTP final : public TLineSock {
   Event OnConnected, OnBanner, OnGroup, OnDataBegin, OnData, OnBeginPost, OnEndPost, OnQuit,
       OnStat, OnDisconnected;
   ErrorEvent OnError;
+  // Removes the owner's events above; OnPasswordWanted stays.
   void RemoveEvents();
+
+  // The login needs a password that neither the profile nor an earlier
+  // prompt gave: the connection waits in AwaitingPassword, without a
+  // time-out, until AnswerPassword. The pool sets it for the connections it
+  // makes; without it, an empty password is sent, which the server refuses.
+  Event OnPasswordWanted;
+  // The password for the login that is waiting; ignored when none is (the
+  // connection was closed or reconnected meanwhile).
+  void AnswerPassword(std::string_view password);
 
   void setProfile(std::shared_ptr<TProfile> profile) { profile_ = std::move(profile); }
   const std::shared_ptr<TProfile>& profile() const { return profile_; }
@@ -199,25 +210,22 @@ class TNNTP final : public TLineSock {
   bool raiseData();
   bool emptyReply();
   void groupReply(std::string_view line);
-  void passwordWanted();
-  void askPassword();
+  bool passwordWanted();
   void replyDone();
   void fail(int code, std::string_view line);
   void protocolFailure(const std::string& text);
 
-  // Calls an owner event; false when the event destroyed the connection or
-  // ended its session (Close, Connect).
+  // Calls an owner event; false when the event ended the connection's
+  // session (Close, Connect).
   bool raise(const Event& event);
 
   Clock& clock_;
-  Prompter& prompter_;
   ConnectionPool* pool_;
   NNTPOptions options_;
   std::shared_ptr<TProfile> profile_;
   std::unique_ptr<Timer> timer_;
-  std::unique_ptr<Timer> promptTimer_;  // asks the password outside the read handler
-  std::shared_ptr<bool> alive_;
   std::uint64_t session_ = 0;  // bumped by Close and Connect
+  bool passwordAsked_ = false;  // OnPasswordWanted raised, not answered yet
 
   NntpEngine engine_;
   NNTPState state_ = NNTPState::Idle;

@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 
+#include "core/null_prompter.h"
 #include "nntp_harness.h"
+#include "support/scripted_prompter.h"
 
 namespace orvel::test {
 namespace {
@@ -215,25 +218,103 @@ TEST(Pool, TooltipCountsConnectionsInUsePerServer) {
             "2 connexion/s active/s\n192.0.2.2: 1\nhome2: 1");
 }
 
-TEST(Pool, PromptedPasswordIsSharedThroughTheProfile) {
+// Brings a connection of the pool to the server's request for a password.
+FakeTransport& toPassword(FakeNetwork& net, TNNTP& c) {
+  c.Connect();
+  FakeTransport& t = net.last();
+  t.accept();
+  for (const char* r : {"200 hi\r\n", "200 r\r\n"}) t.receive(r);
+  t.takeSent();
+  t.receive("381 p\r\n");
+  return t;
+}
+
+TEST(PoolPassword, AskedFromTheEventLoopUntilNotBlank) {
+  struct Row {
+    const char* name;
+    std::vector<std::optional<std::string>> answers;
+    std::string sent;
+    std::string kept;
+  };
+  const Row rows[] = {
+      {"typed", {"typed"}, "AUTHINFO PASS typed", "typed"},
+      {"blank answers are asked again", {"  ", "", "typed"}, "AUTHINFO PASS typed", "typed"},
+      {"cancelled: an empty password", {std::nullopt}, "AUTHINFO PASS ", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    PoolHarness h;
+    for (const auto& a : row.answers) h.prompter.answerText(a);
+    auto p = makeProfile("192.0.2.1", 0, "tester");
+    FakeTransport& t = toPassword(h.net, h.pool.AcquireConnection(p));
+    // Never inside the read handler.
+    EXPECT_TRUE(h.prompter.records().empty());
+    h.clock.advance(0);
+    EXPECT_EQ(t.takeSentLines(), std::vector<std::string>{row.sent});
+    EXPECT_EQ(p->promptedPassword, row.kept);
+    EXPECT_TRUE(h.prompter.scriptUsed());
+    ASSERT_EQ(h.prompter.records().size(), row.answers.size());
+    for (const auto& r : h.prompter.records()) {
+      EXPECT_EQ(r.caption, "Le Mot de passe ?");
+      EXPECT_EQ(r.text, "Mot de passe pour: 192.0.2.1");
+      EXPECT_EQ(r.inputMode, InputMode::Masked);
+    }
+  }
+}
+
+TEST(PoolPassword, OnePromptServesEveryLoginToTheProfile) {
   PoolHarness h;
   auto p = makeProfile("192.0.2.1", 0, "tester");
   h.prompter.answerText("typed");
-  TNNTP& first = h.pool.AcquireConnection(p);
-  first.Connect();
-  FakeTransport& t1 = h.net.last();
-  t1.accept();
-  for (const char* r : {"200 hi\r\n", "200 r\r\n", "381 p\r\n", "281 ok\r\n"}) {
-    t1.receive(r);
-    h.clock.advance(0);  // the prompt comes once the read handler returned
+  FakeTransport& t1 = toPassword(h.net, h.pool.AcquireConnection(p));
+  FakeTransport& t2 = toPassword(h.net, h.pool.AcquireConnection(p));
+  h.clock.advance(0);
+  EXPECT_EQ(t1.takeSentLines(), std::vector<std::string>{"AUTHINFO PASS typed"});
+  EXPECT_EQ(t2.takeSentLines(), std::vector<std::string>{"AUTHINFO PASS typed"});
+  // A later login takes it without a prompt.
+  FakeTransport& t3 = toPassword(h.net, h.pool.AcquireConnection(p));
+  EXPECT_EQ(t3.takeSentLines(), std::vector<std::string>{"AUTHINFO PASS typed"});
+  EXPECT_EQ(h.prompter.records().size(), 1u);
+}
+
+// A password dialog that runs something first, as its event loop may.
+class InterruptedPrompter final : public NullPrompter {
+ public:
+  std::function<void()> duringInput;
+  std::vector<std::string> prompts;
+  std::optional<std::string> inputText(std::string_view, std::string_view prompt,
+                                       std::string_view, InputMode) override {
+    prompts.emplace_back(prompt);
+    if (duringInput) std::exchange(duringInput, nullptr)();
+    return "pw";
   }
-  TNNTP& second = h.pool.AcquireConnection(p);
-  second.Connect();
-  FakeTransport& t2 = h.net.last();
-  t2.accept();
-  for (const char* r : {"200 hi\r\n", "200 r\r\n", "381 p\r\n"}) t2.receive(r);
-  EXPECT_EQ(t2.takeSentLines().back(), "AUTHINFO PASS typed");
-  EXPECT_TRUE(h.prompter.scriptUsed());
+};
+
+TEST(PoolPassword, ConnectionEndedDuringThePromptGetsNoPassword) {
+  for (const bool movesToOtherServer : {false, true}) {
+    SCOPED_TRACE(movesToOtherServer ? "lent to another server" : "closed");
+    FakeNetwork net;
+    ManualClock clock;
+    InterruptedPrompter prompter;
+    ConnectionPool pool{net, clock, prompter};
+    auto a = makeProfile("192.0.2.1", 0, "tester");
+    auto b = makeProfile("192.0.2.2", 0, "tester");
+    TNNTP& c = pool.AcquireConnection(a);
+    FakeTransport& t = toPassword(net, c);
+    prompter.duringInput = [&] {
+      pool.ReleaseConnection(c);  // closes a login under way
+      if (movesToOtherServer) toPassword(net, pool.AcquireConnection(b));
+    };
+    clock.advance(0);
+    // The answer for the first server never reaches the second: the second
+    // login is asked for its own.
+    const std::vector<std::string> sent(movesToOtherServer ? 1 : 0, "AUTHINFO PASS pw");
+    EXPECT_EQ(t.takeSentLines(), sent);
+    std::vector<std::string> prompts = {"Mot de passe pour: 192.0.2.1"};
+    if (movesToOtherServer) prompts.emplace_back("Mot de passe pour: 192.0.2.2");
+    EXPECT_EQ(prompter.prompts, prompts);
+    EXPECT_EQ(b->promptedPassword, movesToOtherServer ? "pw" : "");
+  }
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include "net/tnntp.h"
 #include "support/fake_network.h"
 #include "support/manual_clock.h"
-#include "support/scripted_prompter.h"
 
 namespace orvel::test {
 
@@ -33,6 +32,7 @@ inline std::shared_ptr<TProfile> makeProfile(std::string host = "192.0.2.1", int
 inline void logEvents(TNNTP& c, std::vector<std::string>& log) {
   c.OnConnected = [&log](TNNTP&) { log.push_back("connected"); };
   c.OnBanner = [&log](TNNTP&) { log.push_back("banner"); };
+  c.OnPasswordWanted = [&log](TNNTP&) { log.push_back("password wanted"); };
   c.OnGroup = [&log](TNNTP& n) {
     log.push_back("group " + n.currentGroup() + " " + std::to_string(n.count()) + " " +
                   std::to_string(n.first()) + " " + std::to_string(n.last()));
@@ -57,13 +57,12 @@ inline void logEvents(TNNTP& c, std::vector<std::string>& log) {
 struct NNTPHarness {
   FakeNetwork net;
   ManualClock clock;
-  ScriptedPrompter prompter;
   std::shared_ptr<TProfile> profile = makeProfile();
   std::unique_ptr<TNNTP> conn;
   std::vector<std::string> log;
 
   explicit NNTPHarness(NNTPOptions options = {}) {
-    conn = std::make_unique<TNNTP>(net, clock, prompter, nullptr, options);
+    conn = std::make_unique<TNNTP>(net, clock, nullptr, options);
     conn->setProfile(profile);
     logEvents(*conn, log);
   }

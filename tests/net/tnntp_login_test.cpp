@@ -1,11 +1,10 @@
-// The connect and login sequence: greeting, MODE READER, AUTHINFO, prompt.
+// The connect and login sequence: greeting, MODE READER, AUTHINFO, and the
+// password asked of the owner.
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <ostream>
 
-#include "core/null_prompter.h"
 #include "net/socket_errors.h"
 #include "nntp_harness.h"
 
@@ -17,7 +16,7 @@ struct LoginCase {
   std::string user;
   std::string password;
   std::string promptedBefore;
-  std::vector<std::optional<std::string>> answers;  // at the password prompt
+  std::vector<std::string> answers;  // to each OnPasswordWanted
   std::vector<std::string> replies;                  // server lines, one read each
   std::vector<std::string> sent;
   std::vector<std::string> log;
@@ -36,7 +35,7 @@ TEST_P(Login, SendsAndRaisesInOrder) {
   h.profile->userName = c.user;
   h.profile->password = c.password;
   h.profile->promptedPassword = c.promptedBefore;
-  for (const auto& a : c.answers) h.prompter.answerText(a);
+  auto answer = c.answers.begin();
 
   h.conn->Connect();
   EXPECT_EQ(h.conn->state(), NNTPState::Connecting);
@@ -44,8 +43,13 @@ TEST_P(Login, SendsAndRaisesInOrder) {
   EXPECT_EQ(h.conn->state(), NNTPState::AwaitingGreeting);
   for (const auto& r : c.replies) {
     h.transport().receive(r + "\r\n");
-    h.clock.advance(0);  // the prompt comes once the read handler returned
+    if (h.log.back() != "password wanted") continue;
+    // Asked, the connection waits without a time-out for the answer.
+    h.clock.advance(120000);
+    ASSERT_NE(answer, c.answers.end());
+    h.conn->AnswerPassword(*answer++);
   }
+  EXPECT_EQ(answer, c.answers.end());
 
   EXPECT_EQ(h.transport().takeSentLines(), c.sent);
   std::vector<std::string> expectedLog = {"connected"};
@@ -54,14 +58,6 @@ TEST_P(Login, SendsAndRaisesInOrder) {
   EXPECT_EQ(h.conn->state(), c.state) << StateName(h.conn->state());
   EXPECT_EQ(h.conn->postingAllowed(), c.postingAllowed);
   EXPECT_EQ(h.profile->promptedPassword, c.promptedAfter);
-  EXPECT_TRUE(h.prompter.scriptUsed());
-  // Every password prompt names the host and masks the typing.
-  EXPECT_EQ(h.prompter.records().size(), c.answers.size());
-  for (const auto& r : h.prompter.records()) {
-    EXPECT_EQ(r.caption, "Le Mot de passe ?");
-    EXPECT_EQ(r.text, "Mot de passe pour: 192.0.2.1");
-    EXPECT_EQ(r.inputMode, InputMode::Masked);
-  }
 }
 
 const LoginCase kLoginCases[] = {
@@ -81,14 +77,15 @@ const LoginCase kLoginCases[] = {
      {"200 hi", "200 reader", "381 pass", "281 ok"},
      {"MODE READER", "AUTHINFO USER tester", "AUTHINFO PASS kept"}, {"banner"},
      NNTPState::Ready, true, "kept"},
-    {"PromptAgainWhileBlank", "tester", "", "", {"  ", "", "typed"},
+    {"PasswordAnsweredLater", "tester", "", "", {"typed"},
      {"200 hi", "200 reader", "381 pass", "281 ok"},
-     {"MODE READER", "AUTHINFO USER tester", "AUTHINFO PASS typed"}, {"banner"},
-     NNTPState::Ready, true, "typed"},
-    {"PromptCancelledSendsEmpty", "tester", "", "", {std::nullopt},
+     {"MODE READER", "AUTHINFO USER tester", "AUTHINFO PASS typed"},
+     {"password wanted", "banner"}, NNTPState::Ready, true, ""},
+    {"EmptyAnswerIsSentAndRefused", "tester", "", "", {""},
      {"200 hi", "200 reader", "381 pass", "481 Authentication failed"},
      {"MODE READER", "AUTHINFO USER tester", "AUTHINFO PASS "},
-     {"error 481 481 Authentication failed"}, NNTPState::LoginFailed, true, ""},
+     {"password wanted", "error 481 481 Authentication failed"}, NNTPState::LoginFailed, true,
+     ""},
     {"WrongPasswordClearsPrompted", "tester", "", "old", {},
      {"200 hi", "200 reader", "381 pass", "481 Authentication failed"},
      {"MODE READER", "AUTHINFO USER tester", "AUTHINFO PASS old"},
@@ -104,53 +101,24 @@ const LoginCase kLoginCases[] = {
 INSTANTIATE_TEST_SUITE_P(All, Login, ::testing::ValuesIn(kLoginCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A prompter whose password dialog runs something first, as a nested event
-// loop may: the connection can be closed before the person answers. The
-// prompt itself waits until the read handler returned.
-class InterruptedPrompter final : public NullPrompter {
- public:
-  std::function<void()> duringInput;
-  std::optional<std::string> inputText(std::string_view, std::string_view, std::string_view,
-                                       InputMode) override {
-    duringInput();
-    return "pw";
+// An answer that comes after the connection was closed or connected again
+// belongs to a login that is gone: nothing is sent.
+TEST(LoginPassword, LateAnswerToAnEndedLoginIsDropped) {
+  for (const bool reconnect : {false, true}) {
+    SCOPED_TRACE(reconnect ? "reconnected" : "closed");
+    NNTPHarness h;
+    h.profile->userName = "tester";
+    h.conn->Connect();
+    h.transport().accept();
+    for (const char* r : {"200 hi\r\n", "200 reader\r\n", "381 pass\r\n"}) h.transport().receive(r);
+    ASSERT_EQ(h.log.back(), "password wanted");
+    h.transport().takeSent();
+    h.conn->Close();
+    if (reconnect) h.conn->Connect();
+    h.conn->AnswerPassword("pw");
+    EXPECT_EQ(h.transport().takeSent(), "");
+    EXPECT_EQ(h.conn->state(), reconnect ? NNTPState::Connecting : NNTPState::Idle);
   }
-};
-
-// A connection of user "tester" waiting for the reply to AUTHINFO USER.
-struct AwaitingUserReply {
-  FakeNetwork net;
-  ManualClock clock;
-  InterruptedPrompter prompter;
-  std::unique_ptr<TNNTP> conn = std::make_unique<TNNTP>(net, clock, prompter);
-  FakeTransport* transport = nullptr;
-
-  AwaitingUserReply() {
-    conn->setProfile(makeProfile("192.0.2.1", 0, "tester"));
-    conn->Connect();
-    transport = &net.last();
-    transport->accept();
-    transport->receive("200 hi\r\n");
-    transport->receive("200 reader\r\n");
-    transport->takeSent();
-  }
-};
-
-TEST(LoginPrompt, ConnectionClosedDuringPromptSendsNoPassword) {
-  AwaitingUserReply a;
-  a.prompter.duringInput = [&] { a.conn->Close(); };
-  a.transport->receive("381 pass\r\n");
-  a.clock.advance(0);
-  EXPECT_EQ(a.conn->state(), NNTPState::Idle);
-  EXPECT_EQ(a.transport->takeSent(), "");
-}
-
-TEST(LoginPrompt, ConnectionDestroyedDuringPromptIsNotTouched) {
-  AwaitingUserReply a;
-  a.prompter.duringInput = [&] { a.conn.reset(); };
-  a.transport->receive("381 pass\r\n");
-  a.clock.advance(0);
-  EXPECT_EQ(a.conn, nullptr);
 }
 
 TEST(Connect, NameIsLookedUpThenConnectedWithTlsOptions) {

@@ -15,7 +15,6 @@
 #include "net/socket_errors.h"
 #include "net/tnntp.h"
 #include "support/qt_event_loop.h"
-#include "support/scripted_prompter.h"
 
 namespace orvel::test {
 namespace {
@@ -241,8 +240,7 @@ struct NNTPOverQt {
   LoopbackServer server;
   QtNetPlatform platform;
   QtClock clock;
-  ScriptedPrompter prompter;
-  TNNTP conn{platform, clock, prompter};
+  TNNTP conn{platform, clock};
   std::vector<std::string> log;
   NNTPOverQt() {
     auto profile = std::make_shared<TProfile>();
