@@ -22,7 +22,6 @@ ConnectionSlots::ConnectionSlots(ConnectionPool& pool, Clock& clock, Prompter& p
 }
 
 ConnectionSlots::~ConnectionSlots() {
-  *alive_ = false;
   resumeTimer_->stop();
   for (Slot& slot : slots_) {
     if (!slot.connection) continue;
@@ -263,9 +262,7 @@ void ConnectionSlots::ReleaseSocket(TNNTP& connection, ReleaseOptions options) {
   slot->connection = nullptr;
   slot->request = SlotRequest{};
   pool_.ReleaseConnection(connection);
-  const auto alive = alive_;
   owner_.RequestReleased(request);
-  if (!*alive) return;
 
   if (options.close || options.retryNow) {
     const bool resume = options.tryResume && settings_.autoResume &&

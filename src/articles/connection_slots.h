@@ -96,7 +96,9 @@ struct SlotSettings {
 };
 
 // What the slots need from the view that owns them. The data hooks receive
-// the request whose connection raised the event.
+// the request whose connection raised the event. The owner may issue,
+// release and reissue requests inside any hook; it destroys the slots only
+// outside them.
 class SlotOwner {
  public:
   virtual ~SlotOwner() = default;
@@ -287,7 +289,6 @@ class ConnectionSlots {
   TArticle* pendingArticle_ = nullptr;
   int resumeCounter_ = 0;
   std::unique_ptr<Timer> resumeTimer_;
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace orvel

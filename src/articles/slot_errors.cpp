@@ -66,20 +66,18 @@ void ConnectionSlots::connectionFailure(Slot& slot, const std::string& text, boo
       quiet || (purpose >= Purpose::Headers && purpose <= Purpose::Search) ||
       purpose == Purpose::Batch;
   reportError(text, progressLine);
-  const auto alive = alive_;
   ReleaseSocket(connection, {.close = true, .tryResume = !quiet});
-  if (*alive && quiet) owner_.QuietFailureNext();
+  if (quiet) owner_.QuietFailureNext();
 }
 
 void ConnectionSlots::replyError(Slot& slot, int code, const std::string& text, bool quiet) {
   TNNTP& connection = *slot.connection;
   const SlotRequest request = slot.request;
-  const auto alive = alive_;
   switch (request.purpose) {
     case Purpose::GroupList:
       prompter_.message(text, MessageKind::Error);
       ReleaseSocket(connection, {.close = true});
-      if (*alive) owner_.CloseOnError();
+      owner_.CloseOnError();
       return;
     case Purpose::Article:
     case Purpose::ArticleById:
@@ -100,11 +98,11 @@ void ConnectionSlots::replyError(Slot& slot, int code, const std::string& text, 
         // connection stays ready for the next one.
         observer_->progressText(text);
         ReleaseSocket(connection, {});
-        if (*alive) owner_.ArticleMissing(request);
+        owner_.ArticleMissing(request);
         return;
       }
       ReleaseSocket(connection, {.close = true, .tryResume = true});
-      if (*alive) prompter_.message(text, MessageKind::Error);
+      prompter_.message(text, MessageKind::Error);
       return;
     }
     case Purpose::ResumeHeaders:
@@ -113,7 +111,7 @@ void ConnectionSlots::replyError(Slot& slot, int code, const std::string& text, 
     default:
       reportError(text, quiet);
       ReleaseSocket(connection, {.tryResume = true});
-      if (*alive && quiet) owner_.QuietFailureNext();
+      if (quiet) owner_.QuietFailureNext();
       return;
   }
 }

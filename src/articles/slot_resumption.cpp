@@ -55,20 +55,17 @@ void ConnectionSlots::resumptionTick() {
 }
 
 void ConnectionSlots::reissuePending() {
-  const auto alive = alive_;
   const std::uint16_t pending = std::exchange(pending_, 0);
   TArticle* article = std::exchange(pendingArticle_, nullptr);
   auto was = [pending](Purpose p) { return (pending & PurposeBit(p)) != 0; };
   for (Purpose p : {Purpose::Article, Purpose::ArticleById, Purpose::Head}) {
     if (!was(p)) continue;
     owner_.ReissueArticle(p, article);
-    if (!*alive) return;
     break;
   }
   for (Purpose p : {Purpose::Headers, Purpose::ResumeHeaders}) {
     if (!was(p)) continue;
     owner_.ReissueHeaders(p);
-    if (!*alive) return;
     break;
   }
   if (was(Purpose::Batch)) owner_.ReissueBatch();

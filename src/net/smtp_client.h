@@ -10,7 +10,8 @@
 // A timer guards every wait, restarted by each byte received: 120 s for a
 // reply (from Connect to the greeting too), 600 s for the reply to the
 // message. Each event is the last thing the client does in a call, so the
-// listener may close or destroy the client from inside any event.
+// listener may close the client from inside any event; it destroys the
+// client only outside them.
 
 #include <memory>
 #include <string>

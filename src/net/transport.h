@@ -16,7 +16,8 @@
 //   order.
 // - onError() and onClosed() end the stream: no event follows them until the
 //   next connectTo(). abort() ends it at once, without any event.
-// - A handler may destroy the transport from inside any event.
+// - A handler may abort the transport from inside any event, and connect it
+//   again; it destroys the transport only outside its events.
 
 #include <cstdint>
 #include <functional>

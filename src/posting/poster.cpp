@@ -69,12 +69,11 @@ DateTime TPoster::localNow() const {
 }
 
 TPoster::TPoster(PosterEnvironment environment, PosterOwner& owner)
-    : env_(std::move(environment)), owner_(owner), alive_(std::make_shared<bool>(true)) {
+    : env_(std::move(environment)), owner_(owner) {
   answerTimer_ = env_.clock->createTimer([this] { fail("Pas de réponse du serveur"); });
 }
 
 TPoster::~TPoster() {
-  *alive_ = false;
   endConnections();
 }
 
@@ -111,7 +110,9 @@ void TPoster::startMail() {
       profile_ && !profile_->SMTPHost.empty() ? profile_->SMTPHost : env_.main->settings.smtpHost;
   if (host.empty()) return fail("Aucun serveur SMTP n'est configuré (SMTPHost)");
   notice(kPosterMailStep, 0, "Se connecte à SMTP host...");
-  smtp_ = std::make_unique<SmtpClient>(*env_.platform, *env_.clock);
+  // One client serves every mail: it is ended inside its own events, so it
+  // is closed there, never destroyed.
+  if (!smtp_) smtp_ = std::make_unique<SmtpClient>(*env_.platform, *env_.clock);
   smtp_->setListener(this);
   SmtpOptions options;
   options.localHost = env_.localHostName;
@@ -145,9 +146,8 @@ void TPoster::onSmtpReply(SmtpClient& client, int state) {
       // The server took the mail and the QUIT: the mail is sent.
       send_.flags |= kXStatusMailSent;
       client.setListener(nullptr);
-      const std::weak_ptr<bool> alive = alive_;
       notice(kPosterMailSent, 100, {});
-      if (alive.expired() || !running_) return;
+      if (!running_) return;
       if (send_.PostPending()) return startPost();
       return complete();
     }
@@ -286,9 +286,8 @@ void TPoster::nextArticle() {
     case WriteResult::More: break;
   }
   sink.End();
-  const std::weak_ptr<bool> alive = alive_;
   const bool recorded = owner_.posterArticleStarting(articleIndex_, writer_->LastMessageId());
-  if (alive.expired() || !running_) return;
+  if (!running_) return;
   if (!recorded) return fail("L'état de l'envoi n'a pas pu être noté: rien n'est envoyé");
   watchAnswer(true);
   connection_->Post();
@@ -296,9 +295,8 @@ void TPoster::nextArticle() {
 
 void TPoster::articleAccepted() {
   watchAnswer(false);
-  const std::weak_ptr<bool> alive = alive_;
   owner_.posterArticleAccepted(articleIndex_++);
-  if (alive.expired() || !running_) return;
+  if (!running_) return;
   nextArticle();
 }
 
@@ -322,7 +320,6 @@ void TPoster::endConnections() {
   if (smtp_) {
     smtp_->setListener(nullptr);
     smtp_->Close();
-    smtp_.reset();
   }
   if (connection_) {
     TNNTP& connection = *connection_;

@@ -47,6 +47,8 @@ inline constexpr const char* kPosterConnectingText = "Se connecte à ";
 inline constexpr const char* kPosterWaitingText = "Terminé: Attente confirmation ";
 inline constexpr const char* kPosterStoppedText = "Arrêté. ";
 
+// The owner may stop the poster or start its next send from inside any of
+// these; it destroys the poster only outside them.
 class PosterOwner {
  public:
   virtual void posterNotice(int code, int percent, const std::string& text) = 0;
@@ -138,7 +140,6 @@ class TPoster final : private SmtpListener {
   std::unique_ptr<Timer> answerTimer_;
   std::string article_;  // the article the server is about to take
   int articleIndex_ = 0;
-  std::shared_ptr<bool> alive_;
 };
 
 }  // namespace orvel

@@ -1,7 +1,7 @@
 // SmtpClient over the scripted network and the manual clock: what the
 // socket adds to the engine's dialogue (tests/net/smtp_engine_test.cpp):
 // host forms, replies in pieces, STARTTLS on the transport, failures,
-// time-outs, and owners that destroy the client in an event.
+// time-outs, and owners that close the client in an event.
 
 #include "net/smtp_client.h"
 
@@ -246,37 +246,36 @@ TEST(SmtpClient, NoTimerWhileTheOwnerHasTheTurn) {
   EXPECT_EQ(h.clock.activeTimers(), 1);
 }
 
-// The owner gives the client up inside each kind of event.
-struct Destroyer final : SmtpListener {
-  std::unique_ptr<SmtpClient>* owner = nullptr;
+// The owner closes the client inside each kind of event: nothing more
+// reaches it, and no timer is left.
+struct Closer final : SmtpListener {
   int events = 0;
-  void onSmtpReply(SmtpClient&, int) override { end(); }
-  void onSmtpError(SmtpClient&, const std::string&) override { end(); }
-  void onSmtpClosed(SmtpClient&) override { end(); }
-  void end() {
+  void onSmtpReply(SmtpClient& c, int) override { end(c); }
+  void onSmtpError(SmtpClient& c, const std::string&) override { end(c); }
+  void onSmtpClosed(SmtpClient& c) override { end(c); }
+  void end(SmtpClient& c) {
     ++events;
-    owner->reset();
+    c.Close();
   }
 };
 
-TEST(SmtpClient, OwnerMayDestroyTheClientInsideAnyEvent) {
+TEST(SmtpClient, OwnerMayCloseTheClientInsideAnyEvent) {
   const std::function<void(SmtpHarness&)> endings[] = {
-      [](SmtpHarness& h) { EXPECT_FALSE(h.transport().receive("220 hi\r\n250 more\r\n")); },
-      [](SmtpHarness& h) { EXPECT_FALSE(h.transport().receive("554 no\r\n")); },
-      [](SmtpHarness& h) { EXPECT_FALSE(h.transport().peerClose()); },
-      [](SmtpHarness& h) { EXPECT_FALSE(h.transport().fail(neterr::kConnectionReset)); },
+      [](SmtpHarness& h) { h.transport().receive("220 hi\r\n250 more\r\n"); },
+      [](SmtpHarness& h) { h.transport().receive("554 no\r\n"); },
+      [](SmtpHarness& h) { h.transport().peerClose(); },
+      [](SmtpHarness& h) { h.transport().fail(neterr::kConnectionReset); },
       [](SmtpHarness& h) { h.clock.advance(120'000); },
   };
   for (const auto& ending : endings) {
     SmtpHarness h;
-    Destroyer d;
-    d.owner = &h.client;
-    h.client->setListener(&d);
+    Closer c;
+    h.client->setListener(&c);
     h.client->Connect("192.0.2.25", kPlain);
     h.transport().accept();
     ending(h);
-    EXPECT_EQ(d.events, 1);
-    EXPECT_FALSE(h.client);
+    EXPECT_EQ(c.events, 1);
+    EXPECT_FALSE(h.client->IsConnected());
     EXPECT_EQ(h.clock.activeTimers(), 0);
   }
 }

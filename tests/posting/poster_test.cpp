@@ -251,7 +251,15 @@ TEST(Poster, AMailRefusalLeavesBothTargetsAsTheyWere) {
   smtp.receive("550 no such user\r\n");
   EXPECT_EQ(h.log.notices.back(), "10 550 no such user");
   EXPECT_EQ(h.poster->Flags() & (kXStatusMailSent | kXStatusPosted), 0u);
-  EXPECT_EQ(h.net.transports().size(), 0u) << "the mail connection is gone, no news one made";
+  // The mail connection is closed, and no news one was made.
+  ASSERT_EQ(h.net.transports().size(), 1u);
+  EXPECT_FALSE(smtp.isConnected());
+  // The next send mails over the same client, from the greeting on.
+  h.poster->Send(MailAndPost());
+  smtp.accept();
+  smtp.receive("220 mail ready\r\n");
+  EXPECT_EQ(smtp.takeSentLines().back(), "EHLO client.example");
+  EXPECT_EQ(h.net.transports().size(), 1u);
 }
 
 }  // namespace

@@ -74,7 +74,6 @@ class QtTransport final : public Transport {
   QtTransport() : context_(std::make_unique<QObject>()) {}
 
   ~QtTransport() override {
-    *alive_ = false;
     dropSocket();
     context_.reset();  // no more signals reach this
   }
@@ -246,12 +245,11 @@ class QtTransport final : public Transport {
   void closedByPeer() {
     if (ended_) return;
     // Data that came with the close is delivered first; its handler may end
-    // or destroy this transport.
+    // this transport.
     if (socket_->bytesAvailable() > 0) {
-      const auto alive = alive_;
       const auto generation = generation_;
       readAll();
-      if (!*alive || generation != generation_ || ended_) return;
+      if (generation != generation_ || ended_) return;
     }
     end();
     if (handler_) handler_->onTransportClosed();
@@ -276,7 +274,6 @@ class QtTransport final : public Transport {
     if (socket_) socket_->abort();
   }
 
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   std::unique_ptr<QObject> context_;
   QTcpSocket* socket_ = nullptr;
   TransportHandler* handler_ = nullptr;
