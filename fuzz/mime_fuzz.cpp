@@ -16,13 +16,18 @@
 
 namespace {
 
+// The directory attachments are written to, removed when the run ends.
+struct ScratchDir {
+  std::string path = (std::filesystem::temp_directory_path() / "orvel-fuzz-XXXXXX").string();
+  ScratchDir() {
+    if (::mkdtemp(path.data()) == nullptr) std::abort();
+  }
+  ~ScratchDir() { std::filesystem::remove_all(path); }
+};
+
 const std::string& scratchDir() {
-  static const std::string dir = [] {
-    std::string pattern = (std::filesystem::temp_directory_path() / "orvel-fuzz-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    return pattern;
-  }();
-  return dir;
+  static const ScratchDir dir;
+  return dir.path;
 }
 
 void feed(orvel::TMime& mime, std::string_view article, orvel::LineSource source,

@@ -90,11 +90,7 @@ void ConnectionPool::askPasswords() {
                                      InputMode::Masked);
       } while (answer && trimView(*answer).empty());
       // Cancelled, the login goes on with an empty password, which fails.
-      if (!answer) {
-        if (c.profile() == profile) c.AnswerPassword({});
-        continue;
-      }
-      profile->promptedPassword = *answer;
+      if (answer) profile->promptedPassword = *answer;
     }
     // The dialog ran events: the connection may now serve another profile,
     // whose own request is in the queue.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -21,9 +22,11 @@ namespace orvel::test {
 class StoreTestBase : public testing::Test {
  protected:
   void SetUp() override {
+    // A parameterised test's name ends in "/N": one directory, not two.
+    std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '-');
     dir_ = std::filesystem::temp_directory_path() /
-           ("orvel-store-" + std::to_string(::getpid()) + "-" +
-            testing::UnitTest::GetInstance()->current_test_info()->name());
+           ("orvel-store-" + std::to_string(::getpid()) + "-" + name);
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
   }

@@ -67,8 +67,9 @@ namespace {
 constexpr qint64 kReadBufferBytes = 256 << 10;
 
 // How a Qt socket stream meets the transport contract: events stop after
-// the first error or close, and the owner may destroy the transport inside
-// any event (the socket itself is deleted later by the event loop).
+// the first error or close, and the owner may abort or reconnect the
+// transport inside any event (a socket it replaces is deleted later by the
+// event loop).
 class QtTransport final : public Transport {
  public:
   QtTransport() : context_(std::make_unique<QObject>()) {}
