@@ -1,4 +1,5 @@
 // orvel-cli thread: overview lines in, threaded rows out.
+#include <charconv>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -31,14 +32,22 @@ std::optional<std::int32_t> sortColumn(std::string_view name) {
   return std::nullopt;
 }
 
-std::string flagText(const TNode& node) {
-  std::string f;
-  if (node.Has(NodeFlag::Read)) f += 'R';
-  if (node.Has(NodeFlag::Kept)) f += 'K';
-  if (node.Has(NodeFlag::Deleted)) f += 'D';
-  if (node.Has(NodeFlag::Old)) f += 'O';
-  if (node.Has(NodeFlag::ReplyToMe)) f += 'M';
-  return f.empty() ? "-" : f;
+// The node's flags as letters ("-" for none).
+void appendFlags(std::string& out, const TNode& node) {
+  const std::size_t before = out.size();
+  if (node.Has(NodeFlag::Read)) out += 'R';
+  if (node.Has(NodeFlag::Kept)) out += 'K';
+  if (node.Has(NodeFlag::Deleted)) out += 'D';
+  if (node.Has(NodeFlag::Old)) out += 'O';
+  if (node.Has(NodeFlag::ReplyToMe)) out += 'M';
+  if (out.size() == before) out += '-';
+}
+
+// A million rows are printed at a time: numbers go straight into the text.
+void appendNumber(std::string& out, std::int64_t value) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  out.append(digits, end);
 }
 
 int usage(CliContext& context) {
@@ -51,13 +60,21 @@ int usage(CliContext& context) {
 }  // namespace
 
 void AppendRowText(std::string& out, const TNode& node, std::int32_t keptScore) {
-  const std::string score = '\t' + std::to_string(node.EffectiveScore(keptScore));
   if (const TAThread* t = node.AsThread()) {
     out += "+ ";
     out += t->Subject.view();
-    out += '\t' + std::to_string(t->Articles.size()) + " articles\t" + flagText(*t) + score;
+    out += '\t';
+    appendNumber(out, static_cast<std::int64_t>(t->Articles.size()));
+    out += " articles\t";
+    appendFlags(out, *t);
+    out += '\t';
+    appendNumber(out, node.EffectiveScore(keptScore));
     if (t->IsMultiPart()) {
-      out += '\t' + std::to_string(t->PartsPresent) + '/' + std::to_string(t->PartsTotal) + " parts";
+      out += '\t';
+      appendNumber(out, t->PartsPresent);
+      out += '/';
+      appendNumber(out, t->PartsTotal);
+      out += " parts";
     }
     out += '\n';
     return;
@@ -67,7 +84,13 @@ void AppendRowText(std::string& out, const TNode& node, std::int32_t keptScore) 
   out += a.Subject.view();
   out += '\t';
   out += a.FromName().empty() ? a.FromAddress() : a.FromName();
-  out += '\t' + std::to_string(a.Number) + '\t' + flagText(a) + score + '\n';
+  out += '\t';
+  appendNumber(out, a.Number);
+  out += '\t';
+  appendFlags(out, a);
+  out += '\t';
+  appendNumber(out, node.EffectiveScore(keptScore));
+  out += '\n';
 }
 
 void WriteRows(std::ostream& out, const std::vector<TNode*>& rows, std::int32_t keptScore) {
