@@ -126,6 +126,7 @@ class Threader {
     const auto idAt = [&](std::size_t k) -> std::uint64_t& { return ids[k % ids.size()]; };
     for (std::size_t k = 0; k < std::min(n, kAhead); ++k) idAt(k) = MessageIdTable::HashOf(list_[k]->MessageID);
     for (std::size_t k = 0; k < n; ++k) {
+      if (k + 3 * kAhead < n) list_[k + 3 * kAhead]->PrefetchRecord();
       if (k + 2 * kAhead < n) list_[k + 2 * kAhead]->MessageID.Prefetch();
       if (k + kAhead < n) {
         idAt(k + kAhead) = MessageIdTable::HashOf(list_[k + kAhead]->MessageID);
@@ -145,6 +146,7 @@ class Threader {
   // that record's Message-ID. A prefetch for an article without a parent or
   // without parts is harmless, and skipping it would cost more tests.
   void placeAll(std::size_t n) {
+    constexpr std::size_t kRecord = 88;
     constexpr std::size_t kLink = 72;
     constexpr std::size_t kText = 56;
     constexpr std::size_t kFar = 40;
@@ -153,6 +155,7 @@ class Threader {
     static_assert(kFar < kWindow);
     hashedTo_ = 0;
     for (std::size_t i = 0; i < n;) {
+      if (i + kRecord < n) list_[i + kRecord]->PrefetchRecord();
       if (i + kLink < n) list_[i + kLink]->PrefetchReferences();
       if (i + kText < n) {
         list_[i + kText]->MessageID.Prefetch();
