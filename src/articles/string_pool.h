@@ -245,8 +245,12 @@ std::uint64_t TextHash(std::string_view text);
 
 // Large blocks for the record and string arenas, backed by huge pages where
 // the system offers them (a million headers touch hundreds of megabytes:
-// small pages cost a fault every 4 KB).
-char* AllocateArenaBlock(std::size_t bytes);
+// small pages cost a fault every 4 KB) once the arena holds `held` bytes of
+// kSmallPagedArena or more. Below, small pages: a huge page is resident
+// whole from its first write, so the last, partly filled block of a small
+// arena would hold up to 2 MB it does not use.
+inline constexpr std::size_t kSmallPagedArena = std::size_t{16} << 20;
+char* AllocateArenaBlock(std::size_t bytes, std::size_t held);
 void FreeArenaBlock(char* block, std::size_t bytes);
 
 }  // namespace orvel

@@ -23,7 +23,7 @@ std::size_t roundedToHugePages(std::size_t bytes) {
 // block has been freed, malloc serves the next ones from its heap, where the
 // alignment's slack and the freed space around them stay resident (opening
 // ten million headers after another view was closed held 0.5 GB more).
-void* AllocateLargeBlock(std::size_t bytes) {
+void* AllocateLargeBlock(std::size_t bytes, bool hugePages) {
   if (bytes < kHugePage) {
     void* block = std::malloc(bytes ? bytes : 1);
     if (!block) throw std::bad_alloc();
@@ -42,11 +42,12 @@ void* AllocateLargeBlock(std::size_t bytes) {
   if (block > base) ::munmap(base, static_cast<std::size_t>(block - base));
   char* end = block + rounded;
   if (end < base + mapped) ::munmap(end, static_cast<std::size_t>(base + mapped - end));
-#if defined(MADV_HUGEPAGE)
-  ::madvise(block, rounded, MADV_HUGEPAGE);
+#if defined(MADV_HUGEPAGE) && defined(MADV_NOHUGEPAGE)
+  ::madvise(block, rounded, hugePages ? MADV_HUGEPAGE : MADV_NOHUGEPAGE);
 #endif
   return block;
 #else
+  (void)hugePages;
   void* block = std::aligned_alloc(kHugePage, rounded);
   if (!block) throw std::bad_alloc();
   return block;

@@ -30,9 +30,10 @@ using HashFunction = std::int32_t (*)(std::string_view key);
 
 // Memory for large tables and arenas: blocks of 2 MB and more are backed by
 // huge pages where the system offers them, so that random look-ups in a
-// table of a million entries do not miss the TLB on every probe. A block is
+// table of a million entries do not miss the TLB on every probe; a caller
+// that fills a block only in part may ask for small pages instead. A block is
 // freed with the size it was allocated with.
-void* AllocateLargeBlock(std::size_t bytes);
+void* AllocateLargeBlock(std::size_t bytes, bool hugePages = true);
 void FreeLargeBlock(void* block, std::size_t bytes);
 
 template <class T>
