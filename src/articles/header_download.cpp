@@ -109,6 +109,7 @@ void HeaderDownload::AdvanceXover() {
   while (rangeEnd_ < high_) {
     if (endLimit_ >= 0 && rangeEnd_ >= endLimit_) break;
     if (limit_ > 0 && added + wanted >= limit_) break;
+    if (depth_ > 1 && rangeEnd_ - rangeStart_ + 1 >= settings_.pipelinedRange) break;
     const std::int32_t next = rangeEnd_ + 1;
     if (!Skip(next)) {
       rangeEnd_ = next;

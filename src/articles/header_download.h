@@ -16,6 +16,8 @@
 // Commands go out pipelined up to the connection's depth: the XHDRs and the
 // XOVER of a range, and the next ranges cut ahead while earlier replies
 // stream in (not under a per-download limit, which counts what arrived).
+// Pipelined, a range spans at most pipelinedRange numbers, so the server
+// can work on the next range while the previous one streams in.
 // Replies come in order; each is parsed against its own command's numbers.
 // When the connection leaves mid-download, the state goes back to the
 // oldest command whose reply did not end, so a resumption starts there.
@@ -62,6 +64,9 @@ struct DownloadSettings {
   std::int32_t defragGapSize = 20;     // DefragGapSize
   std::int64_t gapBudget = 200;        // ten times DefragGapSize (Settings::defragGapBudget)
   std::int32_t promptThreshold = 50000;  // PromptThreshold; 0 or less: never ask
+  // The most numbers one range spans when commands are pipelined: INN reads
+  // a whole range before it answers the first line.
+  std::int32_t pipelinedRange = 10000;
 };
 
 // How a download ended.

@@ -145,6 +145,21 @@ TEST_P(PipelineTest, ABreakResumesAtTheOldestUnfinishedReply) {
   EXPECT_EQ(prompter.lastStatus(), kReadyText);
 }
 
+TEST_P(PipelineTest, PipelinedRangesAreCutIntoPiecesOneCommandAtATimeIsNot) {
+  options.download.pipelinedRange = 40;
+  const Outcome o = download();
+  std::vector<std::string> expected;
+  for (const auto& [a, b] : kRanges) {
+    const int piece = GetParam() > 1 ? 40 : b - a + 1;
+    for (int first = a; first <= b; first += piece) {
+      for (auto& c : rangeCommands(first, std::min(first + piece - 1, b))) expected.push_back(c);
+    }
+  }
+  EXPECT_EQ(o.commands, expected);
+  EXPECT_EQ(o.numbers, expectedNumbers());
+  EXPECT_EQ(o.extras, expectedExtras());
+}
+
 INSTANTIATE_TEST_SUITE_P(Depths, PipelineTest, ::testing::Values(1, 2, 4, 16));
 
 }  // namespace
