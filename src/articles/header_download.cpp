@@ -100,7 +100,7 @@ void HeaderDownload::AdvanceXover() {
     rangeEnd_ = -1;
     return;
   }
-  const std::int64_t added = view_.added;
+  const std::int64_t added = view_.added + wantedAhead();
   std::int64_t wanted = 1;
   std::int32_t gapStart = -1;  // first number of the gap run the range is in
   std::int32_t gapRun = 0;
@@ -126,6 +126,7 @@ void HeaderDownload::AdvanceXover() {
   }
   // A range never ends on numbers it skips.
   if (gapStart >= 0) rangeEnd_ = gapStart - 1;
+  rangeWanted_ = wanted;
   // The bridged numbers are excluded so that their replies are dropped.
   for (std::int64_t n = rangeStart_; n <= rangeEnd_; ++n) {
     const auto bit = static_cast<std::int32_t>(n - view_.lowMark);
@@ -158,6 +159,7 @@ bool HeaderDownload::nextSearchRange() {
          !Skip(searchList_[searchPosition_])) {
     rangeEnd_ = searchList_[searchPosition_++];
   }
+  rangeWanted_ = static_cast<std::int64_t>(rangeEnd_) - rangeStart_ + 1;
   return true;
 }
 
@@ -320,7 +322,7 @@ void HeaderDownload::SkipStep(TNNTP& connection) {
     const auto extras = static_cast<std::int32_t>(view_.extraNames.size());
     const std::int32_t extra = inXhdr_ ? static_cast<std::int32_t>(view_.extraIndex) : -1;
     const SentCommand skipped{rangeStart_, rangeEnd_, rangeStart_, rangeEnd_, extra,
-                              searchRangeFirst_};
+                              searchRangeFirst_, rangeWanted_};
     nextExtra_ = inXhdr_ ? extra + 1 : extras + 1;
     inXhdr_ = false;
     rangesLeft_ = true;
@@ -333,6 +335,12 @@ void HeaderDownload::SkipStep(TNNTP& connection) {
 }
 
 // ---------------------------------------------------------------- commands
+
+std::int64_t HeaderDownload::wantedAhead() const {
+  std::int64_t n = 0;
+  for (const SentCommand& c : sent_) n += c.extra < 0 ? c.rangeWanted : 0;
+  return n;
+}
 
 void HeaderDownload::startRange(TNNTP& connection, std::int32_t extra, std::int32_t xhdrFirst) {
   interrupted_ = true;
@@ -358,8 +366,7 @@ void HeaderDownload::fill(TNNTP& connection) {
   const auto extras = static_cast<std::int32_t>(view_.extraNames.size());
   while (sent_.size() < depth_) {
     if (nextExtra_ > extras) {
-      // The limit counts the headers that arrived: no range is cut ahead.
-      if (!rangesLeft_ || (limit_ > 0 && !sent_.empty())) break;
+      if (!rangesLeft_ || (limit_ > 0 && view_.added + wantedAhead() >= limit_)) break;
       rangesLeft_ = cutNextRange();
       if (!rangesLeft_) break;
       nextExtra_ = 0;
@@ -372,7 +379,7 @@ void HeaderDownload::fill(TNNTP& connection) {
 void HeaderDownload::sendNext(TNNTP& connection, std::int32_t xhdrFirst) {
   const bool xhdr = nextExtra_ < static_cast<std::int32_t>(view_.extraNames.size());
   SentCommand command{rangeStart_, rangeEnd_, rangeStart_, rangeEnd_, xhdr ? nextExtra_ : -1,
-                      searchRangeFirst_};
+                      searchRangeFirst_, rangeWanted_};
   ++nextExtra_;
   if (xhdr) {
     command.first = std::min(std::max(rangeStart_, xhdrFirst), rangeEnd_);
@@ -438,6 +445,7 @@ void HeaderDownload::rewind() {
   rangeStart_ = oldest.rangeStart;
   rangeEnd_ = oldest.rangeEnd;
   searchRangeFirst_ = oldest.searchFirst;
+  rangeWanted_ = oldest.rangeWanted;
   inXhdr_ = oldest.extra >= 0;
   if (inXhdr_) view_.extraIndex = static_cast<std::size_t>(oldest.extra);
   sent_.clear();

@@ -15,7 +15,8 @@
 //
 // Commands go out pipelined up to the connection's depth: the XHDRs and the
 // XOVER of a range, and the next ranges cut ahead while earlier replies
-// stream in (not under a per-download limit, which counts what arrived).
+// stream in. A per-download limit counts what arrived, so ranges are cut
+// ahead only while the numbers they ask for stay within it.
 // Pipelined, a range spans at most pipelinedRange numbers, so the server
 // can work on the next range while the previous one streams in.
 // Replies come in order; each is parsed against its own command's numbers.
@@ -193,12 +194,15 @@ class HeaderDownload {
     std::int32_t rangeEnd = 0;
     std::int32_t extra = -1;
     std::size_t searchFirst = 0;  // where its range began in the search list
+    std::int64_t rangeWanted = 0;  // numbers of the range asked for
   };
 
   // Steps 3 to 9 of XOverBegin: false when the download ends before a range.
   bool plan(DownloadEnd& end);
   bool nextSearchRange();
   void markFromStart();
+  // Numbers asked for by the XOVERs in flight.
+  std::int64_t wantedAhead() const;
   // Sends the commands of the current range from extra on.
   void startRange(TNNTP& connection, std::int32_t extra, std::int32_t xhdrFirst);
   // Sends commands up to the depth, cutting ranges as they are used up;
@@ -239,6 +243,7 @@ class HeaderDownload {
   std::int32_t rangeStart_ = -1;
   std::int32_t rangeEnd_ = -1;
   std::int32_t lastRangeEnd_ = -1;
+  std::int64_t rangeWanted_ = 0;  // numbers of the current range asked for
   std::deque<SentCommand> sent_;
   std::size_t depth_ = 1;
   // The next command of the current range: an XHDR index, or the XOVER at

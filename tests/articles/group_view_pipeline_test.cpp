@@ -160,6 +160,27 @@ TEST_P(PipelineTest, PipelinedRangesAreCutIntoPiecesOneCommandAtATimeIsNot) {
   EXPECT_EQ(o.extras, expectedExtras());
 }
 
+// The limit counts headers that arrived, and some numbers of a range may be
+// missing: ranges go out ahead only as far as the limit reaches, and the
+// download still ends with exactly the first headers up to it.
+TEST_P(PipelineTest, UnderALimitRangesGoAheadOnlyWithinIt) {
+  options.download.pipelinedRange = 40;
+  TGroupView& v = open(OpenMode::StoredOnly);
+  v.Download().SetLimits(100, -1);
+  prompter.answer(Button::No);  // keeps the stored headers, of which there are none
+  v.Refresh();
+  server.pump();
+  const Outcome o = outcome();
+  std::set<std::int32_t> first100;
+  for (std::int32_t n : expectedNumbers()) {
+    if (first100.size() < 100) first100.insert(n);
+  }
+  EXPECT_EQ(o.numbers, first100);
+  EXPECT_EQ(o.articles, 100u);
+  // 1-20, 51-80, 131-170 and 171-180 ask for the limit's 100 numbers.
+  EXPECT_EQ(o.largestBatch, static_cast<std::size_t>(std::min(GetParam(), 4)));
+}
+
 INSTANTIATE_TEST_SUITE_P(Depths, PipelineTest, ::testing::Values(1, 2, 4, 16));
 
 }  // namespace
