@@ -109,7 +109,7 @@ void HeaderDownload::AdvanceXover() {
   while (rangeEnd_ < high_) {
     if (endLimit_ >= 0 && rangeEnd_ >= endLimit_) break;
     if (limit_ > 0 && added + wanted >= limit_) break;
-    if (depth_ > 1 && rangeEnd_ - rangeStart_ + 1 >= settings_.pipelinedRange) break;
+    if (pieces_ && rangeEnd_ - rangeStart_ + 1 >= settings_.pipelinedRange) break;
     const std::int32_t next = rangeEnd_ + 1;
     if (!Skip(next)) {
       rangeEnd_ = next;
@@ -260,7 +260,7 @@ void HeaderDownload::XOverBegin(TNNTP& connection) {
   TakeGroupNumbers(connection.first(), connection.last(), connection.count());
   source_.groupName = connection.currentGroup();
   source_.serverName = connection.profile() ? connection.profile()->alias : std::string();
-  depth_ = static_cast<std::size_t>(connection.pipelineDepth());
+  useConnection(connection);
   active_ = true;
   interrupted_ = false;
   lastRangeEnd_ = -1;
@@ -284,7 +284,7 @@ void HeaderDownload::XOverBegin(TNNTP& connection) {
 
 void HeaderDownload::ResumeBegin(TNNTP& connection) {
   TakeGroupNumbers(connection.first(), connection.last(), connection.count());
-  depth_ = static_cast<std::size_t>(connection.pipelineDepth());
+  useConnection(connection);
   active_ = true;
   rewind();
   if (rangeStart_ < 0 || rangeEnd_ < 0) {
@@ -335,6 +335,12 @@ void HeaderDownload::SkipStep(TNNTP& connection) {
 }
 
 // ---------------------------------------------------------------- commands
+
+void HeaderDownload::useConnection(const TNNTP& connection) {
+  depth_ = static_cast<std::size_t>(connection.pipelineDepth());
+  pieces_ = depth_ > 1 && connection.offers(NntpCapability::Over) &&
+            (view_.extraNames.empty() || connection.offers(NntpCapability::Hdr));
+}
 
 std::int64_t HeaderDownload::wantedAhead() const {
   std::int64_t n = 0;

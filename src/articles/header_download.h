@@ -18,7 +18,9 @@
 // stream in. A per-download limit counts what arrived, so ranges are cut
 // ahead only while the numbers they ask for stay within it.
 // Pipelined, a range spans at most pipelinedRange numbers, so the server
-// can work on the next range while the previous one streams in.
+// can work on the next range while the previous one streams in; only by
+// OVER (and HDR), whose refusal of a range without articles reads as an
+// empty list, as pieces of a sparse group may be.
 // Replies come in order; each is parsed against its own command's numbers.
 // When the connection leaves mid-download, the state goes back to the
 // oldest command whose reply did not end, so a resumption starts there.
@@ -201,6 +203,8 @@ class HeaderDownload {
   bool plan(DownloadEnd& end);
   bool nextSearchRange();
   void markFromStart();
+  // Takes the connection's depth and whether ranges are cut into pieces.
+  void useConnection(const TNNTP& connection);
   // Numbers asked for by the XOVERs in flight.
   std::int64_t wantedAhead() const;
   // Sends the commands of the current range from extra on.
@@ -246,6 +250,7 @@ class HeaderDownload {
   std::int64_t rangeWanted_ = 0;  // numbers of the current range asked for
   std::deque<SentCommand> sent_;
   std::size_t depth_ = 1;
+  bool pieces_ = false;  // ranges are cut at pipelinedRange
   // The next command of the current range: an XHDR index, or the XOVER at
   // extraNames.size(); past it the range is all sent.
   std::int32_t nextExtra_ = 0;

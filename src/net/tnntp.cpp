@@ -280,9 +280,11 @@ int TNNTP::pipelineDepth() const {
   return std::clamp(profile_->pipelining, 1, TProfile::kMaxPipelining);
 }
 
-const char* TNNTP::overviewVerb() const { return offered(engine_, NntpCapability::Over) ? "OVER" : "XOVER"; }
+bool TNNTP::offers(NntpCapability capability) const { return offered(engine_, capability); }
 
-const char* TNNTP::headerVerb() const { return offered(engine_, NntpCapability::Hdr) ? "HDR" : "XHDR"; }
+const char* TNNTP::overviewVerb() const { return offers(NntpCapability::Over) ? "OVER" : "XOVER"; }
+
+const char* TNNTP::headerVerb() const { return offers(NntpCapability::Hdr) ? "HDR" : "XHDR"; }
 
 void TNNTP::Xover(std::int64_t first, std::int64_t last, bool timed) {
   command(NNTPState::AwaitingOverview, timed ? TimerUse::Start : TimerUse::Prepare,

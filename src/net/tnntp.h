@@ -156,6 +156,8 @@ class TNNTP final : public TLineSock {
   // How many commands an owner may have sent whose replies have not ended:
   // the profile's depth on a server that answered CAPABILITIES, else 1.
   int pipelineDepth() const;
+  // Whether the server listed the capability (false before CAPABILITIES).
+  bool offers(NntpCapability capability) const;
   // The overview command Xover sends: OVER where the server lists it.
   const char* overviewVerb() const;
   // The header command Xhdr sends: HDR where the server lists it.

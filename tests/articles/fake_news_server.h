@@ -6,6 +6,7 @@
 // nothing (a stall), or break the connection, and reads the commands sent.
 // pump() answers until the client sends nothing more.
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
@@ -183,11 +184,15 @@ class FakeNewsServer {
       return format("211 %d %d %d %s\r\n", count, g.low, g.high, w[1].c_str());
     }
     std::int32_t a = 0, b = 0;
-    if (verb == "XOVER" && w.size() > 1 && parseRange(w[1], a, b)) {
-      return overviewReply(selected[&t], a, b);
+    // OVER and HDR refuse a range without articles, as RFC 3977 has them.
+    const std::string kNoArticles = "423 No articles in that range\r\n";
+    if ((verb == "XOVER" || verb == "OVER") && w.size() > 1 && parseRange(w[1], a, b)) {
+      const std::string out = overviewReply(selected[&t], a, b);
+      const bool empty = std::count(out.begin(), out.end(), '\n') == 2;  // status and "."
+      return verb == "OVER" && empty ? kNoArticles : out;
     }
-    if (verb == "XHDR" && w.size() > 2 && parseRange(w[2], a, b)) {
-      std::string out = "221 " + w[1] + " follows\r\n";
+    if ((verb == "XHDR" || verb == "HDR") && w.size() > 2 && parseRange(w[2], a, b)) {
+      std::string out = (verb == "HDR" ? "225 " : "221 ") + w[1] + " follows\r\n";
       const auto it = groups.find(selected[&t]);
       if (it != groups.end()) {
         for (std::int64_t n = std::max(a, it->second.low); n <= std::min(b, it->second.high); ++n) {

@@ -45,7 +45,11 @@ class PipelineTest : public GroupViewTest, public ::testing::WithParamInterface<
 
   Outcome outcome() const {
     Outcome o;
-    o.commands = server.commandsStarting("X");
+    for (const auto& c : server.commands) {
+      if (c.rfind("X", 0) == 0 || c.rfind("OVER", 0) == 0 || c.rfind("HDR", 0) == 0) {
+        o.commands.push_back(c);
+      }
+    }
     const auto all = numbers();
     o.articles = all.size();
     o.numbers = {all.begin(), all.end()};
@@ -65,9 +69,10 @@ class PipelineTest : public GroupViewTest, public ::testing::WithParamInterface<
 
 constexpr std::pair<int, int> kRanges[] = {{1, 20}, {51, 80}, {131, 199}, {261, 300}, {331, 400}};
 
-std::vector<std::string> rangeCommands(int a, int b) {
+std::vector<std::string> rangeCommands(int a, int b, const std::string& hdr = "XHDR",
+                                       const std::string& over = "XOVER") {
   const std::string range = " " + std::to_string(a) + "-" + std::to_string(b);
-  return {"XHDR X-A" + range, "XHDR X-B" + range, "XOVER" + range};
+  return {hdr + " X-A" + range, hdr + " X-B" + range, over + range};
 }
 
 std::vector<std::string> expectedCommands() {
@@ -145,19 +150,42 @@ TEST_P(PipelineTest, ABreakResumesAtTheOldestUnfinishedReply) {
   EXPECT_EQ(prompter.lastStatus(), kReadyText);
 }
 
-TEST_P(PipelineTest, PipelinedRangesAreCutIntoPiecesOneCommandAtATimeIsNot) {
+// Pipelined by OVER and HDR, ranges are cut into pieces; a piece without
+// articles (331-370) is refused with 423, which reads as an empty list.
+TEST_P(PipelineTest, ByOverAndHdrPipelinedRangesAreCutIntoPieces) {
   options.download.pipelinedRange = 40;
+  server.capabilities.insert(server.capabilities.end(), {"OVER", "HDR"});
+  for (int n = 331; n <= 370; ++n) server.groups["alt.test"].missing.insert(n);
   const Outcome o = download();
   std::vector<std::string> expected;
   for (const auto& [a, b] : kRanges) {
     const int piece = GetParam() > 1 ? 40 : b - a + 1;
     for (int first = a; first <= b; first += piece) {
-      for (auto& c : rangeCommands(first, std::min(first + piece - 1, b))) expected.push_back(c);
+      for (auto& c : rangeCommands(first, std::min(first + piece - 1, b), "HDR", "OVER")) {
+        expected.push_back(c);
+      }
     }
   }
   EXPECT_EQ(o.commands, expected);
-  EXPECT_EQ(o.numbers, expectedNumbers());
+  std::set<std::int32_t> numbers = expectedNumbers();
+  std::erase_if(numbers, [](std::int32_t n) { return n >= 331 && n <= 370; });
+  EXPECT_EQ(o.numbers, numbers);
   EXPECT_EQ(o.extras, expectedExtras());
+  EXPECT_EQ(prompter.lastStatus(), kReadyText);
+}
+
+// XHDR's refusal of a range without articles is an error: a range with
+// extra headers stays whole where the server lacks HDR.
+TEST_P(PipelineTest, WithoutHdrRangesStayWhole) {
+  options.download.pipelinedRange = 40;
+  server.capabilities.push_back("OVER");
+  const Outcome o = download();
+  std::vector<std::string> expected;
+  for (const auto& [a, b] : kRanges) {
+    for (auto& c : rangeCommands(a, b, "XHDR", "OVER")) expected.push_back(c);
+  }
+  EXPECT_EQ(o.commands, expected);
+  EXPECT_EQ(o.numbers, expectedNumbers());
 }
 
 // The limit counts headers that arrived, and some numbers of a range may be
@@ -165,6 +193,7 @@ TEST_P(PipelineTest, PipelinedRangesAreCutIntoPiecesOneCommandAtATimeIsNot) {
 // download still ends with exactly the first headers up to it.
 TEST_P(PipelineTest, UnderALimitRangesGoAheadOnlyWithinIt) {
   options.download.pipelinedRange = 40;
+  server.capabilities.push_back("OVER");
   TGroupView& v = open(OpenMode::StoredOnly);
   v.Download().SetLimits(100, -1);
   prompter.answer(Button::No);  // keeps the stored headers, of which there are none

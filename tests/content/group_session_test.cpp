@@ -75,7 +75,7 @@ class GroupSessionTest : public GroupContentTest {
     server.groups["alt.test"] = MakeGroup(1, 6);
     for (std::int32_t n = 1; n <= 6; ++n) texts[std::to_string(n)] = PlainArticle(n);
     const auto articles = server.hook;
-    server.hook = [this, articles](FakeTransport& t, const std::string& line) {
+    server.hook = [articles](FakeTransport& t, const std::string& line) {
       if (line.rfind("XOVER ", 0) == 0 || line.rfind("OVER ", 0) == 0) {
         const std::string range = line.substr(line.find(' ') + 1);
         const std::size_t dash = range.find('-');

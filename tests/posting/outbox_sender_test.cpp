@@ -20,8 +20,9 @@ ComposeMessage Message(std::string subject, bool keepCopy = false) {
   m.post = true;
   m.keepCopy = keepCopy;
   m.subject = std::move(subject);
-  m.identity = {.name = "<Default>", .Name = "Ann", .Email = "ann@example.net",
-                .PublicEmail = "ann@example.net"};
+  m.identity.name = "<Default>";
+  m.identity.Name = "Ann";
+  m.identity.Email = m.identity.PublicEmail = "ann@example.net";
   m.body = {{"Hello.", false}};
   return m;
 }
