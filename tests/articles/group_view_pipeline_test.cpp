@@ -174,8 +174,17 @@ TEST_P(PipelineTest, ByOverAndHdrPipelinedRangesAreCutIntoPieces) {
   EXPECT_EQ(prompter.lastStatus(), kReadyText);
 }
 
-// XHDR's refusal of a range without articles is an error: a range with
-// extra headers stays whole where the server lacks HDR.
+// The refusal of a range without articles by XOVER or XHDR is an error:
+// ranges stay whole where the server lacks OVER, or HDR for extra headers.
+TEST_P(PipelineTest, ByXoverRangesStayWhole) {
+  options.download.pipelinedRange = 40;
+  open(OpenMode::StoredOnly).Refresh();
+  server.pump();
+  std::vector<std::string> expected;
+  for (const auto& [a, b] : kRanges) expected.push_back(rangeCommands(a, b).back());
+  EXPECT_EQ(outcome().commands, expected);
+}
+
 TEST_P(PipelineTest, WithoutHdrRangesStayWhole) {
   options.download.pipelinedRange = 40;
   server.capabilities.push_back("OVER");
