@@ -17,10 +17,11 @@
 // XOVER of a range, and the next ranges cut ahead while earlier replies
 // stream in. A per-download limit counts what arrived, so ranges are cut
 // ahead only while the numbers they ask for stay within it.
-// Pipelined, a range spans at most pipelinedRange numbers, so the server
-// can work on the next range while the previous one streams in; only by
-// OVER (and HDR), whose refusal of a range without articles reads as an
-// empty list, as pieces of a sparse group may be.
+// Pipelined by OVER (and HDR, with extra headers), a range spans at most
+// pipelinedRange numbers, so the server works on the next piece while the
+// last one streams in. A piece of a sparse group may hold no article: OVER
+// and HDR refuse it with 423, which reads as an empty list, where the
+// refusal of XOVER or XHDR is an error.
 // Replies come in order; each is parsed against its own command's numbers.
 // When the connection leaves mid-download, the state goes back to the
 // oldest command whose reply did not end, so a resumption starts there.
