@@ -20,7 +20,7 @@ TArticle* ArticleArena::New() {
     slabRecords_ = nextSlabBytes_ / sizeof(TArticle);
     nextSlabBytes_ = std::min(2 * nextSlabBytes_, kLargestSlabBytes);
     const std::size_t bytes = sizeof(TArticle) * slabRecords_;
-    slabs_.emplace_back(reinterpret_cast<TArticle*>(AllocateArenaBlock(bytes, slabBytes_)),
+    slabs_.emplace_back(reinterpret_cast<TArticle*>(blocks_.take(bytes, slabBytes_)),
                         SlabDeleter{bytes});
     slabBytes_ += bytes;
     usedInSlab_ = 0;

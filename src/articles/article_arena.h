@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "articles/arena_blocks.h"
 #include "articles/article.h"
 #include "articles/string_pool.h"
 
@@ -38,6 +39,7 @@ class ArticleArena {
     void operator()(TArticle* records) const;
   };
 
+  ArenaBlocks blocks_;
   std::vector<std::unique_ptr<TArticle, SlabDeleter>> slabs_;
   std::size_t slabRecords_ = 0;  // records in the newest slab
   std::size_t nextSlabBytes_ = kFirstSlabBytes;

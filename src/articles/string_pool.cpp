@@ -58,12 +58,6 @@ std::uint64_t TextHash(std::string_view text) {
   return h * kMul ^ (h >> 32);
 }
 
-char* AllocateArenaBlock(std::size_t bytes, std::size_t held) {
-  return static_cast<char*>(AllocateLargeBlock(bytes, held >= kSmallPagedArena));
-}
-
-void FreeArenaBlock(char* block, std::size_t bytes) { FreeLargeBlock(block, bytes); }
-
 void StringPool::Arena::ChunkDeleter::operator()(char* chunk) const { FreeArenaBlock(chunk, bytes); }
 
 PooledString PooledString::encode(char* at, std::string_view text) {
@@ -94,7 +88,7 @@ char* StringPool::Arena::allocate(std::size_t n, std::size_t align) {
   if (n + pad > left_) {
     nextChunk_ = nextChunk_ == 0 ? kFirstChunkSize : std::min(2 * nextChunk_, kLargestChunkSize);
     const std::size_t size = std::max(n, nextChunk_);
-    chunks_.emplace_back(AllocateArenaBlock(size, chunkBytes_), ChunkDeleter{size});
+    chunks_.emplace_back(blocks_.take(size, chunkBytes_), ChunkDeleter{size});
     chunkBytes_ += size;
     cursor_ = chunks_.back().get();
     left_ = size;

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "articles/arena_blocks.h"
 #include "core/prefetch.h"
 
 namespace orvel {
@@ -195,6 +196,7 @@ class StringPool {
     std::size_t left_ = 0;
     std::size_t chunkBytes_ = 0;
     std::size_t nextChunk_ = 0;
+    ArenaBlocks blocks_;
   };
 
   PooledString storeIn(Arena& arena, std::string_view text);
@@ -243,14 +245,5 @@ class StringPool {
 // A fast 64-bit hash of a text (multiply and fold, eight bytes at a time).
 std::uint64_t TextHash(std::string_view text);
 
-// Large blocks for the record and string arenas, backed by huge pages where
-// the system offers them (a million headers touch hundreds of megabytes:
-// small pages cost a fault every 4 KB) once the arena holds `held` bytes of
-// kSmallPagedArena or more. Below, small pages: a huge page is resident
-// whole from its first write, so the last, partly filled block of a small
-// arena would hold up to 2 MB it does not use.
-inline constexpr std::size_t kSmallPagedArena = std::size_t{16} << 20;
-char* AllocateArenaBlock(std::size_t bytes, std::size_t held);
-void FreeArenaBlock(char* block, std::size_t bytes);
 
 }  // namespace orvel
