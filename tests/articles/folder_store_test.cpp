@@ -93,7 +93,7 @@ class FolderStoreTest : public test::StoreTestBase {
   // A folder holding articles "a" and "b".
   void makeFolder() {
     TFolder folder(path("f.mbx"), kStoreArchive);
-    for (const std::string& s : {"a", "b"}) {
+    for (const std::string s : {"a", "b"}) {
       const std::string text = entryText(s);
       const std::string_view view = text;
       ASSERT_TRUE(folder.AddArticle(*b_.Add(s, "<" + s + "@x>"), &view, "srv:grp"));

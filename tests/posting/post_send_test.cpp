@@ -42,7 +42,9 @@ class PostSendTest : public ::testing::Test {
     m.mailTo = "\"Bob B\" <bob@example.net>";
     m.keepCopy = true;
     m.subject = "Hello";
-    m.identity = {.name = "Perso", .Name = "Ann", .Email = "ann@example.net"};
+    m.identity.name = "Perso";
+    m.identity.Name = "Ann";
+    m.identity.Email = "ann@example.net";
     m.personalHeaders = {{true, "X-Face", "abc"}, {false, "X-Off", "no"}};
     m.manualHeaders = {"X-Manual:  one"};
     m.body = {{"first", true}, {"second", false}};
