@@ -3,10 +3,11 @@
 // iteration loads it into a fresh view and threads it, up to the rows the
 // list would paint first, either by threading or from the threads a view
 // kept beside the store. Peak memory is the process's high-water mark of
-// resident memory during the iteration, less what it held before; it counts
-// the pages of the mapped store file that were read. On a shared machine the
-// wall times follow the other load; the user and system times of each phase
-// (thread_user_ms, thread_sys_ms...) are steadier.
+// resident memory during the iteration, less what it held before. On a
+// shared machine the wall times follow the other load; the user and system
+// times of each phase (thread_user_ms, thread_sys_ms...) are steadier. They
+// are the whole process's: the system times include the helper threads that
+// fill fresh arena pages beside the loading thread.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <sys/resource.h>
