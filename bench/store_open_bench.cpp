@@ -13,10 +13,12 @@
 #include <sys/resource.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "articles/article_arena.h"
 #include "articles/mailbox.h"
@@ -43,12 +45,32 @@ struct BigView {
   }
 };
 
-std::string storePath() {
-  return (std::filesystem::temp_directory_path() / "orvel-bench-store-10m.mbx").string();
+// Each benchmark has a store of its own: the kept-threads one rewrites its
+// store in the threaded order.
+std::string storePath(std::string_view name) {
+  return (std::filesystem::temp_directory_path() / ("orvel-bench-store-" + std::string(name) + ".mbx"))
+      .string();
+}
+
+// With ORVEL_BENCH_KEEP_STORES set, the stores stay in the temporary
+// directory after the run and the next run opens them as they are, without
+// the minute of writing them (for profiling the opening again and again).
+bool keepStores() {
+  const char* keep = std::getenv("ORVEL_BENCH_KEEP_STORES");
+  return keep && *keep;
+}
+
+bool keptStoreFound(const std::string& path, GroupNumbers& numbers) {
+  return keepStores() && std::filesystem::exists(TCacheBox(path, &numbers).HeaderPath());
+}
+
+void removeStore(const std::string& path, GroupNumbers& numbers) {
+  if (!keepStores()) TCacheBox(path, &numbers).ApplyStorageChoice(kStoreNothing);
 }
 
 // Writes the store from the corpus, a block of lines at a time.
-void writeStore(GroupNumbers& numbers) {
+void writeStore(const std::string& path, GroupNumbers& numbers) {
+  if (keptStoreFound(path, numbers)) return;
   auto v = std::make_unique<BigView>();
   corpus::Corpus c(kGroup, 1);
   constexpr std::int32_t kBlock = 100000;
@@ -59,7 +81,7 @@ void writeStore(GroupNumbers& numbers) {
     bool done = false;
     ParseXOVER(v->view, nullptr, text, done);
   }
-  TCacheBox box(storePath(), &numbers);
+  TCacheBox box(path, &numbers);
   box.ApplyStorageChoice(kStoreHeaders);
   box.Modified = true;
   box.SaveHeaders(v->lists.masterList, false);
@@ -99,14 +121,15 @@ ThreadLayoutFiles layoutFiles(const TCacheBox& box) { return {box.ThreadLayoutPa
 // Loads the store into a fresh view and threads it with threadView, each
 // iteration, with the figures of both phases.
 template <typename ThreadView>
-void openStore(benchmark::State& state, GroupNumbers& numbers, ThreadView&& threadView) {
+void openStore(benchmark::State& state, const std::string& path, GroupNumbers& numbers,
+               ThreadView&& threadView) {
   for (auto _ : state) {
     state.PauseTiming();
     const std::int64_t before = statusKilobytes("VmRSS:");
     std::ofstream("/proc/self/clear_refs") << "5";  // restarts VmHWM from now
     state.ResumeTiming();
     auto v = std::make_unique<BigView>();
-    TCacheBox box(storePath(), &numbers);
+    TCacheBox box(path, &numbers);
     box.ApplyStorageChoice(kStoreHeaders);
     const CpuTimes cpuStart = cpuTimes();
     const auto start = std::chrono::steady_clock::now();
@@ -138,15 +161,16 @@ void openStore(benchmark::State& state, GroupNumbers& numbers, ThreadView&& thre
 
 void BM_OpenStore10M(benchmark::State& state) {
   GroupNumbers numbers{1, kHeaders, true};
-  writeStore(numbers);
+  const std::string path = storePath("10m");
+  writeStore(path, numbers);
   ::malloc_trim(0);
-  openStore(state, numbers, [](TCacheBox&, ViewLists& lists) {
+  openStore(state, path, numbers, [](TCacheBox&, ViewLists& lists) {
     ThreadOptions options;
     ThreadStats stats;
     ThreadArticles(lists, options, stats);
     return true;
   });
-  TCacheBox(storePath(), &numbers).ApplyStorageChoice(kStoreNothing);
+  removeStore(path, numbers);
 }
 BENCHMARK(BM_OpenStore10M)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
@@ -156,11 +180,13 @@ BENCHMARK(BM_OpenStore10M)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRea
 // the layout instead of threading.
 void BM_OpenStore10MKeptThreads(benchmark::State& state) {
   GroupNumbers numbers{1, kHeaders, true};
-  writeStore(numbers);
+  const std::string path = storePath("10m-kept");
+  const bool kept = keptStoreFound(path, numbers);
+  writeStore(path, numbers);
   const ThreadOptions options;
-  {
+  if (!kept || !ThreadLayoutCurrent(layoutFiles(TCacheBox(path, &numbers)))) {
     auto v = std::make_unique<BigView>();
-    TCacheBox box(storePath(), &numbers);
+    TCacheBox box(path, &numbers);
     box.ApplyStorageChoice(kStoreHeaders);
     ThreadStats stats;
     if (!box.LoadHeaders(v->view, false)) state.SkipWithError("load failed");
@@ -175,11 +201,11 @@ void BM_OpenStore10MKeptThreads(benchmark::State& state) {
         static_cast<double>(std::filesystem::file_size(box.ThreadLayoutPath())) / (1 << 20);
   }
   ::malloc_trim(0);
-  openStore(state, numbers, [&](TCacheBox& box, ViewLists& lists) {
+  openStore(state, path, numbers, [&](TCacheBox& box, ViewLists& lists) {
     ThreadStats stats;
     return ThreadFromLayout(layoutFiles(box), lists, options, stats);
   });
-  TCacheBox(storePath(), &numbers).ApplyStorageChoice(kStoreNothing);
+  removeStore(path, numbers);
 }
 BENCHMARK(BM_OpenStore10MKeptThreads)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
