@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <new>
 
-#include "core/hash.h"
-
 namespace orvel {
 
 namespace {

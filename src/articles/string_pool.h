@@ -245,5 +245,4 @@ class StringPool {
 // A fast 64-bit hash of a text (multiply and fold, eight bytes at a time).
 std::uint64_t TextHash(std::string_view text);
 
-
 }  // namespace orvel
