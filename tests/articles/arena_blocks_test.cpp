@@ -79,8 +79,10 @@ TEST(ArenaBlocks, MovedSpareIsHandedOutOnce) {
   ArenaBlocks third;
   third = std::move(second);
   char* fromThird = third.take(4 * kMB, kSmallPagedArena);
-  takeAndCheck(second, {4 * kMB}, kSmallPagedArena);
+  char* fromMovedAway = second.take(4 * kMB, kSmallPagedArena);
+  EXPECT_NE(fromThird, fromMovedAway);
   FreeArenaBlock(fromThird, 4 * kMB);
+  FreeArenaBlock(fromMovedAway, 4 * kMB);
 }
 
 }  // namespace
