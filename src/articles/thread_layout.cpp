@@ -316,9 +316,6 @@ bool ThreadFromLayout(const ThreadLayoutFiles& files, ViewLists& lists, const Th
     lists.threadNodes.clear();
     return false;
   }
-  if (options.sort.newsgroup) {
-    for (TAThread& t : lists.threadNodes) t.RecomputeScore(options.sort.score);
-  }
   countStats(lists, reader.unread(), stats);
   FinishThreading(lists, options, stats, prompter);
   return true;

@@ -69,9 +69,10 @@ void FinishThreading(ViewLists& lists, const ThreadOptions& options, const Threa
                      Prompter* prompter);
 
 // Rebuilds the row list from the root list; expandAll expands every thread,
-// else every thread is collapsed. Thread states are recomputed.
+// else every thread is collapsed. Thread states are recomputed, and thread
+// scores too when threadScores is given.
 void BuildRows(std::vector<TNode*>& rootList, std::vector<TNode*>& rowList, bool expandAll,
-               std::int32_t keptScore);
+               std::int32_t keptScore, const ScoreOptions* threadScores = nullptr);
 
 // Sorts the root list and renumbers each root's Position.
 void SortRoots(std::vector<TNode*>& rootList, const SortOptions& options);

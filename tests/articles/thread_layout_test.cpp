@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <tuple>
 #include <utility>
 
@@ -131,6 +132,31 @@ TEST_F(ThreadLayoutTest, ReopeningPlacesEveryArticleAsThePassDid) {
   ASSERT_TRUE(series && series->IsMultiPart());
   EXPECT_EQ(series->Subject.view(), "pictures.zip (~/3)");
   EXPECT_EQ(series->PartsPresent, 3);
+}
+
+// Threads' scores from their articles' (the best of them), whether the sort
+// needs them before the rows are built or not.
+TEST_F(ThreadLayoutTest, ReopeningScoresThreadsAsThePassDid) {
+  const auto threadScores = [](const ViewLists& lists) {
+    std::map<std::string, std::int32_t> out;
+    for (const TAThread& t : lists.threadNodes) out[std::string(t.Subject.view())] = t.Score;
+    return out;
+  };
+  const std::map<std::string, std::int32_t> expected{
+      {"Topic", -10}, {"Lost", 10}, {"Re: Loop", 30}, {"pictures.zip (~/3)", 70}};
+  for (const std::int32_t column : {kSortDate, kSortScore}) {
+    ThreadBuilder g;
+    options.sort.column = column;
+    addGroup(g);
+    for (std::size_t k = 0; k < g.lists.masterList.size(); ++k) {
+      g.lists.masterList[k]->Score = static_cast<std::int32_t>(10 * k) - 30;
+    }
+    g.Thread(options);
+    EXPECT_EQ(threadScores(g.lists), expected) << "threaded, sorted on column " << column;
+    ASSERT_TRUE(SaveThreadLayout(files, g.lists, options));
+    ASSERT_TRUE(reopen(g));
+    EXPECT_EQ(threadScores(g.lists), expected) << "reopened, sorted on column " << column;
+  }
 }
 
 TEST_F(ThreadLayoutTest, ReopeningSortsAndExpandsAsNowAsked) {
