@@ -12,6 +12,7 @@
 #include "articles/article_key_table.h"
 #include "articles/string_pool.h"
 #include "core/hash.h"
+#include "core/page_filler.h"
 #include "core/prompter.h"
 #include "core/text.h"
 
@@ -429,9 +430,14 @@ void BuildRows(std::vector<TNode*>& rootList, std::vector<TNode*>& rowList, bool
     }
   }
   // Exact capacity: a million rows grown by doubling would waste megabytes.
+  PageFiller filler;
   if (rowList.capacity() < rows || rowList.capacity() > rows + rows / 4) {
     std::vector<TNode*>().swap(rowList);
     rowList.reserve(rows);
+    // Millions of rows are tens of megabytes of fresh pages: filled on a
+    // helper ahead of the rows written to them.
+    constexpr std::size_t kFilledRows = std::size_t{2} << 20;
+    if (rows >= kFilledRows) filler = PageFiller(rowList.data(), rows * sizeof(TNode*));
   }
   for (TNode* root : rootList) {
     root->SourceIndex = static_cast<std::int32_t>(rowList.size());

@@ -15,7 +15,8 @@ namespace orvel {
 class PageFiller {
  public:
   PageFiller() = default;
-  // The block must stay mapped until wait() or the destructor returns.
+  // The block must stay mapped until wait() or the destructor returns; only
+  // the whole pages inside it are filled.
   PageFiller(void* block, std::size_t bytes);
   ~PageFiller() { wait(); }
   PageFiller(PageFiller&&) noexcept = default;
