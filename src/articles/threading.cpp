@@ -429,8 +429,8 @@ void BuildRows(std::vector<TNode*>& rootList, std::vector<TNode*>& rowList, bool
       if (const TAThread* t = root->AsThread()) rows += t->Articles.size();
     }
   }
-  // Exact capacity: a million rows grown by doubling would waste megabytes.
   PageFiller filler;
+  // Exact capacity: a million rows grown by doubling would waste megabytes.
   if (rowList.capacity() < rows || rowList.capacity() > rows + rows / 4) {
     std::vector<TNode*>().swap(rowList);
     rowList.reserve(rows);
